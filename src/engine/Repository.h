@@ -1,0 +1,109 @@
+#pragma once
+
+#include "ZelError.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+// The repository as the engine sees it: the operations of the VSS automation
+// library that the session, the poll, the add command and the explorer call.
+// Backends: the in-memory repository (tests, demo scripting), the native
+// reader of VSS database files, and on Windows the automation binding.
+
+// Any failing repository call.
+class RepositoryError : public ZelError
+{
+public:
+    explicit RepositoryError(const QString &description, int number = -1)
+        : ZelError(number, QStringLiteral("VSSDatabase"), description)
+    {
+    }
+};
+
+// The database object could not be created ("VSS not installed").
+class RepositoryCreateError : public RepositoryError
+{
+public:
+    using RepositoryError::RepositoryError;
+};
+
+// Open refused the database, the user or the password.
+class RepositoryOpenError : public RepositoryError
+{
+public:
+    using RepositoryError::RepositoryError;
+};
+
+// One entry of an item's history. The engine uses VersionNumber and Date;
+// the other fields serve the command-line tool and the explorer.
+struct VSSVersion
+{
+    int VersionNumber = 0;
+    QDateTime Date;
+    QString Username;
+    QString Action;
+    QString Label;
+};
+
+struct VSSCheckout
+{
+    QString Username;
+};
+
+// Collection with Count and Item(i), i from 1 to Count.
+class VSSCheckouts
+{
+public:
+    VSSCheckouts() = default;
+    explicit VSSCheckouts(std::vector<VSSCheckout> entries) : m_entries(std::move(entries)) {}
+    int Count() const { return int(m_entries.size()); }
+    // 1-based, as the automation library counts; raises for a bad index.
+    const VSSCheckout &Item(int i) const
+    {
+        if (i < 1 || i > Count())
+            throw RepositoryError(QStringLiteral("Invalid check-out index"));
+        return m_entries[size_t(i - 1)];
+    }
+
+private:
+    std::vector<VSSCheckout> m_entries;
+};
+
+class VSSItem;
+using VSSItemPtr = std::shared_ptr<VSSItem>;
+
+class VSSItem
+{
+public:
+    enum ItemType { Project = 0, File = 1 };
+
+    virtual ~VSSItem() = default;
+    virtual QString Spec() const = 0;
+    virtual QString Name() const = 0;
+    virtual int Type() const = 0;
+    virtual std::vector<VSSItemPtr> Items(bool includeDeleted = false) const = 0;
+    // 0 not checked out, 1 by another user, 2 by the logged-in user.
+    virtual int IsCheckedOut() const = 0;
+    virtual int VersionNumber() const = 0;
+    // Every history entry, newest first.
+    virtual std::vector<VSSVersion> Versions(int flags = 0) const = 0;
+    virtual VSSCheckouts Checkouts() const = 0;
+};
+
+class VSSDatabase
+{
+public:
+    virtual ~VSSDatabase() = default;
+    // Raises RepositoryOpenError when the session is not usable.
+    virtual void Open(const QString &iniPath, const QString &user, const QString &password) = 0;
+    // Raises RepositoryError when the spec does not exist.
+    virtual VSSItemPtr VSSItem(const QString &spec, bool deleted = false) = 0;
+};
+
+// Creates an unopened database object; raises RepositoryCreateError when the
+// backend is not available.
+using RepositoryFactory = std::function<std::unique_ptr<VSSDatabase>()>;

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+// The narrow seam through which the engine reaches the user interface. The
+// main window implements it in the program; tests use a recording fake.
+enum class TrayLook { Normal, Change, Error };
+
+class Shell
+{
+public:
+    virtual ~Shell() = default;
+
+    // Status line of the main window (lblStatus).
+    virtual void setStatus(const QString &text) = 0;
+    virtual QString status() const = 0;
+
+    virtual void setTrayLook(TrayLook look) = 0;
+
+    // The tray menu's "Reset" entry (mnuReset).
+    virtual void setResetEnabled(bool enabled) = 0;
+    virtual bool resetEnabled() const = 0;
+
+    virtual bool mainWindowVisible() const = 0;
+    virtual void showMainWindow() = 0;
+
+    virtual bool aboutVisible() const = 0;
+    virtual bool eventLogVisible() const = 0;
+    // Shows the event log viewer without waiting for it to close.
+    virtual void showEventLog() = 0;
+
+    // Message box titled "Quorvik" with the information icon (Reset entry).
+    virtual void showMessage(const QString &text) = 0;
+
+    // Shows the connection settings in txtDatabase, txtUser and txtPwd.
+    virtual void setConnectionFields(const QString &inifile, const QString &user,
+                                     const QString &password) = 0;
+
+    // Rebuilds the main window's file list from MonitoredFiles (RefreshFileList).
+    virtual void refreshFileList() = 0;
+
+    virtual void beep() = 0;
+    virtual void processEvents() = 0;
+};

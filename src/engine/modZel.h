@@ -1,0 +1,107 @@
+#pragma once
+
+#include "Clock.h"
+#include "Repository.h"
+#include "Shell.h"
+#include "Suspects.h"
+#include "TimerService.h"
+#include "eventlog/EventLogFile.h"
+
+#include <QString>
+
+#include <memory>
+
+class EventList;
+class SettingsStore;
+
+// The in-memory settings, one instance for the process.
+struct ZelSettings
+{
+    QString Inifile;
+    QString Username;
+    QString Password; // plain text in memory
+    bool UseLastDB = true;
+    bool UseLastUser = true;
+    bool Debug = false;
+    bool ShowMessages = true;
+    bool ShowIcon = true;
+    bool PlaySound = true;
+    bool NotifyIn = true;
+    bool NotifyOut = true;
+    bool StartUp = true;
+    qint16 PollDelay = 3;
+};
+
+// The monitoring engine: the module state and its routines (session start,
+// poll cycle, notifications). One object, created fresh by each test.
+class modZel
+{
+public:
+    modZel(Shell &shell, TimerService &timers, const Clock &clock, RepositoryFactory factory);
+    ~modZel();
+    modZel(const modZel &) = delete;
+    modZel &operator=(const modZel &) = delete;
+
+    // --- state ---
+    ZelSettings settings;
+    Suspects MonitoredFiles;
+    std::unique_ptr<VSSDatabase> Database;
+    VSSItemPtr CurrentItem;
+    bool SessionOpen = false;
+    quint32 TimerId = 0;
+    bool PollBusy = false;
+    bool EventsFound = false;
+    QString PendingMessage;
+    bool ModalOpen = false;
+    EventLogFile eventLog; // EventLogPath, MaxLogSize, MaxAction, MaxDays
+
+    // The store the poll rewrites the watched list into (none: not stored).
+    void setSettingsStore(SettingsStore *store) { m_store = store; }
+    SettingsStore *settingsStore() const { return m_store; }
+
+    // The event list (lvTrace), loaded from EventLogPath on first use.
+    EventList &lvTrace();
+    bool eventListLoaded() const { return m_eventListLoaded; }
+    // Discards the rows; the next use reloads them from the file (the
+    // viewer was unloaded).
+    void unloadEventList();
+    // LoadEventList: replaces the rows by the file's records; returns the
+    // longest object field's length in characters.
+    int LoadEventList();
+
+    // --- session ---
+    bool ZelIni();
+    bool CheckList();
+    void ReleaseDatabase();
+    static int PollSeconds(int index);
+
+    // --- poll ---
+    void TimerProc();
+    void CheckFiles();
+
+    // --- notifications ---
+    void ResetTrayIcon();
+    // The tray menu's Reset entry.
+    void Reset();
+
+    // Writes a trace entry when Debug is on; failures to write are ignored.
+    void Trace(const QString &message, const QString &description);
+
+    Shell &shell() { return m_shell; }
+    const Clock &clock() const { return m_clock; }
+
+private:
+    void startTimer();
+    void killTimer();
+    bool openDatabase(bool showWindowOnFailure);
+    void recordEvent(const Suspect &file, const QString &action, const QString &user,
+                     bool amendLast);
+
+    Shell &m_shell;
+    TimerService &m_timers;
+    const Clock &m_clock;
+    RepositoryFactory m_factory;
+    SettingsStore *m_store = nullptr;
+    std::unique_ptr<EventList> m_eventList;
+    bool m_eventListLoaded = false;
+};

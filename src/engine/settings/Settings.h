@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+class modZel;
+class SettingsStore;
+class Suspects;
+
+// Application name of every key of this program.
+inline const QString kAppName = QStringLiteral("Quorvik");
+
+// Reads every setting and the watched list into the module state, fills the
+// main window's list and connection fields through the shell; true when both
+// Username and Inifile are non-empty afterwards.
+bool LoadSettings(modZel &zel, SettingsStore &store);
+// Writes every setting and the watched list; one atomic write.
+void SaveSettings(modZel &zel, SettingsStore &store);
+// Rewrites section "Files" and "FilesCount" from the watched list (after a
+// poll with changes); one atomic write.
+void StoreFileList(const Suspects &files, SettingsStore &store);
+
+// Scrambles or unscrambles the stored password (its own inverse).
+QString XorByLength(const QString &text);
+
+// A string value of another program's registry place (Windows), else the
+// default.
+QString ReadRegString(const QString &root, const QString &subKey, const QString &valueName,
+                      const QString &defaultValue);
+// Registers (flag true) or removes the program's start at logon.
+void SetRunAtStartup(const QString &valueName, const QString &programPath, bool flag);
+
+// Date-time encoding of stored values.
+QString DateToSetting(const QDateTime &value);
+QDateTime DateFromSetting(const QString &text, bool *ok = nullptr);

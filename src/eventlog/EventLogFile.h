@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+class Clock;
+
+// The event log file (one TAB-separated record per detected change, CR LF
+// line ends) and the trace log. Every rewrite replaces the file atomically.
+class EventLogFile
+{
+public:
+    explicit EventLogFile(const Clock &clock);
+
+    // Module-level values of the event log.
+    QString EventLogPath;
+    QString MaxLogSize; // kilobytes, as text; empty reads as "1024"
+    qint16 MaxAction = 0;
+    QString MaxDays;
+
+    // Appends one entry. isEvent: `text` is a record for EventLogPath and the
+    // size policy applies; otherwise a trace message gets its timestamp.
+    // Raises ZelError on failure; nothing is then written.
+    void WriteLog(const QString &fileName, const QString &text, bool isEvent);
+    // Replaces the action (text after the last TAB) of the last record.
+    void UpdateLastAction(const QString &action);
+    // Applies the MaxAction policy; true when the file was rewritten and is
+    // now under the limit.
+    bool TrimEventLog();
+
+    // Whole file as text: UTF-16LE when it starts with FF FE, else the
+    // program's 8-bit encoding. Missing file or empty path: empty text.
+    static QString ReadTextFile(const QString &path);
+    // Replaces the file's content atomically; returns its length in bytes.
+    static qint32 WriteTextFile(const QString &path, const QString &content);
+
+private:
+    const Clock &m_clock;
+};
+
+// Where the trace log lives on this platform.
+QString TraceLogPath();

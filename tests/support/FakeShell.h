@@ -1,0 +1,58 @@
+#pragma once
+
+#include "engine/Shell.h"
+
+#include <QStringList>
+
+// Records everything the engine asks of the user interface.
+class FakeShell : public Shell
+{
+public:
+    QString statusText;
+    TrayLook look = TrayLook::Normal;
+    QList<TrayLook> looks; // every look set, in order
+    bool reset = false;
+    bool mainVisible = false;
+    int mainShown = 0;
+    bool about = false;
+    bool eventLog = false;
+    int eventLogShown = 0;
+    QStringList messages;
+    QString inifile, user, password;
+    int refreshes = 0;
+    int beeps = 0;
+    int processed = 0;
+
+    void setStatus(const QString &text) override { statusText = text; }
+    QString status() const override { return statusText; }
+    void setTrayLook(TrayLook l) override
+    {
+        look = l;
+        looks.append(l);
+    }
+    void setResetEnabled(bool enabled) override { reset = enabled; }
+    bool resetEnabled() const override { return reset; }
+    bool mainWindowVisible() const override { return mainVisible; }
+    void showMainWindow() override
+    {
+        mainVisible = true;
+        ++mainShown;
+    }
+    bool aboutVisible() const override { return about; }
+    bool eventLogVisible() const override { return eventLog; }
+    void showEventLog() override
+    {
+        eventLog = true;
+        ++eventLogShown;
+    }
+    void showMessage(const QString &text) override { messages.append(text); }
+    void setConnectionFields(const QString &i, const QString &u, const QString &p) override
+    {
+        inifile = i;
+        user = u;
+        password = p;
+    }
+    void refreshFileList() override { ++refreshes; }
+    void beep() override { ++beeps; }
+    void processEvents() override { ++processed; }
+};

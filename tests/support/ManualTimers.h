@@ -1,0 +1,60 @@
+#pragma once
+
+#include "engine/Clock.h"
+#include "engine/TimerService.h"
+
+#include <QMap>
+
+// A timer service whose timers fire only when a test says so.
+class ManualTimers : public TimerService
+{
+public:
+    struct Timer
+    {
+        int periodMs = 0;
+        std::function<void()> proc;
+    };
+    QMap<quint32, Timer> running;
+    int starts = 0;
+    int kills = 0;
+
+    quint32 SetTimer(quint32 id, int periodMs, std::function<void()> proc) override
+    {
+        if (id == 0)
+            id = m_next++;
+        running[id] = Timer{periodMs, std::move(proc)};
+        ++starts;
+        return id;
+    }
+    void KillTimer(quint32 id) override
+    {
+        running.remove(id);
+        ++kills;
+    }
+    // Fires the timer `id` once; false when it is not running.
+    bool fire(quint32 id)
+    {
+        auto it = running.find(id);
+        if (it == running.end())
+            return false;
+        auto proc = it->proc; // the callback may restart or kill the timer
+        proc();
+        return true;
+    }
+
+private:
+    quint32 m_next = 1;
+};
+
+// A clock a test sets and moves.
+class ManualClock : public Clock
+{
+public:
+    explicit ManualClock(QDateTime start = QDateTime(QDate(2026, 12, 6), QTime(9, 0, 0)))
+        : current(std::move(start))
+    {
+    }
+    QDateTime now() const override { return current; }
+    void advance(qint64 seconds) { current = current.addSecs(seconds); }
+    QDateTime current;
+};
