@@ -72,6 +72,12 @@ public:
     // --- session ---
     bool ZelIni();
     bool CheckList();
+    // Creates and opens Database with the stored credentials; on failure
+    // reports it (status, error look, trace), releases the objects and, when
+    // asked, shows the main window.
+    bool OpenDatabase(bool showMainWindowOnFailure);
+    // "ERROR: Cannot find " and the key, or its last 40 characters.
+    static QString CannotFindText(const QString &key);
     void ReleaseDatabase();
     static int PollSeconds(int index);
 
@@ -93,9 +99,14 @@ public:
 private:
     void startTimer();
     void killTimer();
-    bool openDatabase(bool showWindowOnFailure);
-    void recordEvent(const Suspect &file, const QString &action, const QString &user,
-                     bool amendLast);
+    // Reads what the rules need first; raises when a value cannot be read.
+    void CheckFile(Suspect &file, const VSSItem &item);
+    void Announce(const QString &spec, const QString &message, const QString &action,
+                  const QString &user, bool mayAmend);
+    void RecordEvent(const QString &spec, const QString &action, const QString &user,
+                     bool mayAmend);
+    void EndOfPoll();
+    void StoreList();
 
     Shell &m_shell;
     TimerService &m_timers;

@@ -1,0 +1,370 @@
+#include "modZel.h"
+
+#include "eventlog/EventList.h"
+#include "settings/Settings.h"
+
+namespace {
+
+const QString kCheckIn = QStringLiteral("Check In");
+const QString kCheckOut = QStringLiteral("Check Out");
+const QString kUndoCheckOut = QStringLiteral("Check In (Undo Check Out)");
+const QString kAmendedCheckIn = QStringLiteral("check in");
+const QString kCrLf = QStringLiteral("\r\n");
+
+// Whole seconds from `from` to `to`; fractions of a second never count.
+qint64 wholeSecondsBetween(const QDateTime &from, const QDateTime &to)
+{
+    return to.toSecsSinceEpoch() - from.toSecsSinceEpoch();
+}
+
+QDateTime orNeverRecorded(const QDateTime &value)
+{
+    return value.isValid() ? value : QDateTime(QDate(1900, 1, 1), QTime(0, 0));
+}
+
+} // namespace
+
+modZel::modZel(Shell &shell, TimerService &timers, const Clock &clock, RepositoryFactory factory)
+    : eventLog(clock), m_shell(shell), m_timers(timers), m_clock(clock),
+      m_factory(std::move(factory))
+{
+}
+
+modZel::~modZel()
+{
+    killTimer();
+    ReleaseDatabase();
+}
+
+// ---------------------------------------------------------------- event list
+
+EventList &modZel::lvTrace()
+{
+    if (!m_eventList)
+        m_eventList = std::make_unique<EventList>();
+    if (!m_eventListLoaded) {
+        // Loading the viewer: read the file, then sort by date ascending.
+        m_eventListLoaded = true;
+        LoadEventList();
+        m_eventList->sort(EventList::DateColumn, Qt::AscendingOrder);
+    }
+    return *m_eventList;
+}
+
+void modZel::unloadEventList()
+{
+    if (m_eventList)
+        m_eventList->clear();
+    m_eventListLoaded = false;
+}
+
+int modZel::LoadEventList()
+{
+    if (!m_eventList)
+        m_eventList = std::make_unique<EventList>();
+    return m_eventList->loadFromText(EventLogFile::ReadTextFile(eventLog.EventLogPath));
+}
+
+// ------------------------------------------------------------------- session
+
+int modZel::PollSeconds(int index)
+{
+    static const int seconds[] = {10, 30, 60, 180, 300, 600, 1800, 3600};
+    if (index < 0 || index > 7)
+        return 10;
+    return seconds[index];
+}
+
+void modZel::ReleaseDatabase()
+{
+    CurrentItem.reset();
+    Database.reset();
+}
+
+void modZel::startTimer()
+{
+    TimerId = m_timers.SetTimer(TimerId, PollSeconds(settings.PollDelay) * 1000,
+                                [this] { TimerProc(); });
+}
+
+void modZel::killTimer()
+{
+    if (TimerId != 0)
+        m_timers.KillTimer(TimerId);
+}
+
+void modZel::Trace(const QString &message, const QString &description)
+{
+    if (!settings.Debug)
+        return;
+    try {
+        eventLog.WriteLog(TraceLogPath(), message + kCrLf + description, false);
+    } catch (const std::exception &) {
+        // Nothing depends on the trace log; a trace that cannot be written is dropped.
+    }
+}
+
+bool modZel::OpenDatabase(bool showMainWindowOnFailure)
+{
+    auto fail = [&](const QString &trace, const QString &status, const QString &description) {
+        Trace(trace, description);
+        ReleaseDatabase();
+        m_shell.setStatus(status);
+        m_shell.setTrayLook(TrayLook::Error);
+        if (showMainWindowOnFailure)
+            m_shell.showMainWindow();
+        return false;
+    };
+    try {
+        Database = m_factory();
+        if (!Database)
+            throw RepositoryCreateError(QStringLiteral("No repository backend"));
+    } catch (const std::exception &e) {
+        return fail(QStringLiteral("ZelIni: CRITICAL ERROR: VSS not installed."),
+                    QStringLiteral("ERROR: VSS not installed."), QString::fromUtf8(e.what()));
+    }
+    try {
+        Database->Open(settings.Inifile, settings.Username, settings.Password);
+    } catch (const std::exception &e) {
+        return fail(QStringLiteral("ZelIni: Cannot open VSS database"),
+                    QStringLiteral("ERROR: Cannot open VSS database"), QString::fromUtf8(e.what()));
+    }
+    return true;
+}
+
+bool modZel::ZelIni()
+{
+    // Asking whether the viewer shows loads it, so the event list holds the
+    // file's records before the first poll.
+    lvTrace();
+    if (m_shell.aboutVisible() || m_shell.eventLogVisible())
+        return false;
+    SessionOpen = false;
+    if (!Database && !OpenDatabase(true))
+        return false;
+    if (!CheckList()) {
+        killTimer();
+        m_shell.setTrayLook(TrayLook::Error);
+        return false;
+    }
+    startTimer();
+    m_shell.setTrayLook(TrayLook::Normal);
+    SessionOpen = true;
+    return true;
+}
+
+QString modZel::CannotFindText(const QString &key)
+{
+    if (key.size() <= 40)
+        return QStringLiteral("ERROR: Cannot find ") + key;
+    return QStringLiteral("ERROR: Cannot find ../.") + key.right(40);
+}
+
+bool modZel::CheckList()
+{
+    if (MonitoredFiles.Count() == 0) {
+        m_shell.setStatus(QStringLiteral("ERROR: No files in list"));
+        return false;
+    }
+    m_shell.setStatus(QStringLiteral("Files in the list: ") +
+                      QString::number(MonitoredFiles.Count()));
+    for (const Suspect &file : MonitoredFiles) {
+        const QString key = file.Key();
+        if (key.isEmpty())
+            continue;
+        try {
+            if (!Database)
+                throw RepositoryError(QStringLiteral("The database is not open"));
+            CurrentItem = Database->VSSItem(key, false);
+            if (!CurrentItem)
+                throw RepositoryError(QStringLiteral("No item"));
+        } catch (const std::exception &) {
+            m_shell.setStatus(CannotFindText(key));
+            return false;
+        }
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------- poll
+
+void modZel::TimerProc()
+{
+    if (PollBusy || m_shell.mainWindowVisible())
+        return;
+    m_shell.processEvents();
+    CheckFiles();
+}
+
+void modZel::CheckFiles()
+{
+    EventsFound = false;
+    PendingMessage.clear();
+    if (!Database || !SessionOpen)
+        return;
+
+    for (Suspect &file : MonitoredFiles) {
+        const QString key = file.Key();
+        if (key.isEmpty())
+            continue;
+        try {
+            CurrentItem = Database->VSSItem(key, false);
+        } catch (const std::exception &) {
+            m_shell.setStatus(QStringLiteral("ERROR: Cannot find ") + key);
+            return;
+        }
+        if (!CurrentItem)
+            return;
+        try {
+            CheckFile(file, *CurrentItem);
+        } catch (const std::exception &) {
+            // A value that could not be read never makes a rule fire: the
+            // file is skipped for this poll and looked at again next time.
+        }
+    }
+
+    if (EventsFound) {
+        EndOfPoll();
+        StoreList();
+        m_shell.refreshFileList();
+    }
+}
+
+void modZel::CheckFile(Suspect &file, const VSSItem &item)
+{
+    const int X = item.IsCheckedOut();
+    if (X < 0 || X > 2)
+        throw RepositoryError(QStringLiteral("Unexpected check-out state"));
+    const int S = file.Status();
+    const QString spec = file.Key();
+
+    if (X == S) {
+        // Rule A: a version newer than the one last seen. Among the history
+        // entries carrying the current version number (a label shares the
+        // number of the version it marks) the latest date counts, so one
+        // check-in is reported once.
+        const int newestNumber = item.VersionNumber();
+        QDateTime newest;
+        for (const VSSVersion &version : item.Versions(0))
+            if (version.VersionNumber == newestNumber &&
+                (!newest.isValid() || version.Date > newest))
+                newest = version.Date;
+        if (!newest.isValid() || wholeSecondsBetween(orNeverRecorded(file.DateIn()), newest) < 1)
+            return;
+        if (settings.NotifyIn)
+            Announce(spec, spec + kCrLf + QStringLiteral("has been checked in!") + kCrLf, kCheckIn,
+                     QString(), true);
+        file.setDateIn(newest);
+        EventsFound = true;
+    } else if (X != 0 && S == 0) {
+        // Rule B: a check-out; the user is the last entry of the check-outs.
+        QString user;
+        if (settings.NotifyOut) {
+            const VSSCheckouts checkouts = item.Checkouts();
+            user = checkouts.Item(checkouts.Count()).Username;
+            Announce(spec, spec + kCrLf + QStringLiteral(" has been checked out by ") + user + kCrLf,
+                     kCheckOut, user, false);
+        }
+        file.setStatus(qint16(X));
+        EventsFound = true;
+    } else if (X == 0 && S != 0) {
+        // Rule C: a check-in or an undone check-out.
+        if (settings.NotifyIn)
+            Announce(spec, spec + kCrLf + QStringLiteral("has been checked in!") + kCrLf,
+                     kUndoCheckOut, QString(), false);
+        file.setStatus(qint16(X));
+        EventsFound = true;
+    }
+    // Anything else (1 <-> 2, -1 while checked out) is not reported.
+}
+
+void modZel::Announce(const QString &spec, const QString &message, const QString &action,
+                      const QString &user, bool mayAmend)
+{
+    m_shell.setResetEnabled(true);
+    PendingMessage += message;
+    RecordEvent(spec, action, user, mayAmend);
+    if (settings.ShowIcon)
+        m_shell.setTrayLook(TrayLook::Change);
+}
+
+void modZel::RecordEvent(const QString &spec, const QString &action, const QString &user,
+                         bool mayAmend)
+{
+    const QDateTime now = m_clock.now();
+    const QString rowKey = DateToSetting(now) + spec;
+    EventList &list = lvTrace();
+
+    // Rule A2: the newest row concerns this file: amend it to "check in".
+    // The row must be this file's own (its object equals the spec; a mere
+    // substring test would let $/a.txt amend the row of $/a.txt.bak).
+    if (mayAmend && !list.isEmpty() && list.lastRow().object == spec) {
+        list.amendLastRow(rowKey, kAmendedCheckIn);
+        try {
+            eventLog.UpdateLastAction(kAmendedCheckIn);
+        } catch (const std::exception &) {
+            // The poll goes on; the row is amended in any case.
+        }
+        return;
+    }
+
+    EventRow row;
+    row.key = rowKey;
+    row.text = action;
+    row.date = now.toString(QStringLiteral("yyyy-MM-dd"));
+    row.time = now.toString(QStringLiteral("hh:mm:ss"));
+    row.object = spec;
+    row.user = user;
+    list.addRow(row);
+    const QChar tab(u'\t');
+    try {
+        eventLog.WriteLog(eventLog.EventLogPath, row.date + tab + row.time + tab + spec + tab + action,
+                          true);
+    } catch (const std::exception &) {
+        // An event log that cannot be written does not stop the poll.
+    }
+}
+
+// ------------------------------------------------------------- notifications
+
+void modZel::EndOfPoll()
+{
+    if (settings.PlaySound)
+        m_shell.beep();
+    if (settings.ShowMessages) {
+        if (TimerId != 0)
+            m_timers.KillTimer(TimerId);
+        PollBusy = true;
+        m_shell.showEventLog();
+        startTimer();
+        PollBusy = false;
+        ResetTrayIcon();
+    }
+}
+
+void modZel::StoreList()
+{
+    if (!m_store)
+        return;
+    try {
+        StoreFileList(MonitoredFiles, *m_store);
+    } catch (const std::exception &) {
+        m_shell.setStatus(QStringLiteral("ERROR: Cannot store the list of files"));
+    }
+}
+
+void modZel::ResetTrayIcon()
+{
+    PendingMessage.clear();
+    m_shell.setResetEnabled(false);
+    m_shell.setTrayLook(TrayLook::Normal);
+}
+
+void modZel::Reset()
+{
+    if (ModalOpen)
+        return;
+    if (!PollBusy)
+        m_shell.showMessage(PendingMessage);
+    ResetTrayIcon();
+}

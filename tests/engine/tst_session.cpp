@@ -1,0 +1,147 @@
+#include "support/EngineFixture.h"
+
+#include "eventlog/EventLogFile.h"
+
+#include <QtTest>
+
+class TestSession : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pollSecondsMapsEveryIndex()
+    {
+        const int expected[] = {10, 30, 60, 180, 300, 600, 1800, 3600};
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(modZel::PollSeconds(i), expected[i]);
+        QCOMPARE(modZel::PollSeconds(9), 10);
+        QCOMPARE(modZel::PollSeconds(-1), 10);
+    }
+
+    void successfulStartOpensChecksAndStartsTimer()
+    {
+        EngineFixture f;
+        f.watch("$/Web/a.txt");
+        f.watch("$/Web/b.txt");
+        f.zel.settings.PollDelay = 1;
+        QVERIFY(f.start());
+        QVERIFY(f.zel.SessionOpen);
+        QVERIFY(f.zel.Database);
+        QCOMPARE(f.shell.statusText, QString("Files in the list: 2"));
+        QCOMPARE(f.shell.look, TrayLook::Normal);
+        QVERIFY(f.zel.TimerId != 0);
+        QCOMPARE(f.timers.running.value(f.zel.TimerId).periodMs, 30000);
+        QCOMPARE(f.repo->calls("VSSItem"), 2); // one lookup per watched file
+        QCOMPARE(f.zel.CurrentItem->Spec(), QString("$/Web/b.txt"));
+
+        // A second start keeps the open database and restarts the same timer.
+        const quint32 id = f.zel.TimerId;
+        f.zel.settings.PollDelay = 9; // outside the list: 10 s
+        QVERIFY(f.start());
+        QCOMPARE(f.repo->calls("Open"), 1);
+        QCOMPARE(f.zel.TimerId, id);
+        QCOMPARE(f.timers.running.value(id).periodMs, 10000);
+    }
+
+    void emptyListStopsRunningTimer()
+    {
+        EngineFixture f;
+        f.watch("$/Web/a.txt");
+        QVERIFY(f.start());
+        const quint32 id = f.zel.TimerId;
+        f.zel.MonitoredFiles.RemoveAll();
+        QVERIFY(!f.start());
+        QCOMPARE(f.shell.statusText, QString("ERROR: No files in list"));
+        QVERIFY(!f.timers.running.contains(id));
+        QCOMPARE(f.shell.look, TrayLook::Error);
+        QVERIFY(!f.zel.SessionOpen);
+        QVERIFY(f.zel.Database); // a list failure keeps the open database
+    }
+
+    void missingFileStatusUsesTheFortyCharacterRule()
+    {
+        EngineFixture f;
+        f.zel.MonitoredFiles.Add("$/Web/missing.txt", 0, 1, QDateTime());
+        QVERIFY(!f.start());
+        QCOMPARE(f.shell.statusText, QString("ERROR: Cannot find $/Web/missing.txt"));
+
+        const QString longKey = "$/Web/" + QString(44, 'x'); // 50 characters
+        QCOMPARE(modZel::CannotFindText(longKey), "ERROR: Cannot find ../." + longKey.right(40));
+        const QString forty = "$/" + QString(38, 'y');
+        QCOMPARE(modZel::CannotFindText(forty), "ERROR: Cannot find " + forty);
+    }
+
+    void createAndOpenFailuresAreToldApart_data()
+    {
+        QTest::addColumn<bool>("failCreate");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("trace");
+        QTest::newRow("create") << true << "ERROR: VSS not installed."
+                                << "ZelIni: CRITICAL ERROR: VSS not installed.";
+        QTest::newRow("open") << false << "ERROR: Cannot open VSS database"
+                              << "ZelIni: Cannot open VSS database";
+    }
+    void createAndOpenFailuresAreToldApart()
+    {
+        QFETCH(bool, failCreate);
+        QFETCH(QString, status);
+        QFETCH(QString, trace);
+        EngineFixture f;
+        f.watch("$/Web/a.txt");
+        if (failCreate)
+            f.repo->failOn("create");
+        else
+            f.zel.settings.Password = "wrong";
+        QVERIFY(!f.start());
+        QCOMPARE(f.shell.statusText, status);
+        QCOMPARE(f.shell.look, TrayLook::Error);
+        QCOMPARE(f.shell.mainShown, 1);
+        QVERIFY(!f.zel.Database);
+        QVERIFY(!f.zel.SessionOpen);
+        QCOMPARE(f.timers.starts, 0);
+        Q_UNUSED(trace);
+    }
+
+    void failureIsTracedOnlyWithDebugOn()
+    {
+        // The trace log lives in the user's data folder: keep it in a temp one.
+        QTemporaryDir home;
+        qputenv("XDG_DATA_HOME", home.path().toUtf8());
+        QStandardPaths::setTestModeEnabled(true);
+        EngineFixture f;
+        f.watch("$/Web/a.txt");
+        f.zel.settings.Password = "wrong";
+        QFile::remove(TraceLogPath());
+        QVERIFY(!f.start());
+        QVERIFY(!QFile::exists(TraceLogPath()));
+        f.zel.settings.Debug = true;
+        QVERIFY(!f.start());
+        QFile trace(TraceLogPath());
+        QVERIFY(trace.open(QIODevice::ReadOnly));
+        const QByteArray text = trace.readAll();
+        QVERIFY(text.startsWith("\r\n"));
+        QVERIFY(text.contains(" ZelIni: Cannot open VSS database\r\n"));
+        QVERIFY(text.endsWith("password\r\n"));
+        trace.close();
+        QFile::remove(TraceLogPath());
+    }
+
+    void visibleViewerOrAboutBoxChangesNothing()
+    {
+        EngineFixture f;
+        f.watch("$/Web/a.txt");
+        f.shell.eventLog = true;
+        QVERIFY(!f.start());
+        f.shell.eventLog = false;
+        f.shell.about = true;
+        QVERIFY(!f.start());
+        QCOMPARE(f.timers.starts, 0);
+        QVERIFY(f.shell.looks.isEmpty());
+        QCOMPARE(f.repo->calls("create"), 0);
+        // The question loaded the event list.
+        QVERIFY(f.zel.eventListLoaded());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSession)
+#include "tst_session.moc"

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "FakeShell.h"
+#include "ManualTimers.h"
+#include "engine/modZel.h"
+#include "engine/repository/memory/MemoryRepository.h"
+
+#include <QTemporaryDir>
+
+// A fresh engine over an in-memory repository, a recording shell, manual
+// timers and a manual clock, with its event log in a temporary folder.
+struct EngineFixture
+{
+    QTemporaryDir dir;
+    std::shared_ptr<MemoryRepository> repo = MemoryRepository::create();
+    FakeShell shell;
+    ManualTimers timers;
+    ManualClock clock;
+    modZel zel{shell, timers, clock, repo->factory()};
+
+    EngineFixture()
+    {
+        repo->setIniPath(QStringLiteral("/vss/srcsafe.ini"));
+        repo->addUser(QStringLiteral("me"), QStringLiteral("pw"));
+        repo->addProject(QStringLiteral("$/Web"));
+        zel.settings.Inifile = QStringLiteral("/vss/srcsafe.ini");
+        zel.settings.Username = QStringLiteral("me");
+        zel.settings.Password = QStringLiteral("pw");
+        zel.eventLog.EventLogPath = dir.filePath(QStringLiteral("QVEvent.txt"));
+    }
+
+    // Adds a file to the repository (version 1 at `created`) and watches it
+    // with the state a fresh pick in the explorer would give it.
+    void watch(const QString &spec, const QDateTime &created = {})
+    {
+        const QDateTime date = created.isValid() ? created : clock.now().addDays(-1);
+        repo->addFile(spec, QStringLiteral("other"), date);
+        zel.MonitoredFiles.Add(spec, 0, 1, date, spec);
+    }
+
+    // Starts the session with the main window hidden, as after "Hide && Watch".
+    bool start()
+    {
+        shell.mainVisible = false;
+        return zel.ZelIni();
+    }
+
+    // One timer poll, a minute later.
+    void poll()
+    {
+        clock.advance(60);
+        timers.fire(zel.TimerId);
+    }
+
+    QByteArray logBytes() const
+    {
+        QFile f(zel.eventLog.EventLogPath);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
