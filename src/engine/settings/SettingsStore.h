@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -8,26 +9,36 @@ class QSettings;
 
 // The per-user settings store: text values addressed by application,
 // section and key. Backed by QSettings: the registry under HKEY_CURRENT_USER
-// on Windows, INI files under the user's configuration folder elsewhere.
+// on Windows, INI files under the user's configuration folder elsewhere
+// ($XDG_CONFIG_HOME/Quorvik/Quorvik.ini, usually ~/.config/Quorvik/Quorvik.ini).
 // With a configuration folder given, the whole store is DIR/Quorvik.ini.
-// Changes are buffered and reach the disk in one atomic write at commit().
+// Changes are buffered and reach the disk in one atomic write at commit()
+// (or when the store is destroyed); the file is readable by its owner only.
 class SettingsStore
 {
 public:
     explicit SettingsStore(const QString &configDir = QString());
     ~SettingsStore();
+    SettingsStore(const SettingsStore &) = delete;
+    SettingsStore &operator=(const SettingsStore &) = delete;
 
+    // Sections and keys match case-insensitively (an exact match wins).
     QString GetSetting(const QString &app, const QString &section, const QString &key,
                        const QString &defaultValue = QString()) const;
     void SaveSetting(const QString &app, const QString &section, const QString &key,
                      const QString &value);
     // Deleting a section that does not exist is not an error.
     void DeleteSetting(const QString &app, const QString &section);
+    // The keys present in a section, pending changes included.
+    QStringList Keys(const QString &app, const QString &section) const;
     // Writes pending changes; false when the store could not be written.
     bool commit();
 
     // The file behind the store (empty when it is the registry).
     QString fileName() const;
+
+    // The folder of the store's files when none is given (not on Windows).
+    static QString defaultConfigDir();
 
 private:
     struct Private;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+class SettingsStore;
+class Suspect;
+class Suspects;
+
+// One entry of section "Files": Status;LastDate;Key. The Key is everything
+// behind the second ';', so it may itself hold ';'.
+struct FileEntry
+{
+    QString key; // empty: the entry is skipped
+    qint16 status = -1;
+    QDateTime lastDate;
+};
+
+QString FormatFileEntry(const Suspect &file);
+// Also reads the short forms "Key" and "Status;Key". A Status or date that
+// cannot be read leaves the file watched, as never recorded.
+FileEntry ParseFileEntry(const QString &value);
+
+// Replaces section "Files" and "FilesCount" by the list (not committed).
+void WriteFileList(const Suspects &files, SettingsStore &store);
+// Adds the stored entries 1..FilesCount to the list, reading only the keys
+// present; nothing when FilesCount is empty or not a number.
+void ReadFileList(const SettingsStore &store, Suspects &files);

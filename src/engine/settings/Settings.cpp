@@ -1,0 +1,163 @@
+#include "Settings.h"
+
+#include "FileList.h"
+#include "SettingValues.h"
+#include "SettingsStore.h"
+#include "engine/modZel.h"
+
+#include <QDir>
+
+namespace {
+
+const QString kParams = QStringLiteral("Params");
+
+// Reads and writes the keys of section "Params".
+class Params
+{
+public:
+    explicit Params(SettingsStore &store) : m_store(store) {}
+
+    QString text(const QString &key, const QString &defaultValue = QString()) const
+    {
+        return m_store.GetSetting(kAppName, kParams, key, defaultValue);
+    }
+    bool flag(const QString &key, bool defaultValue) const
+    {
+        return FlagFromSetting(text(key), defaultValue);
+    }
+    void setText(const QString &key, const QString &value)
+    {
+        m_store.SaveSetting(kAppName, kParams, key, value);
+    }
+    void setFlag(const QString &key, bool value) { setText(key, FlagToSetting(value)); }
+
+private:
+    SettingsStore &m_store;
+};
+
+// The flags read and written alike, each defaulting to true.
+struct NamedFlag
+{
+    const char *key;
+    bool ZelSettings::*field;
+};
+const NamedFlag kPlainFlags[] = {
+    {"ShowMessages", &ZelSettings::ShowMessages}, {"ShowIcon", &ZelSettings::ShowIcon},
+    {"PlaySound", &ZelSettings::PlaySound},       {"NotifyIn", &ZelSettings::NotifyIn},
+    {"NotifyOut", &ZelSettings::NotifyOut},       {"StartUp", &ZelSettings::StartUp},
+};
+
+constexpr int kDefaultPollDelay = 3;
+constexpr int kLastPollDelay = 7; // the interval list has eight entries
+
+// The user-name switch of the trace log: true/false when the name asks for
+// it, otherwise nothing.
+std::optional<bool> traceSwitch(const QString &userName)
+{
+    const QString name = userName.toLower();
+    if (name == QLatin1String("tracein"))
+        return true;
+    if (name == QLatin1String("traceout"))
+        return false;
+    return std::nullopt;
+}
+
+QString environment(const char *name)
+{
+    QString value = qEnvironmentVariable(name);
+    if (value.isEmpty()) // on Windows the variables ignore case; here they do not
+        value = qEnvironmentVariable(QByteArray(name).toUpper().constData());
+    return value;
+}
+
+// The folder of the default database: "ssdir", else the VSS client's current
+// database; its srcsafe.ini, or "" when neither names one.
+QString discoverDatabase()
+{
+    QString folder = environment("ssdir");
+    if (folder.isEmpty()) {
+        folder = ReadRegString(QStringLiteral("HKEY_CURRENT_USER"),
+                               QStringLiteral("Software\\Microsoft\\SourceSafe"),
+                               QStringLiteral("Current Database"), QString());
+    }
+    if (folder.isEmpty())
+        return folder;
+    const QChar separator = QDir::separator();
+    if (!folder.endsWith(separator))
+        folder += separator;
+    return folder + QStringLiteral("srcsafe.ini");
+}
+
+qint16 pollDelay(const QString &text)
+{
+    const std::optional<int> value = WholeNumberFromSetting(text);
+    if (!value || *value < 0 || *value > kLastPollDelay)
+        return kDefaultPollDelay;
+    return qint16(*value);
+}
+
+} // namespace
+
+bool LoadSettings(modZel &zel, SettingsStore &store)
+{
+    ZelSettings &s = zel.settings;
+    const Params params(store);
+    s.UseLastDB = params.flag(QStringLiteral("UseLastDB"), true);
+    s.UseLastUser = params.flag(QStringLiteral("UseLastUser"), true);
+    s.Debug = params.flag(QStringLiteral("Debug"), false);
+
+    if (s.UseLastDB)
+        s.Inifile = params.text(QStringLiteral("Inifile"));
+    if (s.Inifile.isEmpty())
+        s.Inifile = discoverDatabase();
+
+    if (s.UseLastUser) {
+        s.Username = params.text(QStringLiteral("Username"));
+        s.Password = XorByLength(params.text(QStringLiteral("Password")));
+        if (const std::optional<bool> trace = traceSwitch(s.Username))
+            s.Debug = *trace;
+    }
+    if (s.Username.isEmpty())
+        s.Username = environment("ssuser");
+
+    for (const NamedFlag &f : kPlainFlags)
+        s.*f.field = params.flag(QLatin1String(f.key), true);
+    s.PollDelay = pollDelay(params.text(QStringLiteral("PollDelay")));
+
+    if (s.UseLastDB && s.UseLastUser)
+        ReadFileList(store, zel.MonitoredFiles);
+
+    Shell &shell = zel.shell();
+    shell.refreshFileList();
+    const int count = zel.MonitoredFiles.Count();
+    if (count > 0)
+        shell.setStatus(QStringLiteral("Files in the list: ") + QString::number(count));
+    shell.setConnectionFields(s.Inifile, s.Username, s.Password);
+    return !s.Username.isEmpty() && !s.Inifile.isEmpty();
+}
+
+void SaveSettings(modZel &zel, SettingsStore &store)
+{
+    ZelSettings &s = zel.settings;
+    Params params(store);
+    params.setText(QStringLiteral("Inifile"), s.Inifile);
+    params.setText(QStringLiteral("Username"), s.Username);
+    params.setText(QStringLiteral("Password"), XorByLength(s.Password));
+    params.setFlag(QStringLiteral("UseLastDB"), s.UseLastDB);
+    params.setFlag(QStringLiteral("UseLastUser"), s.UseLastUser);
+    for (const NamedFlag &f : kPlainFlags)
+        params.setFlag(QLatin1String(f.key), s.*f.field);
+    params.setText(QStringLiteral("PollDelay"), QString::number(s.PollDelay));
+    if (const std::optional<bool> trace = traceSwitch(s.Username)) {
+        s.Debug = *trace;
+        params.setFlag(QStringLiteral("Debug"), s.Debug);
+    }
+    WriteFileList(zel.MonitoredFiles, store);
+    store.commit();
+}
+
+void StoreFileList(const Suspects &files, SettingsStore &store)
+{
+    WriteFileList(files, store);
+    store.commit();
+}

@@ -1,0 +1,185 @@
+#include "SettingsStore.h"
+
+#include "Settings.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <map>
+
+namespace {
+
+// QSettings writes its changes back on its own from the event loop; this one
+// waits for sync(), so that a rewrite made of several calls (delete a section,
+// write its keys) reaches the disk whole or not at all.
+class BufferedSettings : public QSettings
+{
+public:
+    using QSettings::QSettings;
+
+protected:
+    bool event(QEvent *e) override
+    {
+        if (e->type() == QEvent::UpdateRequest)
+            return true;
+        return QSettings::event(e);
+    }
+};
+
+constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
+
+// The exact name when present, else a case-insensitive match, else the name.
+QString matchName(const QStringList &present, const QString &name)
+{
+    if (present.contains(name))
+        return name;
+    for (const QString &candidate : present) {
+        if (candidate.compare(name, Qt::CaseInsensitive) == 0)
+            return candidate;
+    }
+    return name;
+}
+
+QString valueText(const QVariant &value)
+{
+    // A hand-written value with an unquoted comma reads as a list.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
+// QSaveFile keeps the mode of the file it replaces, so a file created
+// owner-only before the first write stays owner-only.
+void createOwnerOnly(const QString &path)
+{
+    if (QFile::exists(path))
+        return;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, kOwnerOnly))
+        file.close();
+}
+
+void restrictToOwner(const QString &path)
+{
+    constexpr QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                          QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    QFile file(path);
+    if (file.exists() && (file.permissions() & others))
+        file.setPermissions(kOwnerOnly);
+}
+
+} // namespace
+
+struct SettingsStore::Private
+{
+    QString dir; // empty: the registry
+    std::map<QString, std::unique_ptr<BufferedSettings>> byApp;
+
+    std::unique_ptr<BufferedSettings> open(const QString &app) const
+    {
+        if (dir.isEmpty()) {
+            return std::make_unique<BufferedSettings>(
+                QStringLiteral("HKEY_CURRENT_USER\\Software\\") + app, QSettings::NativeFormat);
+        }
+        return std::make_unique<BufferedSettings>(
+            dir + QLatin1Char('/') + app + QStringLiteral(".ini"), QSettings::IniFormat);
+    }
+
+    BufferedSettings &settings(const QString &app)
+    {
+        auto &slot = byApp[app];
+        if (!slot)
+            slot = open(app);
+        return *slot;
+    }
+
+    bool isFile() const { return !dir.isEmpty(); }
+};
+
+SettingsStore::SettingsStore(const QString &configDir) : d(std::make_unique<Private>())
+{
+#ifdef Q_OS_WIN
+    d->dir = configDir;
+#else
+    d->dir = configDir.isEmpty() ? defaultConfigDir() : configDir;
+#endif
+}
+
+SettingsStore::~SettingsStore()
+{
+    commit();
+}
+
+QString SettingsStore::defaultConfigDir()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Quorvik");
+}
+
+QString SettingsStore::GetSetting(const QString &app, const QString &section, const QString &key,
+                                  const QString &defaultValue) const
+{
+    QSettings &s = d->settings(app);
+    s.beginGroup(matchName(s.childGroups(), section));
+    const QString name = matchName(s.childKeys(), key);
+    const QVariant value = s.value(name);
+    s.endGroup();
+    return value.isValid() ? valueText(value) : defaultValue;
+}
+
+void SettingsStore::SaveSetting(const QString &app, const QString &section, const QString &key,
+                                const QString &value)
+{
+    QSettings &s = d->settings(app);
+    s.beginGroup(section);
+    s.setValue(key, value);
+    s.endGroup();
+}
+
+void SettingsStore::DeleteSetting(const QString &app, const QString &section)
+{
+    QSettings &s = d->settings(app);
+    for (const QString &group : s.childGroups()) {
+        if (group.compare(section, Qt::CaseInsensitive) == 0)
+            s.remove(group);
+    }
+}
+
+QStringList SettingsStore::Keys(const QString &app, const QString &section) const
+{
+    QSettings &s = d->settings(app);
+    s.beginGroup(matchName(s.childGroups(), section));
+    QStringList keys = s.childKeys();
+    s.endGroup();
+    return keys;
+}
+
+bool SettingsStore::commit()
+{
+    bool ok = true;
+    for (auto &[app, settings] : d->byApp) {
+        const QString path = d->isFile() ? settings->fileName() : QString();
+        if (!path.isEmpty())
+            createOwnerOnly(path);
+        settings->sync();
+        if (!path.isEmpty())
+            restrictToOwner(path);
+        if (settings->status() == QSettings::AccessError) {
+            ok = false;
+            // The error state of QSettings never clears; start afresh.
+            settings = d->open(app);
+        }
+    }
+    return ok;
+}
+
+QString SettingsStore::fileName() const
+{
+    if (!d->isFile())
+        return QString();
+    return d->dir + QLatin1Char('/') + kAppName + QStringLiteral(".ini");
+}
