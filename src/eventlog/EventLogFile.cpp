@@ -1,0 +1,227 @@
+#include "EventLogFile.h"
+
+#include "AtomicFile.h"
+#include "LogFileIo.h"
+#include "LogText.h"
+#include "engine/Clock.h"
+#include "engine/ZelError.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <limits>
+#include <new>
+#include <optional>
+
+namespace {
+
+const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
+const QString kDefaultMaxLogSize = QStringLiteral("1024");
+constexpr int kDefaultMaxDays = 7;
+
+qint64 limitInBytes(const QString &maxLogSize, const QString &source)
+{
+    bool ok = false;
+    const qint64 kilobytes = maxLogSize.trimmed().toLongLong(&ok);
+    if (!ok)
+        throw ZelError(
+            13, source,
+            QStringLiteral("Type mismatch: maximum log size \"%1\" is not a whole number")
+                .arg(maxLogSize));
+    if (kilobytes > std::numeric_limits<qint64>::max() / 1024)
+        throw ZelError(6, source, QStringLiteral("Overflow: maximum log size %1").arg(maxLogSize));
+    return kilobytes * 1024;
+}
+
+int maxDaysValue(const QString &maxDays, const QString &source)
+{
+    if (maxDays.trimmed().isEmpty())
+        return kDefaultMaxDays;
+    bool ok = false;
+    const int days = maxDays.trimmed().toInt(&ok);
+    if (!ok)
+        throw ZelError(
+            13, source,
+            QStringLiteral("Type mismatch: days \"%1\" is not a whole number").arg(maxDays));
+    return days;
+}
+
+// Text after the last line end (all of it when there is none).
+QByteArray afterLastLineEnd(const QByteArray &content)
+{
+    const qsizetype lastEnd = content.lastIndexOf(kLineEnd);
+    return lastEnd < 0 ? content : content.mid(lastEnd + kLineEnd.size());
+}
+
+// Policy 0: the cut points are the line ends of line 2 onwards; the first one
+// that leaves at most `limit` bytes (from the cut to the end) wins.
+std::optional<qsizetype> oldestCutUnderLimit(const QByteArray &content, qint64 limit)
+{
+    const qsizetype firstEnd = content.indexOf(kLineEnd);
+    if (firstEnd < 0)
+        return std::nullopt;
+    const qint64 earliest = std::max<qint64>(firstEnd + kLineEnd.size(), content.size() - limit);
+    if (earliest > content.size())
+        return std::nullopt;
+    const qsizetype cut = content.indexOf(kLineEnd, qsizetype(earliest));
+    return cut < 0 ? std::nullopt : std::optional<qsizetype>(cut);
+}
+
+// Policy 1: offset of the first record younger than `maxDays`, or nullopt.
+// Lines with fewer than four fields are passed over; a first field that is
+// not a date is an error.
+std::optional<qsizetype> firstYoungRecord(const QByteArray &content, const QDate &today,
+                                          int maxDays, const QString &source)
+{
+    for (qsizetype start = 0;;) {
+        const qsizetype end = content.indexOf(kLineEnd, start);
+        if (end < 0)
+            return std::nullopt;
+        const QByteArrayView line(content.constData() + start, end - start);
+        if (line.count('\t') >= 3) {
+            const QString dateText = LogText::decode(line.first(line.indexOf('\t')));
+            const QDate date = QDate::fromString(dateText.trimmed(), Qt::ISODate);
+            if (!date.isValid())
+                throw ZelError(
+                    13, source,
+                    QStringLiteral("Type mismatch: \"%1\" in the event log is not a date")
+                        .arg(dateText));
+            if (date.daysTo(today) < maxDays)
+                return start;
+        }
+        start = end + kLineEnd.size();
+    }
+}
+
+qint64 replaceContent(const QString &path, const QByteArray &bytes, const QString &source)
+{
+    AtomicFile file(path, source);
+    file.write(bytes);
+    return file.commit();
+}
+
+} // namespace
+
+EventLogFile::EventLogFile(const Clock &clock) : m_clock(clock) {}
+
+void EventLogFile::WriteLog(const QString &fileName, const QString &text, bool isEvent)
+{
+    static const QString source = QStringLiteral("WriteLog");
+    if (MaxLogSize.isEmpty())
+        MaxLogSize = kDefaultMaxLogSize;
+    if (fileName.isEmpty() || text.isEmpty())
+        return;
+    try {
+        QString entry = text;
+        if (isEvent) {
+            // Strictly larger: a file of exactly the limit is left alone.
+            if (limitInBytes(MaxLogSize, source) < LogFileIo::length(fileName) && TrimEventLog())
+                entry.prepend(QLatin1String("\r\n"));
+        } else {
+            const QString stamp = m_clock.now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+            entry = QLatin1String("\r\n") + stamp + QLatin1Char(' ') + text;
+            // The trace log's per-user folder may not exist yet.
+            QDir().mkpath(QFileInfo(fileName).absolutePath());
+        }
+        LogFileIo::append(fileName, LogText::encode(entry) + kLineEnd, source);
+    } catch (const ZelError &) {
+        throw;
+    } catch (const std::bad_alloc &) {
+        throw ZelError(7, source, QStringLiteral("Out of memory"));
+    } catch (const std::exception &e) {
+        throw ZelError(51, source,
+                       QStringLiteral("Internal error: ") + QString::fromUtf8(e.what()));
+    }
+}
+
+bool EventLogFile::TrimEventLog()
+{
+    static const QString source = QStringLiteral("TrimEventLog");
+    if (MaxLogSize.isEmpty())
+        MaxLogSize = kDefaultMaxLogSize;
+    const qint64 limit = limitInBytes(MaxLogSize, source);
+    if (MaxAction != 0 && MaxAction != 1)
+        return false;
+
+    // Bytes, not decoded text: whatever the file holds is kept byte for byte.
+    const QByteArray content = LogText::toEightBit(LogFileIo::readAll(EventLogPath, source));
+    if (MaxAction == 0) {
+        if (const auto cut = oldestCutUnderLimit(content, limit)) {
+            // Starts with the line end of the last dropped line.
+            replaceContent(EventLogPath, content.mid(*cut), source);
+            return true;
+        }
+        // No cut leaves the file under the limit: keep only the unfinished
+        // last line (normally nothing) so that the record can still go in.
+        return limit > replaceContent(EventLogPath, afterLastLineEnd(content), source);
+    }
+
+    const auto young =
+        firstYoungRecord(content, m_clock.now().date(), maxDaysValue(MaxDays, source), source);
+    const QByteArray kept = young ? content.mid(*young) : afterLastLineEnd(content);
+    return limit > replaceContent(EventLogPath, kept, source);
+}
+
+void EventLogFile::UpdateLastAction(const QString &action)
+{
+    static const QString source = QStringLiteral("UpdateLastAction");
+    const QByteArray newEnd = LogText::encode(action) + kLineEnd;
+
+    QFile probe(EventLogPath);
+    if (probe.open(QIODevice::ReadOnly) && LogText::hasUtf16Bom(probe.read(2))) {
+        // A UTF-16 file is rewritten whole in the 8-bit encoding.
+        probe.close();
+        const QByteArray content = LogText::toEightBit(LogFileIo::readAll(EventLogPath, source));
+        const qsizetype tab = content.lastIndexOf('\t');
+        if (tab >= 0)
+            replaceContent(EventLogPath, content.left(tab + 1) + newEnd, source);
+        return;
+    }
+    probe.close();
+
+    // Only the tail changes: find the last TAB from the end and let the
+    // replacement share or copy the bytes before it.
+    const qint64 tab = LogFileIo::lastIndexOf(EventLogPath, '\t', source);
+    if (tab < 0)
+        return;
+    AtomicFile file(EventLogPath, source);
+    file.copyPrefix(EventLogPath, tab + 1);
+    file.write(newEnd);
+    file.commit();
+}
+
+QString EventLogFile::ReadTextFile(const QString &path)
+{
+    if (path.isEmpty())
+        return {};
+    if (!QFileInfo::exists(path)) {
+        // Leave an empty log behind, as the viewer and the settings dialog
+        // expect; a folder that does not allow it is no error here.
+        QFile(path).open(QIODevice::WriteOnly | QIODevice::NewOnly);
+        return {};
+    }
+    return LogText::decode(LogFileIo::readAll(path, QStringLiteral("ReadTextFile")));
+}
+
+qint32 EventLogFile::WriteTextFile(const QString &path, const QString &content)
+{
+    static const QString source = QStringLiteral("WriteTextFile");
+    const QByteArray bytes = LogText::encode(content);
+    if (bytes.size() > std::numeric_limits<qint32>::max())
+        throw ZelError(6, source,
+                       QStringLiteral("Overflow: content of %1 bytes").arg(bytes.size()));
+    return qint32(replaceContent(path, bytes, source));
+}
+
+QString TraceLogPath()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("c:\\quorvik.log");
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
+           QStringLiteral("/quorvik.log");
+#endif
+}

@@ -1,0 +1,493 @@
+#include "engine/ZelError.h"
+#include "eventlog/AtomicFile.h"
+#include "eventlog/EventLogFile.h"
+#include "support/ManualTimers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QByteArray kCrLf = "\r\n";
+
+QByteArray record(const QDate &date, const QString &object, const QString &action = "Check Out")
+{
+    return (date.toString("yyyy-MM-dd") + "\t09:30:00\t" + object + "\t" + action).toUtf8();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray utf16File(const QString &text)
+{
+    QByteArray bytes("\xFF\xFE");
+    for (QChar c : text) {
+        bytes.append(char(c.unicode() & 0xFF));
+        bytes.append(char(c.unicode() >> 8));
+    }
+    return bytes;
+}
+
+// The rewrite of the last action done the plain way: decode the whole file,
+// cut after its last TAB, write it back in the 8-bit encoding.
+QByteArray referenceUpdateLastAction(const QString &path, const QString &action)
+{
+    const QString text = EventLogFile::ReadTextFile(path);
+    const qsizetype tab = text.lastIndexOf('\t');
+    if (tab < 0)
+        return readBytes(path);
+    return (text.left(tab + 1) + action + "\r\n").toUtf8();
+}
+
+QFile::Permissions ownerGroupOther(const QString &path)
+{
+    return QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+}
+
+// Makes a folder refuse new entries while it lives (chmod; for root, which
+// ignores modes, the immutable attribute). ok() is false when neither works.
+class ReadOnlyFolder
+{
+public:
+    explicit ReadOnlyFolder(const QString &path) : m_path(path)
+    {
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+        if (canCreate()) {
+            m_immutable = QProcess::execute("chattr", {"+i", path}) == 0;
+        }
+    }
+    ~ReadOnlyFolder()
+    {
+        if (m_immutable)
+            QProcess::execute("chattr", {"-i", m_path});
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    bool ok() const { return !canCreate(); }
+
+private:
+    bool canCreate() const
+    {
+        QFile probe(m_path + "/probe");
+        if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return false;
+        probe.remove();
+        return true;
+    }
+    QString m_path;
+    bool m_immutable = false;
+};
+
+} // namespace
+
+class tst_EventLogFile : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir *m_dir = nullptr;
+    ManualClock m_clock; // 2026-12-06 09:00:00
+    QDate today() const { return m_clock.current.date(); }
+    QString path(const QString &name = "QVEvent.txt") const { return m_dir->filePath(name); }
+    EventLogFile makeLog(qint16 maxAction = 0, const QString &maxKb = "1")
+    {
+        EventLogFile log(m_clock);
+        log.EventLogPath = path();
+        log.MaxAction = maxAction;
+        log.MaxLogSize = maxKb;
+        log.MaxDays = "7";
+        return log;
+    }
+    // A log of `count` records of about 120 bytes each.
+    QByteArray tenRecords(int count = 10)
+    {
+        QByteArray bytes;
+        for (int i = 0; i < count; ++i)
+            bytes += record(today(), QString("$/Project/%1/").arg(i) + QString(80, 'x')) + kCrLf;
+        return bytes;
+    }
+    void appendEvent(EventLogFile &log, const QByteArray &text)
+    {
+        log.WriteLog(log.EventLogPath, QString::fromUtf8(text), true);
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = new QTemporaryDir;
+        QVERIFY(m_dir->isValid());
+    }
+    void cleanup()
+    {
+        AtomicFile::setBeforeReplaceHook({});
+        delete m_dir;
+    }
+
+    // --- appending and the size rule ---
+    void appendCreatesTheFileAndEndsEachRecordWithCrLf()
+    {
+        EventLogFile log = makeLog();
+        log.MaxLogSize.clear();
+        const QByteArray first = record(today(), "$/a.txt");
+        const QByteArray second = record(today(), "$/b.txt", "Check In");
+        appendEvent(log, first);
+        appendEvent(log, second);
+        QCOMPARE(readBytes(path()), first + kCrLf + second + kCrLf);
+        QCOMPARE(log.MaxLogSize, QString("1024"));
+
+        log.WriteLog(log.EventLogPath, "", true);
+        log.WriteLog("", "text", true);
+        QCOMPARE(readBytes(path()), first + kCrLf + second + kCrLf);
+    }
+
+    void fileOfExactlyTheLimitIsNotTrimmed()
+    {
+        EventLogFile log = makeLog(0, "1");
+        QByteArray content = tenRecords(7);
+        content += QByteArray(1024 - content.size() - 2, 'p') + kCrLf;
+        QCOMPARE(content.size(), 1024);
+        writeBytes(path(), content);
+        const QByteArray rec = record(today(), "$/new.txt");
+        appendEvent(log, rec);
+        QCOMPARE(readBytes(path()), content + rec + kCrLf);
+
+        // Now one byte over: the next append trims first.
+        appendEvent(log, rec);
+        QVERIFY(readBytes(path()).startsWith(kCrLf));
+        QVERIFY(readBytes(path()).size() < content.size());
+    }
+
+    // --- policies ---
+    void overwriteAsNeededDropsOldestRecords()
+    {
+        EventLogFile log = makeLog(0, "1");
+        const QByteArray content = tenRecords();
+        QVERIFY(content.size() > 1024);
+        writeBytes(path(), content);
+
+        // Expected: the first line end from line 2 on that leaves at most
+        // the limit, counted the plain way.
+        qsizetype cut = content.indexOf(kCrLf) + 2;
+        while ((cut = content.indexOf(kCrLf, cut)) >= 0 && content.size() - cut > 1024)
+            cut += 2;
+        QVERIFY(cut > 0);
+        const QByteArray rec = record(today(), "$/new.txt");
+        appendEvent(log, rec);
+        const QByteArray result = readBytes(path());
+        QCOMPARE(result, content.mid(cut) + kCrLf + rec + kCrLf);
+        QVERIFY(result.startsWith(kCrLf + today().toString("yyyy-MM-dd").toUtf8() + "\t"));
+        QVERIFY(!result.contains("$/Project/0/") && !result.contains("$/Project/1/"));
+        QVERIFY(result.contains("\r\n\r\n" + rec + "\r\n"));
+    }
+
+    void overwriteAsNeededWithoutCutKeepsOnlyTheUnfinishedLine()
+    {
+        EventLogFile log = makeLog(0, "1");
+        writeBytes(path(), QByteArray(2000, 'x') + kCrLf + "partial");
+        const QByteArray rec = record(today(), "$/new.txt");
+        appendEvent(log, rec);
+        QCOMPARE(readBytes(path()), "partial" + kCrLf + rec + kCrLf);
+    }
+
+    void overwriteOlderThanKeepsRecordsYoungerThanMaxDays()
+    {
+        EventLogFile log = makeLog(1, "1");
+        QByteArray old;
+        for (int age = 12; age >= 7; --age)
+            old += record(today().addDays(-age), "$/old/" + QString(150, 'o')) + kCrLf;
+        old += "a line\twith too few\tfields" + kCrLf;
+        QByteArray young;
+        for (int age = 6; age >= 0; --age)
+            young += record(today().addDays(-age), "$/young.txt") + kCrLf;
+        young += record(today().addDays(-9), "$/old but after a young one") + kCrLf;
+        writeBytes(path(), old + young);
+
+        const QByteArray rec = record(today(), "$/new.txt");
+        appendEvent(log, rec);
+        QCOMPARE(readBytes(path()), young + kCrLf + rec + kCrLf);
+    }
+
+    void overwriteOlderThanEmptiesALogOfOldRecords()
+    {
+        EventLogFile log = makeLog(1, "1");
+        QByteArray content;
+        for (int i = 0; i < 10; ++i)
+            content += record(today().addDays(-30), "$/old/" + QString(150, 'o')) + kCrLf;
+        writeBytes(path(), content);
+        const QByteArray rec = record(today(), "$/new.txt");
+        appendEvent(log, rec);
+        QCOMPARE(readBytes(path()), kCrLf + rec + kCrLf);
+    }
+
+    void overwriteOlderThanStillTooLargeAppendsWithoutEmptyLine()
+    {
+        EventLogFile log = makeLog(1, "1");
+        QByteArray content;
+        for (int i = 0; i < 10; ++i)
+            content += record(today(), "$/young/" + QString(150, 'y')) + kCrLf;
+        writeBytes(path(), content);
+        log.MaxDays.clear(); // reads as 7
+        QVERIFY(!log.TrimEventLog());
+        const QByteArray rec = record(today(), "$/new.txt");
+        appendEvent(log, rec);
+        QCOMPARE(readBytes(path()), content + rec + kCrLf);
+    }
+
+    void doNotOverwriteKeepsGrowing()
+    {
+        EventLogFile log = makeLog(2, "1");
+        const QByteArray content = tenRecords();
+        writeBytes(path(), content);
+        const QByteArray rec = record(today(), "$/new.txt");
+        appendEvent(log, rec);
+        appendEvent(log, rec);
+        QCOMPARE(readBytes(path()), content + rec + kCrLf + rec + kCrLf);
+    }
+
+    // --- rewriting the newest action ---
+    void updateLastAction_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        const QByteArray rec = record(QDate(2026, 12, 1), "$/a.txt") + kCrLf;
+        QTest::newRow("normal") << rec + rec;
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("no TAB") << QByteArray("just text\r\nmore\r\n");
+        QTest::newRow("text after last line end") << rec + "2026-12-02\t10:00";
+        QTest::newRow("TAB-less text after last line end") << rec + "garbage";
+        QTest::newRow("no final line end") << rec + record(QDate(2026, 12, 2), "$/b");
+        QTest::newRow("non-ASCII")
+            << QString("2026-12-01\t09:00:00\t$/Über/naïve.txt\tCheck Out\r\n").toUtf8();
+        QTest::newRow("TAB far from the end")
+            << rec + QByteArray(200 * 1024, 'z') + kCrLf + QByteArray(70 * 1024, 'y');
+        QTest::newRow("TAB at chunk boundary")
+            << QByteArray(64 * 1024 - 1, 'a') + "\t" + QByteArray(64 * 1024, 'b');
+        QTest::newRow("UTF-16") << utf16File("2026-12-01\t09:00:00\t$/Größe.txt\tCheck Out\r\n");
+        QTest::newRow("UTF-16 without TAB") << utf16File("no tab here\r\n");
+    }
+
+    void updateLastAction()
+    {
+        QFETCH(QByteArray, content);
+        EventLogFile log = makeLog();
+        writeBytes(path(), content);
+        const QByteArray expected = referenceUpdateLastAction(path(), "check in");
+        log.UpdateLastAction("check in");
+        QCOMPARE(readBytes(path()), expected);
+    }
+
+    void updateLastActionOnAMissingFileDoesNothing()
+    {
+        EventLogFile log = makeLog();
+        log.UpdateLastAction("check in");
+        QVERIFY(readBytes(path()).isEmpty());
+    }
+
+    // --- encodings and the raw reader and writer ---
+    void readTextFileDecodesUtf16AndEightBit()
+    {
+        writeBytes(path("u16.txt"), utf16File("Größe\tÜ\r\n"));
+        QCOMPARE(EventLogFile::ReadTextFile(path("u16.txt")), QString("Größe\tÜ\r\n"));
+        writeBytes(path("u8.txt"), QString("Größe\r\n").toUtf8());
+        QCOMPARE(EventLogFile::ReadTextFile(path("u8.txt")), QString("Größe\r\n"));
+        writeBytes(path("fffe-like.txt"), "\xFF");
+        QCOMPARE(EventLogFile::ReadTextFile(path("fffe-like.txt")).size(), 1);
+        QCOMPARE(EventLogFile::ReadTextFile(""), QString());
+    }
+
+    void readTextFileOfAMissingFileIsEmptyAndCreatesIt()
+    {
+        QCOMPARE(EventLogFile::ReadTextFile(path()), QString());
+        QVERIFY(QFile::exists(path()));
+        QCOMPARE(QFileInfo(path()).size(), 0);
+        QCOMPARE(EventLogFile::ReadTextFile(path("no/such/folder.txt")), QString());
+    }
+
+    void writeTextFileReturnsLengthInBytes()
+    {
+        QCOMPARE(EventLogFile::WriteTextFile(path(), "Größe\r\n"), 9);
+        QCOMPARE(readBytes(path()), QString("Größe\r\n").toUtf8());
+        QCOMPARE(EventLogFile::WriteTextFile(path(), ""), 0);
+        QCOMPARE(QFileInfo(path()).size(), 0);
+    }
+
+    void trimmingAUtf16LogWritesItInEightBit()
+    {
+        EventLogFile log = makeLog(0, "1");
+        writeBytes(path(), utf16File(QString::fromUtf8(tenRecords())));
+        appendEvent(log, record(today(), "$/new.txt"));
+        const QByteArray result = readBytes(path());
+        QVERIFY(result.startsWith(kCrLf + today().toString("yyyy-MM-dd").toUtf8() + "\t"));
+        QVERIFY(!result.contains('\0'));
+    }
+
+    // --- trace log ---
+    void traceEntryHasEmptyLineTimestampAndMessage()
+    {
+        EventLogFile log = makeLog();
+        const QString trace = path("state/sub/quorvik.log"); // folder created on write
+        log.WriteLog(trace, "ZelIni: Cannot open VSS database\r\nD", false);
+        m_clock.advance(61);
+        log.WriteLog(trace, "second", false);
+        QCOMPARE(readBytes(trace), QByteArray("\r\n2026-12-06 09:00:00 ZelIni: Cannot open VSS "
+                                              "database\r\nD\r\n"
+                                              "\r\n2026-12-06 09:01:01 second\r\n"));
+        QVERIFY(TraceLogPath().endsWith("quorvik.log"));
+        QVERIFY(QDir::isAbsolutePath(TraceLogPath()));
+    }
+
+    // --- atomic replacement ---
+    void failureBeforeReplaceKeepsOldContentAndLeavesNoTempFile()
+    {
+        EventLogFile log = makeLog(0, "1");
+        const QByteArray content = tenRecords();
+        writeBytes(path(), content);
+        QByteArray seenByReader;
+        AtomicFile::setBeforeReplaceHook([&](const QString &) {
+            seenByReader = readBytes(path());
+            throw ZelError(57, "test", "simulated crash");
+        });
+        const auto checkUntouched = [&] {
+            QCOMPARE(seenByReader, content);
+            QCOMPARE(readBytes(path()), content);
+            QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+                     QStringList{"QVEvent.txt"});
+            seenByReader.clear();
+        };
+
+        QVERIFY_THROWS_EXCEPTION(ZelError, EventLogFile::WriteTextFile(path(), ""));
+        checkUntouched();
+        QVERIFY_THROWS_EXCEPTION(ZelError, log.UpdateLastAction("check in"));
+        checkUntouched();
+        try {
+            appendEvent(log, record(today(), "$/new.txt"));
+            QFAIL("WriteLog did not pass the error on");
+        } catch (const ZelError &e) {
+            QCOMPARE(e.number(), 57);
+            QCOMPARE(e.description(), QString("simulated crash"));
+        }
+        checkUntouched();
+    }
+
+    void rewriteKeepsPermissions()
+    {
+        EventLogFile log = makeLog();
+        writeBytes(path(), tenRecords());
+        const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(path(), mode));
+        log.UpdateLastAction("check in");
+        QCOMPARE(ownerGroupOther(path()), mode);
+        EventLogFile::WriteTextFile(path(), "");
+        QCOMPARE(ownerGroupOther(path()), mode);
+    }
+
+    // --- bad input ---
+    void nulBytesAndInvalidUtf8AreKeptByteForByte()
+    {
+        EventLogFile log = makeLog(0, "1");
+        static const char raw[] = "2026-12-06\t09:00:00\t$/bad\xC3\x28\xFF\0name\tCheck Out\r\n";
+        const QByteArray odd(raw, sizeof raw - 1);
+        writeBytes(path(), tenRecords() + odd);
+        appendEvent(log, record(today(), "$/new.txt"));
+        QVERIFY(readBytes(path()).contains(odd));
+        log.UpdateLastAction("check in");
+        QVERIFY(readBytes(path()).contains(odd));
+        QVERIFY(readBytes(path()).endsWith("\tcheck in\r\n"));
+    }
+
+    void missingFolderIsAClearError()
+    {
+        EventLogFile log = makeLog();
+        log.EventLogPath = path("missing/QVEvent.txt");
+        try {
+            appendEvent(log, record(today(), "$/a.txt"));
+            QFAIL("no error");
+        } catch (const ZelError &e) {
+            QCOMPARE(e.number(), 76);
+            QCOMPARE(e.source(), QString("WriteLog"));
+            QVERIFY(e.description().contains("missing"));
+        }
+        QVERIFY_THROWS_EXCEPTION(ZelError, EventLogFile::WriteTextFile(log.EventLogPath, "x"));
+        QVERIFY(!QFile::exists(path("missing")));
+    }
+
+    void readOnlyFolderIsAClearErrorAndLosesNothing()
+    {
+        EventLogFile log = makeLog(0, "1");
+        const QByteArray content = tenRecords();
+        writeBytes(path(), content);
+        ReadOnlyFolder readOnly(m_dir->path());
+        if (!readOnly.ok())
+            QSKIP("cannot make a folder read-only here");
+        try {
+            appendEvent(log, record(today(), "$/a.txt"));
+            QFAIL("no error");
+        } catch (const ZelError &e) {
+            QCOMPARE(e.number(), 70);
+        }
+        QVERIFY_THROWS_EXCEPTION(ZelError, log.UpdateLastAction("check in"));
+        QCOMPARE(readBytes(path()), content);
+    }
+
+    void hugeFileIsRefusedWithoutLoss()
+    {
+        EventLogFile log = makeLog(0, "1");
+        const qint64 huge = 300LL * 1024 * 1024; // sparse: costs no disk space
+        writeBytes(path(), tenRecords());
+        QVERIFY(QFile::resize(path(), huge));
+        try {
+            appendEvent(log, record(today(), "$/a.txt"));
+            QFAIL("no error");
+        } catch (const ZelError &e) {
+            QCOMPARE(e.number(), 7);
+            QVERIFY(e.description().contains("QVEvent.txt"));
+        }
+        QCOMPARE(QFileInfo(path()).size(), huge);
+        QVERIFY_THROWS_EXCEPTION(ZelError, EventLogFile::ReadTextFile(path()));
+    }
+
+    void unwritableDeviceAndBadSizeAreErrors()
+    {
+        EventLogFile log = makeLog();
+        if (QFile::exists("/dev/full")) {
+            try {
+                log.WriteLog("/dev/full", "message", false);
+                QFAIL("no error");
+            } catch (const ZelError &e) {
+                QCOMPARE(e.number(), 61);
+            }
+        }
+        log.MaxLogSize = "12ab";
+        QVERIFY_THROWS_EXCEPTION(ZelError, appendEvent(log, record(today(), "$/a.txt")));
+        QVERIFY(!QFile::exists(path()));
+    }
+
+    void notADateUnderOverwriteOlderThanIsAnError()
+    {
+        EventLogFile log = makeLog(1, "1");
+        const QByteArray content = "yesterday\t09:00:00\t$/a\tCheck Out\r\n" + tenRecords();
+        writeBytes(path(), content);
+        try {
+            appendEvent(log, record(today(), "$/new.txt"));
+            QFAIL("no error");
+        } catch (const ZelError &e) {
+            QCOMPARE(e.number(), 13);
+            QCOMPARE(e.source(), QString("TrimEventLog"));
+        }
+        QCOMPARE(readBytes(path()), content);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_EventLogFile)
+#include "tst_eventlogfile.moc"
