@@ -22,30 +22,44 @@ class EventList : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { ActionColumn, DateColumn, TimeColumn, ObjectColumn, UserColumn, ColumnCount };
+    enum Column
+    {
+        ActionColumn,
+        DateColumn,
+        TimeColumn,
+        ObjectColumn,
+        UserColumn,
+        ColumnCount
+    };
 
     explicit EventList(QObject *parent = nullptr);
     ~EventList() override;
 
     int count() const;
     bool isEmpty() const { return count() == 0; }
-    // Row at 0-based display position.
-    const EventRow &row(int position) const;
-    const EventRow &lastRow() const;
-    // Adds a row; with sorting on it takes its place in the sort order.
+    // Row at 0-based display position, as a copy (rows are stored compactly,
+    // not as EventRow objects). Out of range: an empty row.
+    EventRow row(int position) const;
+    EventRow lastRow() const;
+    // Adds a row; with sorting on it takes its place in the sort order, after
+    // the rows that compare equal. A key already in use gets a "*n*" prefix.
     void addRow(const EventRow &row);
-    // Changes the key and the text of the last row, in place.
+    // Changes the key and the text of the last row, in place (it does not
+    // move, even when sorted by "Action"). Empty list: nothing happens.
     void amendLastRow(const QString &key, const QString &text);
     void clear();
 
     bool sorted() const;
-    int sortColumn() const;
+    int sortColumn() const; // -1 while sorting is off
     Qt::SortOrder sortOrder() const;
-    // Switches sorting on (stable, comparing the displayed texts).
+    // Switches sorting on (stable, comparing the displayed texts). A column
+    // outside the five is ignored.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     // LoadEventList: replaces the rows by the records of the given log text
-    // and returns the length in characters of the longest object field.
+    // and returns the length in characters of the longest object field. The
+    // sort state is kept. Loaded rows point into `text`, which the list keeps
+    // (shared, not copied) until the next clear or load.
     int loadFromText(const QString &text);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
