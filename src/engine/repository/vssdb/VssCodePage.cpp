@@ -1,0 +1,175 @@
+#include "VssCodePage.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace {
+
+// Windows-1252 differs from Latin-1 only in 0x80..0x9F; the five unassigned
+// bytes map to the same-valued C1 controls, as Windows does.
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString decode1252(QByteArrayView bytes)
+{
+    QString out(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const quint8 b = quint8(bytes[i]);
+        out[i] = QChar(b >= 0x80 && b < 0xA0 ? Cp1252High[b - 0x80] : char16_t(b));
+    }
+    return out;
+}
+
+QByteArray encode1252(const QString &text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        char b = '?';
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            b = char(u);
+        } else {
+            for (int i = 0; i < 32; ++i)
+                if (Cp1252High[i] == u)
+                    b = char(0x80 + i);
+        }
+        out.append(b);
+    }
+    return out;
+}
+
+// Maps the spellings users type to a name Qt's converters know.
+QString canonicalName(const QString &name)
+{
+    static const QRegularExpression number(QStringLiteral("^(?:cp|windows-|ansi-?)?(\\d+)$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const auto match = number.match(name.trimmed());
+    if (!match.hasMatch())
+        return name.trimmed();
+    const int page = match.captured(1).toInt();
+    switch (page) {
+    case 936:
+        return QStringLiteral("GBK");
+    case 932:
+        return QStringLiteral("Shift_JIS");
+    case 949:
+        return QStringLiteral("windows-949");
+    case 950:
+        return QStringLiteral("Big5");
+    default:
+        return QStringLiteral("windows-%1").arg(page);
+    }
+}
+
+bool is1252(const QString &canonical)
+{
+    return canonical.compare(QLatin1String("windows-1252"), Qt::CaseInsensitive) == 0;
+}
+
+struct NameShape
+{
+    bool validGbk = true;
+    int longestHighRun = 0;
+};
+
+NameShape shapeOf(const QByteArray &name)
+{
+    NameShape shape;
+    int run = 0;
+    for (char ch : name) {
+        run = quint8(ch) >= 0x80 ? run + 1 : 0;
+        shape.longestHighRun = std::max(shape.longestHighRun, run);
+    }
+    for (qsizetype i = 0; i < name.size();) {
+        const quint8 b = quint8(name[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        const quint8 next = i + 1 < name.size() ? quint8(name[i + 1]) : 0;
+        const bool lead = b >= 0x81 && b <= 0xFE;
+        const bool trail = next >= 0x40 && next <= 0xFE && next != 0x7F;
+        if (!lead || !trail) {
+            shape.validGbk = false;
+            break;
+        }
+        i += 2;
+    }
+    return shape;
+}
+
+} // namespace
+
+VssCodePage::VssCodePage(const QString &name)
+{
+    m_name = canonicalName(name.isEmpty() ? QStringLiteral("windows-1252") : name);
+    m_decoder = std::make_unique<QStringDecoder>(m_name.toLatin1().constData(),
+                                                 QStringConverter::Flag::Stateless);
+    m_encoder = std::make_unique<QStringEncoder>(m_name.toLatin1().constData(),
+                                                 QStringConverter::Flag::Stateless);
+    if (m_decoder->isValid() && m_encoder->isValid())
+        return;
+    m_decoder.reset();
+    m_encoder.reset();
+    if (is1252(m_name)) {
+        m_builtin1252 = true;
+        return;
+    }
+    m_fallback = true;
+    m_note = QStringLiteral("code page \"%1\" is not available here; names are shown as Latin-1")
+                 .arg(name);
+}
+
+VssCodePage::~VssCodePage() = default;
+
+QString VssCodePage::decode(QByteArrayView bytes) const
+{
+    if (m_decoder)
+        return m_decoder->decode(bytes);
+    if (m_builtin1252)
+        return decode1252(bytes);
+    return QString::fromLatin1(bytes);
+}
+
+QByteArray VssCodePage::encode(const QString &text) const
+{
+    if (m_encoder)
+        return m_encoder->encode(text);
+    if (m_builtin1252)
+        return encode1252(text);
+    return text.toLatin1();
+}
+
+QString VssCodePage::systemDefault()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("windows-%1").arg(GetACP());
+#else
+    return QStringLiteral("windows-1252");
+#endif
+}
+
+QString VssCodePage::guess(const QList<QByteArray> &names, const QString &fallback)
+{
+    int chineseLooking = 0;
+    for (const QByteArray &name : names) {
+        const NameShape shape = shapeOf(name);
+        if (!shape.validGbk)
+            return fallback; // some name is not GBK at all
+        // Western text has isolated accented letters; runs of four or more
+        // high bytes (two or more double-byte characters) are not plausible.
+        if (shape.longestHighRun >= 4)
+            ++chineseLooking;
+    }
+    return chineseLooking > 0 ? QStringLiteral("GBK") : fallback;
+}

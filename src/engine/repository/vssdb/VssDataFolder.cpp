@@ -1,0 +1,91 @@
+#include "VssDataFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// Largest file the reader accepts; item files of long histories stay far
+// below it, and a damaged file system entry cannot make us allocate more.
+constexpr qint64 MaxFileSize = 256 * 1024 * 1024;
+
+} // namespace
+
+bool VssDataFolder::isPhysicalName(QByteArrayView name)
+{
+    if (name.size() != 8)
+        return false;
+    for (char c : name)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+            return false;
+    return true;
+}
+
+QString VssDataFolder::filePath(const QString &fileName) const
+{
+    return locate(fileName.toLower());
+}
+
+QString VssDataFolder::itemPath(QByteArrayView physical) const
+{
+    if (!isPhysicalName(physical))
+        return {};
+    const QString name = QString::fromLatin1(physical).toLower();
+    return locate(name.left(1) + QLatin1Char('/') + name);
+}
+
+QString VssDataFolder::dataFilePath(QByteArrayView physical, char extension) const
+{
+    const char ext = char(extension | 0x20);
+    if (!isPhysicalName(physical) || (ext != 'a' && ext != 'b'))
+        return {};
+    const QString name = QString::fromLatin1(physical).toLower();
+    return locate(name.left(1) + QLatin1Char('/') + name + QLatin1Char('.') + QLatin1Char(ext));
+}
+
+QString VssDataFolder::locate(const QString &relativeLower) const
+{
+    const QString lower = m_path + QLatin1Char('/') + relativeLower;
+    if (QFileInfo::exists(lower))
+        return lower;
+    const QString upper = m_path + QLatin1Char('/') + relativeLower.toUpper();
+    if (QFileInfo::exists(upper))
+        return upper;
+    // Mixed case: walk the components case-insensitively.
+    QString current = m_path;
+    for (const QString &part : relativeLower.split(QLatin1Char('/'))) {
+        const QStringList entries = QDir(current).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        QString found;
+        for (const QString &entry : entries)
+            if (entry.compare(part, Qt::CaseInsensitive) == 0)
+                found = entry;
+        if (found.isEmpty())
+            return lower; // does not exist; the read reports it
+        current += QLatin1Char('/') + found;
+    }
+    return current;
+}
+
+QString VssDataFolder::readFile(const QString &path, QByteArray &out, qint64 limit)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot open %1: %2").arg(QDir::toNativeSeparators(path),
+                                                         file.errorString());
+    const qint64 size = file.size();
+    if (size > MaxFileSize)
+        return QStringLiteral("%1 is too large (%2 bytes)")
+            .arg(QDir::toNativeSeparators(path))
+            .arg(size);
+    const qint64 wanted = limit >= 0 ? std::min(limit, size) : size;
+    out.resize(wanted);
+    const qint64 got = wanted > 0 ? file.read(out.data(), wanted) : 0;
+    if (got < 0)
+        return QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(path),
+                                                         file.errorString());
+    // A file that shrank while we read it yields fewer bytes; the parser then
+    // sees a short file and rejects the read as torn.
+    out.resize(got);
+    return {};
+}

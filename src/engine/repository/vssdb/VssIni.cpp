@@ -1,0 +1,52 @@
+#include "VssIni.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QList>
+
+namespace {
+
+bool isYes(const QString &value)
+{
+    return value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0 ||
+           value == QLatin1String("1") ||
+           value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+VssIni VssIni::parse(const QByteArray &text)
+{
+    VssIni ini;
+    for (const QByteArray &raw : text.split('\n')) {
+        const QString line = QString::fromLocal8Bit(raw).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+            continue;
+        if (line.startsWith(QLatin1Char('[')))
+            break; // sections ([TimeZone]) follow the database keys
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            continue;
+        const QString key = line.left(eq).trimmed().toLower();
+        const QString value = line.mid(eq + 1).trimmed();
+        if (key == QLatin1String("data_path"))
+            ini.dataPath = QString(value).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        else if (key == QLatin1String("users_txt"))
+            ini.usersTxt = QString(value).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        else if (key == QLatin1String("multiple_checkouts"))
+            ini.multipleCheckouts = isYes(value);
+    }
+    return ini;
+}
+
+QString VssIni::resolvePath(const QString &iniPath, const QString &value)
+{
+    const bool driveLetter = value.size() >= 2 && value[1] == QLatin1Char(':') &&
+                             value[0].isLetter();
+    if (value.startsWith(QLatin1String("//")))
+        return value; // UNC share
+    if (driveLetter || value.startsWith(QLatin1Char('/')))
+        return QDir::cleanPath(value);
+    const QDir base = QFileInfo(iniPath).absoluteDir();
+    return QDir::cleanPath(base.absoluteFilePath(value));
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// The settings of srcsafe.ini that a reader needs.
+struct VssIni
+{
+    QString dataPath;  // as written, separators turned into '/'
+    QString usersTxt;
+    bool multipleCheckouts = false;
+
+    // Parses the text of srcsafe.ini: "key = value" lines, ';' comments,
+    // keys case-insensitive; only keys before the first [section] count.
+    static VssIni parse(const QByteArray &text);
+
+    // The data folder: Data_Path resolved against the folder of the ini
+    // unless it is absolute (Unix, drive letter or UNC path, used as given).
+    static QString resolvePath(const QString &iniPath, const QString &value);
+};

@@ -1,0 +1,172 @@
+#include "VssProjectTree.h"
+
+#include "VssLayout.h"
+#include "VssSession.h"
+#include "engine/Repository.h"
+
+#include <QFile>
+#include <QThread>
+
+using namespace VssLayout;
+
+VssItemRef VssProjectTree::root()
+{
+    VssItemRef ref;
+    ref.spec = QStringLiteral("$/");
+    ref.name = QStringLiteral("$/");
+    ref.type = VSSItem::Project;
+    ref.physical = "AAAAAAAA";
+    return ref;
+}
+
+QString VssProjectTree::childSpec(const QString &parent, const QString &name)
+{
+    return parent.endsWith(QLatin1Char('/')) ? parent + name : parent + QLatin1Char('/') + name;
+}
+
+VssItemRef VssProjectTree::resolve(const QString &spec, bool deleted)
+{
+    const QString trimmed = spec.trimmed();
+    if (!trimmed.startsWith(QLatin1Char('$')))
+        throw RepositoryError(QStringLiteral("\"%1\" is not a valid SourceSafe path").arg(spec));
+    const QStringList parts = trimmed.mid(1).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    VssItemRef item = root();
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString &part = parts[i];
+        const bool last = i + 1 == parts.size();
+        if (item.type != VSSItem::Project)
+            throw RepositoryError(QStringLiteral("%1 is a file, not a project").arg(item.spec));
+        const Listing &list = listing(item.physical);
+        const Child *found = nullptr;
+        for (const Child &child : list.children) {
+            if (child.name.compare(part, Qt::CaseInsensitive) != 0)
+                continue;
+            if (!child.deleted)
+                found = &child;
+            else if (deleted && last && !found)
+                found = &child;
+        }
+        if (!found)
+            throw RepositoryError(
+                QStringLiteral("%1 does not exist").arg(childSpec(item.spec, part)));
+        VssItemRef next;
+        next.spec = childSpec(item.spec, found->name);
+        next.name = found->name;
+        next.type = found->type;
+        next.physical = found->physical;
+        next.pinned = found->pinned;
+        item = std::move(next);
+    }
+    return item;
+}
+
+std::vector<VssItemRef> VssProjectTree::children(const VssItemRef &project, bool includeDeleted)
+{
+    std::vector<VssItemRef> result;
+    if (project.type != VSSItem::Project)
+        return result;
+    const Listing &list = listing(project.physical);
+    for (const Child &child : list.children) {
+        if (child.deleted && !includeDeleted)
+            continue;
+        result.push_back({childSpec(project.spec, child.name), child.name, child.type,
+                          child.physical, child.pinned});
+    }
+    return result;
+}
+
+const VssProjectTree::Listing &VssProjectTree::listing(const QByteArray &physical)
+{
+    const QString path = m_session.folder().itemPath(physical);
+    if (path.isEmpty())
+        throw RepositoryError(
+            QStringLiteral("Invalid physical item name \"%1\"").arg(QString::fromLatin1(physical)));
+    const auto cached = m_listings.constFind(physical);
+    const int window = m_session.options().projectRecheckMs;
+    if (cached != m_listings.constEnd() && window > 0 && cached->checked.isValid() &&
+        !cached->checked.hasExpired(window))
+        return *cached;
+    QString error;
+    const int attempts = std::max(1, m_session.options().readAttempts);
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (attempt > 0)
+            QThread::msleep(5 * attempt);
+        error = tryReadListing(path, physical);
+        if (error.isEmpty())
+            return m_listings[physical];
+    }
+    m_session.fail(path, error);
+}
+
+QString VssProjectTree::tryReadListing(const QString &path, const QByteArray &physical)
+{
+    // A first small read decides whether the listing can have changed.
+    constexpr qint64 prefixRead = 4096;
+    QByteArray first;
+    QString error = VssDataFolder::readFile(path, first, prefixRead);
+    if (!error.isEmpty())
+        return error;
+    VssItemState state;
+    auto cached = m_listings.find(physical);
+    if (cached != m_listings.end() &&
+        VssItemFile::parseHeader(VssBytes(first), state).isEmpty() &&
+        cached->headerPayload == state.headerPayload) {
+        cached->checked.start();
+        return {};
+    }
+    if (first.size() == prefixRead) {
+        error = VssDataFolder::readFile(path, first);
+        if (!error.isEmpty())
+            return error;
+    }
+    error = VssItemFile::parseState(VssBytes(first), state);
+    if (!error.isEmpty())
+        return error;
+    if (state.header.type != DiskProject)
+        return QStringLiteral("item file is not a project");
+
+    ++m_listingReads;
+    std::vector<VssProjectEntry> entries;
+    const QString dataPath =
+        m_session.folder().dataFilePath(physical, state.header.dataExtension);
+    if (dataPath.isEmpty())
+        return QStringLiteral("item header names no valid data file");
+    QByteArray data;
+    error = VssDataFolder::readFile(dataPath, data);
+    // A project that never had entries may have no data file.
+    if (!error.isEmpty() && !(state.header.entryCount == 0 && !QFile::exists(dataPath)))
+        return error;
+    error = VssItemFile::parseProjectData(VssBytes(data), state.header, entries);
+    if (!error.isEmpty())
+        return QStringLiteral("%1 (%2)").arg(error, dataPath);
+
+    // The data file is replaced as a whole: it belongs to the header only if
+    // the header did not change while we read it.
+    QByteArray again;
+    error = VssDataFolder::readFile(path, again, DH::PrefixSize);
+    VssItemState second;
+    if (error.isEmpty())
+        error = VssItemFile::parseHeader(VssBytes(again), second);
+    if (!error.isEmpty())
+        return error;
+    if (second.headerPayload != state.headerPayload)
+        return QStringLiteral("project changed while it was read");
+
+    Listing list;
+    list.headerPayload = state.headerPayload;
+    for (const VssProjectEntry &entry : entries) {
+        if (!VssDataFolder::isPhysicalName(entry.physical) ||
+            (entry.type != DiskProject && entry.type != DiskFile))
+            return QStringLiteral("damaged project entry in %1").arg(dataPath);
+        Child child;
+        child.name = m_session.displayName(entry.name);
+        child.type = entry.type == DiskProject ? VSSItem::Project : VSSItem::File;
+        child.deleted = (entry.flags & JP::FlagDeleted) != 0;
+        child.physical = entry.physical.toUpper();
+        child.pinned = entry.pinned;
+        list.children.push_back(std::move(child));
+    }
+    list.checked.start();
+    m_listings.insert(physical, std::move(list));
+    return {};
+}

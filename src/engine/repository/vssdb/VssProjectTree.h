@@ -1,0 +1,65 @@
+#pragma once
+
+#include "VssItemFile.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QString>
+
+#include <vector>
+
+class VssSession;
+
+// One logical item: a place in the project tree.
+struct VssItemRef
+{
+    QString spec;
+    QString name;
+    int type = 0; // 0 project, 1 file
+    QByteArray physical;
+    int pinned = 0; // pinned version in this project, 0 = not pinned
+};
+
+// The logical tree: project listings (from each project's current data file)
+// and the resolution of specs through them. A listing is kept with the DH
+// payload it was read under and read again only when that header changes.
+class VssProjectTree
+{
+public:
+    struct Child
+    {
+        QString name;
+        int type = 0; // 0 project, 1 file
+        bool deleted = false;
+        QByteArray physical;
+        int pinned = 0;
+    };
+
+    explicit VssProjectTree(VssSession &session) : m_session(session) {}
+
+    static VssItemRef root();
+    // Raises RepositoryError when a component is missing or a non-final
+    // component is a file. With `deleted`, the last component may name a
+    // deleted entry (a live one of that name is preferred).
+    VssItemRef resolve(const QString &spec, bool deleted = false);
+    // The entries of a project, in stored order.
+    std::vector<VssItemRef> children(const VssItemRef &project, bool includeDeleted);
+
+    int listingReads() const { return m_listingReads; }
+
+private:
+    struct Listing
+    {
+        QByteArray headerPayload;
+        std::vector<Child> children;
+        QElapsedTimer checked;
+    };
+
+    const Listing &listing(const QByteArray &physical);
+    QString tryReadListing(const QString &path, const QByteArray &physical);
+    static QString childSpec(const QString &parent, const QString &name);
+
+    VssSession &m_session;
+    QHash<QByteArray, Listing> m_listings;
+    int m_listingReads = 0;
+};

@@ -1,0 +1,142 @@
+#include "VssSession.h"
+
+#include "VssIni.h"
+#include "VssLayout.h"
+#include "VssRecord.h"
+#include "VssUsers.h"
+#include "engine/Repository.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+[[noreturn]] void refuse(const QString &description)
+{
+    throw RepositoryOpenError(description);
+}
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+void VssSession::open(const QString &iniPath, const QString &user, const QString &password)
+{
+    QByteArray iniText;
+    if (iniPath.isEmpty() || !QFileInfo(iniPath).isFile())
+        refuse(QStringLiteral("The database settings file %1 does not exist").arg(native(iniPath)));
+    QString error = VssDataFolder::readFile(iniPath, iniText);
+    if (!error.isEmpty())
+        refuse(QStringLiteral("Cannot read the database settings: %1").arg(error));
+    const VssIni ini = VssIni::parse(iniText);
+    if (ini.dataPath.isEmpty())
+        refuse(QStringLiteral("%1 names no Data_Path").arg(native(iniPath)));
+    const QString dataPath = VssIni::resolvePath(iniPath, ini.dataPath);
+    if (!QFileInfo(dataPath).isDir())
+        refuse(QStringLiteral("The data folder %1 does not exist").arg(native(dataPath)));
+    m_folder = VssDataFolder(dataPath);
+
+    QByteArray version;
+    error = VssDataFolder::readFile(m_folder.filePath(QStringLiteral("version.dat")), version);
+    if (!error.isEmpty())
+        refuse(QStringLiteral("Not a SourceSafe database: %1").arg(error));
+    if (version.size() < 2 || VssBytes(version).u16(0) != VssLayout::FormatVersion)
+        refuse(QStringLiteral("Unsupported SourceSafe database format in %1").arg(native(dataPath)));
+
+    error = m_names.load(m_folder.filePath(QStringLiteral("names.dat")));
+    if (!error.isEmpty())
+        refuse(error);
+    m_codePage = std::make_unique<VssCodePage>(chooseCodePage(m_options.codePage));
+
+    QByteArray userFile;
+    error = VssDataFolder::readFile(m_folder.filePath(QStringLiteral("um.dat")), userFile);
+    QList<VssUser> users;
+    if (error.isEmpty())
+        error = VssUsers::parse(VssBytes(userFile), users);
+    if (!error.isEmpty())
+        refuse(QStringLiteral("Cannot read the user list: %1").arg(error));
+    const VssUser *account = nullptr;
+    for (const VssUser &candidate : users)
+        if (decode(candidate.name).compare(user.trimmed(), Qt::CaseInsensitive) == 0)
+            account = &candidate;
+    if (!account || user.trimmed().isEmpty())
+        refuse(QStringLiteral("User \"%1\" is not a user of this database").arg(user));
+    const quint16 hash = VssUsers::passwordHash(m_codePage->encode(password.toUpper()));
+    if (hash != account->passwordHash)
+        refuse(QStringLiteral("Wrong password for user \"%1\"").arg(decode(account->name)));
+    m_userName = decode(account->name);
+}
+
+QString VssSession::chooseCodePage(const QString &configured)
+{
+    if (!configured.isEmpty())
+        return configured;
+#ifdef Q_OS_WIN
+    return VssCodePage::systemDefault();
+#else
+    // Sample the long names and the root project's entries.
+    QList<QByteArray> names = m_names.allNames();
+    QByteArray root;
+    VssItemState state;
+    VssDataFolder::readFile(m_folder.itemPath("AAAAAAAA"), root, VssLayout::DH::PrefixSize);
+    if (VssItemFile::parseHeader(VssBytes(root), state).isEmpty()) {
+        QByteArray data;
+        std::vector<VssProjectEntry> entries;
+        VssDataFolder::readFile(m_folder.dataFilePath("AAAAAAAA", state.header.dataExtension),
+                                data);
+        VssItemFile::parseProjectData(VssBytes(data), state.header, entries);
+        for (const VssProjectEntry &entry : entries)
+            names.append(entry.name.shortName);
+    }
+    return VssCodePage::guess(names, VssCodePage::systemDefault());
+#endif
+}
+
+QString VssSession::displayName(const VssNameBlock &block)
+{
+    if (block.namesOffset == 0 || !m_names.isPresent())
+        return decode(block.shortName); // a copy without names.dat keeps short names
+    const quint16 kind = (block.flags & VssLayout::Name::ProjectFlag) ? VssLayout::SN::KindProject
+                                                                       : VssLayout::SN::KindLong;
+    QByteArray name;
+    QString error = m_names.covers(block.namesOffset)
+                        ? m_names.lookup(block.namesOffset, kind, name)
+                        : QStringLiteral("no name record at offset %1").arg(block.namesOffset);
+    if (!error.isEmpty()) {
+        // names.dat grows as items are added, and our copy may have caught a
+        // record half written: read it again once.
+        const QString path = m_folder.filePath(QStringLiteral("names.dat"));
+        error = m_names.load(path);
+        if (error.isEmpty())
+            error = m_names.lookup(block.namesOffset, kind, name);
+        if (!error.isEmpty())
+            fail(path, error);
+    }
+    return decode(name.isEmpty() ? block.shortName : name);
+}
+
+QString VssSession::displayNameOrShort(const VssNameBlock &block)
+{
+    try {
+        return displayName(block);
+    } catch (const RepositoryError &) {
+        return decode(block.shortName);
+    }
+}
+
+QByteArray VssSession::readOrThrow(const QString &path, qint64 limit) const
+{
+    QByteArray data;
+    const QString error = VssDataFolder::readFile(path, data, limit);
+    if (!error.isEmpty())
+        throw RepositoryError(error);
+    return data;
+}
+
+void VssSession::fail(const QString &path, const QString &what) const
+{
+    throw RepositoryError(QStringLiteral("%1: %2").arg(native(path), what));
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "VssCodePage.h"
+#include "VssDataFolder.h"
+#include "VssItemFile.h"
+#include "VssNames.h"
+
+#include <QString>
+
+#include <memory>
+
+// Settings of the database reader.
+struct VssDbOptions
+{
+    // Code page of the names in the database; empty: the system's ANSI code
+    // page on Windows, elsewhere Windows-1252 unless the names only make
+    // sense as GBK (code page 936).
+    QString codePage;
+    // A project listing checked this recently is reused without reading its
+    // header again, so that one poll over many files of one project reads
+    // each ancestor project once. 0: check on every lookup.
+    int projectRecheckMs = 1000;
+    // Attempts at a consistent read before a call fails.
+    int readAttempts = 3;
+};
+
+// What an open database shares among its items: the data folder, the code
+// page, the long names and the logged-in user.
+class VssSession
+{
+public:
+    explicit VssSession(VssDbOptions options) : m_options(std::move(options)) {}
+
+    // Raises RepositoryOpenError.
+    void open(const QString &iniPath, const QString &user, const QString &password);
+
+    const VssDbOptions &options() const { return m_options; }
+    const VssDataFolder &folder() const { return m_folder; }
+    QString userName() const { return m_userName; }
+    QString codePageName() const { return m_codePage ? m_codePage->name() : QString(); }
+    QString codePageNote() const { return m_codePage ? m_codePage->note() : QString(); }
+
+    QString decode(const QByteArray &bytes) const { return m_codePage->decode(bytes); }
+    // The display name of a name block: the long (or project) name from
+    // names.dat when there is one, else the stored short name. Raises
+    // RepositoryError when names.dat is damaged.
+    QString displayName(const VssNameBlock &block);
+    // The same, falling back to the short name on any failure (texts only).
+    QString displayNameOrShort(const VssNameBlock &block);
+
+    // Reads `path` in one go; on failure raises RepositoryError.
+    QByteArray readOrThrow(const QString &path, qint64 limit = -1) const;
+    [[noreturn]] void fail(const QString &path, const QString &what) const;
+
+private:
+    QString chooseCodePage(const QString &configured);
+
+    VssDbOptions m_options;
+    VssDataFolder m_folder;
+    std::unique_ptr<VssCodePage> m_codePage;
+    VssNames m_names;
+    QString m_userName;
+};
