@@ -28,14 +28,19 @@ public:
     bool TrimEventLog();
 
     // Whole file as text: UTF-16LE when it starts with FF FE, else the
-    // program's 8-bit encoding. Missing file or empty path: empty text.
+    // program's 8-bit encoding. Missing file or empty path: empty text (a
+    // missing file is then created empty where its folder allows). Raises
+    // ZelError for a file that cannot be read or is larger than 256 MiB.
     static QString ReadTextFile(const QString &path);
-    // Replaces the file's content atomically; returns its length in bytes.
+    // Replaces the file's content atomically (the old content stays intact
+    // on any failure) in the 8-bit encoding; returns its length in bytes.
+    // Raises ZelError on failure.
     static qint32 WriteTextFile(const QString &path, const QString &content);
 
 private:
     const Clock &m_clock;
 };
 
-// Where the trace log lives on this platform.
+// Where the trace log lives: "c:\quorvik.log" on Windows, else quorvik.log
+// in the user's application data folder (created by the first entry).
 QString TraceLogPath();
