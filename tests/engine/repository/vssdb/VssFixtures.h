@@ -1,0 +1,65 @@
+#pragma once
+
+#include "engine/repository/vssdb/VssDbDatabase.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTest>
+
+// Access to the real databases kept as read-only fixtures.
+namespace VssFixtures {
+
+inline QString root()
+{
+    const QString fromEnv = qEnvironmentVariable("QUORVIK_FIXTURES");
+    return fromEnv.isEmpty() ? QStringLiteral(QUORVIK_FIXTURES) : fromEnv;
+}
+
+inline QString ini(const QString &database)
+{
+    return root() + QLatin1Char('/') + database + QStringLiteral("/srcsafe.ini");
+}
+
+// Fresh options: no reuse window, so a test sees every change at once.
+inline VssDbOptions strict(const QString &codePage = {})
+{
+    VssDbOptions options;
+    options.codePage = codePage;
+    options.projectRecheckMs = 0;
+    options.readAttempts = 1;
+    return options;
+}
+
+inline std::unique_ptr<VssDbDatabase> open(const QString &iniPath, const QString &user,
+                                           const QString &password = {},
+                                           const VssDbOptions &options = strict())
+{
+    auto db = std::make_unique<VssDbDatabase>(options);
+    db->Open(iniPath, user, password);
+    return db;
+}
+
+// Copies a database folder so that a test may change it.
+inline bool copyTree(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(source);
+        if (!QDir().mkpath(QFileInfo(target).absolutePath()) || !QFile::copy(source, target))
+            return false;
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    return true;
+}
+
+// Every spec at and below `item`, with its children, depth first.
+inline void collect(const VSSItem &item, QStringList &specs)
+{
+    specs << item.Spec();
+    for (const VSSItemPtr &child : item.Items(false))
+        collect(*child, specs);
+}
+
+} // namespace VssFixtures

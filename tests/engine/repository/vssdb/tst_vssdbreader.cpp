@@ -1,0 +1,333 @@
+// The database reader on real databases written by VSS: known answers.
+#include "VssFixtures.h"
+
+#include "engine/repository/vssdb/VssDbFactory.h"
+
+#include <QHash>
+
+using namespace VssFixtures;
+
+namespace {
+
+const QString SnapshotA = QStringLiteral("tempnjayaraj-vss/54d0818");
+const QString SnapshotB = QStringLiteral("tempnjayaraj-vss/4c10b8f-Database.rar");
+const QString Raul = QStringLiteral("rauls-newscaster");
+const QString Inventory = QStringLiteral("shukladhaval25-Inventory-Shaili");
+const QString Apress = QStringLiteral("Apress-exp-.net-delivery-using-nant-cruisecontrol.net");
+const QString Chinese = QStringLiteral("chuing-Push114CRM");
+const QString ClingBling = QStringLiteral("$/esign-java-authenticator/clingBling.txt");
+
+struct Walk
+{
+    QStringList specs;
+    QHash<int, int> checkedOut; // IsCheckedOut value -> files
+    QStringList holders;
+    QHash<QByteArray, QStringList> specsByPhysical;
+};
+
+void walk(const VSSItem &item, Walk &result)
+{
+    result.specs << item.Spec();
+    if (item.Type() == VSSItem::File) {
+        result.checkedOut[item.IsCheckedOut()] += 1;
+        const VSSCheckouts checkouts = item.Checkouts();
+        for (int i = 1; i <= checkouts.Count(); ++i)
+            result.holders << checkouts.Item(i).Username;
+        const auto &native = dynamic_cast<const VssDbItem &>(item);
+        result.specsByPhysical[native.physicalName()] << item.Spec();
+    }
+    for (const VSSItemPtr &child : item.Items(false))
+        walk(*child, result);
+}
+
+Walk walkAll(VssDbDatabase &db)
+{
+    Walk result;
+    walk(*db.VSSItem(QStringLiteral("$/")), result);
+    return result;
+}
+
+} // namespace
+
+class tst_VssDbReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void openFailures_data()
+    {
+        QTest::addColumn<QString>("ini");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("mentions");
+        QTest::newRow("unknown user") << ini(SnapshotA) << "nobody" << "" << "nobody";
+        QTest::newRow("empty user") << ini(SnapshotA) << "" << "" << "user";
+        QTest::newRow("wrong password") << ini(Raul) << "Raul" << "" << "password";
+        QTest::newRow("blank user given a password") << ini(SnapshotA) << "johns" << "x"
+                                                     << "password";
+        QTest::newRow("missing ini") << root() + "/no-such-db/srcsafe.ini" << "Admin" << ""
+                                     << "does not exist";
+        QTest::newRow("database without srcsafe.ini")
+            << ini(QStringLiteral("ddingchen-zkysport")) << "Admin" << "" << "srcsafe.ini";
+        QTest::newRow("data folder instead of ini") << root() + "/" + SnapshotA + "/data"
+                                                    << "Admin" << "" << "does not exist";
+    }
+    void openFailures()
+    {
+        QFETCH(QString, ini);
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(QString, mentions);
+        VssDbDatabase db(strict());
+        try {
+            db.Open(ini, user, password);
+            QFAIL("Open accepted the session");
+        } catch (const RepositoryOpenError &e) {
+            QVERIFY2(e.description().contains(mentions, Qt::CaseInsensitive),
+                     qPrintable(e.description()));
+        }
+        QVERIFY_THROWS_EXCEPTION(RepositoryError, db.VSSItem(QStringLiteral("$/")));
+    }
+
+    void userNamesAndPasswordsIgnoreCase()
+    {
+        auto db = open(ini(Raul), QStringLiteral("rAUL"), QStringLiteral("RaUl"));
+        QCOMPARE(db->context()->session.userName(), QStringLiteral("Raul"));
+        // A factory object opens like the class itself.
+        auto made = VssDbFactory()();
+        made->Open(ini(SnapshotA), QStringLiteral("JOHNS"), QString());
+        QCOMPARE(made->VSSItem(ClingBling)->VersionNumber(), 3);
+    }
+
+    void checkOutsAgainstTheLoggedInUser_data()
+    {
+        QTest::addColumn<QString>("database");
+        QTest::addColumn<QString>("holder");
+        QTest::addColumn<QString>("other");
+        QTest::addColumn<int>("items");
+        QTest::newRow("rauls") << Raul << "Raul" << "Admin" << 92;
+        QTest::newRow("inventory") << Inventory << "Dhaval" << "Guest" << 436;
+    }
+    void checkOutsAgainstTheLoggedInUser()
+    {
+        QFETCH(QString, database);
+        QFETCH(QString, holder);
+        QFETCH(QString, other);
+        QFETCH(int, items);
+        const Walk mine = walkAll(*open(ini(database), holder, holder.toLower()));
+        QCOMPARE(mine.specs.size(), items);
+        QCOMPARE(mine.checkedOut.value(2), 81);
+        QCOMPARE(mine.checkedOut.value(1), 0);
+        QCOMPARE(mine.holders.size(), 81);
+        QCOMPARE(mine.holders.count(holder), 81);
+
+        const Walk theirs = walkAll(*open(ini(database), other));
+        QCOMPARE(theirs.checkedOut.value(1), 81);
+        QCOMPARE(theirs.checkedOut.value(2), 0);
+    }
+
+    void knownItemOfRaul()
+    {
+        auto db = open(ini(Raul), QStringLiteral("Admin"));
+        const VSSItemPtr item = db->VSSItem(QStringLiteral("$/widgie/avi_playerdlg.CPP"));
+        QCOMPARE(item->Spec(), QStringLiteral("$/Widgie/AVI_PlayerDlg.cpp"));
+        QCOMPARE(item->Name(), QStringLiteral("AVI_PlayerDlg.cpp"));
+        QCOMPARE(item->Type(), int(VSSItem::File));
+        QCOMPARE(item->IsCheckedOut(), 1);
+        QCOMPARE(item->Checkouts().Count(), 1);
+        QCOMPARE(item->Checkouts().Item(1).Username, QStringLiteral("Raul"));
+        QCOMPARE(item->VersionNumber(), 3);
+        QCOMPARE(item->Versions().front().Date,
+                 QDateTime(QDate(2005, 3, 23), QTime(19, 3, 16), Qt::LocalTime));
+    }
+
+    // The snapshot pair holds a check-out and a check-in between two polls.
+    void checkInBetweenSnapshots()
+    {
+        const VSSItemPtr before =
+            open(ini(SnapshotA), QStringLiteral("johns"))->VSSItem(ClingBling);
+        const VSSItemPtr after = open(ini(SnapshotB), QStringLiteral("johns"))->VSSItem(ClingBling);
+        QCOMPARE(before->IsCheckedOut(), 0);
+        QCOMPARE(after->IsCheckedOut(), 0);
+        QCOMPARE(before->Checkouts().Count(), 0); // released records do not count
+        QCOMPARE(before->VersionNumber(), 3);
+        QCOMPARE(after->VersionNumber(), 4);
+        const auto old = before->Versions();
+        const auto now = after->Versions();
+        QCOMPARE(old.front().Date, QDateTime(QDate(2023, 5, 9), QTime(19, 46, 16), Qt::LocalTime));
+        QCOMPARE(now.front().Date, QDateTime(QDate(2023, 5, 12), QTime(14, 27, 1), Qt::LocalTime));
+        QVERIFY(now.front().Date > old.front().Date);
+
+        QCOMPARE(now.size(), size_t(4));
+        QList<int> numbers;
+        for (const VSSVersion &v : now)
+            numbers << v.VersionNumber;
+        QCOMPARE(numbers, (QList<int>{4, 3, 2, 1}));
+        QCOMPARE(now[0].Username, QStringLiteral("johns"));
+        QCOMPARE(now[1].Username, QStringLiteral("Johnson"));
+        QCOMPARE(now[0].Action, QStringLiteral("Checked in $/esign-java-authenticator"));
+        QCOMPARE(now[3].Action, QStringLiteral("Created"));
+        auto *native = dynamic_cast<VssDbItem *>(after.get());
+        QCOMPARE(native->NewestVersionDate(), now.front().Date);
+    }
+
+    void longNamesAndProjectHistory()
+    {
+        auto db = open(ini(SnapshotB), QStringLiteral("Admin"));
+        const VSSItemPtr doc = db->VSSItem(
+            QStringLiteral("$/ESIGN-java-authenticator/sample/new text document.TXT"));
+        QCOMPARE(doc->Spec(),
+                 QStringLiteral("$/esign-java-authenticator/Sample/New Text Document.txt"));
+        QCOMPARE(doc->Name(), QStringLiteral("New Text Document.txt"));
+        QCOMPARE(doc->VersionNumber(), 2);
+
+        QStringList names;
+        for (const VSSItemPtr &child :
+             db->VSSItem(QStringLiteral("$/esign-java-authenticator"))->Items())
+            names << child->Name();
+        QCOMPARE(names, (QStringList{"clingBling.txt", "Le.txt", "Sample",
+                                     "SN Activities or Meetings until now.pdf"}));
+
+        const auto project = db->VSSItem(QStringLiteral("$/esign-java-authenticator"))->Versions();
+        QCOMPARE(project.front().Action, QStringLiteral("Added Sample"));
+        QCOMPARE(project[1].Action,
+                 QStringLiteral("Added SN Activities or Meetings until now.pdf"));
+        const VSSItemPtr root = db->VSSItem(QStringLiteral("$"));
+        QCOMPARE(root->Spec(), QStringLiteral("$/"));
+        QCOMPARE(root->Type(), int(VSSItem::Project));
+        QCOMPARE(root->IsCheckedOut(), 0);
+    }
+
+    void missingSpecsRaise_data()
+    {
+        QTest::addColumn<QString>("spec");
+        QTest::newRow("missing component") << "$/esign-java-authenticator/nope.txt";
+        QTest::newRow("missing project") << "$/nope/clingBling.txt";
+        QTest::newRow("file as a project") << "$/esign-java-authenticator/clingBling.txt/x";
+        QTest::newRow("no root") << "esign-java-authenticator";
+        QTest::newRow("empty") << "";
+    }
+    void missingSpecsRaise()
+    {
+        QFETCH(QString, spec);
+        auto db = open(ini(SnapshotB), QStringLiteral("johns"));
+        QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(spec));
+    }
+
+    void labelsAreHistoryEntries()
+    {
+        auto db = open(ini(Apress), QStringLiteral("Builder"), QStringLiteral("builder"));
+        const auto versions =
+            db->VSSItem(QStringLiteral("$/Solutions/Etomic.Library.Transformer"))->Versions();
+        QCOMPARE(versions.front().VersionNumber, 28);
+        QCOMPARE(versions.front().Action, QStringLiteral("Labeled"));
+        QCOMPARE(versions.front().Label, QStringLiteral("NAnt - 1.0.1.0"));
+        QCOMPARE(versions.front().Username, QStringLiteral("Builder"));
+
+        int labels = 0;
+        int deletedLabels = 0;
+        const Walk all = walkAll(*db);
+        QCOMPARE(all.specs.size(), 152);
+        for (const QString &spec : all.specs) {
+            const VSSItemPtr item = db->VSSItem(spec);
+            if (item->Type() != VSSItem::Project)
+                continue;
+            for (const VSSVersion &v : item->Versions()) {
+                labels += v.Action == QLatin1String("Labeled") ? 1 : 0;
+                deletedLabels += v.Action == QLatin1String("Labeled") && v.Label.isEmpty();
+            }
+        }
+        QCOMPARE(labels, 71);
+        QCOMPARE(deletedLabels, 33);
+    }
+
+    void chineseNamesAreGuessedOrGiven()
+    {
+        const QString project = QStringLiteral(u"$/花城CRM");
+        const QString tool = QStringLiteral(u"$/花城CRM/Tools/加密解密工具.exe");
+        for (const QString &codePage : {QString(), QStringLiteral("936")}) {
+            auto db = open(ini(Chinese), QStringLiteral("Admin"), {}, strict(codePage));
+            QCOMPARE(db->VSSItem(project)->Name(), QStringLiteral(u"花城CRM"));
+            QCOMPARE(db->VSSItem(tool)->Name(), QStringLiteral(u"加密解密工具.exe"));
+            QCOMPARE(walkAll(*db).specs.size(), 201);
+        }
+        auto western = open(ini(Chinese), QStringLiteral("Admin"), {}, strict("1252"));
+        QVERIFY_THROWS_EXCEPTION(RepositoryError, western->VSSItem(project));
+        // A database of plain names keeps the western default.
+        QCOMPARE(open(ini(Raul), QStringLiteral("Guest"))->context()->session.codePageName(),
+                 QStringLiteral("windows-1252"));
+    }
+
+    void deletedEntriesAreLeftOut()
+    {
+        auto db = open(ini(Inventory), QStringLiteral("Guest"));
+        const Walk live = walkAll(*db);
+        QStringList deleted;
+        for (const QString &spec : live.specs) {
+            const VSSItemPtr item = db->VSSItem(spec);
+            if (item->Type() != VSSItem::Project)
+                continue;
+            const auto all = item->Items(true);
+            const auto shown = item->Items(false);
+            QVERIFY(all.size() >= shown.size());
+            QSet<QString> shownSpecs;
+            for (const auto &child : shown)
+                shownSpecs.insert(child->Spec());
+            for (const auto &child : all)
+                if (!shownSpecs.contains(child->Spec()))
+                    deleted << child->Spec();
+        }
+        QCOMPARE(deleted.size(), 67);
+        for (const QString &spec : deleted) {
+            QVERIFY2(!live.specs.contains(spec), qPrintable(spec));
+            QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(spec));
+            QCOMPARE(db->VSSItem(spec, true)->Spec(), spec);
+        }
+    }
+
+    // In this database each shared file lives in one project and is deleted
+    // from the other: both appearances read the same item file.
+    void sharedFilesShareTheirState()
+    {
+        auto db = open(ini(Inventory), QStringLiteral("Dhaval"), QStringLiteral("dhaval"));
+        const Walk live = walkAll(*db);
+        int shared = 0;
+        for (const QString &spec : live.specs) {
+            const VSSItemPtr project = db->VSSItem(spec);
+            if (project->Type() != VSSItem::Project)
+                continue;
+            for (const VSSItemPtr &child : project->Items(true)) {
+                const auto &native = dynamic_cast<const VssDbItem &>(*child);
+                const QStringList others = live.specsByPhysical.value(native.physicalName());
+                if (child->Type() != VSSItem::File || others.isEmpty() ||
+                    others.contains(child->Spec()))
+                    continue;
+                ++shared;
+                const VSSItemPtr other = db->VSSItem(others.front());
+                QCOMPARE(child->VersionNumber(), other->VersionNumber());
+                QCOMPARE(child->IsCheckedOut(), other->IsCheckedOut());
+                QCOMPARE(child->Versions().front().Date, other->Versions().front().Date);
+            }
+        }
+        QCOMPARE(shared, 13);
+    }
+
+    void unchangedItemsAreNotParsedAgain()
+    {
+        auto db = open(ini(Raul), QStringLiteral("Raul"), QStringLiteral("raul"));
+        const VSSItemPtr item = db->VSSItem(QStringLiteral("$/Widgie/AVI_PlayerDlg.cpp"));
+        QCOMPARE(item->IsCheckedOut(), 2);
+        const int parsed = db->context()->items.fullReads();
+        for (int i = 0; i < 10; ++i) {
+            QCOMPARE(item->IsCheckedOut(), 2);
+            QCOMPARE(item->VersionNumber(), 3);
+        }
+        QCOMPARE(db->context()->items.fullReads(), parsed);
+        const int listings = db->context()->tree.listingReads();
+        db->VSSItem(QStringLiteral("$/Widgie/AVI_PlayerDlg.cpp"));
+        QCOMPARE(db->context()->tree.listingReads(), listings);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_VssDbReader)
+#include "tst_vssdbreader.moc"

@@ -1,0 +1,162 @@
+// Building blocks of the database reader, against known values of the format.
+#include "engine/repository/vssdb/VssActionText.h"
+#include "engine/repository/vssdb/VssCodePage.h"
+#include "engine/repository/vssdb/VssDataFolder.h"
+#include "engine/repository/vssdb/VssIni.h"
+#include "engine/repository/vssdb/VssItemFile.h"
+#include "engine/repository/vssdb/VssLayout.h"
+#include "engine/repository/vssdb/VssRecord.h"
+#include "engine/repository/vssdb/VssUsers.h"
+
+#include <QTest>
+
+class tst_VssFormat : public QObject
+{
+    Q_OBJECT
+
+private:
+    // A real project entry: "esign-java-authenticator", physical BAAAAAAA.
+    static QByteArray realJp()
+    {
+        return QByteArray::fromHex(
+            "380000004a50ac56010000000100657369676e2d6a6176612d61757468656e746963"
+            "61746f720000000000000000000000000000000042414141414141410000");
+    }
+    static VssHeader headerWithEntries(int count)
+    {
+        VssHeader h;
+        h.type = VssLayout::DiskProject;
+        h.entryCount = count;
+        return h;
+    }
+
+private slots:
+    void crcKnownValues()
+    {
+        QCOMPARE(VssRecord::crc32("123456789"), 0x2DFD2D88u);
+        QCOMPARE(VssRecord::crc16("123456789"), quint16(0x0075));
+        QCOMPARE(VssRecord::crc16(QByteArray(16, '\0')), quint16(0));
+    }
+
+    void realProjectEntryParses()
+    {
+        std::vector<VssProjectEntry> entries;
+        QCOMPARE(VssItemFile::parseProjectData(VssBytes(realJp()), headerWithEntries(1), entries),
+                 QString());
+        QCOMPARE(entries.size(), size_t(1));
+        QCOMPARE(entries[0].type, VssLayout::DiskProject);
+        QCOMPARE(entries[0].name.shortName, QByteArray("esign-java-authenticator"));
+        QCOMPARE(entries[0].physical, QByteArray("BAAAAAAA"));
+        QCOMPARE(entries[0].pinned, 0);
+        // Re-encoding the payload gives the same bytes (the writer's path).
+        QCOMPARE(VssRecord::encode("JP", realJp().mid(8)), realJp());
+    }
+
+    void damagedRecordsAreRejected_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<int>("count");
+        QByteArray flipped = realJp();
+        flipped[20] = char(flipped[20] ^ 0x01);
+        QByteArray longLength = realJp();
+        VssPut::u32(longLength, 0, 0x7FFFFFF0);
+        QByteArray wrongSignature = realJp();
+        wrongSignature[4] = 'X';
+        QTest::newRow("payload byte flipped") << flipped << 1;
+        QTest::newRow("length past the end") << longLength << 1;
+        QTest::newRow("truncated") << realJp().left(40) << 1;
+        QTest::newRow("wrong signature") << wrongSignature << 1;
+        QTest::newRow("count disagrees") << realJp() << 2;
+        QTest::newRow("more entries than counted") << realJp() + realJp() << 1;
+    }
+    void damagedRecordsAreRejected()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(int, count);
+        std::vector<VssProjectEntry> entries;
+        QVERIFY(!VssItemFile::parseProjectData(VssBytes(data), headerWithEntries(count), entries)
+                     .isEmpty());
+    }
+
+    void bytesNeverReadOutside()
+    {
+        const QByteArray data("abc\0def", 7);
+        const VssBytes bytes(data);
+        QVERIFY(bytes.has(0, 7));
+        QVERIFY(!bytes.has(5, 3));
+        QVERIFY(!bytes.has(-1, 1));
+        QVERIFY(!bytes.has(1, std::numeric_limits<qint64>::max()));
+        QCOMPARE(bytes.text(0, 7), QByteArray("abc"));
+        QCOMPARE(bytes.text(4, 10), QByteArray());
+        QCOMPARE(bytes.slice(6, 2).size(), 0);
+    }
+
+    void passwordHashKnownValues()
+    {
+        QCOMPARE(VssUsers::passwordHash(""), quint16(0x6E90));
+        QCOMPARE(VssUsers::passwordHash("ADAD"), quint16(0x6DAF));
+        QCOMPARE(VssUsers::passwordHash("PASSWORD"), quint16(0x6A10));
+        // Only 15 bytes count.
+        QCOMPARE(VssUsers::passwordHash("ABCDEFGHIJKLMNOP"),
+                 VssUsers::passwordHash("ABCDEFGHIJKLMNOXYZ"));
+    }
+
+    void storedTimeIsWallClock()
+    {
+        const QDateTime date = VssActionText::localDate(0x6454E9B7);
+        QCOMPARE(date.timeSpec(), Qt::LocalTime);
+        QCOMPARE(date.date(), QDate(2023, 5, 5));
+        QCOMPARE(date.time(), QTime(11, 34, 15));
+    }
+
+    void physicalNamesAreValidated()
+    {
+        QVERIFY(VssDataFolder::isPhysicalName("BAAAAAAA"));
+        QVERIFY(VssDataFolder::isPhysicalName("vtaaaaaa"));
+        const VssDataFolder folder(QStringLiteral("/db/data"));
+        QCOMPARE(folder.itemPath("../../x1"), QString());
+        QCOMPARE(folder.itemPath("BAAAAAA"), QString());
+        QCOMPARE(folder.itemPath("BAAAA/AA"), QString());
+        QCOMPARE(folder.dataFilePath("BAAAAAAA", 'C'), QString());
+        QCOMPARE(folder.dataFilePath("BAAAAAAA", 'B'), QStringLiteral("/db/data/b/baaaaaaa.b"));
+    }
+
+    void iniKeysAndPaths()
+    {
+        const VssIni ini = VssIni::parse("; comment\r\nDATA_PATH = sub\\data\r\n"
+                                         "Multiple_Checkouts = Yes\r\n[TimeZone]\r\n"
+                                         "Data_Path = other\r\n");
+        QCOMPARE(ini.dataPath, QStringLiteral("sub/data"));
+        QVERIFY(ini.multipleCheckouts);
+        QCOMPARE(VssIni::resolvePath(QStringLiteral("/db/srcsafe.ini"), ini.dataPath),
+                 QStringLiteral("/db/sub/data"));
+        QCOMPARE(VssIni::resolvePath(QStringLiteral("/db/srcsafe.ini"),
+                                     QStringLiteral("//server/share/data")),
+                 QStringLiteral("//server/share/data"));
+        QCOMPARE(VssIni::resolvePath(QStringLiteral("/db/srcsafe.ini"), QStringLiteral("C:/vss")),
+                 QStringLiteral("C:/vss"));
+        QCOMPARE(VssIni::parse("Users_Txt = users.txt\n").dataPath, QString());
+    }
+
+    void codePages()
+    {
+        const QByteArray gbk("\xbb\xa8\xb3\xc7" "CRM"); // 花城CRM
+        QCOMPARE(VssCodePage(QStringLiteral("936")).decode(gbk), QStringLiteral(u"花城CRM"));
+        QCOMPARE(VssCodePage(QStringLiteral("cp1252")).decode("\x80\xe9"), QStringLiteral(u"€é"));
+        QCOMPARE(VssCodePage(QStringLiteral("windows-1252")).encode(QStringLiteral(u"€é")),
+                 QByteArray("\x80\xe9"));
+        VssCodePage unknown(QStringLiteral("no-such-code-page"));
+        QVERIFY(unknown.isFallback());
+        QVERIFY(!unknown.note().isEmpty());
+        QCOMPARE(unknown.decode("\xe9"), QStringLiteral(u"é"));
+
+        const QString fallback = QStringLiteral("windows-1252");
+        QCOMPARE(VssCodePage::guess({"readme.txt", gbk}, fallback), QStringLiteral("GBK"));
+        QCOMPARE(VssCodePage::guess({"Caf\xe9.txt", "Gr\xf6\xdf" "e"}, fallback), fallback);
+        QCOMPARE(VssCodePage::guess({gbk, "odd\xff"}, fallback), fallback); // not GBK
+        QCOMPARE(VssCodePage::guess({}, fallback), fallback);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_VssFormat)
+#include "tst_vssformat.moc"
