@@ -1,0 +1,71 @@
+#include "ProgramPaths.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace ProgramPaths {
+
+namespace {
+
+const QString kEventLogName = QStringLiteral("QVEvent.txt");
+const QString kHelpPage = QStringLiteral("help/index.html");
+
+bool folderIsWritable(const QString &folder)
+{
+    const QFileInfo info(folder);
+    return !folder.isEmpty() && info.isDir() && info.isWritable();
+}
+
+// Copies the bundled resource folders the help pages use (the pages and the
+// icons they show) below `target`; true when the start page is there.
+bool extractBundledHelp(const QString &target)
+{
+    for (const QString &folder : {QStringLiteral("help"), QStringLiteral("icons")}) {
+        QDirIterator it(QStringLiteral(":/") + folder, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString source = it.next();
+            const QString destination = target + QLatin1Char('/') + source.mid(2);
+            QDir().mkpath(QFileInfo(destination).absolutePath());
+            QFile::remove(destination); // an older copy
+            if (QFile::copy(source, destination))
+                QFile::setPermissions(destination, QFile::ReadOwner | QFile::WriteOwner |
+                                                       QFile::ReadGroup | QFile::ReadOther);
+        }
+    }
+    return QFileInfo::exists(target + QLatin1Char('/') + kHelpPage);
+}
+
+} // namespace
+
+QString DefaultEventLogPath(const QString &programFolder)
+{
+    QString folder = programFolder;
+    if (!folderIsWritable(folder)) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+        QDir().mkpath(folder);
+    }
+    return QDir::toNativeSeparators(QDir(folder).absolutePath() + QLatin1Char('/') + kEventLogName);
+}
+
+QString HelpStartPage(const QString &programFolder)
+{
+    const QDir program(programFolder);
+    for (const QString &candidate :
+         {program.filePath(kHelpPage),
+          program.filePath(QStringLiteral("../share/quorvik/") + kHelpPage)}) {
+        if (QFileInfo(candidate).isFile())
+            return QFileInfo(candidate).absoluteFilePath();
+    }
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    if (cache.isEmpty())
+        return QString();
+    const QString target = cache + QStringLiteral("/help-" QUORVIK_VERSION);
+    if (!extractBundledHelp(target))
+        return QString();
+    return target + QLatin1Char('/') + kHelpPage;
+}
+
+} // namespace ProgramPaths

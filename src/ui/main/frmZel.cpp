@@ -1,0 +1,667 @@
+#include "frmZel.h"
+
+#include "DialogHook.h"
+#include "Icons.h"
+#include "ProgramPaths.h"
+#include "engine/settings/Settings.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+#include <QWindow>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Quorvik");
+const QString kInvalidCredentials = QStringLiteral("ERROR: Invalid VSS credentials");
+const QString kChangeDatabaseQuestion =
+    QStringLiteral("Changing the database will clean up monitored file list. Proceed?");
+const QString kDatabaseFilter = QStringLiteral("SourceSafe databases (srcsafe.ini) (*.ini)");
+const QString kNoTrayNote =
+    QStringLiteral("No notification area: the window is minimised while watching.");
+constexpr int kTrayCheckMs = 5000;
+constexpr int kDefaultPollDelay = 3;
+
+frmZelServices withDefaults(frmZelServices s)
+{
+    if (s.programFolder.isEmpty())
+        s.programFolder = QCoreApplication::applicationDirPath();
+    if (s.programPath.isEmpty())
+        s.programPath = QCoreApplication::applicationFilePath();
+    if (!s.runAtStartup)
+        s.runAtStartup = SetRunAtStartup;
+    if (!s.trayAvailable)
+        s.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    if (!s.openUrl)
+        s.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    return s;
+}
+
+} // namespace
+
+const QStringList &frmZel::IntervalTexts()
+{
+    // Index = PollDelay; the 1, 3 and 5 minute texts have two spaces.
+    static const QStringList texts = {QStringLiteral("10 sec"), QStringLiteral("30 sec"),
+                                      QStringLiteral("1  min"), QStringLiteral("3  min"),
+                                      QStringLiteral("5  min"), QStringLiteral("10 min"),
+                                      QStringLiteral("30 min"), QStringLiteral("60 min")};
+    return texts;
+}
+
+frmZel::frmZel(frmZelServices services, QWidget *parent)
+    : QWidget(parent), m_services(withDefaults(std::move(services))), m_activation(this),
+      m_trayClicks(QApplication::doubleClickInterval())
+{
+    Q_ASSERT(m_services.timers && m_services.clock && m_services.store);
+    m_zel =
+        std::make_unique<modZel>(*this, *m_services.timers, *m_services.clock, m_services.factory);
+    m_zel->setSettingsStore(m_services.store);
+
+    setObjectName(QStringLiteral("frmZel"));
+    setWindowTitle(kTitle);
+    setWindowIcon(Icons::trayLook(TrayLook::Normal));
+    buildControls();
+    buildMenus();
+    connectControls();
+
+    m_trayAvailable = m_services.trayAvailable();
+    m_trayCheck = new QTimer(this);
+    m_trayCheck->setInterval(kTrayCheckMs);
+    connect(m_trayCheck, &QTimer::timeout, this, &frmZel::checkTray);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &frmZel::focusWindowChanged);
+}
+
+frmZel::~frmZel()
+{
+    if (!m_unloaded)
+        Unload();
+}
+
+// ------------------------------------------------------------------ building
+
+void frmZel::buildControls()
+{
+    auto *root = new QVBoxLayout(this);
+
+    Frame1 = new QGroupBox(QStringLiteral("VSS connection settings"), this);
+    auto *connection = new QGridLayout(Frame1);
+    Label2[0] = new QLabel(QStringLiteral("Database "), Frame1);
+    Label2[1] = new QLabel(QStringLiteral("User &Name"), Frame1);
+    Label2[2] = new QLabel(QStringLiteral("Pass&word"), Frame1);
+    txtDatabase = new QLineEdit(Frame1);
+    txtUser = new QLineEdit(Frame1);
+    txtPwd = new QLineEdit(Frame1);
+    txtPwd->setEchoMode(QLineEdit::Password);
+    txtPwd->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
+    cmdLogin = new QPushButton(QStringLiteral("Select &Database..."), Frame1);
+    Check1 = new QCheckBox(QStringLiteral("Remember &Last logged database"), Frame1);
+    Check2 = new QCheckBox(QStringLiteral("Remember last logged &User"), Frame1);
+    QLineEdit *fields[] = {txtDatabase, txtUser, txtPwd};
+    for (int i = 0; i < 3; ++i) {
+        Label2[i]->setBuddy(fields[i]);
+        Label2[i]->installEventFilter(this);
+        connection->addWidget(Label2[i], i, 0);
+        connection->addWidget(fields[i], i, 1, 1, 2);
+    }
+    connection->addWidget(Check1, 3, 0, 1, 2);
+    connection->addWidget(cmdLogin, 3, 2);
+    connection->addWidget(Check2, 4, 0, 1, 2);
+    connection->setColumnStretch(1, 1);
+    root->addWidget(Frame1);
+
+    auto *middle = new QHBoxLayout;
+    auto *options = new QVBoxLayout;
+    Frame2 = new QGroupBox(QStringLiteral("Notification method"), this);
+    auto *method = new QVBoxLayout(Frame2);
+    Check3 = new QCheckBox(QStringLiteral("Show Icon on &Taskbar"), Frame2);
+    Check4 = new QCheckBox(QStringLiteral("Display Message &Box "), Frame2);
+    Check7 = new QCheckBox(QStringLiteral("Play a &Sound"), Frame2);
+    method->addWidget(Check3);
+    method->addWidget(Check4);
+    method->addWidget(Check7);
+    options->addWidget(Frame2);
+
+    Frame3 = new QGroupBox(QStringLiteral("Notify on"), this);
+    auto *notify = new QVBoxLayout(Frame3);
+    Check5 = new QCheckBox(QStringLiteral("Check &In"), Frame3);
+    Check6 = new QCheckBox(QStringLiteral("Check &Out"), Frame3);
+    notify->addWidget(Check5);
+    notify->addWidget(Check6);
+    options->addWidget(Frame3);
+
+    Label3 = new QLabel(QStringLiteral("&Polling Interval"), this);
+    cmbEvery = new QComboBox(this);
+    cmbEvery->installEventFilter(this);
+    Label3->setBuddy(cmbEvery);
+    options->addWidget(Label3);
+    options->addWidget(cmbEvery);
+    options->addStretch(1);
+    middle->addLayout(options);
+
+    auto *files = new QGridLayout;
+    Label1 = new QLabel(QStringLiteral("Monitored &Files"), this);
+    lst = new QListWidget(this);
+    lst->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lst->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lst->setIconSize(QSize(16, 16));
+    lst->setContextMenuPolicy(Qt::CustomContextMenu);
+    lst->installEventFilter(this);
+    lst->viewport()->installEventFilter(this);
+    Label1->setBuddy(lst);
+    cmdAdd = new QPushButton(QStringLiteral("+"), this);
+    cmdRemove = new QPushButton(QStringLiteral("-"), this);
+    for (QPushButton *b : {cmdAdd, cmdRemove})
+        b->setFixedWidth(b->sizeHint().height() + 4);
+    files->addWidget(Label1, 0, 0);
+    files->addWidget(lst, 1, 0, 3, 1);
+    files->addWidget(cmdAdd, 1, 1);
+    files->addWidget(cmdRemove, 2, 1);
+    files->setRowStretch(3, 1);
+    middle->addLayout(files, 1);
+    root->addLayout(middle, 1);
+
+    lblStatus = new QLabel(this);
+    lblStatus->setFrameShape(QFrame::StyledPanel);
+    lblStatus->setFrameShadow(QFrame::Sunken);
+    lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblStatus->setMinimumHeight(lblStatus->fontMetrics().height() + 6);
+    root->addWidget(lblStatus);
+
+    auto *bottom = new QHBoxLayout;
+    chkStartUp = new QCheckBox(QStringLiteral("&Run Quorvik at System Startup"), this);
+    cmOk = new QPushButton(QStringLiteral("Hide && &Watch"), this);
+    cmOk->setDefault(true);
+    Command1 = new QPushButton(QStringLiteral("E&xit"), this);
+    bottom->addWidget(chkStartUp);
+    bottom->addStretch(1);
+    bottom->addWidget(cmOk);
+    bottom->addWidget(Command1);
+    root->addLayout(bottom);
+
+    resize(600, 520);
+}
+
+void frmZel::buildMenus()
+{
+    mright = new QMenu(this);
+    m_selectall = mright->addAction(QStringLiteral("Select All"));
+    m_unselect = mright->addAction(QStringLiteral("Undo Select"));
+    mright->addSeparator();
+    m_addnew = mright->addAction(QStringLiteral("Add New"));
+    m_remove = mright->addAction(QStringLiteral("Remove"));
+    m_removeall = mright->addAction(QStringLiteral("Remove All"));
+
+    mnuShow = new QMenu(QStringLiteral("popup"), this);
+    mnuSet = mnuShow->addAction(QStringLiteral("Settings"));
+    mnuReset = mnuShow->addAction(QStringLiteral("Reset"));
+    mnuShowLog = mnuShow->addAction(QStringLiteral("Event Log"));
+    mnuShow->addSeparator();
+    mnuAbout = mnuShow->addAction(QStringLiteral("About"));
+    mnuHelp = mnuShow->addAction(QStringLiteral("Help"));
+    mnuShow->addSeparator();
+    mnuExit = mnuShow->addAction(QStringLiteral("Exit"));
+}
+
+void frmZel::connectControls()
+{
+    connect(cmOk, &QPushButton::clicked, this, &frmZel::cmOk_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmZel::ExitProgram);
+    connect(cmdLogin, &QPushButton::clicked, this, &frmZel::cmdLogin_Click);
+
+    // A box's click behaviour runs whenever its state changes, also when the
+    // program sets it.
+    auto bind = [this](QCheckBox *box, bool ZelSettings::*flag) {
+        connect(box, &QCheckBox::toggled, this,
+                [this, flag](bool on) { zel().settings.*flag = on; });
+    };
+    bind(Check1, &ZelSettings::UseLastDB);
+    bind(Check2, &ZelSettings::UseLastUser);
+    bind(Check5, &ZelSettings::NotifyIn);
+    bind(Check6, &ZelSettings::NotifyOut);
+    bind(Check7, &ZelSettings::PlaySound);
+    connect(Check3, &QCheckBox::toggled, this, &frmZel::Check3_Click);
+    connect(Check4, &QCheckBox::toggled, this, &frmZel::Check4_Click);
+    connect(chkStartUp, &QCheckBox::toggled, this, &frmZel::chkStartUp_Click);
+
+    connect(txtDatabase, &QLineEdit::textChanged, this, &frmZel::txtDatabase_Change);
+    connect(txtUser, &QLineEdit::textChanged, this, &frmZel::txtUser_Change);
+    connect(txtPwd, &QLineEdit::textChanged, this, &frmZel::txtPwd_Change);
+
+    connect(cmdAdd, &QPushButton::clicked, this, &frmZel::cmdAdd_Click);
+    connect(cmdRemove, &QPushButton::clicked, this, &frmZel::cmdRemove_Click);
+    connect(lst, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        prepareListMenu();
+        mright->popup(lst->viewport()->mapToGlobal(pos));
+    });
+    connect(m_selectall, &QAction::triggered, this, &frmZel::m_selectall_Click);
+    connect(m_unselect, &QAction::triggered, this, &frmZel::m_unselect_Click);
+    connect(m_addnew, &QAction::triggered, this, &frmZel::cmdAdd_Click);
+    connect(m_remove, &QAction::triggered, this, &frmZel::m_remove_Click);
+    connect(m_removeall, &QAction::triggered, this, &frmZel::m_removeall_Click);
+
+    connect(mnuShow, &QMenu::aboutToShow, this, &frmZel::prepareTrayMenu);
+    connect(mnuSet, &QAction::triggered, this, &frmZel::mnuSet_Click);
+    connect(mnuReset, &QAction::triggered, this, &frmZel::mnuReset_Click);
+    connect(mnuShowLog, &QAction::triggered, this, &frmZel::mnuShowLog_Click);
+    connect(mnuAbout, &QAction::triggered, this, &frmZel::mnuAbout_Click);
+    connect(mnuHelp, &QAction::triggered, this, &frmZel::mnuHelp_Click);
+    connect(mnuExit, &QAction::triggered, this, &frmZel::ExitProgram);
+}
+
+// ------------------------------------------------------------------ start-up
+
+bool frmZel::Load()
+{
+    // 1. A second instance ends silently.
+    if (m_services.claimInstance && !m_services.claimInstance())
+        return false;
+    modZel &z = zel();
+    z.eventLog.EventLogPath = ProgramPaths::DefaultEventLogPath(m_services.programFolder);
+    z.MonitoredFiles.RemoveAll();
+    z.settings.PollDelay = kDefaultPollDelay;
+    killPollTimer();
+    addTrayIcon();
+
+    if (!LoadSettings(z, store()))
+        setTrayLook(TrayLook::Error); // the window is shown when Load ends
+
+    Check1->setChecked(z.settings.UseLastDB);
+    Check2->setChecked(z.settings.UseLastUser);
+    Check3->setChecked(z.settings.ShowIcon);
+    Check4->setChecked(z.settings.ShowMessages);
+    chkStartUp->setChecked(z.settings.StartUp);
+    applyNotificationRuleAtStart();
+    Check7->setChecked(z.settings.PlaySound);
+    Check5->setChecked(z.settings.NotifyIn);
+    Check6->setChecked(z.settings.NotifyOut);
+
+    setResetEnabled(false);
+
+    cmbEvery->clear();
+    cmbEvery->addItems(IntervalTexts());
+    if (z.settings.PollDelay < 0 || z.settings.PollDelay >= IntervalTexts().size())
+        z.settings.PollDelay = kDefaultPollDelay;
+    cmbEvery->setCurrentIndex(z.settings.PollDelay);
+
+    z.ZelIni();
+
+    if (QListWidgetItem *entry = selectedEntry())
+        lst->setToolTip(entry->text());
+    m_trayCheck->start();
+    return true;
+}
+
+void frmZel::addTrayIcon()
+{
+    if (m_tray)
+        return;
+    m_tray = new QSystemTrayIcon(Icons::trayLook(m_look), this);
+    m_tray->setToolTip(kTitle);
+    m_tray->setContextMenu(mnuShow);
+    connect(m_tray, &QSystemTrayIcon::activated, this, &frmZel::trayActivated);
+    m_tray->show();
+}
+
+// ------------------------------------------------------------ activation
+
+void frmZel::focusWindowChanged()
+{
+    QWidget *now = QApplication::activeWindow();
+    const bool programWindow = now == this || ProgramActivation::isProgramWindow(now);
+    switch (m_activation.activated(now, programWindow)) {
+    case ProgramActivation::Activate:
+        Form_Activate();
+        break;
+    case ProgramActivation::Deactivate:
+        Form_Deactivate();
+        break;
+    case ProgramActivation::Nothing:
+        break;
+    }
+}
+
+void frmZel::Form_Activate()
+{
+    if (lst->count() > 0) {
+        lst->setCurrentItem(lst->item(0));
+        lst->setFocus();
+    }
+    killPollTimer(); // no polling while the window is in front
+}
+
+void frmZel::Form_Deactivate()
+{
+    zel().ZelIni();
+}
+
+void frmZel::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) {
+        // focusWindowChanged may come before the active window is updated.
+        QTimer::singleShot(0, this, &frmZel::focusWindowChanged);
+    } else if (event->type() == QEvent::WindowStateChange) {
+        if (isMinimized())
+            m_activation.mainWindowLeft();
+        QTimer::singleShot(0, this, &frmZel::prepareTrayMenu);
+    }
+}
+
+void frmZel::hideEvent(QHideEvent *event)
+{
+    m_activation.mainWindowLeft();
+    QWidget::hideEvent(event);
+    QTimer::singleShot(0, this, &frmZel::prepareTrayMenu);
+}
+
+void frmZel::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Some desktops read the tray menu before they announce that it opens.
+    QTimer::singleShot(0, this, &frmZel::prepareTrayMenu);
+}
+
+bool frmZel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == cmbEvery && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason) {
+        cmbEvery_Validate();
+    } else if (watched == lst && event->type() == QEvent::KeyRelease &&
+               static_cast<QKeyEvent *>(event)->key() == Qt::Key_Insert) {
+        cmdAdd_Click();
+    } else if (watched == lst->viewport() && event->type() == QEvent::MouseButtonRelease &&
+               static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        lst_Click();
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        for (QLabel *label : Label2)
+            if (watched == label)
+                txtDatabase->setFocus();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ------------------------------------------------------------- the poll timer
+
+void frmZel::killPollTimer()
+{
+    if (zel().TimerId != 0)
+        m_services.timers->KillTimer(zel().TimerId);
+}
+
+void frmZel::restartPollTimer()
+{
+    modZel &z = zel();
+    z.TimerId = m_services.timers->SetTimer(
+        z.TimerId, modZel::PollSeconds(z.settings.PollDelay) * 1000, [&z] { z.TimerProc(); });
+}
+
+void frmZel::cmbEvery_Validate()
+{
+    if (cmbEvery->currentIndex() < 0)
+        return;
+    zel().settings.PollDelay = qint16(cmbEvery->currentIndex());
+    killPollTimer();
+    restartPollTimer();
+}
+
+// ----------------------------------------------------------- hide and watch
+
+void frmZel::cmOk_Click()
+{
+    // The interval's validation runs before the click when the focus leaves
+    // the list; a click by keyboard leaves the focus where it was.
+    if (cmbEvery->currentIndex() >= 0 && cmbEvery->currentIndex() != zel().settings.PollDelay)
+        cmbEvery_Validate();
+
+    ZelSettings &s = zel().settings;
+    s.Inifile = txtDatabase->text();
+    s.Username = txtUser->text();
+    s.Password = txtPwd->text();
+    SaveSettings(zel(), store());
+
+    if (s.Username.isEmpty() || s.Inifile.isEmpty()) {
+        setStatus(kInvalidCredentials);
+        killPollTimer();
+        setTrayLook(TrayLook::Error);
+    } else if (zel().ZelIni()) {
+        setStatus(QString());
+    }
+    hideToWatch();
+}
+
+void frmZel::hideToWatch()
+{
+    m_trayAvailable = m_services.trayAvailable();
+    m_activation.mainWindowLeft();
+    if (m_trayAvailable) {
+        hide();
+        return;
+    }
+    // Without a tray a hidden window could not be brought back.
+    showMinimized();
+    if (!m_noTrayExplained && !status().startsWith(QLatin1String("ERROR"))) {
+        setStatus(kNoTrayNote);
+        m_noTrayExplained = true;
+    }
+}
+
+void frmZel::checkTray()
+{
+    const bool available = m_services.trayAvailable();
+    if (available == m_trayAvailable)
+        return;
+    m_trayAvailable = available;
+    if (m_tray)
+        m_tray->show();
+    // The panel came up after the program: a window minimised for watching
+    // moves to the tray.
+    if (available && isVisible() && isMinimized()) {
+        hide();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
+}
+
+// ---------------------------------------------------------- choose database
+
+void frmZel::cmdLogin_Click()
+{
+    modZel &z = zel();
+    const bool asked = z.MonitoredFiles.Count() > 0;
+    if (asked && !DialogHook::askYesNo(this, kTitle, kChangeDatabaseQuestion))
+        return;
+
+    const QFileInfo current(z.settings.Inifile);
+    const QString startFolder = current.absoluteDir().exists() && !z.settings.Inifile.isEmpty()
+                                    ? current.absolutePath()
+                                    : QDir::homePath();
+    const QString chosen = DialogHook::getOpenFileName(
+        this, startFolder, QStringLiteral("srcsafe.ini"), kDatabaseFilter);
+    if (chosen.isEmpty())
+        return; // cancelled: nothing changes, nothing is saved
+
+    try {
+        z.settings.Inifile = QDir::toNativeSeparators(chosen);
+        txtDatabase->setText(z.settings.Inifile);
+        if (asked)
+            m_removeall_Click();
+        SaveSettings(z, store());
+        z.ReleaseDatabase();
+    } catch (const std::exception &) {
+        // A failure ends the command; what was saved stays saved.
+    }
+}
+
+// ------------------------------------------------------------- check boxes
+
+void frmZel::Check3_Click()
+{
+    ZelSettings &s = zel().settings;
+    s.ShowIcon = Check3->isChecked();
+    Check4->setEnabled(s.ShowIcon || !s.ShowMessages);
+}
+
+void frmZel::Check4_Click()
+{
+    ZelSettings &s = zel().settings;
+    s.ShowMessages = Check4->isChecked();
+    Check3->setEnabled(s.ShowMessages || !s.ShowIcon);
+}
+
+void frmZel::applyNotificationRuleAtStart()
+{
+    // At least one way of notifying stays on: a lone one cannot be switched off.
+    const ZelSettings &s = zel().settings;
+    Check3->setEnabled(s.ShowMessages || !s.ShowIcon);
+    Check4->setEnabled(s.ShowIcon || !s.ShowMessages);
+}
+
+void frmZel::chkStartUp_Click()
+{
+    zel().settings.StartUp = chkStartUp->isChecked();
+    m_services.runAtStartup(kTitle, m_services.programPath, zel().settings.StartUp);
+}
+
+// ------------------------------------------------------------- text fields
+
+void frmZel::txtDatabase_Change()
+{
+    // The path changes only through "Select Database...".
+    if (txtDatabase->text() != zel().settings.Inifile)
+        txtDatabase->setText(zel().settings.Inifile);
+}
+
+void frmZel::txtUser_Change()
+{
+    zel().ReleaseDatabase();
+    zel().settings.Username = txtUser->text();
+}
+
+void frmZel::txtPwd_Change()
+{
+    zel().ReleaseDatabase();
+    zel().settings.Password = txtPwd->text();
+}
+
+// ---------------------------------------------------------- closing and exit
+
+void frmZel::closeEvent(QCloseEvent *event)
+{
+    if (m_unloading || m_sessionEnding) {
+        event->accept();
+        if (!m_unloaded)
+            Unload();
+        return;
+    }
+    // The close box only hides the window; watching goes on in the tray.
+    event->ignore();
+    hideToWatch();
+}
+
+void frmZel::ExitProgram()
+{
+    modZel &z = zel();
+    if (z.ModalOpen || z.PollBusy)
+        return;
+    killPollTimer();
+    ProgramWindows::run(windows.unloadExplorer);
+    ProgramWindows::run(windows.unloadAbout);
+    ProgramWindows::run(windows.unloadEventLog);
+    ProgramWindows::run(windows.unloadOptions);
+    Unload();
+}
+
+void frmZel::Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloading = true;
+    zel().ReleaseDatabase();
+    killPollTimer();
+    m_trayCheck->stop();
+    delete m_tray;
+    m_tray = nullptr;
+    hide();
+    m_unloaded = true;
+    emit Unloaded();
+}
+
+// -------------------------------------------------------------------- Shell
+
+void frmZel::setStatus(const QString &text)
+{
+    lblStatus->setText(text);
+}
+
+QString frmZel::status() const
+{
+    return lblStatus->text();
+}
+
+void frmZel::setTrayLook(TrayLook look)
+{
+    m_look = look;
+    if (m_tray)
+        m_tray->setIcon(Icons::trayLook(look));
+}
+
+void frmZel::setResetEnabled(bool enabled)
+{
+    m_resetEnabled = enabled;
+    prepareTrayMenu();
+}
+
+bool frmZel::mainWindowVisible() const
+{
+    // Without a tray, a window minimised for watching counts as hidden.
+    return isVisible() && !(isMinimized() && !m_trayAvailable);
+}
+
+void frmZel::showMainWindow()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
+void frmZel::showMessage(const QString &text)
+{
+    DialogHook::inform(this, kTitle, text);
+}
+
+void frmZel::setConnectionFields(const QString &inifile, const QString &user,
+                                 const QString &password)
+{
+    txtDatabase->setText(inifile);
+    txtUser->setText(user);
+    txtPwd->setText(password);
+}
+
+void frmZel::beep()
+{
+    if (m_services.beep)
+        m_services.beep();
+    else
+        m_sound.play();
+}
+
+void frmZel::processEvents()
+{
+    QCoreApplication::processEvents();
+}

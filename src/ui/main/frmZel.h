@@ -1,0 +1,196 @@
+#pragma once
+
+#include "DesktopSound.h"
+#include "ProgramActivation.h"
+#include "ProgramWindows.h"
+#include "TrayClickFilter.h"
+#include "engine/Shell.h"
+#include "engine/modZel.h"
+
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QMenu;
+class QPushButton;
+class QTimer;
+class QUrl;
+class SettingsStore;
+
+// What the main window is built on. The program passes the real services;
+// a test passes an in-memory repository, manual timers and a temporary store.
+struct frmZelServices
+{
+    TimerService *timers = nullptr;
+    const Clock *clock = nullptr;
+    RepositoryFactory factory;
+    SettingsStore *store = nullptr;
+
+    // Start-up step 1: false when another instance runs. Empty: no check.
+    std::function<bool()> claimInstance;
+    // The program's folder (event log) and file (start at logon); empty: the
+    // running executable's.
+    QString programFolder;
+    QString programPath;
+
+    // Empty entries use the real thing.
+    std::function<void(const QString &name, const QString &path, bool flag)> runAtStartup;
+    std::function<void()> beep;
+    std::function<bool()> trayAvailable;
+    std::function<void(const QUrl &)> openUrl;
+};
+
+// The main window: the settings screen, the watched-file list with its
+// commands, the tray icon with its menu; the engine's user interface.
+class frmZel : public QWidget, public Shell
+{
+    Q_OBJECT
+public:
+    explicit frmZel(frmZelServices services, QWidget *parent = nullptr);
+    ~frmZel() override;
+
+    modZel &zel() { return *m_zel; }
+    SettingsStore &store() { return *m_services.store; }
+    // The other windows plug in here as they are built.
+    ProgramWindows windows;
+
+    // The program's start. false: another instance runs and this one ends
+    // (nothing else has happened). The caller shows the window afterwards.
+    bool Load();
+    // Unload ran: the program ends (Unloaded was emitted).
+    bool isUnloaded() const { return m_unloaded; }
+    // The desktop session ends: the next close request proceeds.
+    void sessionEnding() { m_sessionEnding = true; }
+
+    // --- window events ---
+    void Form_Activate();
+    void Form_Deactivate();
+    void cmOk_Click();
+    void cmdLogin_Click();
+    void cmbEvery_Validate();
+    void ExitProgram();
+
+    // --- the watched-file list ---
+    void RefreshFileList();
+    void cmdAdd_Click();
+    void cmdRemove_Click();
+    void m_remove_Click();
+    void m_removeall_Click();
+    void m_selectall_Click();
+    void m_unselect_Click();
+    void lst_Click();
+    // Enables the context menu's entries as the list stands (before it pops up).
+    void prepareListMenu();
+
+    // --- tray icon and menu ---
+    void trayActivated(QSystemTrayIcon::ActivationReason reason);
+    void mnuSet_Click();
+    void mnuReset_Click();
+    void mnuShowLog_Click();
+    void mnuAbout_Click();
+    void mnuHelp_Click();
+    // Marks the default entry (bold) and the entries that act (before it pops up).
+    void prepareTrayMenu();
+    TrayLook trayLook() const { return m_look; }
+    QSystemTrayIcon *trayIcon() const { return m_tray; }
+    // No tray: hiding minimises instead (rechecked at every hide).
+    bool minimisesInsteadOfHiding() const { return !m_trayAvailable; }
+
+    // --- Shell ---
+    void setStatus(const QString &text) override;
+    QString status() const override;
+    void setTrayLook(TrayLook look) override;
+    void setResetEnabled(bool enabled) override;
+    bool resetEnabled() const override { return m_resetEnabled; }
+    bool mainWindowVisible() const override;
+    void showMainWindow() override;
+    bool aboutVisible() const override { return ProgramWindows::ask(windows.aboutVisible); }
+    bool eventLogVisible() const override { return ProgramWindows::ask(windows.eventLogVisible); }
+    void showEventLog() override { ProgramWindows::run(windows.showEventLog); }
+    void showMessage(const QString &text) override;
+    void setConnectionFields(const QString &inifile, const QString &user,
+                             const QString &password) override;
+    void refreshFileList() override { RefreshFileList(); }
+    void beep() override;
+    void processEvents() override;
+
+    // --- controls, named as the other windows and the tests address them ---
+    QGroupBox *Frame1, *Frame2, *Frame3;
+    QLabel *Label2[3];
+    QLineEdit *txtDatabase, *txtUser, *txtPwd;
+    QPushButton *cmdLogin;
+    QCheckBox *Check1, *Check2, *Check3, *Check4, *Check5, *Check6, *Check7, *chkStartUp;
+    QLabel *Label3, *Label1, *lblStatus;
+    QComboBox *cmbEvery;
+    QListWidget *lst;
+    QPushButton *cmdAdd, *cmdRemove, *cmOk, *Command1;
+    QMenu *mright;
+    QAction *m_selectall, *m_unselect, *m_addnew, *m_remove, *m_removeall;
+    QMenu *mnuShow;
+    QAction *mnuSet, *mnuReset, *mnuShowLog, *mnuAbout, *mnuHelp, *mnuExit;
+
+    static const QStringList &IntervalTexts();
+
+signals:
+    // The main window was unloaded: the program ends.
+    void Unloaded();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void connectControls();
+    void addTrayIcon();
+    void Unload();
+
+    void Check3_Click();
+    void Check4_Click();
+    void chkStartUp_Click();
+    void applyNotificationRuleAtStart();
+    void txtDatabase_Change();
+    void txtUser_Change();
+    void txtPwd_Change();
+
+    // Hides the window to watch from the tray; without a tray, minimises it.
+    void hideToWatch();
+    void checkTray();
+    void focusWindowChanged();
+    void killPollTimer();
+    void restartPollTimer();
+
+    QListWidgetItem *selectedEntry() const;
+    void removeEntry(QListWidgetItem *entry);
+    void showFileCount();
+
+    frmZelServices m_services;
+    std::unique_ptr<modZel> m_zel;
+    DesktopSound m_sound;
+    QSystemTrayIcon *m_tray = nullptr;
+    TrayLook m_look = TrayLook::Normal;
+    bool m_resetEnabled = false;
+    bool m_trayAvailable = false;
+    bool m_noTrayExplained = false;
+    QTimer *m_trayCheck = nullptr;
+    ProgramActivation m_activation;
+    TrayClickFilter m_trayClicks;
+    bool m_trayCommandRunning = false;
+    bool m_unloading = false;
+    bool m_unloaded = false;
+    bool m_sessionEnding = false;
+};

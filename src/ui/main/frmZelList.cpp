@@ -1,0 +1,139 @@
+// The watched-file list of the main window and its commands.
+#include "Icons.h"
+#include "frmZel.h"
+
+#include <QAction>
+#include <QListWidget>
+
+namespace {
+
+// Restores the pointer when the explorer has been prepared (or failed to be).
+class BusyCursor
+{
+public:
+    explicit BusyCursor(QWidget *w) : m_widget(w) { w->setCursor(Qt::WaitCursor); }
+    ~BusyCursor() { m_widget->unsetCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+
+private:
+    QWidget *m_widget;
+};
+
+} // namespace
+
+void frmZel::showFileCount()
+{
+    setStatus(QStringLiteral("Files in the list: ") +
+              QString::number(zel().MonitoredFiles.Count()));
+}
+
+void frmZel::RefreshFileList()
+{
+    lst->clear();
+    for (const Suspect &file : zel().MonitoredFiles) {
+        auto *entry = new QListWidgetItem(Icons::fileState(file.Status()), file.Key());
+        entry->setData(Qt::UserRole, file.Key());
+        entry->setFlags(entry->flags() & ~Qt::ItemIsEditable);
+        lst->addItem(entry);
+    }
+    if (zel().MonitoredFiles.Count() > 0)
+        showFileCount();
+}
+
+// The entry the list's commands act on: the current entry when it is
+// selected, else the first selected one.
+QListWidgetItem *frmZel::selectedEntry() const
+{
+    QListWidgetItem *current = lst->currentItem();
+    if (current && current->isSelected())
+        return current;
+    const QList<QListWidgetItem *> selected = lst->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.constFirst();
+}
+
+void frmZel::removeEntry(QListWidgetItem *entry)
+{
+    const QString key = entry->text();
+    if (zel().MonitoredFiles.Exists(key))
+        zel().MonitoredFiles.Remove(key);
+    delete entry;
+}
+
+void frmZel::cmdAdd_Click()
+{
+    modZel &z = zel();
+    // The window is on the screen: a failure is shown in it, not by showing it.
+    if (!z.Database && !z.OpenDatabase(false))
+        return;
+    if (!windows.openExplorer)
+        return; // no explorer in this build yet
+    bool shown = false;
+    {
+        const BusyCursor busy(this);
+        shown = windows.openExplorer();
+    }
+    if (shown)
+        showFileCount();
+}
+
+void frmZel::cmdRemove_Click()
+{
+    if (QListWidgetItem *entry = selectedEntry()) {
+        removeEntry(entry);
+        if (lst->count() > 0) {
+            QListWidgetItem *last = lst->item(lst->count() - 1);
+            lst->setCurrentItem(last);
+            lst->scrollToItem(last);
+        }
+    }
+    showFileCount();
+    if (zel().MonitoredFiles.Count() == 0)
+        lst->setToolTip(QString());
+}
+
+void frmZel::m_remove_Click()
+{
+    // More than one selected entry: the whole list goes.
+    if (lst->selectedItems().size() > 1)
+        m_removeall_Click();
+    else
+        cmdRemove_Click();
+}
+
+void frmZel::m_removeall_Click()
+{
+    for (int n = lst->count(); n > 0; --n)
+        removeEntry(lst->item(0));
+    showFileCount();
+    lst->setToolTip(QString());
+}
+
+void frmZel::m_selectall_Click()
+{
+    lst->selectAll();
+}
+
+void frmZel::m_unselect_Click()
+{
+    lst->clearSelection();
+}
+
+void frmZel::lst_Click()
+{
+    if (QListWidgetItem *entry = selectedEntry())
+        lst->setToolTip(entry->text());
+}
+
+void frmZel::prepareListMenu()
+{
+    m_remove->setVisible(true);
+    m_removeall->setVisible(true);
+    const bool hasEntries = lst->count() > 0;
+    const bool hasSelection = hasEntries && selectedEntry() != nullptr;
+    m_selectall->setEnabled(hasEntries);
+    m_removeall->setEnabled(hasEntries);
+    m_unselect->setEnabled(hasSelection);
+    m_remove->setEnabled(hasSelection);
+    m_addnew->setEnabled(true);
+}
