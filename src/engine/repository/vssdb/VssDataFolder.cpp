@@ -67,7 +67,8 @@ QString VssDataFolder::locate(const QString &relativeLower) const
     return current;
 }
 
-QString VssDataFolder::readFile(const QString &path, QByteArray &out, qint64 limit)
+QString VssDataFolder::readFile(const QString &path, QByteArray &out, qint64 limit,
+                                qint64 *fileSize)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -78,6 +79,8 @@ QString VssDataFolder::readFile(const QString &path, QByteArray &out, qint64 lim
         return QStringLiteral("%1 is too large (%2 bytes)")
             .arg(QDir::toNativeSeparators(path))
             .arg(size);
+    if (fileSize)
+        *fileSize = size;
     const qint64 wanted = limit >= 0 ? std::min(limit, size) : size;
     out.resize(wanted);
     const qint64 got = wanted > 0 ? file.read(out.data(), wanted) : 0;

@@ -25,9 +25,11 @@ public:
     QString itemPath(QByteArrayView physical) const;
     QString dataFilePath(QByteArrayView physical, char extension) const;
 
-    // Reads a whole file (or its first `limit` bytes) with one read call.
-    // Returns an empty description on success.
-    static QString readFile(const QString &path, QByteArray &out, qint64 limit = -1);
+    // Reads a whole file (or its first `limit` bytes) with one read call;
+    // `fileSize` receives the size of the whole file. Returns an empty
+    // description on success.
+    static QString readFile(const QString &path, QByteArray &out, qint64 limit = -1,
+                            qint64 *fileSize = nullptr);
 
 private:
     QString locate(const QString &relativeLower) const;

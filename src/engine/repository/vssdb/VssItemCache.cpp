@@ -60,7 +60,8 @@ const VssItemCache::Entry &VssItemCache::read(const QByteArray &physical, bool w
 QString VssItemCache::tryRead(const QString &path, const QByteArray &physical, bool withHistory)
 {
     QByteArray bytes;
-    QString error = VssDataFolder::readFile(path, bytes, PrefixRead);
+    qint64 size = 0;
+    QString error = VssDataFolder::readFile(path, bytes, PrefixRead, &size);
     if (!error.isEmpty())
         return error;
     auto cached = m_entries.find(physical);
@@ -68,7 +69,7 @@ QString VssItemCache::tryRead(const QString &path, const QByteArray &physical, b
     QByteArray fingerprint;
     if (cached != m_entries.end() && (!withHistory || cached->historyLoaded) &&
         VssItemFile::parseHeader(VssBytes(bytes), probe).isEmpty() &&
-        fingerprintOf(VssBytes(bytes), probe, fingerprint) && fingerprint == cached->fingerprint)
+        probe.header.endOffset <= size && fingerprintOf(VssBytes(bytes), probe, fingerprint) && fingerprint == cached->fingerprint)
         return {}; // nothing written since the last consistent read
 
     if (bytes.size() == PrefixRead) {

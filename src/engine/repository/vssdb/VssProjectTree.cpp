@@ -103,14 +103,15 @@ QString VssProjectTree::tryReadListing(const QString &path, const QByteArray &ph
     // A first small read decides whether the listing can have changed.
     constexpr qint64 prefixRead = 4096;
     QByteArray first;
-    QString error = VssDataFolder::readFile(path, first, prefixRead);
+    qint64 size = 0;
+    QString error = VssDataFolder::readFile(path, first, prefixRead, &size);
     if (!error.isEmpty())
         return error;
     VssItemState state;
     auto cached = m_listings.find(physical);
     if (cached != m_listings.end() &&
         VssItemFile::parseHeader(VssBytes(first), state).isEmpty() &&
-        cached->headerPayload == state.headerPayload) {
+        state.header.endOffset <= size && cached->headerPayload == state.headerPayload) {
         cached->checked.start();
         return {};
     }

@@ -1,0 +1,326 @@
+// The reader on damaged and half-written databases: a torn or inconsistent
+// item is a failed call, never a value, and it reads again once repaired.
+#include "VssFixtures.h"
+
+#include "engine/repository/vssdb/VssLayout.h"
+#include "engine/repository/vssdb/VssRecord.h"
+
+#include <QTemporaryDir>
+
+using namespace VssFixtures;
+using namespace VssLayout;
+
+namespace {
+
+const QString ClingBling = QStringLiteral("$/esign-java-authenticator/clingBling.txt");
+const QString Player = QStringLiteral("$/Widgie/AVI_PlayerDlg.cpp");
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+// Rewrites the CRC of the record at `offset`, as a writer would.
+void resealRecord(QByteArray &file, qint64 offset)
+{
+    const quint32 length = VssBytes(file).u32(offset);
+    VssPut::u16(file, offset + 6,
+                VssRecord::crc16(QByteArrayView(file).sliced(offset + 8, length)));
+}
+
+qint32 headerField(const QByteArray &file, qint64 payloadOffset)
+{
+    return VssBytes(file).i32(DH::FileOffset + RecordHeaderSize + payloadOffset);
+}
+
+} // namespace
+
+class tst_VssDbDefensive : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_db;
+
+    // A fresh private copy of a fixture database for each test.
+    void copyFixture(const QString &name)
+    {
+        m_db = m_dir.path() + QLatin1Char('/') + QString::number(qrand64()) + QLatin1Char('/');
+        QVERIFY(copyTree(root() + QLatin1Char('/') + name, m_db));
+    }
+    static quint64 qrand64()
+    {
+        static quint64 n = 0;
+        return ++n;
+    }
+    QString dataFile(const QString &relative) const { return m_db + "data/" + relative; }
+
+    // Applies `damage` to a file of the copy, checks that `call` raises, then
+    // restores the file and checks that `call` gives `expected` again.
+    template <typename Call, typename Damage>
+    void expectFailureThenRecovery(const QString &path, Damage damage, Call call, int expected)
+    {
+        const QByteArray original = readAll(path);
+        QVERIFY(!original.isEmpty());
+        QCOMPARE(call(), expected);
+        QByteArray damaged = original;
+        damage(damaged);
+        QVERIFY(writeAll(path, damaged));
+        QVERIFY_THROWS_EXCEPTION(RepositoryError, call());
+        QVERIFY_THROWS_EXCEPTION(RepositoryError, call()); // no stale success either
+        QVERIFY(writeAll(path, original));
+        QCOMPARE(call(), expected);
+    }
+
+private slots:
+    void damagedFileItem_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("header byte flipped") << 0;
+        QTest::newRow("truncated before the header's end offset") << 1;
+        QTest::newRow("newest history entry damaged") << 2;
+        QTest::newRow("wrong signature") << 3;
+        QTest::newRow("unsupported version") << 4;
+        QTest::newRow("empty file") << 5;
+    }
+    void damagedFileItem()
+    {
+        QFETCH(int, kind);
+        copyFixture(QStringLiteral("tempnjayaraj-vss/4c10b8f-Database.rar"));
+        auto db = open(m_db + "srcsafe.ini", QStringLiteral("johns"));
+        const VSSItemPtr item = db->VSSItem(ClingBling);
+        const auto damage = [kind](QByteArray &file) {
+            const qint32 newest = headerField(file, DH::LastEl);
+            switch (kind) {
+            case 0:
+                file[DH::FileOffset + RecordHeaderSize + 0x10] ^= 0x20;
+                break;
+            case 1:
+                file.truncate(headerField(file, DH::EndOffset) - 1);
+                break;
+            case 2:
+                file[newest + RecordHeaderSize + EL::Time] ^= 0x01;
+                break;
+            case 3:
+                file[0] = 'X';
+                break;
+            case 4:
+                file[ItemFileVersionOffset] = 7;
+                break;
+            default:
+                file.clear();
+            }
+        };
+        const QString path = dataFile("d/daaaaaaa");
+        // A session that reads the file for the first time.
+        const auto fresh = [&] {
+            return open(m_db + "srcsafe.ini", QStringLiteral("johns"))->VSSItem(ClingBling);
+        };
+        expectFailureThenRecovery(path, damage, [&] { return fresh()->VersionNumber(); }, 4);
+        expectFailureThenRecovery(path, damage, [&] { return fresh()->IsCheckedOut(); }, 0);
+        expectFailureThenRecovery(
+            path, damage, [&] { return int(fresh()->Versions().size()); }, 4);
+        if (kind == 2)
+            return; // history damaged under an unchanged header: not re-read
+        // An item already read notices too.
+        expectFailureThenRecovery(path, damage, [&] { return item->VersionNumber(); }, 4);
+        expectFailureThenRecovery(path, damage, [&] { return item->IsCheckedOut(); }, 0);
+        expectFailureThenRecovery(
+            path, damage, [&] { return int(item->Versions().size()); }, 4);
+    }
+
+    // Records appended while the header still describes the older state: the
+    // header's view is consistent and is what the reader reports.
+    void appendedRecordsBeyondTheHeaderAreIgnored()
+    {
+        copyFixture(QStringLiteral("tempnjayaraj-vss/4c10b8f-Database.rar"));
+        auto db = open(m_db + "srcsafe.ini", QStringLiteral("johns"));
+        const QString path = dataFile("d/daaaaaaa");
+        QByteArray file = readAll(path);
+        file.append(QByteArray(600, '\x5A'));
+        QVERIFY(writeAll(path, file));
+        const VSSItemPtr item = db->VSSItem(ClingBling);
+        QCOMPARE(item->VersionNumber(), 4);
+        QCOMPARE(item->Versions().size(), size_t(4));
+    }
+
+    void historyChainLoopIsRejected()
+    {
+        copyFixture(QStringLiteral("tempnjayaraj-vss/4c10b8f-Database.rar"));
+        const auto versions = [&] {
+            return int(open(m_db + "srcsafe.ini", QStringLiteral("johns"))
+                           ->VSSItem(ClingBling)
+                           ->Versions()
+                           .size());
+        };
+        const auto damage = [](QByteArray &file) {
+            const qint32 newest = headerField(file, DH::LastEl);
+            VssPut::u32(file, newest + RecordHeaderSize + EL::Previous, quint32(newest));
+            resealRecord(file, newest);
+        };
+        expectFailureThenRecovery(dataFile("d/daaaaaaa"), damage, versions, 4);
+    }
+
+    void damagedProjectListing_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("data file removed") << 0;
+        QTest::newRow("one entry missing") << 1;
+        QTest::newRow("entry byte flipped") << 2;
+        QTest::newRow("physical name leaves the data folder") << 3;
+    }
+    void damagedProjectListing()
+    {
+        QFETCH(int, kind);
+        copyFixture(QStringLiteral("tempnjayaraj-vss/4c10b8f-Database.rar"));
+        // The data file is replaced only together with a new header, so a
+        // listing already read is kept: damage shows to a new session.
+        const auto db = [&] { return open(m_db + "srcsafe.ini", QStringLiteral("johns")); };
+        const QByteArray header = readAll(dataFile("b/baaaaaaa"));
+        const char ext = char(header[DH::FileOffset + RecordHeaderSize + DH::DataExtension + 1]);
+        const QString path = dataFile(QStringLiteral("b/baaaaaaa.") + QChar(ext).toLower());
+        const QString project = QStringLiteral("$/esign-java-authenticator");
+        const auto damage = [kind](QByteArray &file) {
+            const qint64 jp = RecordHeaderSize + JP::PayloadSize;
+            switch (kind) {
+            case 0:
+                file.clear();
+                break;
+            case 1:
+                file.chop(jp);
+                break;
+            case 2:
+                file[jp + RecordHeaderSize + JP::Name + 3] ^= 0x01;
+                break;
+            default:
+                file.replace(RecordHeaderSize + JP::Physical, 8, "../../..");
+                resealRecord(file, 0);
+            }
+        };
+        const auto lookUp = [&] { return db()->VSSItem(ClingBling)->VersionNumber(); };
+        const auto list = [&] { return int(db()->VSSItem(project)->Items().size()); };
+        if (kind == 0) {
+            const QByteArray original = readAll(path);
+            QCOMPARE(list(), 4);
+            QVERIFY(QFile::remove(path));
+            QVERIFY_THROWS_EXCEPTION(RepositoryError, lookUp());
+            QVERIFY_THROWS_EXCEPTION(RepositoryError, list());
+            QVERIFY(writeAll(path, original));
+            QCOMPARE(list(), 4);
+            QCOMPARE(lookUp(), 4);
+            return;
+        }
+        expectFailureThenRecovery(path, damage, lookUp, 4);
+        expectFailureThenRecovery(path, damage, list, 4);
+    }
+
+    void damagedLiveCheckout_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("record byte flipped") << 0;
+        QTest::newRow("chain loops") << 1;
+        QTest::newRow("offset outside the file") << 2;
+    }
+    void damagedLiveCheckout()
+    {
+        QFETCH(int, kind);
+        copyFixture(QStringLiteral("rauls-newscaster"));
+        auto db = open(m_db + "srcsafe.ini", QStringLiteral("Raul"), QStringLiteral("raul"));
+        const VSSItemPtr item = db->VSSItem(Player);
+        const QString path = db->context()->session.folder().itemPath(
+            dynamic_cast<VssDbItem &>(*item).physicalName());
+        const auto damage = [kind](QByteArray &file) {
+            const qint32 live = headerField(file, DH::LiveCheckout);
+            if (kind == 0) {
+                file[live + RecordHeaderSize + CF::Machine] ^= 0x01;
+            } else if (kind == 1) {
+                VssPut::u32(file, live + RecordHeaderSize + CF::Previous, quint32(live));
+                resealRecord(file, live);
+            } else {
+                VssPut::u32(file, DH::FileOffset + RecordHeaderSize + DH::LiveCheckout,
+                            quint32(file.size() + 100));
+                resealRecord(file, DH::FileOffset);
+            }
+        };
+        expectFailureThenRecovery(path, damage, [&] { return item->IsCheckedOut(); }, 2);
+        expectFailureThenRecovery(path, damage, [&] { return item->Checkouts().Count(); }, 1);
+    }
+
+    // A check-out handed from one user to another can leave the header
+    // byte-identical; the live record still tells them apart.
+    void checkoutHandedOverWithSameHeader()
+    {
+        copyFixture(QStringLiteral("rauls-newscaster"));
+        auto db = open(m_db + "srcsafe.ini", QStringLiteral("Raul"), QStringLiteral("raul"));
+        const VSSItemPtr item = db->VSSItem(Player);
+        const QString path = db->context()->session.folder().itemPath(
+            dynamic_cast<VssDbItem &>(*item).physicalName());
+        QCOMPARE(item->IsCheckedOut(), 2);
+        QByteArray file = readAll(path);
+        const qint32 live = headerField(file, DH::LiveCheckout);
+        file.replace(live + RecordHeaderSize + CF::User, 6, QByteArray("Admin\0", 6));
+        resealRecord(file, live);
+        QVERIFY(writeAll(path, file));
+        QCOMPARE(item->IsCheckedOut(), 1);
+        QCOMPARE(item->Checkouts().Item(1).Username, QStringLiteral("Admin"));
+    }
+
+    // Items are live views: a later state of the database shows through the
+    // objects of the same session (the snapshot pair: one check-in).
+    void itemsFollowTheDatabase()
+    {
+        copyFixture(QStringLiteral("tempnjayaraj-vss/54d0818"));
+        auto db = open(m_db + "srcsafe.ini", QStringLiteral("johns"));
+        const VSSItemPtr item = db->VSSItem(ClingBling);
+        const VSSItemPtr project = db->VSSItem(QStringLiteral("$/esign-java-authenticator"));
+        QCOMPARE(item->VersionNumber(), 3);
+        QCOMPARE(project->Items().size(), size_t(2));
+        const QDateTime before = item->Versions().front().Date;
+
+        const QString later = root() + QStringLiteral("/tempnjayaraj-vss/4c10b8f-Database.rar");
+        QDir(m_db).removeRecursively();
+        QVERIFY(copyTree(later, m_db));
+        QCOMPARE(item->VersionNumber(), 4);
+        QCOMPARE(item->IsCheckedOut(), 0);
+        QVERIFY(item->Versions().front().Date > before);
+        QCOMPARE(project->Items().size(), size_t(4));
+        QCOMPARE(db->VSSItem(QStringLiteral("$/esign-java-authenticator/Sample"))->Type(),
+                 int(VSSItem::Project));
+    }
+
+    void damagedUserFileRefusesOpen()
+    {
+        copyFixture(QStringLiteral("tempnjayaraj-vss/54d0818"));
+        QByteArray users = readAll(dataFile("um.dat"));
+        users[FileHeaderSize + RecordHeaderSize + HU::PayloadSize + RecordHeaderSize + 1] ^= 0x01;
+        QVERIFY(writeAll(dataFile("um.dat"), users));
+        QVERIFY_THROWS_EXCEPTION(RepositoryOpenError,
+                                 open(m_db + "srcsafe.ini", QStringLiteral("johns")));
+        QVERIFY(writeAll(dataFile("version.dat"), QByteArray("\x05\x00", 2)));
+        QVERIFY_THROWS_EXCEPTION(RepositoryOpenError,
+                                 open(m_db + "srcsafe.ini", QStringLiteral("johns")));
+    }
+
+    void missingNamesFileFallsBackToShortNames()
+    {
+        copyFixture(QStringLiteral("tempnjayaraj-vss/4c10b8f-Database.rar"));
+        QVERIFY(QFile::remove(dataFile("names.dat")));
+        auto db = open(m_db + "srcsafe.ini", QStringLiteral("johns"));
+        QCOMPARE(db->VSSItem(QStringLiteral(
+                                 "$/esign-java-authenticator/SN_Activities_or_Meetings_until_n"))
+                     ->VersionNumber(),
+                 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_VssDbDefensive)
+#include "tst_vssdbdefensive.moc"
