@@ -8,28 +8,65 @@
 #include <QCommandLineParser>
 #include <QDir>
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quorvik"));
-    QApplication::setApplicationVersion(QStringLiteral(QUORVIK_VERSION));
-    // The program lives in the tray: closing its last window does not end it.
-    QApplication::setQuitOnLastWindowClosed(false);
+namespace {
 
+void describeProgram()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvik"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUORVIK_VERSION));
+}
+
+const QCommandLineOption &configDirOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("config-dir"),
+        QStringLiteral("Keep the settings in DIR/Quorvik.ini instead of the user's settings."),
+        QStringLiteral("DIR"));
+    return option;
+}
+
+// Parses the command line; prints help, the version or an error and ends the
+// process when asked to or when the line is wrong.
+QString parseConfigDir(const QCoreApplication &app)
+{
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Watches files in Visual SourceSafe databases and tells you when one is "
                        "checked out or checked in."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption configDir(
-        QStringLiteral("config-dir"),
-        QStringLiteral("Keep the settings in DIR/Quorvik.ini instead of the user's settings."),
-        QStringLiteral("DIR"));
-    parser.addOption(configDir);
+    parser.addOption(configDirOption());
     parser.process(app);
+    return parser.value(configDirOption());
+}
 
-    const QString dir = parser.value(configDir);
+// --help and --version answer without a display.
+bool onlyPrints(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "-h" || arg == "--help" || arg == "-?" || arg == "--help-all" || arg == "-v" ||
+            arg == "--version")
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    describeProgram();
+    if (onlyPrints(argc, argv)) {
+        const QCoreApplication app(argc, argv);
+        parseConfigDir(app);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    // The program lives in the tray: closing its last window does not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QString dir = parseConfigDir(app);
     if (!dir.isEmpty())
         QDir().mkpath(dir);
 

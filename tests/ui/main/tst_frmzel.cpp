@@ -1,0 +1,502 @@
+// The main window: start-up, settings controls, hide and watch, choosing a
+// database, closing and exit.
+#include "FrmZelHarness.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+class tst_frmZel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { FrmZelHarness::isolateFromUser(); }
+
+    void captionsAndIntervals()
+    {
+        FrmZelHarness h;
+        frmZel &f = h.build();
+        QCOMPARE(f.windowTitle(), QStringLiteral("Quorvik"));
+        const QStringList captions = {
+            f.Frame1->title(),   f.Label2[0]->text(), f.Label2[1]->text(), f.Label2[2]->text(),
+            f.cmdLogin->text(),  f.Check1->text(),    f.Check2->text(),    f.Frame2->title(),
+            f.Check3->text(),    f.Check4->text(),    f.Check7->text(),    f.Frame3->title(),
+            f.Check5->text(),    f.Check6->text(),    f.Label3->text(),    f.Label1->text(),
+            f.cmdAdd->text(),    f.cmdRemove->text(), f.cmOk->text(),      f.Command1->text(),
+            f.chkStartUp->text()};
+        const QStringList expected = {"VSS connection settings",
+                                      "Database ",
+                                      "User &Name",
+                                      "Pass&word",
+                                      "Select &Database...",
+                                      "Remember &Last logged database",
+                                      "Remember last logged &User",
+                                      "Notification method",
+                                      "Show Icon on &Taskbar",
+                                      "Display Message &Box ",
+                                      "Play a &Sound",
+                                      "Notify on",
+                                      "Check &In",
+                                      "Check &Out",
+                                      "&Polling Interval",
+                                      "Monitored &Files",
+                                      "+",
+                                      "-",
+                                      "Hide && &Watch",
+                                      "E&xit",
+                                      "&Run Quorvik at System Startup"};
+        QCOMPARE(captions, expected);
+        QCOMPARE(frmZel::IntervalTexts(), QStringList({"10 sec", "30 sec", "1  min", "3  min",
+                                                       "5  min", "10 min", "30 min", "60 min"}));
+        QCOMPARE(f.txtPwd->echoMode(), QLineEdit::Password);
+    }
+
+    void firstRunShowsErrorWithDefaults()
+    {
+        FrmZelHarness h;
+        frmZel &f = h.build();
+        QVERIFY(f.Load());
+        QCOMPARE(f.trayLook(), TrayLook::Error);
+        QVERIFY(f.status().startsWith(QLatin1String("ERROR: ")));
+        for (QCheckBox *box :
+             {f.Check1, f.Check2, f.Check3, f.Check4, f.Check5, f.Check6, f.Check7, f.chkStartUp})
+            QVERIFY2(box->isChecked(), qPrintable(box->text()));
+        QVERIFY(f.Check3->isEnabled() && f.Check4->isEnabled());
+        QCOMPARE(f.cmbEvery->count(), 8);
+        QCOMPARE(f.cmbEvery->currentText(), QStringLiteral("3  min"));
+        QVERIFY(!f.resetEnabled());
+        QVERIFY(f.trayIcon());
+        QCOMPARE(f.trayIcon()->toolTip(), QStringLiteral("Quorvik"));
+        // The start-up box was set, so the start at logon was written.
+        QCOMPARE(h.runCalls.size(), 1);
+        QCOMPARE(h.runCalls[0].name, QStringLiteral("Quorvik"));
+        QCOMPARE(h.runCalls[0].path, h.dir.filePath(QStringLiteral("quorvik")));
+        QVERIFY(h.runCalls[0].flag);
+        // The event log lives beside the program when that folder is writable.
+        QCOMPARE(f.zel().eventLog.EventLogPath,
+                 QDir::toNativeSeparators(h.dir.filePath(QStringLiteral("QVEvent.txt"))));
+    }
+
+    void startUpWithStoredSettingsWatches()
+    {
+        FrmZelHarness h;
+        h.storeUser({"$/Web/a.htm", "$/Web/b.htm"});
+        h.param("PollDelay", "0");
+        h.param("StartUp", "False");
+        frmZel &f = h.build();
+        QVERIFY(f.Load());
+        QCOMPARE(f.lst->count(), 2);
+        QCOMPARE(f.lst->item(0)->text(), QStringLiteral("$/Web/a.htm"));
+        QCOMPARE(f.lst->item(1)->text(), QStringLiteral("$/Web/b.htm"));
+        QCOMPARE(f.status(), QStringLiteral("Files in the list: 2"));
+        QCOMPARE(f.trayLook(), TrayLook::Normal);
+        QCOMPARE(f.txtDatabase->text(), h.iniPath());
+        QCOMPARE(f.txtUser->text(), QStringLiteral("me"));
+        QCOMPARE(f.txtPwd->text(), QStringLiteral("pw"));
+        QCOMPARE(f.cmbEvery->currentIndex(), 0);
+        QVERIFY(h.timerRunning());
+        QCOMPARE(h.timerPeriod(), 10000);
+        QVERIFY(!f.chkStartUp->isChecked());
+        QVERIFY(h.runCalls.isEmpty()); // the box did not change, so nothing ran
+    }
+
+    void secondInstanceEndsSilently()
+    {
+        FrmZelHarness h;
+        h.storeUser({"$/Web/a.htm"});
+        h.otherInstance = true;
+        frmZel &f = h.build();
+        QVERIFY(!f.Load());
+        QVERIFY(!f.trayIcon());
+        QCOMPARE(f.lst->count(), 0);
+        QVERIFY(f.txtUser->text().isEmpty());
+        QVERIFY(h.runCalls.isEmpty());
+    }
+
+    void storedNotificationMethodSetsTheBoxes_data()
+    {
+        QTest::addColumn<QString>("icon");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<bool>("iconEnabled");
+        QTest::addColumn<bool>("boxEnabled");
+        QTest::newRow("both on") << "True"
+                                 << "True" << true << true;
+        QTest::newRow("icon only") << "True"
+                                   << "False" << false << true;
+        QTest::newRow("box only") << "False"
+                                  << "True" << true << false;
+        QTest::newRow("both off") << "False"
+                                  << "False" << true << true;
+    }
+    void storedNotificationMethodSetsTheBoxes()
+    {
+        QFETCH(QString, icon);
+        QFETCH(QString, box);
+        QFETCH(bool, iconEnabled);
+        QFETCH(bool, boxEnabled);
+        FrmZelHarness h;
+        h.param("ShowIcon", icon);
+        h.param("ShowMessages", box);
+        frmZel &f = h.build();
+        f.Load();
+        QCOMPARE(f.Check3->isChecked(), icon == "True");
+        QCOMPARE(f.Check4->isChecked(), box == "True");
+        QCOMPARE(f.Check3->isEnabled(), iconEnabled);
+        QCOMPARE(f.Check4->isEnabled(), boxEnabled);
+    }
+
+    void checkBoxRules()
+    {
+        FrmZelHarness h;
+        frmZel &f = h.build();
+        f.Load();
+        ZelSettings &s = f.zel().settings;
+
+        // At least one notification method stays on.
+        f.Check3->setChecked(false);
+        QVERIFY(!s.ShowIcon);
+        QVERIFY(!f.Check4->isEnabled());
+        f.Check3->setChecked(true);
+        QVERIFY(f.Check4->isEnabled());
+        f.Check4->setChecked(false);
+        QVERIFY(!s.ShowMessages);
+        QVERIFY(!f.Check3->isEnabled());
+        f.Check4->setChecked(true);
+        QVERIFY(f.Check3->isEnabled());
+
+        // The plain boxes set their flag only.
+        const std::pair<QCheckBox *, bool ZelSettings::*> plain[] = {
+            {f.Check1, &ZelSettings::UseLastDB},
+            {f.Check2, &ZelSettings::UseLastUser},
+            {f.Check5, &ZelSettings::NotifyIn},
+            {f.Check6, &ZelSettings::NotifyOut},
+            {f.Check7, &ZelSettings::PlaySound}};
+        for (const auto &[box, flag] : plain) {
+            box->setChecked(false);
+            QVERIFY2(!(s.*flag), qPrintable(box->text()));
+            box->setChecked(true);
+            QVERIFY2(s.*flag, qPrintable(box->text()));
+        }
+
+        // The start-up box writes or removes the start at logon at once,
+        // without saving the settings.
+        const QString storedBefore = h.storedParam("StartUp");
+        f.chkStartUp->setChecked(false);
+        QVERIFY(!s.StartUp);
+        QCOMPARE(h.runCalls.size(), 2);
+        QVERIFY(!h.runCalls.last().flag);
+        QCOMPARE(h.storedParam("StartUp"), storedBefore);
+    }
+
+    void textFieldRules()
+    {
+        FrmZelHarness h;
+        h.storeUser({"$/Web/a.htm"});
+        frmZel &f = h.build();
+        f.Load();
+        QVERIFY(f.zel().Database);
+
+        f.txtDatabase->setText(QStringLiteral("/elsewhere/srcsafe.ini"));
+        QCOMPARE(f.txtDatabase->text(), h.iniPath());
+        QVERIFY(f.zel().Database); // the database field does not drop the session
+
+        f.txtUser->setText(QStringLiteral("you"));
+        QCOMPARE(f.zel().settings.Username, QStringLiteral("you"));
+        QVERIFY(!f.zel().Database);
+
+        f.zel().OpenDatabase(false);
+        f.txtPwd->setText(QStringLiteral("secret"));
+        QCOMPARE(f.zel().settings.Password, QStringLiteral("secret"));
+        QVERIFY(!f.zel().Database);
+    }
+
+    void hideAndWatchWithEmptyCredentials()
+    {
+        FrmZelHarness h;
+        h.storeUser({"$/Web/a.htm"});
+        frmZel &f = h.start();
+        QVERIFY(h.timerRunning());
+        f.txtUser->clear();
+        f.cmOk_Click();
+        QCOMPARE(f.status(), QStringLiteral("ERROR: Invalid VSS credentials"));
+        QVERIFY(!h.timerRunning());
+        QCOMPARE(f.trayLook(), TrayLook::Error);
+        QVERIFY(!f.isVisible());
+        // The settings were saved before the check.
+        QCOMPARE(h.storedParam("Username"), QString());
+    }
+
+    void hideAndWatchWithWrongPassword()
+    {
+        FrmZelHarness h;
+        h.storeUser({"$/Web/a.htm"});
+        frmZel &f = h.start();
+        f.txtPwd->setText(QStringLiteral("wrong"));
+        f.cmOk_Click();
+        QCOMPARE(f.status(), QStringLiteral("ERROR: Cannot open VSS database"));
+        QCOMPARE(f.trayLook(), TrayLook::Error);
+        QVERIFY(!f.isVisible()); // hidden in every case
+        QVERIFY(!f.zel().SessionOpen);
+    }
+
+    void hideAndWatchTakesTheNewInterval()
+    {
+        FrmZelHarness h;
+        h.storeUser({"$/Web/a.htm"});
+        frmZel &f = h.start();
+        f.cmbEvery->setCurrentIndex(7); // selected, focus not yet left
+        QCOMPARE(f.zel().settings.PollDelay, 3);
+        f.cmOk_Click();
+        QCOMPARE(f.status(), QString());
+        QVERIFY(!f.isVisible());
+        QVERIFY(f.zel().SessionOpen);
+        QCOMPARE(h.timerPeriod(), 3600 * 1000);
+        QCOMPARE(h.storedParam("PollDelay"), QStringLiteral("7"));
+
+        // Hidden: the timer polls.
+        h.repo->checkOut("$/Web/a.htm", "other");
+        QVERIFY(h.timers.fire(f.zel().TimerId));
+        QCOMPARE(f.zel().MonitoredFiles.Item(1)->Status(), 1);
+    }
+
+    void intervalTakesEffectWhenTheFocusLeaves()
+    {
+        FrmZelHarness h;
+        h.storeUser({"$/Web/a.htm"});
+        frmZel &f = h.start();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.cmbEvery->setFocus();
+        f.cmbEvery->setCurrentIndex(1);
+        QVERIFY(!h.timerRunning()); // the window is active: no timer
+        f.txtUser->setFocus();
+        QCOMPARE(f.zel().settings.PollDelay, 1);
+        QVERIFY(h.timerRunning());
+        QCOMPARE(h.timerPeriod(), 30000);
+        QCOMPARE(h.storedParam("PollDelay"), QString()); // persisted by the next save only
+    }
+
+    void activateStopsPollingAndDeactivateRestarts()
+    {
+        FrmZelHarness h;
+        h.storeUser({"$/Web/a.htm", "$/Web/b.htm"});
+        frmZel &f = h.start();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTRY_VERIFY(!h.timerRunning());
+        QCOMPARE(f.lst->currentItem(), f.lst->item(0));
+        QVERIFY(f.lst->item(0)->isSelected());
+
+        // Another window of the program becomes active: the session restarts.
+        QWidget viewer;
+        viewer.setObjectName(QStringLiteral("frmLog"));
+        viewer.show();
+        viewer.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&viewer));
+        QTRY_VERIFY(h.timerRunning());
+
+        // Back to the main window: stopped again.
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTRY_VERIFY(!h.timerRunning());
+
+        // A dialog of the program is not one of its windows.
+        QWidget dialog;
+        dialog.setObjectName(QStringLiteral("qt_msgbox"));
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::qWait(20);
+        QVERIFY(!h.timerRunning());
+    }
+
+    void selectDatabaseAnsweredNo()
+    {
+        FrmZelHarness h;
+        h.storeUser({"$/Web/a.htm"});
+        frmZel &f = h.start();
+        int asked = 0, dialogs = 0;
+        QString title, text;
+        DialogHook::question = [&](QWidget *, const QString &t, const QString &q) {
+            ++asked;
+            title = t;
+            text = q;
+            return false;
+        };
+        DialogHook::openFile = [&](QWidget *, const QString &, const QString &, const QString &) {
+            ++dialogs;
+            return QStringLiteral("/x/srcsafe.ini");
+        };
+        f.cmdLogin_Click();
+        QCOMPARE(asked, 1);
+        QCOMPARE(title, QStringLiteral("Quorvik"));
+        QCOMPARE(text, QStringLiteral(
+                           "Changing the database will clean up monitored file list. Proceed?"));
+        QCOMPARE(dialogs, 0);
+        QCOMPARE(f.lst->count(), 1);
+        QCOMPARE(f.zel().settings.Inifile, h.iniPath());
+    }
+
+    void selectDatabaseAnsweredYesThenCancelled()
+    {
+        FrmZelHarness h;
+        h.storeUser({"$/Web/a.htm"});
+        frmZel &f = h.start();
+        f.txtUser->setText(QStringLiteral("typed")); // not saved unless the command saves
+        DialogHook::question = [](QWidget *, const QString &, const QString &) { return true; };
+        QString fileName, filter;
+        DialogHook::openFile = [&](QWidget *, const QString &, const QString &name,
+                                   const QString &f) {
+            fileName = name;
+            filter = f;
+            return QString();
+        };
+        f.cmdLogin_Click();
+        QCOMPARE(fileName, QStringLiteral("srcsafe.ini"));
+        QVERIFY(filter.startsWith(QLatin1String("SourceSafe databases (srcsafe.ini)")));
+        QVERIFY(filter.contains(QLatin1String("*.ini")));
+        QCOMPARE(f.lst->count(), 1);
+        QCOMPARE(f.zel().MonitoredFiles.Count(), 1);
+        QCOMPARE(h.storedParam("Username"), QStringLiteral("me"));
+    }
+
+    void selectDatabaseChosen()
+    {
+        FrmZelHarness h;
+        h.storeUser({"$/Web/a.htm", "$/Web/b.htm"});
+        frmZel &f = h.start();
+        QVERIFY(f.zel().Database);
+        DialogHook::question = [](QWidget *, const QString &, const QString &) { return true; };
+        DialogHook::openFile = [](QWidget *, const QString &, const QString &, const QString &) {
+            return QStringLiteral("/other/srcsafe.ini");
+        };
+        f.cmdLogin_Click();
+        QCOMPARE(f.zel().settings.Inifile, QStringLiteral("/other/srcsafe.ini"));
+        QCOMPARE(f.txtDatabase->text(), QStringLiteral("/other/srcsafe.ini"));
+        QCOMPARE(f.lst->count(), 0);
+        QCOMPARE(f.zel().MonitoredFiles.Count(), 0);
+        QVERIFY(!f.zel().Database);
+        QCOMPARE(h.storedParam("Inifile"), QStringLiteral("/other/srcsafe.ini"));
+        QCOMPARE(h.storedParam("FilesCount"), QStringLiteral("0"));
+    }
+
+    void selectDatabaseWithEmptyListAsksNothing()
+    {
+        FrmZelHarness h;
+        frmZel &f = h.start();
+        int asked = 0;
+        DialogHook::question = [&](QWidget *, const QString &, const QString &) {
+            ++asked;
+            return false;
+        };
+        DialogHook::openFile = [](QWidget *, const QString &, const QString &, const QString &) {
+            return QStringLiteral("/db/srcsafe.ini");
+        };
+        f.cmdLogin_Click();
+        QCOMPARE(asked, 0);
+        QCOMPARE(h.storedParam("Inifile"), QStringLiteral("/db/srcsafe.ini"));
+    }
+
+    void closeBoxOnlyHides()
+    {
+        FrmZelHarness h;
+        h.storeUser({"$/Web/a.htm"});
+        frmZel &f = h.start();
+        f.txtUser->setText(QStringLiteral("typed"));
+        QSignalSpy unloaded(&f, &frmZel::Unloaded);
+        QVERIFY(!f.close());
+        QVERIFY(!f.isVisible());
+        QVERIFY(f.trayIcon());
+        QCOMPARE(unloaded.count(), 0);
+        QCOMPARE(h.storedParam("Username"), QStringLiteral("me")); // nothing saved
+    }
+
+    void exitIgnoredWhileBusyThenUnloadsInOrder()
+    {
+        FrmZelHarness h;
+        h.storeUser({"$/Web/a.htm"});
+        frmZel &f = h.start();
+        QStringList order;
+        f.windows.unloadExplorer = [&] { order << "explorer"; };
+        f.windows.unloadAbout = [&] { order << "about"; };
+        f.windows.unloadEventLog = [&] { order << "viewer"; };
+        f.windows.unloadOptions = [&] { order << "options"; };
+        QSignalSpy unloaded(&f, &frmZel::Unloaded);
+
+        f.zel().PollBusy = true;
+        f.Command1->click();
+        QVERIFY(!f.isUnloaded());
+        f.zel().PollBusy = false;
+        f.zel().ModalOpen = true;
+        f.mnuExit->trigger();
+        QVERIFY(!f.isUnloaded());
+        QVERIFY(order.isEmpty());
+
+        f.zel().ModalOpen = false;
+        f.Command1->click();
+        QVERIFY(f.isUnloaded());
+        QCOMPARE(unloaded.count(), 1);
+        QCOMPARE(order, QStringList({"explorer", "about", "viewer", "options"}));
+        QVERIFY(!f.trayIcon());
+        QVERIFY(!f.zel().Database);
+        QVERIFY(!h.timerRunning());
+        QVERIFY(!f.isVisible());
+    }
+
+    void withoutTrayHidingMinimisesAndPollingGoesOn()
+    {
+        FrmZelHarness h;
+        h.trayAvailable = false;
+        h.storeUser({"$/Web/a.htm"});
+        frmZel &f = h.start();
+        f.cmOk_Click();
+        QVERIFY(f.isVisible());
+        QVERIFY(f.isMinimized());
+        QVERIFY(!f.mainWindowVisible());
+        QVERIFY(f.status().contains(QLatin1String("minimised")));
+
+        h.repo->checkOut("$/Web/a.htm", "other");
+        QVERIFY(h.timers.fire(f.zel().TimerId));
+        QCOMPARE(f.zel().MonitoredFiles.Item(1)->Status(), 1);
+
+        // Told once only; an error is never covered.
+        f.showMainWindow();
+        QVERIFY(f.mainWindowVisible());
+        f.setStatus(QStringLiteral("Files in the list: 1"));
+        f.close();
+        QVERIFY(f.isMinimized());
+        QCOMPARE(f.status(), QStringLiteral("Files in the list: 1"));
+    }
+
+    void withoutTrayAnErrorStaysInTheStatusLine()
+    {
+        FrmZelHarness h;
+        h.trayAvailable = false;
+        frmZel &f = h.start();
+        f.cmOk_Click();
+        QCOMPARE(f.status(), QStringLiteral("ERROR: Invalid VSS credentials"));
+        QVERIFY(f.isMinimized());
+    }
+
+    void trayAppearingLaterTakesTheMinimisedWindow()
+    {
+        FrmZelHarness h;
+        h.trayAvailable = false;
+        h.storeUser({"$/Web/a.htm"});
+        frmZel &f = h.start();
+        f.cmOk_Click();
+        QVERIFY(f.isMinimized());
+        h.trayAvailable = true;
+        QTRY_VERIFY_WITH_TIMEOUT(!f.isVisible(), 8000);
+        f.showMainWindow();
+        QVERIFY(f.isVisible() && !f.isMinimized());
+    }
+};
+
+QTEST_MAIN(tst_frmZel)
+#include "tst_frmzel.moc"
