@@ -25,8 +25,10 @@ int main(int argc, char *argv[])
         "  history    one line per version of SPEC: version, date, user, action, label"));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("tree, checkouts or history"));
-    parser.addPositionalArgument(QStringLiteral("spec"), QStringLiteral("SourceSafe path, e.g. $/Proj"),
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("tree, checkouts or history"));
+    parser.addPositionalArgument(QStringLiteral("spec"),
+                                 QStringLiteral("SourceSafe path, e.g. $/Proj"),
                                  QStringLiteral("[SPEC]"));
     const QCommandLineOption ini(QStringLiteral("ini"), QStringLiteral("Path of srcsafe.ini."),
                                  QStringLiteral("PATH"));

@@ -38,9 +38,9 @@ QString describe(const VssHistoryEntry &entry,
     case 13:
         return with("Moved to", spec);
     case 14:
-        return with("Shared", spec.isEmpty() ? name
-                                             : (spec.endsWith(QLatin1Char('/')) ? spec : spec + '/') +
-                                                   name);
+        return with("Shared", spec.isEmpty()
+                                  ? name
+                                  : (spec.endsWith(QLatin1Char('/')) ? spec : spec + '/') + name);
     case 15:
     case 19:
         return with("Branched", name);

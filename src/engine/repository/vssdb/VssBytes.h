@@ -28,10 +28,7 @@ public:
     }
 
     // Unchecked readers: callers first establish has(offset, width).
-    quint16 u16(qint64 offset) const
-    {
-        return quint16(byte(offset) | (byte(offset + 1) << 8));
-    }
+    quint16 u16(qint64 offset) const { return quint16(byte(offset) | (byte(offset + 1) << 8)); }
     qint16 i16(qint64 offset) const { return qint16(u16(offset)); }
     quint32 u32(qint64 offset) const
     {

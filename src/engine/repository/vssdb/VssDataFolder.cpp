@@ -55,7 +55,8 @@ QString VssDataFolder::locate(const QString &relativeLower) const
     // Mixed case: walk the components case-insensitively.
     QString current = m_path;
     for (const QString &part : relativeLower.split(QLatin1Char('/'))) {
-        const QStringList entries = QDir(current).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        const QStringList entries =
+            QDir(current).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         QString found;
         for (const QString &entry : entries)
             if (entry.compare(part, Qt::CaseInsensitive) == 0)
@@ -72,8 +73,8 @@ QString VssDataFolder::readFile(const QString &path, QByteArray &out, qint64 lim
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot open %1: %2").arg(QDir::toNativeSeparators(path),
-                                                         file.errorString());
+        return QStringLiteral("cannot open %1: %2")
+            .arg(QDir::toNativeSeparators(path), file.errorString());
     const qint64 size = file.size();
     if (size > MaxFileSize)
         return QStringLiteral("%1 is too large (%2 bytes)")
@@ -85,8 +86,8 @@ QString VssDataFolder::readFile(const QString &path, QByteArray &out, qint64 lim
     out.resize(wanted);
     const qint64 got = wanted > 0 ? file.read(out.data(), wanted) : 0;
     if (got < 0)
-        return QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(path),
-                                                         file.errorString());
+        return QStringLiteral("cannot read %1: %2")
+            .arg(QDir::toNativeSeparators(path), file.errorString());
     // A file that shrank while we read it yields fewer bytes; the parser then
     // sees a short file and rejects the read as torn.
     out.resize(got);

@@ -12,8 +12,7 @@ struct VssDbContext
 {
     explicit VssDbContext(const VssDbOptions &options)
         : session(options), items(session), tree(session)
-    {
-    }
+    {}
     VssSession session;
     VssItemCache items;
     VssProjectTree tree;
@@ -45,8 +44,7 @@ class VssDbItem : public VSSItem
 public:
     VssDbItem(std::shared_ptr<VssDbContext> context, VssItemRef ref)
         : m_context(std::move(context)), m_ref(std::move(ref))
-    {
-    }
+    {}
 
     QString Spec() const override { return m_ref.spec; }
     QString Name() const override { return m_ref.name; }

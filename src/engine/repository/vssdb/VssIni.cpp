@@ -41,8 +41,8 @@ VssIni VssIni::parse(const QByteArray &text)
 
 QString VssIni::resolvePath(const QString &iniPath, const QString &value)
 {
-    const bool driveLetter = value.size() >= 2 && value[1] == QLatin1Char(':') &&
-                             value[0].isLetter();
+    const bool driveLetter =
+        value.size() >= 2 && value[1] == QLatin1Char(':') && value[0].isLetter();
     if (value.startsWith(QLatin1String("//")))
         return value; // UNC share
     if (driveLetter || value.startsWith(QLatin1Char('/')))

@@ -5,7 +5,7 @@
 // The settings of srcsafe.ini that a reader needs.
 struct VssIni
 {
-    QString dataPath;  // as written, separators turned into '/'
+    QString dataPath; // as written, separators turned into '/'
     QString usersTxt;
     bool multipleCheckouts = false;
 

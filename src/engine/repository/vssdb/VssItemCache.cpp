@@ -69,7 +69,8 @@ QString VssItemCache::tryRead(const QString &path, const QByteArray &physical, b
     QByteArray fingerprint;
     if (cached != m_entries.end() && (!withHistory || cached->historyLoaded) &&
         VssItemFile::parseHeader(VssBytes(bytes), probe).isEmpty() &&
-        probe.header.endOffset <= size && fingerprintOf(VssBytes(bytes), probe, fingerprint) && fingerprint == cached->fingerprint)
+        probe.header.endOffset <= size && fingerprintOf(VssBytes(bytes), probe, fingerprint) &&
+        fingerprint == cached->fingerprint)
         return {}; // nothing written since the last consistent read
 
     if (bytes.size() == PrefixRead) {

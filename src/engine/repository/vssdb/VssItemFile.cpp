@@ -14,7 +14,8 @@ namespace {
 // More check-out records than this on one file means a damaged chain.
 constexpr int MaxCheckouts = 4096;
 
-enum Action {
+enum Action
+{
     Label = 0,
     RenameProject = 10,
     RenameFile = 11,

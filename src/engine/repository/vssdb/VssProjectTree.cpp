@@ -109,8 +109,7 @@ QString VssProjectTree::tryReadListing(const QString &path, const QByteArray &ph
         return error;
     VssItemState state;
     auto cached = m_listings.find(physical);
-    if (cached != m_listings.end() &&
-        VssItemFile::parseHeader(VssBytes(first), state).isEmpty() &&
+    if (cached != m_listings.end() && VssItemFile::parseHeader(VssBytes(first), state).isEmpty() &&
         state.header.endOffset <= size && cached->headerPayload == state.headerPayload) {
         cached->checked.start();
         return {};
@@ -128,8 +127,7 @@ QString VssProjectTree::tryReadListing(const QString &path, const QByteArray &ph
 
     ++m_listingReads;
     std::vector<VssProjectEntry> entries;
-    const QString dataPath =
-        m_session.folder().dataFilePath(physical, state.header.dataExtension);
+    const QString dataPath = m_session.folder().dataFilePath(physical, state.header.dataExtension);
     if (dataPath.isEmpty())
         return QStringLiteral("item header names no valid data file");
     QByteArray data;

@@ -23,7 +23,11 @@ struct View
     qint64 end() const { return offset + 8 + payload.size(); }
 };
 
-enum class CrcRule { Check, Skip };
+enum class CrcRule
+{
+    Check,
+    Skip
+};
 
 // Reads the record at `offset` and checks its signature, that it lies inside
 // the data and that its CRC verifies. Returns an empty description on

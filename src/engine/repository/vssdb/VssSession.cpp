@@ -44,7 +44,8 @@ void VssSession::open(const QString &iniPath, const QString &user, const QString
     if (!error.isEmpty())
         refuse(QStringLiteral("Not a SourceSafe database: %1").arg(error));
     if (version.size() < 2 || VssBytes(version).u16(0) != VssLayout::FormatVersion)
-        refuse(QStringLiteral("Unsupported SourceSafe database format in %1").arg(native(dataPath)));
+        refuse(
+            QStringLiteral("Unsupported SourceSafe database format in %1").arg(native(dataPath)));
 
     error = m_names.load(m_folder.filePath(QStringLiteral("names.dat")));
     if (!error.isEmpty())
@@ -100,7 +101,7 @@ QString VssSession::displayName(const VssNameBlock &block)
     if (block.namesOffset == 0 || !m_names.isPresent())
         return decode(block.shortName); // a copy without names.dat keeps short names
     const quint16 kind = (block.flags & VssLayout::Name::ProjectFlag) ? VssLayout::SN::KindProject
-                                                                       : VssLayout::SN::KindLong;
+                                                                      : VssLayout::SN::KindLong;
     QByteArray name;
     QString error = m_names.covers(block.namesOffset)
                         ? m_names.lookup(block.namesOffset, kind, name)

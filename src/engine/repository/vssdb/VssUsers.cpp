@@ -26,8 +26,8 @@ QString parse(const VssBytes &file, QList<VssUser> &users)
             return error;
         if (!record.payload.has(0, UU::PasswordHash + 2))
             return QStringLiteral("user record at offset %1 too short").arg(offset);
-        users.append({record.payload.text(UU::Name, UU::NameWidth),
-                      record.payload.u16(UU::PasswordHash)});
+        users.append(
+            {record.payload.text(UU::Name, UU::NameWidth), record.payload.u16(UU::PasswordHash)});
         offset = record.end();
     }
     return {};

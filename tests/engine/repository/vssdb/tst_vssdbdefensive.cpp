@@ -125,15 +125,19 @@ private slots:
         const auto fresh = [&] {
             return open(m_db + "srcsafe.ini", QStringLiteral("johns"))->VSSItem(ClingBling);
         };
-        expectFailureThenRecovery(path, damage, [&] { return fresh()->VersionNumber(); }, 4);
-        expectFailureThenRecovery(path, damage, [&] { return fresh()->IsCheckedOut(); }, 0);
+        expectFailureThenRecovery(
+            path, damage, [&] { return fresh()->VersionNumber(); }, 4);
+        expectFailureThenRecovery(
+            path, damage, [&] { return fresh()->IsCheckedOut(); }, 0);
         expectFailureThenRecovery(
             path, damage, [&] { return int(fresh()->Versions().size()); }, 4);
         if (kind == 2)
             return; // history damaged under an unchanged header: not re-read
         // An item already read notices too.
-        expectFailureThenRecovery(path, damage, [&] { return item->VersionNumber(); }, 4);
-        expectFailureThenRecovery(path, damage, [&] { return item->IsCheckedOut(); }, 0);
+        expectFailureThenRecovery(
+            path, damage, [&] { return item->VersionNumber(); }, 4);
+        expectFailureThenRecovery(
+            path, damage, [&] { return item->IsCheckedOut(); }, 0);
         expectFailureThenRecovery(
             path, damage, [&] { return int(item->Versions().size()); }, 4);
     }
@@ -251,8 +255,10 @@ private slots:
                 resealRecord(file, DH::FileOffset);
             }
         };
-        expectFailureThenRecovery(path, damage, [&] { return item->IsCheckedOut(); }, 2);
-        expectFailureThenRecovery(path, damage, [&] { return item->Checkouts().Count(); }, 1);
+        expectFailureThenRecovery(
+            path, damage, [&] { return item->IsCheckedOut(); }, 2);
+        expectFailureThenRecovery(
+            path, damage, [&] { return item->Checkouts().Count(); }, 1);
     }
 
     // A check-out handed from one user to another can leave the header

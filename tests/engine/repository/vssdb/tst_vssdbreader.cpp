@@ -60,17 +60,30 @@ private slots:
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("mentions");
-        QTest::newRow("unknown user") << ini(SnapshotA) << "nobody" << "" << "nobody";
-        QTest::newRow("empty user") << ini(SnapshotA) << "" << "" << "user";
-        QTest::newRow("wrong password") << ini(Raul) << "Raul" << "" << "password";
-        QTest::newRow("blank user given a password") << ini(SnapshotA) << "johns" << "x"
+        QTest::newRow("unknown user") << ini(SnapshotA) << "nobody"
+                                      << ""
+                                      << "nobody";
+        QTest::newRow("empty user") << ini(SnapshotA) << ""
+                                    << ""
+                                    << "user";
+        QTest::newRow("wrong password") << ini(Raul) << "Raul"
+                                        << ""
+                                        << "password";
+        QTest::newRow("blank user given a password") << ini(SnapshotA) << "johns"
+                                                     << "x"
                                                      << "password";
-        QTest::newRow("missing ini") << root() + "/no-such-db/srcsafe.ini" << "Admin" << ""
+        QTest::newRow("missing ini") << root() + "/no-such-db/srcsafe.ini"
+                                     << "Admin"
+                                     << ""
                                      << "does not exist";
         QTest::newRow("database without srcsafe.ini")
-            << ini(QStringLiteral("ddingchen-zkysport")) << "Admin" << "" << "srcsafe.ini";
+            << ini(QStringLiteral("ddingchen-zkysport")) << "Admin"
+            << ""
+            << "srcsafe.ini";
         QTest::newRow("data folder instead of ini") << root() + "/" + SnapshotA + "/data"
-                                                    << "Admin" << "" << "does not exist";
+                                                    << "Admin"
+                                                    << ""
+                                                    << "does not exist";
     }
     void openFailures()
     {
@@ -105,8 +118,10 @@ private slots:
         QTest::addColumn<QString>("holder");
         QTest::addColumn<QString>("other");
         QTest::addColumn<int>("items");
-        QTest::newRow("rauls") << Raul << "Raul" << "Admin" << 92;
-        QTest::newRow("inventory") << Inventory << "Dhaval" << "Guest" << 436;
+        QTest::newRow("rauls") << Raul << "Raul"
+                               << "Admin" << 92;
+        QTest::newRow("inventory") << Inventory << "Dhaval"
+                                   << "Guest" << 436;
     }
     void checkOutsAgainstTheLoggedInUser()
     {
@@ -174,8 +189,8 @@ private slots:
     void longNamesAndProjectHistory()
     {
         auto db = open(ini(SnapshotB), QStringLiteral("Admin"));
-        const VSSItemPtr doc = db->VSSItem(
-            QStringLiteral("$/ESIGN-java-authenticator/sample/new text document.TXT"));
+        const VSSItemPtr doc =
+            db->VSSItem(QStringLiteral("$/ESIGN-java-authenticator/sample/new text document.TXT"));
         QCOMPARE(doc->Spec(),
                  QStringLiteral("$/esign-java-authenticator/Sample/New Text Document.txt"));
         QCOMPARE(doc->Name(), QStringLiteral("New Text Document.txt"));

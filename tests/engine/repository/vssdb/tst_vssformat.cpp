@@ -140,7 +140,8 @@ private slots:
 
     void codePages()
     {
-        const QByteArray gbk("\xbb\xa8\xb3\xc7" "CRM"); // 花城CRM
+        const QByteArray gbk("\xbb\xa8\xb3\xc7"
+                             "CRM"); // 花城CRM
         QCOMPARE(VssCodePage(QStringLiteral("936")).decode(gbk), QStringLiteral(u"花城CRM"));
         QCOMPARE(VssCodePage(QStringLiteral("cp1252")).decode("\x80\xe9"), QStringLiteral(u"€é"));
         QCOMPARE(VssCodePage(QStringLiteral("windows-1252")).encode(QStringLiteral(u"€é")),
@@ -152,7 +153,10 @@ private slots:
 
         const QString fallback = QStringLiteral("windows-1252");
         QCOMPARE(VssCodePage::guess({"readme.txt", gbk}, fallback), QStringLiteral("GBK"));
-        QCOMPARE(VssCodePage::guess({"Caf\xe9.txt", "Gr\xf6\xdf" "e"}, fallback), fallback);
+        QCOMPARE(VssCodePage::guess({"Caf\xe9.txt", "Gr\xf6\xdf"
+                                                    "e"},
+                                    fallback),
+                 fallback);
         QCOMPARE(VssCodePage::guess({gbk, "odd\xff"}, fallback), fallback); // not GBK
         QCOMPARE(VssCodePage::guess({}, fallback), fallback);
     }
