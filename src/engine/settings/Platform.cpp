@@ -103,8 +103,13 @@ void SetRunAtStartup(const QString &valueName, const QString &programPath, bool 
     QSettings run(
         QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
         QSettings::NativeFormat);
+    // Quoted when it holds a space, so that "C:\Program Files\..." cannot
+    // start C:\Program.exe instead.
+    QString command = QDir::toNativeSeparators(programPath);
+    if (command.contains(QLatin1Char(' ')))
+        command = QLatin1Char('"') + command + QLatin1Char('"');
     if (flag)
-        run.setValue(valueName, QDir::toNativeSeparators(programPath));
+        run.setValue(valueName, command);
     else
         run.remove(valueName);
     run.sync();

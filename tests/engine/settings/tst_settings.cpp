@@ -13,294 +13,252 @@ class TestSettings : public QObject
 {
     Q_OBJECT
 
-    // A fresh engine and a store in its own folder.
-    struct Fixture : EngineFixture
+    // A store in its own folder; each load runs in a fresh engine, as the
+    // next start of the program would.
+    struct Fixture
     {
-        QTemporaryDir configDir;
-        std::unique_ptr<SettingsStore> store = std::make_unique<SettingsStore>(configDir.path());
+        QTemporaryDir dir;
+        std::unique_ptr<SettingsStore> store = std::make_unique<SettingsStore>(dir.path());
+        std::unique_ptr<EngineFixture> engine;
+        bool loaded = false;
 
-        Fixture() { zel.settings = ZelSettings(); }
-
-        void set(const QString &section, const QString &key, const QString &value)
+        void set(const QString &key, const QString &value, const QString &section = "Params")
         {
             store->SaveSetting(kAppName, section, key, value);
         }
-        QString get(const QString &section, const QString &key)
+        QString get(const QString &key, const QString &section = "Params")
         {
-            return store->GetSetting(kAppName, section, key, QStringLiteral("<none>"));
+            return store->GetSetting(kAppName, section, key, "<none>");
         }
         void storeFiles(const QStringList &entries, const QString &count)
         {
             for (int i = 0; i < entries.size(); ++i)
-                set("Files", QString::number(i + 1), entries[i]);
-            set("Params", "FilesCount", count);
+                set(QString::number(i + 1), entries[i], "Files");
+            set("FilesCount", count);
         }
-        // Loads into a fresh engine, as the next start of the program would.
-        std::unique_ptr<EngineFixture> reload()
+        modZel &load()
         {
             store->commit();
-            store = std::make_unique<SettingsStore>(configDir.path());
-            auto next = std::make_unique<EngineFixture>();
-            next->zel.settings = ZelSettings();
-            loaded = LoadSettings(next->zel, *store);
-            return next;
+            store = std::make_unique<SettingsStore>(dir.path());
+            engine = std::make_unique<EngineFixture>();
+            engine->zel.settings = ZelSettings();
+            loaded = LoadSettings(engine->zel, *store);
+            return engine->zel;
         }
-        bool loaded = false;
+        QStringList loadedKeys()
+        {
+            QStringList keys;
+            for (const Suspect &s : load().MonitoredFiles)
+                keys << s.Key();
+            return keys;
+        }
     };
 
-    static void unsetEnvironment()
+private slots:
+    void init()
     {
         for (const char *name : {"ssdir", "SSDIR", "ssuser", "SSUSER"})
             qunsetenv(name);
     }
 
-private slots:
-    void init() { unsetEnvironment(); }
-    void cleanupTestCase() { unsetEnvironment(); }
-
-    void emptyStoreGivesDefaults()
-    {
-        Fixture f;
-        QVERIFY(!LoadSettings(f.zel, *f.store));
-        const ZelSettings &s = f.zel.settings;
-        QVERIFY(s.UseLastDB && s.UseLastUser && !s.Debug);
-        QVERIFY(s.ShowMessages && s.ShowIcon && s.PlaySound && s.NotifyIn && s.NotifyOut);
-        QVERIFY(s.StartUp);
-        QCOMPARE(s.PollDelay, qint16(3));
-        QVERIFY(s.Inifile.isEmpty() && s.Username.isEmpty() && s.Password.isEmpty());
-        QCOMPARE(f.zel.MonitoredFiles.Count(), 0);
-        QCOMPARE(f.shell.refreshes, 1);
-        QVERIFY(f.shell.statusText.isEmpty());
-    }
-
     void everySettingRoundTrips()
     {
         Fixture f;
-        ZelSettings &s = f.zel.settings;
+        const ZelSettings &defaults = f.load().settings;
+        QVERIFY(!f.loaded);
+        QVERIFY(defaults.UseLastDB && defaults.UseLastUser && !defaults.Debug && defaults.StartUp);
+        QCOMPARE(defaults.PollDelay, qint16(3));
+        QVERIFY(f.engine->shell.statusText.isEmpty());
+
+        modZel &zel = f.engine->zel;
+        ZelSettings &s = zel.settings;
         s.Inifile = "/srv/vss/srcsafe.ini";
         s.Username = "Dora";
         s.Password = "s3cret;=,Ω";
-        s.ShowMessages = false;
-        s.PlaySound = false;
-        s.NotifyOut = false;
-        s.StartUp = false;
+        s.ShowMessages = s.PlaySound = s.NotifyOut = s.StartUp = false;
         s.PollDelay = 7;
-        f.zel.MonitoredFiles.Add("$/Web/a.txt", 1, 2, QDateTime(QDate(2026, 12, 6), QTime(9, 0, 1)),
-                                 "$/Web/a.txt");
-        f.zel.MonitoredFiles.Add("$/Web/a;b.txt", -1, 0, NeverRecordedDate(), "$/Web/a;b.txt");
-        SaveSettings(f.zel, *f.store);
+        const QDateTime when(QDate(2026, 12, 6), QTime(9, 0, 1));
+        zel.MonitoredFiles.Add("$/Web/a.txt", 1, 2, when, "$/Web/a.txt");
+        zel.MonitoredFiles.Add("$/Web/a;b.txt", -1, 0, NeverRecordedDate(), "$/Web/a;b.txt");
+        SaveSettings(zel, *f.store);
+        QCOMPARE(f.get("StartUp"), QString("False"));
+        QCOMPARE(f.get("UseLastDB"), QString("True"));
+        QCOMPARE(f.get("Debug"), QString("<none>")); // only the user-name switch writes it
+        QCOMPARE(f.get("Password"), XorByLength(s.Password));
 
-        QCOMPARE(f.get("Params", "StartUp"), QString("False"));
-        QCOMPARE(f.get("Params", "UseLastDB"), QString("True"));
-        QCOMPARE(f.get("Params", "PollDelay"), QString("7"));
-        QCOMPARE(f.get("Params", "Debug"), QString("<none>")); // only the switch writes it
-        QCOMPARE(f.get("Params", "Password"), XorByLength(s.Password));
-        QVERIFY(f.get("Files", "2").startsWith("-1;"));
-
-        auto next = f.reload();
+        const ZelSettings saved = s;
+        const ZelSettings &r = f.load().settings;
         QVERIFY(f.loaded);
-        const ZelSettings &r = next->zel.settings;
-        QCOMPARE(r.Inifile, s.Inifile);
-        QCOMPARE(r.Username, s.Username);
-        QCOMPARE(r.Password, s.Password);
+        QCOMPARE(r.Inifile, saved.Inifile);
+        QCOMPARE(r.Username, saved.Username);
+        QCOMPARE(r.Password, saved.Password);
         QVERIFY(!r.ShowMessages && r.ShowIcon && !r.PlaySound && r.NotifyIn && !r.NotifyOut);
         QVERIFY(!r.StartUp);
         QCOMPARE(r.PollDelay, qint16(7));
-        const Suspects &files = next->zel.MonitoredFiles;
+        const Suspects &files = f.engine->zel.MonitoredFiles;
         QCOMPARE(files.Count(), 2);
-        QCOMPARE(files.Item(1)->Key(), QString("$/Web/a.txt"));
-        QCOMPARE(files.Item(1)->Status(), qint16(1));
         QCOMPARE(files.Item(1)->ImageIndex(), qint16(2));
-        QCOMPARE(files.Item(1)->DateIn(), QDateTime(QDate(2026, 12, 6), QTime(9, 0, 1)));
+        QCOMPARE(files.Item(1)->DateIn(), when);
         QCOMPARE(files.Item("$/Web/a;b.txt")->Status(), qint16(-1));
-        QCOMPARE(files.Item(2)->DateIn(), NeverRecordedDate());
-        QCOMPARE(next->shell.statusText, QString("Files in the list: 2"));
-        QCOMPARE(next->shell.inifile, s.Inifile);
-        QCOMPARE(next->shell.user, s.Username);
-        QCOMPARE(next->shell.password, s.Password);
+        QCOMPARE(f.engine->shell.statusText, QString("Files in the list: 2"));
+        QCOMPARE(f.engine->shell.password, saved.Password);
     }
 
-    void shortEntryForms()
+    void entryForms_data()
     {
-        const FileEntry bare = ParseFileEntry("$/Web/default.htm");
-        QCOMPARE(bare.key, QString("$/Web/default.htm"));
-        QCOMPARE(bare.status, qint16(-1));
-        QCOMPARE(bare.lastDate, NeverRecordedDate());
-
-        const FileEntry two = ParseFileEntry("2;$/Web/default.htm");
-        QCOMPARE(two.key, QString("$/Web/default.htm"));
-        QCOMPARE(two.status, qint16(2));
-        QCOMPARE(two.lastDate, NeverRecordedDate());
-
-        const FileEntry three = ParseFileEntry("0;1900-01-01;$/Web/a;b;c.txt");
-        QCOMPARE(three.key, QString("$/Web/a;b;c.txt"));
-        QCOMPARE(three.status, qint16(0));
-
-        // Unreadable Status or date: still watched, as never recorded.
-        for (const char *bad : {"x;1900-01-01;$/k", "7;1900-01-01;$/k", "1;someday;$/k"}) {
-            const FileEntry e = ParseFileEntry(bad);
-            QCOMPARE(e.key, QString("$/k"));
-            QCOMPARE(e.status, qint16(-1));
-            QCOMPARE(e.lastDate, NeverRecordedDate());
-        }
-        QVERIFY(ParseFileEntry("1;1900-01-01;").key.isEmpty());
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QDateTime>("date");
+        const QDateTime never = NeverRecordedDate();
+        QTest::newRow("key only") << "$/Web/default.htm"
+                                  << "$/Web/default.htm" << -1 << never;
+        QTest::newRow("status;key") << "2;$/Web/default.htm"
+                                    << "$/Web/default.htm" << 2 << never;
+        QTest::newRow("; in key") << "0;1900-01-01;$/a;b;c"
+                                  << "$/a;b;c" << 0 << never;
+        QTest::newRow("full") << "1;2026-01-02 03:04:05;$/k"
+                              << "$/k" << 1 << QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5));
+        // Unreadable status or date: still watched, as never recorded.
+        QTest::newRow("bad status") << "x;2026-01-02;$/k"
+                                    << "$/k" << -1 << never;
+        QTest::newRow("unknown status") << "7;2026-01-02;$/k"
+                                        << "$/k" << -1 << never;
+        QTest::newRow("bad date") << "1;someday;$/k"
+                                  << "$/k" << -1 << never;
+        QTest::newRow("no key") << "1;1900-01-01;"
+                                << "" << 1 << never;
+    }
+    void entryForms()
+    {
+        QFETCH(QString, value);
+        const FileEntry entry = ParseFileEntry(value);
+        QTEST(entry.key, "key");
+        QTEST(int(entry.status), "status");
+        QTEST(entry.lastDate, "date");
     }
 
     void listLoadsOnlyWhatIsThere()
     {
         Fixture f;
-        f.storeFiles({"$/a", "", "2;$/c", "1;1900-01-01;$/d", "$/a"}, "9");
-        f.set("Files", "7", "$/g");
-        f.set("Files", "12", "$/beyond-the-count");
-        f.set("Files", "08", "$/not-a-key-of-the-list");
-        auto next = f.reload();
-        QStringList keys;
-        for (const Suspect &s : next->zel.MonitoredFiles)
-            keys << s.Key();
+        f.storeFiles({"$/a", "", "2;$/c", "$/a"}, "9");
+        f.set("7", "$/g", "Files");
+        f.set("12", "$/beyond-the-count", "Files");
+        f.set("08", "$/not-a-list-key", "Files");
         // Empty entries and duplicates are skipped; the order is numeric.
-        QCOMPARE(keys, (QStringList{"$/a", "$/c", "$/d", "$/g"}));
-        QCOMPARE(next->zel.MonitoredFiles.Item(2)->ImageIndex(), qint16(3));
-    }
+        QCOMPARE(f.loadedKeys(), (QStringList{"$/a", "$/c", "$/g"}));
 
-    void hugeCountLoadsFast()
-    {
-        Fixture f;
-        f.storeFiles({"$/a"}, "2147483647");
+        f.set("FilesCount", "2147483647");
         QElapsedTimer clock;
         clock.start();
-        auto next = f.reload();
+        QCOMPARE(f.loadedKeys().size(), 4);
         QVERIFY(clock.elapsed() < 2000);
-        QCOMPARE(next->zel.MonitoredFiles.Count(), 1);
-    }
 
-    void countMissingOrNotNumericLoadsNothing()
-    {
-        for (const QString &count : {QString(), QStringLiteral("many")}) {
-            Fixture f;
-            f.storeFiles({"$/a"}, count);
-            auto next = f.reload();
-            QCOMPARE(next->zel.MonitoredFiles.Count(), 0);
+        for (const char *count : {"", "many"}) {
+            f.set("FilesCount", count);
+            QVERIFY(f.loadedKeys().isEmpty());
         }
     }
 
-    void saveLeavesNoStaleEntries()
+    void rewritesLeaveNoStaleEntries()
     {
         Fixture f;
         f.storeFiles({"$/a", "$/b", "$/c"}, "3");
-        f.zel.MonitoredFiles.Add("$/only", 0, 1, NeverRecordedDate(), "$/only");
-        SaveSettings(f.zel, *f.store);
-        QCOMPARE(f.get("Params", "FilesCount"), QString("1"));
+        modZel &zel = f.load();
+        zel.MonitoredFiles.RemoveAll();
+        zel.MonitoredFiles.Add("$/only", 0, 1, NeverRecordedDate(), "$/only");
+        SaveSettings(zel, *f.store);
+        QCOMPARE(f.get("FilesCount"), QString("1"));
         QCOMPARE(f.store->Keys(kAppName, "Files"), QStringList{"1"});
 
-        // The poll's rewrite keeps the rest of the settings.
-        f.set("Params", "Username", "kept");
-        f.zel.MonitoredFiles.RemoveAll();
-        StoreFileList(f.zel.MonitoredFiles, *f.store);
-        QCOMPARE(f.get("Params", "FilesCount"), QString("0"));
+        // The poll's rewrite keeps the other settings.
+        zel.MonitoredFiles.RemoveAll();
+        StoreFileList(zel.MonitoredFiles, *f.store);
+        QCOMPARE(SettingsStore(f.dir.path()).GetSetting(kAppName, "Params", "FilesCount"),
+                 QString("0"));
         QVERIFY(f.store->Keys(kAppName, "Files").isEmpty());
-        QCOMPARE(SettingsStore(f.configDir.path()).GetSetting(kAppName, "Params", "Username"),
-                 QString("kept"));
+        QCOMPARE(f.get("UseLastDB"), QString("True"));
     }
 
     void rememberSwitchesOff()
     {
         Fixture f;
-        f.set("Params", "UseLastDB", "False");
-        f.set("Params", "Inifile", "/stored/srcsafe.ini");
-        f.set("Params", "Username", "Dora");
-        f.set("Params", "Password", XorByLength("pw"));
+        f.set("UseLastDB", "False");
+        f.set("Inifile", "/stored/srcsafe.ini");
+        f.set("Username", "Dora");
         f.storeFiles({"$/a"}, "1");
-        auto next = f.reload();
-        QVERIFY(next->zel.settings.Inifile.isEmpty()); // not read, nothing discovered
-        QCOMPARE(next->zel.settings.Username, QString("Dora"));
-        QCOMPARE(next->zel.MonitoredFiles.Count(), 0); // the list needs both switches
-        QVERIFY(!f.loaded);
+        modZel *zel = &f.load();
+        QVERIFY(zel->settings.Inifile.isEmpty() && !f.loaded);
+        QCOMPARE(zel->settings.Username, QString("Dora"));
+        QCOMPARE(zel->MonitoredFiles.Count(), 0); // the list needs both switches
 
-        f.set("Params", "UseLastDB", "True");
-        f.set("Params", "UseLastUser", "false");
-        next = f.reload();
-        QCOMPARE(next->zel.settings.Inifile, QString("/stored/srcsafe.ini"));
-        QVERIFY(next->zel.settings.Username.isEmpty());
-        QVERIFY(next->zel.settings.Password.isEmpty());
-        QCOMPARE(next->zel.MonitoredFiles.Count(), 0);
-
-        // Still written by the save, and the empty list replaces the stored one.
-        next->zel.settings.Username = "Eve";
-        SaveSettings(next->zel, *f.store);
-        QCOMPARE(f.get("Params", "Username"), QString("Eve"));
-        QCOMPARE(f.get("Params", "FilesCount"), QString("0"));
-        QCOMPARE(f.get("Files", "1"), QString("<none>"));
+        f.set("UseLastDB", "True");
+        f.set("UseLastUser", "false");
+        zel = &f.load();
+        QCOMPARE(zel->settings.Inifile, QString("/stored/srcsafe.ini"));
+        QVERIFY(zel->settings.Username.isEmpty());
+        QCOMPARE(zel->MonitoredFiles.Count(), 0);
+        // Still written by the save; the empty list replaces the stored one.
+        zel->settings.Username = "Eve";
+        SaveSettings(*zel, *f.store);
+        QCOMPARE(f.get("Username"), QString("Eve"));
+        QCOMPARE(f.get("1", "Files"), QString("<none>"));
     }
 
     void traceSwitchByUserName()
     {
         Fixture f;
-        f.set("Params", "Username", "TrAcEiN");
-        auto next = f.reload();
-        QVERIFY(next->zel.settings.Debug);
+        f.set("Username", "TrAcEiN");
+        modZel *zel = &f.load();
+        QVERIFY(zel->settings.Debug);
+        zel->settings.Username = "TRACEOUT";
+        SaveSettings(*zel, *f.store);
+        QVERIFY(!zel->settings.Debug);
+        QCOMPARE(f.get("Debug"), QString("False"));
 
-        next->zel.settings.Username = "TRACEOUT";
-        SaveSettings(next->zel, *f.store);
-        QVERIFY(!next->zel.settings.Debug);
-        QCOMPARE(f.get("Params", "Debug"), QString("False"));
+        f.set("Debug", "True"); // any other name leaves the stored flag alone
+        zel->settings.Username = "Dora";
+        SaveSettings(*zel, *f.store);
+        QCOMPARE(f.get("Debug"), QString("True"));
 
-        // Any other name leaves the stored flag alone.
-        f.set("Params", "Debug", "True");
-        next->zel.settings.Username = "Dora";
-        next->zel.settings.Debug = false;
-        SaveSettings(next->zel, *f.store);
-        QCOMPARE(f.get("Params", "Debug"), QString("True"));
-
-        // The environment's user name does not switch.
-        f.set("Params", "Username", "");
-        f.set("Params", "Debug", "False");
+        f.set("Username", ""); // the environment's name does not switch
+        f.set("Debug", "False");
         qputenv("ssuser", "tracein");
-        next = f.reload();
-        QCOMPARE(next->zel.settings.Username, QString("tracein"));
-        QVERIFY(!next->zel.settings.Debug);
+        QVERIFY(!f.load().settings.Debug);
     }
 
     void environmentFallbacks()
     {
-        const QString sep = QDir::separator();
+        const QString ini = "/srv/vss" + QString(QDir::separator()) + "srcsafe.ini";
         Fixture f;
-        qputenv("ssdir", "/srv/vss");
         qputenv("ssuser", "envuser");
-        auto next = f.reload();
-        QVERIFY(f.loaded);
-        QCOMPARE(next->zel.settings.Inifile, "/srv/vss" + sep + "srcsafe.ini");
-        QCOMPARE(next->zel.settings.Username, QString("envuser"));
-
-        qputenv("ssdir", QString("/srv/vss" + sep).toUtf8()); // no doubled separator
-        next = f.reload();
-        QCOMPARE(next->zel.settings.Inifile, "/srv/vss" + sep + "srcsafe.ini");
-
-        // Stored values win over the environment.
-        f.set("Params", "Inifile", "/stored/srcsafe.ini");
-        f.set("Params", "Username", "Dora");
-        next = f.reload();
-        QCOMPARE(next->zel.settings.Inifile, QString("/stored/srcsafe.ini"));
-        QCOMPARE(next->zel.settings.Username, QString("Dora"));
+        for (const QString &folder :
+             {QString("/srv/vss"), "/srv/vss" + QString(QDir::separator())}) {
+            qputenv("ssdir", folder.toUtf8());
+            QCOMPARE(f.load().settings.Inifile, ini);
+            QVERIFY(f.loaded);
+        }
+        QCOMPARE(f.engine->zel.settings.Username, QString("envuser"));
+        f.set("Inifile", "/stored/srcsafe.ini"); // stored values win
+        f.set("Username", "Dora");
+        QCOMPARE(f.load().settings.Inifile, QString("/stored/srcsafe.ini"));
+        QCOMPARE(f.engine->zel.settings.Username, QString("Dora"));
     }
 
     void corruptValuesFallBackToDefaults()
     {
         Fixture f;
-        f.set("Params", "UseLastDB", "maybe");
-        f.set("Params", "ShowIcon", "0");
-        f.set("Params", "NotifyIn", "yes");
-        f.set("Params", "Debug", "1");
+        f.set("UseLastDB", "maybe");
+        f.set("ShowIcon", "0");
+        f.set("Debug", "1");
         for (const char *delay : {"8", "-1", "three", ""}) {
-            f.set("Params", "PollDelay", delay);
-            auto next = f.reload();
-            QCOMPARE(next->zel.settings.PollDelay, qint16(3));
-            QVERIFY(next->zel.settings.UseLastDB);
-            QVERIFY(!next->zel.settings.ShowIcon);
-            QVERIFY(next->zel.settings.NotifyIn);
-            QVERIFY(next->zel.settings.Debug);
+            f.set("PollDelay", delay);
+            const ZelSettings &s = f.load().settings;
+            QCOMPARE(s.PollDelay, qint16(3));
+            QVERIFY(s.UseLastDB && !s.ShowIcon && s.Debug);
         }
-        f.set("Params", "PollDelay", "0");
-        QCOMPARE(f.reload()->zel.settings.PollDelay, qint16(0));
+        f.set("PollDelay", "0");
+        QCOMPARE(f.load().settings.PollDelay, qint16(0));
     }
 };
 
