@@ -2,32 +2,51 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
+#include <QList>
 #include <QSet>
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <limits>
 #include <vector>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 // Storage: a loaded log can hold a million records, so a loaded row is not six
-// QStrings but an offset into the loaded text (kept shared, never copied) plus
-// the lengths of its four fields, which follow each other separated by one
-// TAB. Rows added or amended later, and the rare loaded row whose date had to
-// be reformatted, are full EventRow objects in a side table.
+// QStrings. The loaded text is kept (shared, never copied) and every distinct
+// field text is listed once per field as a view into it; a loaded row holds
+// the numbers of its four texts. Sorting then ranks the few distinct texts of
+// a column and places the rows by counting. Rows added or amended later are
+// full EventRow objects in a side table.
 
 namespace {
 
-constexpr qint32 kInLoadedText = -1;
+constexpr qint32 kLoaded = -1;
+
+// The fields of a loaded line, in file order.
+enum Field
+{
+    DateField,
+    TimeField,
+    ObjectField,
+    ActionField,
+    FieldCount
+};
+
+// The field a column shows; the user is never part of a loaded line.
+constexpr int kFieldOfColumn[EventList::ColumnCount] = {ActionField, DateField, TimeField,
+                                                        ObjectField, -1};
 
 struct Row
 {
-    qsizetype start = 0;          // loaded: offset of the date field
-    quint32 length[4] = {};       // loaded: date, time, object, action
-    qint32 owned = kInLoadedText; // index into the owned rows
-    quint32 sequence = 0;         // loaded: record number, makes the key unique
+    quint32 text[FieldCount] = {}; // loaded: numbers of the field texts
+    qint32 owned = kLoaded;        // else: index into the owned rows
+    quint32 sequence = 0;          // loaded: record number, makes the key unique
 };
-
-// Maps a column to the field of a loaded line that it shows.
-constexpr int kLoadedField[EventList::ColumnCount] = {3, 0, 1, 2, -1};
 
 bool isCanonicalDate(QStringView s)
 {
@@ -45,8 +64,6 @@ bool isCanonicalDate(QStringView s)
 // it is.
 QString formatDateField(QStringView field)
 {
-    if (isCanonicalDate(field))
-        return field.toString();
     const QString trimmed = field.trimmed().toString();
     QDate date;
     for (const char *format : {"yyyy-M-d", "yyyy/M/d", "yyyy.M.d"}) {
@@ -59,36 +76,178 @@ QString formatDateField(QStringView field)
     return date.isValid() ? date.toString(QStringLiteral("yyyy-MM-dd")) : field.toString();
 }
 
-// The first eight UTF-16 units packed so that a < b on the packed values
-// implies a < b on the texts; equal values say nothing. Units above 0xFE
-// saturate and end the packing, so a tie on them falls back to the texts.
-quint64 orderPrefix(QStringView s)
+// The first sixteen UTF-16 units packed so that a < b on the packed values
+// implies a < b on the texts; equal values say nothing. A unit above 0xFE
+// saturates and ends the packing, so a tie on it falls back to the texts.
+struct Prefix
 {
-    quint64 packed = 0;
-    for (qsizetype i = 0; i < 8; ++i) {
-        packed <<= 8;
-        if (i >= s.size())
-            continue;
-        const char16_t unit = s[i].unicode();
-        if (unit >= 0xFF)
-            return (packed | 0xFF) << (8 * (7 - i));
-        packed |= unit;
+    quint64 high = 0;
+    quint64 low = 0;
+
+    explicit Prefix(QStringView s)
+    {
+        for (qsizetype i = 0; i < 16; ++i) {
+            quint64 &word = i < 8 ? high : low;
+            word <<= 8;
+            const char16_t unit = i < s.size() ? s[i].unicode() : 0;
+            if (unit >= 0xFF) {
+                word |= 0xFF;
+                word <<= 8 * (7 - i % 8);
+                return;
+            }
+            word |= unit;
+        }
     }
-    return packed;
+    bool operator<(const Prefix &o) const { return high != o.high ? high < o.high : low < o.low; }
+    bool operator==(const Prefix &o) const { return high == o.high && low == o.low; }
+};
+
+using TextAt = std::function<QStringView(size_t)>;
+
+// Dense ranks of `count` texts in plain UTF-16 order (0 = first); equal texts
+// share a rank. Returns the ranks and sets `ranks` to their number.
+std::vector<quint32> rankTexts(size_t count, const TextAt &textAt, size_t &ranks)
+{
+    // Texts sharing a long beginning (every spec starts "$/") are told apart
+    // by what follows it.
+    qsizetype common = count == 0 ? 0 : textAt(0).size();
+    for (size_t i = 1; i < count && common > 0; ++i) {
+        const QStringView first = textAt(0), text = textAt(i);
+        qsizetype same = 0;
+        const qsizetype limit = std::min(common, text.size());
+        while (same < limit && text[same] == first[same])
+            ++same;
+        common = same;
+    }
+    struct Entry
+    {
+        Prefix prefix;
+        quint32 index;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        entries.push_back({Prefix(textAt(i).mid(common)), quint32(i)});
+    auto compare = [&](const Entry &a, const Entry &b) {
+        if (a.prefix < b.prefix)
+            return -1;
+        if (b.prefix < a.prefix)
+            return 1;
+        return textAt(a.index).compare(textAt(b.index));
+    };
+    std::sort(entries.begin(), entries.end(),
+              [&](const Entry &a, const Entry &b) { return compare(a, b) < 0; });
+    std::vector<quint32> rank(count);
+    quint32 current = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (i > 0 && compare(entries[i - 1], entries[i]) != 0)
+            ++current;
+        rank[entries[i].index] = current;
+    }
+    ranks = count == 0 ? 0 : current + 1;
+    return rank;
 }
 
-struct SortEntry
+// Numbers the distinct texts of one field while a log is loaded: an open
+// addressing table of (hash, number) pairs over the field's text list, so a
+// million objects cost no allocation each and growing never reads a text.
+class TextTable
 {
-    quint64 prefix;
-    quint32 position; // before the sort; the last tie breaker keeps it stable
+public:
+    explicit TextTable(std::vector<QStringView> &texts) : m_texts(texts), m_slots(1024) {}
+
+    quint32 add(QStringView text)
+    {
+        // Neighbouring records mostly share their date.
+        if (m_last != 0 && same(m_texts[m_last - 1], text))
+            return m_last - 1;
+        const quint32 hash = hashOf(text);
+        size_t i = hash & (m_slots.size() - 1);
+        for (; m_slots[i].number != 0; i = (i + 1) & (m_slots.size() - 1)) {
+            if (m_slots[i].hash == hash && same(m_texts[m_slots[i].number - 1], text)) {
+                m_last = m_slots[i].number;
+                return m_last - 1;
+            }
+        }
+        m_texts.push_back(text);
+        m_last = quint32(m_texts.size());
+        m_slots[i] = {hash, m_last};
+        if (m_texts.size() * 2 > m_slots.size())
+            grow();
+        return m_last - 1;
+    }
+
+private:
+    struct Slot
+    {
+        quint32 hash = 0;
+        quint32 number = 0; // 0: empty; else the text's number + 1
+    };
+
+    static bool same(QStringView a, QStringView b)
+    {
+        return a.size() == b.size() && std::memcmp(a.utf16(), b.utf16(), size_t(a.size()) * 2) == 0;
+    }
+
+    static quint32 hashOf(QStringView text)
+    {
+        const char *bytes = reinterpret_cast<const char *>(text.utf16());
+        const size_t size = size_t(text.size()) * 2;
+        quint64 h = size;
+        for (size_t i = 0; i < size; i += 8) {
+            quint64 word = 0;
+            std::memcpy(&word, bytes + i, std::min<size_t>(8, size - i));
+            h = (h ^ word) * 0x9E3779B97F4A7C15ull;
+            h ^= h >> 29;
+        }
+        // Final mix, so that the low bits that pick a slot depend on all.
+        h ^= h >> 33;
+        h *= 0xFF51AFD7ED558CCDull;
+        h ^= h >> 33;
+        h *= 0xC4CEB9FE1A85EC53ull;
+        h ^= h >> 33;
+        return quint32(h);
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        for (const Slot &slot : old) {
+            if (slot.number == 0)
+                continue;
+            size_t i = slot.hash & (m_slots.size() - 1);
+            while (m_slots[i].number != 0)
+                i = (i + 1) & (m_slots.size() - 1);
+            m_slots[i] = slot;
+        }
+    }
+
+    std::vector<QStringView> &m_texts;
+    std::vector<Slot> m_slots;
+    quint32 m_last = 0; // the number + 1 of the text found last
 };
+
+// After a big load or sort, hands the freed temporaries back to the system:
+// glibc would otherwise keep tens of megabytes resident in its heap.
+void releaseFreedMemory(size_t rows)
+{
+#if defined(__GLIBC__)
+    if (rows >= 100000)
+        malloc_trim(0);
+#else
+    Q_UNUSED(rows);
+#endif
+}
 
 } // namespace
 
 struct EventList::Private
 {
-    QString text;          // the loaded log text that loaded rows point into
-    std::vector<Row> rows; // display order
+    QString text;                               // the loaded log text
+    std::vector<QStringView> texts[FieldCount]; // distinct loaded field texts
+    QList<QString> reformattedDates;            // shown dates that are not in `text`
+    std::vector<Row> rows;                      // display order
     std::vector<EventRow> owned;
     QSet<QString> givenKeys; // keys of added or amended rows
     int sortColumn = -1;
@@ -101,36 +260,21 @@ struct EventList::Private
         owned.clear();
         owned.shrink_to_fit();
         givenKeys.clear();
+        for (auto &t : texts)
+            t = {};
+        reformattedDates.clear();
         text = QString();
-    }
-
-    QStringView loadedField(const Row &row, int field) const
-    {
-        qsizetype offset = row.start;
-        for (int i = 0; i < field; ++i)
-            offset += row.length[i] + 1;
-        return QStringView(text).mid(offset, row.length[field]);
     }
 
     QStringView cell(const Row &row, int column) const
     {
-        if (row.owned != kInLoadedText) {
-            const EventRow &r = owned[row.owned];
-            switch (column) {
-            case ActionColumn:
-                return r.text;
-            case DateColumn:
-                return r.date;
-            case TimeColumn:
-                return r.time;
-            case ObjectColumn:
-                return r.object;
-            default:
-                return r.user;
-            }
+        if (row.owned != kLoaded) {
+            const EventRow &r = owned[size_t(row.owned)];
+            const QString *parts[ColumnCount] = {&r.text, &r.date, &r.time, &r.object, &r.user};
+            return *parts[column];
         }
-        const int field = kLoadedField[column];
-        return field < 0 ? QStringView() : loadedField(row, field);
+        const int field = kFieldOfColumn[column];
+        return field < 0 ? QStringView() : texts[field][row.text[field]];
     }
 
     // Loaded rows: a record number, then the date, time and object texts.
@@ -147,8 +291,8 @@ struct EventList::Private
 
     EventRow materialize(const Row &row) const
     {
-        if (row.owned != kInLoadedText)
-            return owned[row.owned];
+        if (row.owned != kLoaded)
+            return owned[size_t(row.owned)];
         EventRow r;
         r.date = cell(row, DateColumn).toString();
         r.time = cell(row, TimeColumn).toString();
@@ -178,43 +322,8 @@ struct EventList::Private
         return sortOrder == Qt::AscendingOrder ? a.compare(b) < 0 : b.compare(a) < 0;
     }
 
-    bool inOrder(int column) const
-    {
-        for (size_t i = 1; i < rows.size(); ++i) {
-            if (before(cell(rows[i], column), cell(rows[i - 1], column)))
-                return false;
-        }
-        return true;
-    }
-
-    // Sorts the rows by the sort column; returns the old positions in the new
-    // order, or nothing when the rows already were in order.
-    std::vector<quint32> reorder()
-    {
-        const int column = sortColumn;
-        if (inOrder(column))
-            return {};
-        std::vector<SortEntry> entries(rows.size());
-        for (size_t i = 0; i < rows.size(); ++i)
-            entries[i] = {orderPrefix(cell(rows[i], column)), quint32(i)};
-        const bool ascending = sortOrder == Qt::AscendingOrder;
-        std::sort(entries.begin(), entries.end(), [&](const SortEntry &a, const SortEntry &b) {
-            if (a.prefix != b.prefix)
-                return ascending ? a.prefix < b.prefix : b.prefix < a.prefix;
-            const int c = cell(rows[a.position], column).compare(cell(rows[b.position], column));
-            if (c != 0)
-                return ascending ? c < 0 : c > 0;
-            return a.position < b.position;
-        });
-        std::vector<quint32> from(rows.size());
-        std::vector<Row> sortedRows(rows.size());
-        for (size_t i = 0; i < entries.size(); ++i) {
-            from[i] = entries[i].position;
-            sortedRows[i] = rows[entries[i].position];
-        }
-        rows.swap(sortedRows);
-        return from;
-    }
+    std::vector<quint32> sortedOrder() const;
+    void permute(const std::vector<quint32> &from);
 
     // Where a row with `value` in the sort column goes: after its equals.
     size_t insertPosition(QStringView value) const
@@ -226,54 +335,152 @@ struct EventList::Private
         return size_t(it - rows.begin());
     }
 
-    bool addLoadedLine(qsizetype lineStart, QStringView line, quint32 sequence, int &longest,
-                       bool &stop);
+    int load(const QString &logText);
+    quint32 otherDate(QStringView raw, TextTable &dates, QHash<QStringView, quint32> &known);
 };
 
-// One line of LoadEventList. Sets `stop` at a line that ends the loading.
-bool EventList::Private::addLoadedLine(qsizetype lineStart, QStringView line, quint32 sequence,
-                                       int &longest, bool &stop)
+// The number of the shown text of a date field that is not "yyyy-mm-dd".
+quint32 EventList::Private::otherDate(QStringView raw, TextTable &dates,
+                                      QHash<QStringView, quint32> &known)
 {
-    qsizetype tabs[4];
-    int tabCount = 0;
-    for (qsizetype i = 0; i < line.size() && tabCount < 4; ++i) {
-        if (line[i] == u'\t')
-            tabs[tabCount++] = i;
+    const auto it = known.constFind(raw);
+    if (it != known.constEnd())
+        return it.value();
+    const QString shown = formatDateField(raw);
+    quint32 number;
+    if (shown == raw) {
+        number = dates.add(raw);
+    } else {
+        reformattedDates.append(shown); // the views point into its characters
+        number = dates.add(reformattedDates.constLast());
     }
-    if (tabCount < 3)
-        return false; // fewer than four fields: passed over
-    const qsizetype end = tabCount == 4 ? tabs[3] : line.size();
-    const qsizetype bounds[5] = {-1, tabs[0], tabs[1], tabs[2], end};
-    Row row;
-    row.start = lineStart;
-    row.sequence = sequence;
-    for (int f = 0; f < 4; ++f) {
-        const qsizetype length = bounds[f + 1] - bounds[f] - 1;
-        if (f < 3 && length == 0) {
-            stop = true;
-            return false;
-        }
-        if (length > std::numeric_limits<quint32>::max()) {
-            stop = true; // beyond what a row can point at; never in a real log
-            return false;
-        }
-        row.length[f] = quint32(length);
-    }
-    longest = int(std::max<qsizetype>(longest, row.length[2]));
+    known.insert(raw, number);
+    return number;
+}
 
-    const QStringView date = loadedField(row, 0);
-    if (!isCanonicalDate(date)) {
-        const QString shown = formatDateField(date);
-        if (shown != date) {
-            EventRow r = materialize(row);
-            r.date = shown;
-            r.key = loadedKey(sequence, r.date, r.time, r.object);
-            row.owned = qint32(owned.size());
-            owned.push_back(std::move(r));
-        }
+// The rows' old positions in the stable order of the sort column, or nothing
+// when the rows already are in that order. The column's distinct loaded texts
+// and the owned rows' texts are ranked, then the rows are placed by counting.
+std::vector<quint32> EventList::Private::sortedOrder() const
+{
+    const int field = kFieldOfColumn[sortColumn];
+    static const std::vector<QStringView> noUser{QStringView()};
+    const std::vector<QStringView> &loaded = field < 0 ? noUser : texts[field];
+    const size_t loadedCount = loaded.size();
+    size_t ranks = 0;
+    std::vector<quint32> rank = rankTexts(
+        loadedCount + owned.size(),
+        [&](size_t i) {
+            return i < loadedCount ? loaded[i]
+                                   : cell(Row{{}, qint32(i - loadedCount), 0}, sortColumn);
+        },
+        ranks);
+    if (sortOrder == Qt::DescendingOrder) {
+        for (quint32 &r : rank)
+            r = quint32(ranks - 1 - r);
     }
-    rows.push_back(row);
-    return true;
+    auto rankOf = [&](const Row &row) {
+        return row.owned != kLoaded ? rank[loadedCount + size_t(row.owned)]
+                                    : rank[field < 0 ? 0 : row.text[field]];
+    };
+
+    bool inOrder = true;
+    for (size_t i = 1; i < rows.size() && inOrder; ++i)
+        inOrder = rankOf(rows[i - 1]) <= rankOf(rows[i]);
+    if (inOrder)
+        return {}; // a stable sort would move nothing
+
+    std::vector<quint32> start(ranks + 1, 0);
+    for (const Row &row : rows)
+        ++start[rankOf(row) + 1];
+    for (size_t r = 1; r <= ranks; ++r)
+        start[r] += start[r - 1];
+    std::vector<quint32> from(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        from[start[rankOf(rows[i])]++] = quint32(i);
+    return from;
+}
+
+// Puts the rows in their new order: row i becomes the old row from[i].
+void EventList::Private::permute(const std::vector<quint32> &from)
+{
+    std::vector<Row> moved;
+    moved.reserve(rows.capacity()); // the room left for added rows stays
+    moved.resize(rows.size());
+    constexpr size_t ahead = 16; // the old rows are read in random order
+    for (size_t i = 0; i < moved.size(); ++i) {
+        if (i + ahead < moved.size())
+            __builtin_prefetch(&rows[from[i + ahead]]);
+        moved[i] = rows[from[i]];
+    }
+    rows.swap(moved);
+}
+
+// Room for the rows of a log, judged by the length of its first lines.
+static size_t estimatedLines(QStringView all)
+{
+    const QStringView sample = all.first(std::min<qsizetype>(all.size(), 1 << 16));
+    const qsizetype lines = sample.count(u'\n');
+    if (lines == 0)
+        return 16;
+    return size_t(double(all.size()) / double(sample.size()) * double(lines) * 1.05) + 16;
+}
+
+// LoadEventList on `logText`; returns the longest object's length.
+int EventList::Private::load(const QString &logText)
+{
+    text = logText;
+    const QStringView all(text);
+    TextTable dates(texts[DateField]), times(texts[TimeField]), objects(texts[ObjectField]),
+        actions(texts[ActionField]);
+    QHash<QStringView, quint32> otherDates; // date fields not written "yyyy-mm-dd"
+    rows.reserve(estimatedLines(all));
+    int longest = 0;
+    qsizetype lineStart = 0;
+    qsizetype searchFrom = 0;
+    for (qsizetype lf; (lf = all.indexOf(u'\n', searchFrom)) >= 0;) {
+        searchFrom = lf + 1;
+        if (lf == lineStart || all[lf - 1] != u'\r')
+            continue; // a lone LF belongs to the line
+        const QStringView line = all.mid(lineStart, lf - 1 - lineStart);
+        lineStart = lf + 1;
+
+        qsizetype tabs[3];
+        qsizetype from = 0;
+        int found = 0;
+        for (; found < 3 && (tabs[found] = line.indexOf(u'\t', from)) >= 0; ++found)
+            from = tabs[found] + 1;
+        if (found < 3)
+            continue; // fewer than four fields: passed over
+        const qsizetype end = line.indexOf(u'\t', from);
+        QStringView field[FieldCount];
+        field[DateField] = line.first(tabs[0]);
+        field[TimeField] = line.mid(tabs[0] + 1, tabs[1] - tabs[0] - 1);
+        field[ObjectField] = line.mid(tabs[1] + 1, tabs[2] - tabs[1] - 1);
+        field[ActionField] = line.mid(from, (end < 0 ? line.size() : end) - from);
+        if (field[DateField].isEmpty() || field[TimeField].isEmpty() ||
+            field[ObjectField].isEmpty())
+            break; // this line and all later ones are not loaded
+
+        Row row;
+        row.text[DateField] = isCanonicalDate(field[DateField])
+                                  ? dates.add(field[DateField])
+                                  : otherDate(field[DateField], dates, otherDates);
+        row.text[TimeField] = times.add(field[TimeField]);
+        row.text[ObjectField] = objects.add(field[ObjectField]);
+        row.text[ActionField] = actions.add(field[ActionField]);
+        row.sequence = quint32(rows.size() + 1);
+        rows.push_back(row);
+        longest = int(std::min<qsizetype>(std::max<qsizetype>(longest, field[ObjectField].size()),
+                                          std::numeric_limits<int>::max()));
+    }
+    if (rows.empty())
+        text = QString();
+    if (rows.capacity() > rows.size() + rows.size() / 4)
+        rows.shrink_to_fit();
+    for (auto &list : texts)
+        list.shrink_to_fit();
+    return longest;
 }
 
 EventList::EventList(QObject *parent) : QAbstractTableModel(parent), d(new Private) {}
@@ -319,7 +526,7 @@ void EventList::amendLastRow(const QString &key, const QString &text)
     if (d->rows.empty())
         return;
     Row &last = d->rows.back();
-    if (last.owned == kInLoadedText) {
+    if (last.owned == kLoaded) {
         EventRow r = d->materialize(last);
         last.owned = qint32(d->owned.size());
         d->owned.push_back(std::move(r));
@@ -361,12 +568,13 @@ void EventList::sort(int column, Qt::SortOrder order)
         return;
     d->sortColumn = column;
     d->sortOrder = order;
-    if (d->inOrder(column))
-        return; // a stable sort would move nothing
+    const std::vector<quint32> from = d->sortedOrder();
+    if (from.empty())
+        return;
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    d->permute(from);
     const QModelIndexList persistent = persistentIndexList();
-    const std::vector<quint32> from = d->reorder();
     if (!persistent.isEmpty()) {
         std::vector<quint32> to(from.size());
         for (size_t i = 0; i < from.size(); ++i)
@@ -378,37 +586,21 @@ void EventList::sort(int column, Qt::SortOrder order)
         changePersistentIndexList(persistent, moved);
     }
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    releaseFreedMemory(d->rows.size());
 }
 
 int EventList::loadFromText(const QString &text)
 {
     beginResetModel();
     d->removeAllRows();
-    d->text = text;
-
-    const QStringView all(d->text);
-    int longest = 0;
-    quint32 sequence = 0;
-    bool stop = false;
-    qsizetype lineStart = 0;
-    qsizetype searchFrom = 0;
-    while (!stop) {
-        const qsizetype lf = all.indexOf(u'\n', searchFrom);
-        if (lf < 0)
-            break; // text after the last CR LF is never loaded
-        searchFrom = lf + 1;
-        if (lf == lineStart || all[lf - 1] != u'\r')
-            continue; // a lone LF belongs to the line
-        const QStringView line = all.mid(lineStart, lf - 1 - lineStart);
-        if (d->addLoadedLine(lineStart, line, sequence + 1, longest, stop))
-            ++sequence;
-        lineStart = lf + 1;
+    const int longest = d->load(text);
+    if (sorted()) {
+        const std::vector<quint32> from = d->sortedOrder();
+        if (!from.empty())
+            d->permute(from);
     }
-    if (d->rows.empty())
-        d->text = QString();
-    if (sorted())
-        d->reorder();
     endResetModel();
+    releaseFreedMemory(d->rows.size());
     return longest;
 }
 
