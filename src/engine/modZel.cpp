@@ -27,8 +27,7 @@ QDateTime orNeverRecorded(const QDateTime &value)
 modZel::modZel(Shell &shell, TimerService &timers, const Clock &clock, RepositoryFactory factory)
     : eventLog(clock), m_shell(shell), m_timers(timers), m_clock(clock),
       m_factory(std::move(factory))
-{
-}
+{}
 
 modZel::~modZel()
 {
@@ -83,8 +82,8 @@ void modZel::ReleaseDatabase()
 
 void modZel::startTimer()
 {
-    TimerId = m_timers.SetTimer(TimerId, PollSeconds(settings.PollDelay) * 1000,
-                                [this] { TimerProc(); });
+    TimerId =
+        m_timers.SetTimer(TimerId, PollSeconds(settings.PollDelay) * 1000, [this] { TimerProc(); });
 }
 
 void modZel::killTimer()
@@ -262,7 +261,8 @@ void modZel::CheckFile(Suspect &file, const VSSItem &item)
         if (settings.NotifyOut) {
             const VSSCheckouts checkouts = item.Checkouts();
             user = checkouts.Item(checkouts.Count()).Username;
-            Announce(spec, spec + kCrLf + QStringLiteral(" has been checked out by ") + user + kCrLf,
+            Announce(spec,
+                     spec + kCrLf + QStringLiteral(" has been checked out by ") + user + kCrLf,
                      kCheckOut, user, false);
         }
         file.setStatus(qint16(X));
@@ -297,14 +297,22 @@ void modZel::RecordEvent(const QString &spec, const QString &action, const QStri
 
     // Rule A2: the newest row concerns this file: amend it to "check in".
     // The row must be this file's own (its object equals the spec; a mere
-    // substring test would let $/a.txt amend the row of $/a.txt.bak).
+    // substring test would let $/a.txt amend the row of $/a.txt.bak), and
+    // so must the log's last record, which may differ from the newest row
+    // when the list is sorted otherwise or was cleared: another file's record
+    // is never rewritten; this file's check-in is then appended instead.
     if (mayAmend && !list.isEmpty() && list.lastRow().object == spec) {
         list.amendLastRow(rowKey, kAmendedCheckIn);
         try {
-            eventLog.UpdateLastAction(kAmendedCheckIn);
+            if (eventLog.LastActionObject() == spec) {
+                eventLog.UpdateLastAction(kAmendedCheckIn);
+                return;
+            }
         } catch (const std::exception &) {
             // The poll goes on; the row is amended in any case.
+            return;
         }
+        WriteRecord(now, spec, action);
         return;
     }
 
@@ -316,10 +324,16 @@ void modZel::RecordEvent(const QString &spec, const QString &action, const QStri
     row.object = spec;
     row.user = user;
     list.addRow(row);
+    WriteRecord(now, spec, action);
+}
+
+void modZel::WriteRecord(const QDateTime &when, const QString &spec, const QString &action)
+{
     const QChar tab(u'\t');
+    const QString record = when.toString(QStringLiteral("yyyy-MM-dd")) + tab +
+                           when.toString(QStringLiteral("hh:mm:ss")) + tab + spec + tab + action;
     try {
-        eventLog.WriteLog(eventLog.EventLogPath, row.date + tab + row.time + tab + spec + tab + action,
-                          true);
+        eventLog.WriteLog(eventLog.EventLogPath, record, true);
     } catch (const std::exception &) {
         // An event log that cannot be written does not stop the poll.
     }

@@ -105,6 +105,7 @@ private:
                   const QString &user, bool mayAmend);
     void RecordEvent(const QString &spec, const QString &action, const QString &user,
                      bool mayAmend);
+    void WriteRecord(const QDateTime &when, const QString &spec, const QString &action);
     void EndOfPoll();
     void StoreList();
 

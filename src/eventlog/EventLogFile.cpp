@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 
 #include <limits>
 #include <new>
@@ -25,12 +26,11 @@ constexpr int kDefaultMaxDays = 7;
 qint64 limitInBytes(const QString &maxLogSize, const QString &source)
 {
     bool ok = false;
-    const qint64 kilobytes = maxLogSize.trimmed().toLongLong(&ok);
-    if (!ok)
-        throw ZelError(
-            13, source,
-            QStringLiteral("Type mismatch: maximum log size \"%1\" is not a whole number")
-                .arg(maxLogSize));
+    qint64 kilobytes = maxLogSize.trimmed().toLongLong(&ok);
+    // A size that cannot be read falls back to the default rather than
+    // refusing every record from now on.
+    if (!ok || kilobytes < 0)
+        kilobytes = kDefaultMaxLogSize.toLongLong();
     if (kilobytes > std::numeric_limits<qint64>::max() / 1024)
         throw ZelError(6, source, QStringLiteral("Overflow: maximum log size %1").arg(maxLogSize));
     return kilobytes * 1024;
@@ -71,10 +71,11 @@ std::optional<qsizetype> oldestCutUnderLimit(const QByteArray &content, qint64 l
 }
 
 // Policy 1: offset of the first record younger than `maxDays`, or nullopt.
-// Lines with fewer than four fields are passed over; a first field that is
-// not a date is an error.
+// Lines with fewer than four fields are passed over. A record whose first
+// field is not a date cannot be aged: the walk stops there and keeps it, so
+// one damaged line neither blocks every later record nor deletes unread ones.
 std::optional<qsizetype> firstYoungRecord(const QByteArray &content, const QDate &today,
-                                          int maxDays, const QString &source)
+                                          int maxDays)
 {
     for (qsizetype start = 0;;) {
         const qsizetype end = content.indexOf(kLineEnd, start);
@@ -84,12 +85,7 @@ std::optional<qsizetype> firstYoungRecord(const QByteArray &content, const QDate
         if (line.count('\t') >= 3) {
             const QString dateText = LogText::decode(line.first(line.indexOf('\t')));
             const QDate date = QDate::fromString(dateText.trimmed(), Qt::ISODate);
-            if (!date.isValid())
-                throw ZelError(
-                    13, source,
-                    QStringLiteral("Type mismatch: \"%1\" in the event log is not a date")
-                        .arg(dateText));
-            if (date.daysTo(today) < maxDays)
+            if (!date.isValid() || date.daysTo(today) < maxDays)
                 return start;
         }
         start = end + kLineEnd.size();
@@ -160,7 +156,7 @@ bool EventLogFile::TrimEventLog()
     }
 
     const auto young =
-        firstYoungRecord(content, m_clock.now().date(), maxDaysValue(MaxDays, source), source);
+        firstYoungRecord(content, m_clock.now().date(), maxDaysValue(MaxDays, source));
     const QByteArray kept = young ? content.mid(*young) : afterLastLineEnd(content);
     return limit > replaceContent(EventLogPath, kept, source);
 }
@@ -191,6 +187,38 @@ void EventLogFile::UpdateLastAction(const QString &action)
     file.copyPrefix(EventLogPath, tab + 1);
     file.write(newEnd);
     file.commit();
+}
+
+QString EventLogFile::LastActionObject() const
+{
+    static const QString source = QStringLiteral("LastActionObject");
+    QByteArray line;
+    QFile probe(EventLogPath);
+    if (probe.open(QIODevice::ReadOnly) && LogText::hasUtf16Bom(probe.read(2))) {
+        probe.close();
+        const QByteArray content = LogText::toEightBit(LogFileIo::readAll(EventLogPath, source));
+        const qsizetype tab = content.lastIndexOf('\t');
+        if (tab < 0)
+            return {};
+        line = content.left(tab);
+    } else {
+        probe.close();
+        const qint64 tab = LogFileIo::lastIndexOf(EventLogPath, '\t', source);
+        if (tab < 0)
+            return {};
+        // The line start lies within one record's length of the TAB.
+        constexpr qint64 kWindow = 64 * 1024;
+        const qint64 from = std::max<qint64>(0, tab - kWindow);
+        QFile file(EventLogPath);
+        if (!file.open(QIODevice::ReadOnly) || !file.seek(from))
+            throw LogFileIo::openError(file, QIODevice::ReadOnly, source);
+        line = file.read(tab - from);
+    }
+    line = line.mid(line.lastIndexOf('\n') + 1);
+    const QList<QByteArray> fields = line.split('\t');
+    if (fields.size() < 3)
+        return {};
+    return LogText::decode(fields.mid(2).join('\t'));
 }
 
 QString EventLogFile::ReadTextFile(const QString &path)

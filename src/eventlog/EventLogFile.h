@@ -23,6 +23,10 @@ public:
     void WriteLog(const QString &fileName, const QString &text, bool isEvent);
     // Replaces the action (text after the last TAB) of the last record.
     void UpdateLastAction(const QString &action);
+    // The object of the record whose action UpdateLastAction would replace
+    // (everything between the second and the last TAB of that line); empty
+    // when the file has no TAB. Reads only the file's tail.
+    QString LastActionObject() const;
     // Applies the MaxAction policy; true when the file was rewritten and is
     // now under the limit.
     bool TrimEventLog();

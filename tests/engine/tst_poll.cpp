@@ -44,7 +44,8 @@ private slots:
         QCOMPARE(row.date, f.clock.now().toString("yyyy-MM-dd"));
         QCOMPARE(row.time, f.clock.now().toString("hh:mm:ss"));
         QVERIFY(row.key.endsWith(a));
-        const QByteArray expected = (row.date + "\t" + row.time + "\t" + a + "\tCheck Out").toUtf8();
+        const QByteArray expected =
+            (row.date + "\t" + row.time + "\t" + a + "\tCheck Out").toUtf8();
         QCOMPARE(records(f), QList<QByteArray>{expected});
         QCOMPARE(f.zel.PendingMessage, a + "\r\n has been checked out by Dora\r\n");
         QCOMPARE(f.zel.MonitoredFiles.Item(1)->Status(), qint16(1));
@@ -141,6 +142,29 @@ private slots:
         const auto recs = records(f);
         QCOMPARE(actionOf(recs.value(0)), QByteArray("Check Out"));
         QCOMPARE(actionOf(recs.value(1)), QByteArray("Check In"));
+    }
+
+    void amendmentNeverRewritesAnotherFilesRecord()
+    {
+        // Sorted by object descending, a's row is the newest displayed one
+        // while the log's last record is b's.
+        EngineFixture f;
+        f.watch(a);
+        f.watch(b);
+        QVERIFY(f.start());
+        f.repo->checkOut(a, "Dora");
+        f.poll();
+        f.repo->checkOut(b, "Dora");
+        f.poll();
+        f.zel.lvTrace().sort(EventList::ObjectColumn, Qt::DescendingOrder);
+        QCOMPARE(f.zel.lvTrace().lastRow().object, a);
+        f.repo->checkIn(a, "Dora", f.clock.now(), true);
+        f.poll();
+        QCOMPARE(f.zel.lvTrace().lastRow().text, QString("check in"));
+        const auto recs = records(f);
+        QCOMPARE(recs.size(), 3);
+        QCOMPARE(actionOf(recs[1]), QByteArray("Check Out"));
+        QVERIFY(recs[2].endsWith((a + "\tCheck In").toUtf8()));
     }
 
     void neverRecordedStates()

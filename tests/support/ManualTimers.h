@@ -52,8 +52,7 @@ class ManualClock : public Clock
 public:
     explicit ManualClock(QDateTime start = QDateTime(QDate(2026, 12, 6), QTime(9, 0, 0)))
         : current(std::move(start))
-    {
-    }
+    {}
     QDateTime now() const override { return current; }
     void advance(qint64 seconds) { current = current.addSecs(seconds); }
     QDateTime current;
