@@ -1,0 +1,59 @@
+// One running program per user and settings folder.
+#include "ui/main/SingleInstance.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class tst_SingleInstance : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void secondInstanceIsRefusedUntilTheFirstEnds()
+    {
+        QTemporaryDir config;
+        auto first = std::make_unique<SingleInstance>(config.path());
+        QVERIFY(first->tryAcquire());
+        QVERIFY(first->tryAcquire()); // holding it already
+
+        SingleInstance second(config.path());
+        QVERIFY(!second.tryAcquire());
+
+        // Other settings folders run beside it.
+        QTemporaryDir other;
+        SingleInstance beside(other.path());
+        QVERIFY(beside.tryAcquire());
+        QVERIFY(SingleInstance::lockFilePathFor(config.path()) !=
+                SingleInstance::lockFilePathFor(QString()));
+
+        first.reset();
+        QVERIFY(second.tryAcquire());
+    }
+
+    void lockOfAProcessThatEndedIsTakenOver()
+    {
+        QTemporaryDir config;
+        const QString path = SingleInstance::lockFilePathFor(config.path());
+        // A lock file as a crashed program leaves it: the id of a process
+        // that no longer runs.
+        QProcess gone;
+        gone.start(QStringLiteral("true"), {});
+        QVERIFY(gone.waitForFinished());
+        const qint64 pid = gone.processId() ? gone.processId() : 999999;
+        QFile lock(path);
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(QByteArray::number(pid) + "\nquorvik\n" + QSysInfo::machineHostName().toUtf8() +
+                   "\n");
+        lock.close();
+
+        SingleInstance instance(config.path());
+        QVERIFY(instance.tryAcquire());
+    }
+};
+
+QTEST_MAIN(tst_SingleInstance)
+#include "tst_singleinstance.moc"
