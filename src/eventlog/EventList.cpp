@@ -1,5 +1,7 @@
 #include "EventList.h"
 
+#include "TextNumbering.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QHash>
@@ -7,7 +9,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <limits>
 #include <vector>
@@ -75,158 +76,6 @@ QString formatDateField(QStringView field)
         date = QDateTime::fromString(trimmed, Qt::ISODate).date();
     return date.isValid() ? date.toString(QStringLiteral("yyyy-MM-dd")) : field.toString();
 }
-
-// The first sixteen UTF-16 units packed so that a < b on the packed values
-// implies a < b on the texts; equal values say nothing. A unit above 0xFE
-// saturates and ends the packing, so a tie on it falls back to the texts.
-struct Prefix
-{
-    quint64 high = 0;
-    quint64 low = 0;
-
-    explicit Prefix(QStringView s)
-    {
-        for (qsizetype i = 0; i < 16; ++i) {
-            quint64 &word = i < 8 ? high : low;
-            word <<= 8;
-            const char16_t unit = i < s.size() ? s[i].unicode() : 0;
-            if (unit >= 0xFF) {
-                word |= 0xFF;
-                word <<= 8 * (7 - i % 8);
-                return;
-            }
-            word |= unit;
-        }
-    }
-    bool operator<(const Prefix &o) const { return high != o.high ? high < o.high : low < o.low; }
-    bool operator==(const Prefix &o) const { return high == o.high && low == o.low; }
-};
-
-using TextAt = std::function<QStringView(size_t)>;
-
-// Dense ranks of `count` texts in plain UTF-16 order (0 = first); equal texts
-// share a rank. Returns the ranks and sets `ranks` to their number.
-std::vector<quint32> rankTexts(size_t count, const TextAt &textAt, size_t &ranks)
-{
-    // Texts sharing a long beginning (every spec starts "$/") are told apart
-    // by what follows it.
-    qsizetype common = count == 0 ? 0 : textAt(0).size();
-    for (size_t i = 1; i < count && common > 0; ++i) {
-        const QStringView first = textAt(0), text = textAt(i);
-        qsizetype same = 0;
-        const qsizetype limit = std::min(common, text.size());
-        while (same < limit && text[same] == first[same])
-            ++same;
-        common = same;
-    }
-    struct Entry
-    {
-        Prefix prefix;
-        quint32 index;
-    };
-    std::vector<Entry> entries;
-    entries.reserve(count);
-    for (size_t i = 0; i < count; ++i)
-        entries.push_back({Prefix(textAt(i).mid(common)), quint32(i)});
-    auto compare = [&](const Entry &a, const Entry &b) {
-        if (a.prefix < b.prefix)
-            return -1;
-        if (b.prefix < a.prefix)
-            return 1;
-        return textAt(a.index).compare(textAt(b.index));
-    };
-    std::sort(entries.begin(), entries.end(),
-              [&](const Entry &a, const Entry &b) { return compare(a, b) < 0; });
-    std::vector<quint32> rank(count);
-    quint32 current = 0;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (i > 0 && compare(entries[i - 1], entries[i]) != 0)
-            ++current;
-        rank[entries[i].index] = current;
-    }
-    ranks = count == 0 ? 0 : current + 1;
-    return rank;
-}
-
-// Numbers the distinct texts of one field while a log is loaded: an open
-// addressing table of (hash, number) pairs over the field's text list, so a
-// million objects cost no allocation each and growing never reads a text.
-class TextTable
-{
-public:
-    explicit TextTable(std::vector<QStringView> &texts) : m_texts(texts), m_slots(1024) {}
-
-    quint32 add(QStringView text)
-    {
-        // Neighbouring records mostly share their date.
-        if (m_last != 0 && same(m_texts[m_last - 1], text))
-            return m_last - 1;
-        const quint32 hash = hashOf(text);
-        size_t i = hash & (m_slots.size() - 1);
-        for (; m_slots[i].number != 0; i = (i + 1) & (m_slots.size() - 1)) {
-            if (m_slots[i].hash == hash && same(m_texts[m_slots[i].number - 1], text)) {
-                m_last = m_slots[i].number;
-                return m_last - 1;
-            }
-        }
-        m_texts.push_back(text);
-        m_last = quint32(m_texts.size());
-        m_slots[i] = {hash, m_last};
-        if (m_texts.size() * 2 > m_slots.size())
-            grow();
-        return m_last - 1;
-    }
-
-private:
-    struct Slot
-    {
-        quint32 hash = 0;
-        quint32 number = 0; // 0: empty; else the text's number + 1
-    };
-
-    static bool same(QStringView a, QStringView b)
-    {
-        return a.size() == b.size() && std::memcmp(a.utf16(), b.utf16(), size_t(a.size()) * 2) == 0;
-    }
-
-    static quint32 hashOf(QStringView text)
-    {
-        const char *bytes = reinterpret_cast<const char *>(text.utf16());
-        const size_t size = size_t(text.size()) * 2;
-        quint64 h = size;
-        for (size_t i = 0; i < size; i += 8) {
-            quint64 word = 0;
-            std::memcpy(&word, bytes + i, std::min<size_t>(8, size - i));
-            h = (h ^ word) * 0x9E3779B97F4A7C15ull;
-            h ^= h >> 29;
-        }
-        // Final mix, so that the low bits that pick a slot depend on all.
-        h ^= h >> 33;
-        h *= 0xFF51AFD7ED558CCDull;
-        h ^= h >> 33;
-        h *= 0xC4CEB9FE1A85EC53ull;
-        h ^= h >> 33;
-        return quint32(h);
-    }
-
-    void grow()
-    {
-        std::vector<Slot> old(m_slots.size() * 2);
-        old.swap(m_slots);
-        for (const Slot &slot : old) {
-            if (slot.number == 0)
-                continue;
-            size_t i = slot.hash & (m_slots.size() - 1);
-            while (m_slots[i].number != 0)
-                i = (i + 1) & (m_slots.size() - 1);
-            m_slots[i] = slot;
-        }
-    }
-
-    std::vector<QStringView> &m_texts;
-    std::vector<Slot> m_slots;
-    quint32 m_last = 0; // the number + 1 of the text found last
-};
 
 // After a big load or sort, hands the freed temporaries back to the system:
 // glibc would otherwise keep tens of megabytes resident in its heap.
