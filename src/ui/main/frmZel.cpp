@@ -465,13 +465,18 @@ void frmZel::checkTray()
     if (available == m_trayAvailable)
         return;
     m_trayAvailable = available;
+    if (m_unloaded)
+        return;
     if (m_tray)
         m_tray->show();
-    // The panel came up after the program: a window minimised for watching
-    // moves to the tray.
     if (available && isVisible() && isMinimized()) {
+        // The panel came up after the program: a window minimised for
+        // watching moves to the tray.
         hide();
         setWindowState(windowState() & ~Qt::WindowMinimized);
+    } else if (!available && !isVisible()) {
+        // The tray went away: a hidden window could not be brought back.
+        showMinimized();
     }
 }
 

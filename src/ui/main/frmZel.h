@@ -105,6 +105,9 @@ public:
     QSystemTrayIcon *trayIcon() const { return m_tray; }
     // No tray: hiding minimises instead (rechecked at every hide).
     bool minimisesInsteadOfHiding() const { return !m_trayAvailable; }
+    // Looks for a tray again (also every few seconds): a panel may come up
+    // after the program, or go away.
+    void checkTray();
 
     // --- Shell ---
     void setStatus(const QString &text) override;
@@ -169,7 +172,6 @@ private:
 
     // Hides the window to watch from the tray; without a tray, minimises it.
     void hideToWatch();
-    void checkTray();
     void focusWindowChanged();
     void killPollTimer();
     void restartPollTimer();

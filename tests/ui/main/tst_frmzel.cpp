@@ -483,7 +483,7 @@ private slots:
         QVERIFY(f.isMinimized());
     }
 
-    void trayAppearingLaterTakesTheMinimisedWindow()
+    void trayComingAndGoingMovesTheWindow()
     {
         FrmZelHarness h;
         h.trayAvailable = false;
@@ -492,9 +492,19 @@ private slots:
         f.cmOk_Click();
         QVERIFY(f.isMinimized());
         h.trayAvailable = true;
-        QTRY_VERIFY_WITH_TIMEOUT(!f.isVisible(), 8000);
+        f.checkTray();
+        QVERIFY(!f.isVisible());
+        QVERIFY(f.zel().TimerId && h.timerRunning()); // still watching
         f.showMainWindow();
         QVERIFY(f.isVisible() && !f.isMinimized());
+
+        // The tray goes away while the window is hidden: it comes back minimised.
+        f.cmOk_Click();
+        QVERIFY(!f.isVisible());
+        h.trayAvailable = false;
+        f.checkTray();
+        QVERIFY(f.isVisible() && f.isMinimized());
+        QVERIFY(!f.mainWindowVisible());
     }
 };
 
