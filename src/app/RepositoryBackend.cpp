@@ -1,10 +1,10 @@
 #include "RepositoryBackend.h"
 
+#include "engine/repository/vssdb/VssDbFactory.h"
+
 RepositoryFactory ProgramRepositoryFactory()
 {
-    // Until the reader of VSS database files is part of the program, no
-    // backend can be created: the session start reports "VSS not installed".
-    return []() -> std::unique_ptr<VSSDatabase> {
-        throw RepositoryCreateError(QStringLiteral("No VSS database reader in this build"));
-    };
+    // The native reader of VSS database files (code page of the names
+    // chosen by the reader).
+    return VssDbFactory();
 }
