@@ -89,6 +89,16 @@ void releaseFreedMemory(size_t rows)
 #endif
 }
 
+// Room for the rows of a log, judged by the length of its first lines.
+size_t estimatedLines(QStringView all)
+{
+    const QStringView sample = all.first(std::min<qsizetype>(all.size(), 1 << 16));
+    const qsizetype lines = sample.count(u'\n');
+    if (lines == 0)
+        return 16;
+    return size_t(double(all.size()) / double(sample.size()) * double(lines) * 1.05) + 16;
+}
+
 } // namespace
 
 struct EventList::Private
@@ -265,20 +275,12 @@ void EventList::Private::permute(const std::vector<quint32> &from)
     rows.swap(moved);
 }
 
-// Room for the rows of a log, judged by the length of its first lines.
-static size_t estimatedLines(QStringView all)
-{
-    const QStringView sample = all.first(std::min<qsizetype>(all.size(), 1 << 16));
-    const qsizetype lines = sample.count(u'\n');
-    if (lines == 0)
-        return 16;
-    return size_t(double(all.size()) / double(sample.size()) * double(lines) * 1.05) + 16;
-}
-
 // LoadEventList on `logText`; returns the longest object's length.
 int EventList::Private::load(const QString &logText)
 {
     text = logText;
+    if (text.data_ptr().d_ptr() == nullptr)
+        text = QString(logText.constData(), logText.size()); // raw data: the rows need a copy
     const QStringView all(text);
     TextTable dates(texts[DateField]), times(texts[TimeField]), objects(texts[ObjectField]),
         actions(texts[ActionField]);

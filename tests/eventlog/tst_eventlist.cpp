@@ -168,13 +168,20 @@ void TestEventList::loadReplacesRowsAndKeepsSortState()
     QCOMPARE(list.sortColumn(), int(EventList::DateColumn));
     QCOMPARE(list.sortOrder(), Qt::DescendingOrder);
 
-    // The list keeps its own reference to the text it loaded.
+    // The list keeps its own reference to the text it loaded, even to text
+    // whose characters belong to the caller.
     {
         QString text = record("2024-02-02", "10:00:00", "$/kept", "Check In");
         list.loadFromText(text);
         text.fill(u'x');
     }
     QCOMPARE(list.row(0).object, QString("$/kept"));
+    {
+        QString buffer = record("2024-02-03", "10:00:00", "$/raw", "Check In");
+        list.loadFromText(QString::fromRawData(buffer.constData(), buffer.size()));
+        buffer.fill(u'x');
+    }
+    QCOMPARE(list.row(0).object, QString("$/raw"));
 
     list.clear();
     QVERIFY(list.isEmpty());
@@ -222,6 +229,13 @@ void TestEventList::sortIsStableInBothOrders()
     QCOMPARE(objects(list), QStringList({"$/1", "$/3", "$/2", "$/4"}));
     list.sort(EventList::TimeColumn, Qt::AscendingOrder);
     QCOMPARE(objects(list), QStringList({"$/3", "$/1", "$/2", "$/4"}));
+
+    // An added row equal to loaded ones keeps its place among them.
+    list.addRow(makeRow("2024-01-01", "$/5"));
+    list.sort(EventList::DateColumn, Qt::AscendingOrder);
+    QCOMPARE(objects(list), QStringList({"$/2", "$/4", "$/5", "$/3", "$/1"}));
+    list.sort(EventList::DateColumn, Qt::DescendingOrder);
+    QCOMPARE(objects(list), QStringList({"$/3", "$/1", "$/2", "$/4", "$/5"}));
 }
 
 void TestEventList::sortComparesTexts()
