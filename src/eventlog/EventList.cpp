@@ -268,8 +268,10 @@ void EventList::Private::permute(const std::vector<quint32> &from)
     moved.resize(rows.size());
     constexpr size_t ahead = 16; // the old rows are read in random order
     for (size_t i = 0; i < moved.size(); ++i) {
+#if defined(__GNUC__)
         if (i + ahead < moved.size())
             __builtin_prefetch(&rows[from[i + ahead]]);
+#endif
         moved[i] = rows[from[i]];
     }
     rows.swap(moved);

@@ -57,7 +57,8 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     // LoadEventList: replaces the rows by the records of the given log text
-    // and returns the length in characters of the longest object field. The
+    // and returns the length in characters of the longest object field. A
+    // loaded row's key is "#<record number> <date> <time> <object>". The
     // sort state is kept. Loaded rows point into `text`, which the list keeps
     // (shared, not copied) until the next clear or load.
     int loadFromText(const QString &text);
