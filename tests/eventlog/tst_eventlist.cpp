@@ -2,11 +2,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QPersistentModelIndex>
-#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QtTest>
-
-#include <algorithm>
 
 namespace {
 
@@ -53,7 +50,6 @@ private slots:
     void keysAreUniqueAndHoldTheObject();
     void sortIsStableInBothOrders();
     void sortComparesTexts();
-    void sortAgreesWithPlainStringOrder();
     void addRowFindsItsPlace();
     void amendLastRowChangesKeyAndTextInPlace();
     void outOfRangeAccessIsHarmless();
@@ -257,46 +253,6 @@ void TestEventList::sortComparesTexts()
     list.sort(-1);
     list.sort(EventList::ColumnCount);
     QCOMPARE(list.sortColumn(), int(EventList::UserColumn));
-}
-
-// Long shared prefixes and units around 0xFF, against a plain stable sort.
-void TestEventList::sortAgreesWithPlainStringOrder()
-{
-    QRandomGenerator random(20240105);
-    const QString alphabet = QStringLiteral("aAz0 \x00fe\x00ff\x0100\xd83d\xde00\xffff");
-    auto randomText = [&] {
-        QString s = random.bounded(2) ? QStringLiteral("$/Project/Sub") : QString();
-        const int length = int(random.bounded(12));
-        for (int i = 0; i < length; ++i)
-            s += alphabet[int(random.bounded(alphabet.size()))];
-        return s;
-    };
-    EventList list;
-    QString text;
-    for (int i = 0; i < 300; ++i)
-        text += record("2024-01-01", u'.' + randomText(), "$/" + QString::number(i), randomText());
-    list.loadFromText(text);
-    for (int i = 0; i < 100; ++i)
-        list.addRow(EventRow{"k" + QString::number(i), randomText(), "2024-01-01", randomText(),
-                             "$/x" + QString::number(i), randomText()});
-
-    for (int c :
-         {int(EventList::ActionColumn), int(EventList::TimeColumn), int(EventList::UserColumn)}) {
-        for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
-            QList<EventRow> expected;
-            for (int i = 0; i < list.count(); ++i)
-                expected << list.row(i);
-            std::stable_sort(expected.begin(), expected.end(),
-                             [&](const EventRow &a, const EventRow &b) {
-                                 const QStringList va{a.text, a.date, a.time, a.object, a.user};
-                                 const QStringList vb{b.text, b.date, b.time, b.object, b.user};
-                                 return order == Qt::AscendingOrder ? va[c] < vb[c] : vb[c] < va[c];
-                             });
-            list.sort(c, order);
-            for (int i = 0; i < list.count(); ++i)
-                QCOMPARE(list.row(i).key, expected[i].key);
-        }
-    }
 }
 
 void TestEventList::addRowFindsItsPlace()
