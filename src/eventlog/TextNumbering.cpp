@@ -7,7 +7,8 @@ namespace {
 
 bool same(QStringView a, QStringView b)
 {
-    return a.size() == b.size() && std::memcmp(a.utf16(), b.utf16(), size_t(a.size()) * 2) == 0;
+    return a.size() == b.size() &&
+           (a.isEmpty() || std::memcmp(a.utf16(), b.utf16(), size_t(a.size()) * 2) == 0);
 }
 
 quint32 hashOf(QStringView text)
