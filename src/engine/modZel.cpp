@@ -31,7 +31,7 @@ modZel::modZel(Shell &shell, TimerService &timers, const Clock &clock, Repositor
 
 modZel::~modZel()
 {
-    killTimer();
+    KillPollTimer();
     ReleaseDatabase();
 }
 
@@ -80,13 +80,13 @@ void modZel::ReleaseDatabase()
     Database.reset();
 }
 
-void modZel::startTimer()
+void modZel::StartPollTimer()
 {
     TimerId =
         m_timers.SetTimer(TimerId, PollSeconds(settings.PollDelay) * 1000, [this] { TimerProc(); });
 }
 
-void modZel::killTimer()
+void modZel::KillPollTimer()
 {
     if (TimerId != 0)
         m_timers.KillTimer(TimerId);
@@ -142,11 +142,11 @@ bool modZel::ZelIni()
     if (!Database && !OpenDatabase(true))
         return false;
     if (!CheckList()) {
-        killTimer();
+        KillPollTimer();
         m_shell.setTrayLook(TrayLook::Error);
         return false;
     }
-    startTimer();
+    StartPollTimer();
     m_shell.setTrayLook(TrayLook::Normal);
     SessionOpen = true;
     return true;
@@ -346,11 +346,10 @@ void modZel::EndOfPoll()
     if (settings.PlaySound)
         m_shell.beep();
     if (settings.ShowMessages) {
-        if (TimerId != 0)
-            m_timers.KillTimer(TimerId);
+        KillPollTimer();
         PollBusy = true;
         m_shell.showEventLog();
-        startTimer();
+        StartPollTimer();
         PollBusy = false;
         ResetTrayIcon();
     }

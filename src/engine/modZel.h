@@ -81,6 +81,11 @@ public:
     void ReleaseDatabase();
     static int PollSeconds(int index);
 
+    // (Re)starts the poll timer TimerId with the period of PollDelay, or
+    // stops it; the main window stops it while it is in front.
+    void StartPollTimer();
+    void KillPollTimer();
+
     // --- poll ---
     void TimerProc();
     void CheckFiles();
@@ -97,8 +102,6 @@ public:
     const Clock &clock() const { return m_clock; }
 
 private:
-    void startTimer();
-    void killTimer();
     // Reads what the rules need first; raises when a value cannot be read.
     void CheckFile(Suspect &file, const VSSItem &item);
     void Announce(const QString &spec, const QString &message, const QString &action,

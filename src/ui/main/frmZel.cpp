@@ -273,7 +273,7 @@ bool frmZel::Load()
     z.eventLog.EventLogPath = ProgramPaths::DefaultEventLogPath(m_services.programFolder);
     z.MonitoredFiles.RemoveAll();
     z.settings.PollDelay = kDefaultPollDelay;
-    killPollTimer();
+    zel().KillPollTimer();
     addTrayIcon();
 
     if (!LoadSettings(z, store()))
@@ -340,7 +340,7 @@ void frmZel::Form_Activate()
         lst->setCurrentItem(lst->item(0));
         lst->setFocus();
     }
-    killPollTimer(); // no polling while the window is in front
+    zel().KillPollTimer(); // no polling while the window is in front
 }
 
 void frmZel::Form_Deactivate()
@@ -396,26 +396,13 @@ bool frmZel::eventFilter(QObject *watched, QEvent *event)
 
 // ------------------------------------------------------------- the poll timer
 
-void frmZel::killPollTimer()
-{
-    if (zel().TimerId != 0)
-        m_services.timers->KillTimer(zel().TimerId);
-}
-
-void frmZel::restartPollTimer()
-{
-    modZel &z = zel();
-    z.TimerId = m_services.timers->SetTimer(
-        z.TimerId, modZel::PollSeconds(z.settings.PollDelay) * 1000, [&z] { z.TimerProc(); });
-}
-
 void frmZel::cmbEvery_Validate()
 {
     if (cmbEvery->currentIndex() < 0)
         return;
     zel().settings.PollDelay = qint16(cmbEvery->currentIndex());
-    killPollTimer();
-    restartPollTimer();
+    zel().KillPollTimer();
+    zel().StartPollTimer();
 }
 
 // ----------------------------------------------------------- hide and watch
@@ -435,7 +422,7 @@ void frmZel::cmOk_Click()
 
     if (s.Username.isEmpty() || s.Inifile.isEmpty()) {
         setStatus(kInvalidCredentials);
-        killPollTimer();
+        zel().KillPollTimer();
         setTrayLook(TrayLook::Error);
     } else if (zel().ZelIni()) {
         setStatus(QString());
@@ -581,7 +568,7 @@ void frmZel::ExitProgram()
     modZel &z = zel();
     if (z.ModalOpen || z.PollBusy)
         return;
-    killPollTimer();
+    zel().KillPollTimer();
     ProgramWindows::run(windows.unloadExplorer);
     ProgramWindows::run(windows.unloadAbout);
     ProgramWindows::run(windows.unloadEventLog);
@@ -595,7 +582,7 @@ void frmZel::Unload()
         return;
     m_unloading = true;
     zel().ReleaseDatabase();
-    killPollTimer();
+    zel().KillPollTimer();
     m_trayCheck->stop();
     delete m_tray;
     m_tray = nullptr;

@@ -173,8 +173,6 @@ private:
     // Hides the window to watch from the tray; without a tray, minimises it.
     void hideToWatch();
     void focusWindowChanged();
-    void killPollTimer();
-    void restartPollTimer();
 
     QListWidgetItem *selectedEntry() const;
     void removeEntry(QListWidgetItem *entry);
