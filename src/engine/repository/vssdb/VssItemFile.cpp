@@ -61,10 +61,33 @@ VssHistoryEntry parseEntry(const VssBytes &p)
     return e;
 }
 
-QString readEntry(const VssBytes &file, qint64 offset, VssHistoryEntry &entry, qint32 *previous)
+// The records of one chain never share bytes, so together they fit in the
+// file. A chain of records laid over each other would have every record
+// checksum most of the file again: with this budget the work stays linear.
+class ChainBudget
+{
+public:
+    explicit ChainBudget(const VssBytes &file) : m_left(file.size()) {}
+    QString take(const VssRecord::View &record)
+    {
+        m_left -= record.end() - record.offset;
+        return m_left >= 0 ? QString()
+                           : QStringLiteral("%1 record at offset %2 overlaps other records")
+                                 .arg(QLatin1String(record.signature))
+                                 .arg(record.offset);
+    }
+
+private:
+    qint64 m_left;
+};
+
+QString readEntry(const VssBytes &file, qint64 offset, VssHistoryEntry &entry, qint32 *previous,
+                  ChainBudget *budget = nullptr)
 {
     VssRecord::View record;
-    const QString error = VssRecord::read(file, offset, "EL", record);
+    QString error = VssRecord::read(file, offset, "EL", record);
+    if (error.isEmpty() && budget)
+        error = budget->take(record);
     if (!error.isEmpty())
         return error;
     if (!record.payload.has(0, EL::PayloadSize))
@@ -78,12 +101,15 @@ QString readEntry(const VssBytes &file, qint64 offset, VssHistoryEntry &entry, q
 QString readCheckouts(const VssBytes &file, qint32 first, std::vector<VssCheckoutRecord> &out)
 {
     QSet<qint32> seen;
+    ChainBudget budget(file);
     for (qint32 offset = first; offset != 0;) {
         if (seen.contains(offset) || seen.size() >= MaxCheckouts)
             return QStringLiteral("check-out chain loops at offset %1").arg(offset);
         seen.insert(offset);
         VssRecord::View record;
-        const QString error = VssRecord::read(file, offset, "CF", record);
+        QString error = VssRecord::read(file, offset, "CF", record);
+        if (error.isEmpty())
+            error = budget.take(record);
         if (!error.isEmpty())
             return error;
         const VssBytes &p = record.payload;
@@ -201,13 +227,14 @@ QString parseHistory(const VssBytes &whole, const VssHeader &header,
     history.clear();
     qint32 offset = header.lastEl;
     int expected = header.firstVersion + header.elCount - 1;
+    ChainBudget budget(file);
     while (offset != 0) {
         if (int(history.size()) >= header.elCount)
             return QStringLiteral("history chain longer than the %1 entries counted")
                 .arg(header.elCount);
         VssHistoryEntry entry;
         qint32 previous = 0;
-        const QString error = readEntry(file, offset, entry, &previous);
+        const QString error = readEntry(file, offset, entry, &previous, &budget);
         if (!error.isEmpty())
             return error;
         if (entry.version != expected)
