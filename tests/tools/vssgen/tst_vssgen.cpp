@@ -1,0 +1,363 @@
+// The database writer: what it writes reads back through the native reader
+// exactly as real databases do, and its records are laid out like the ones
+// real VSS wrote in the fixture databases.
+#include "engine/repository/vssdb/VssFixtures.h"
+
+#include "VssGenItems.h"
+#include "VssGenNames.h"
+#include "VssGenPopulate.h"
+#include "VssWriter.h"
+
+#include "engine/repository/vssdb/VssLayout.h"
+#include "engine/repository/vssdb/VssRecord.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace VssLayout;
+
+namespace {
+
+const QString Proj = QStringLiteral("$/Widgie");
+const QString Main = QStringLiteral("$/Widgie/Main.cpp");
+const QString Long = QStringLiteral("$/Widgie/SN Activities or Meetings until now.pdf");
+const QString Deep = QStringLiteral("$/Widgie/Sub Project/Deeper");
+
+QDateTime at(int minutes)
+{
+    return QDateTime(QDate(2024, 5, 6), QTime(9, 0)).addSecs(60 * minutes);
+}
+
+VssWriter::Stamp by(const QString &user, int minutes, const QString &comment = {})
+{
+    return VssWriter::Stamp{user, at(minutes), comment};
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Signature and payload size of every record of an item file, in file order.
+QStringList recordKinds(const QByteArray &file)
+{
+    QStringList kinds;
+    const VssBytes bytes(file);
+    for (qint64 offset = FileHeaderSize; bytes.has(offset, RecordHeaderSize);) {
+        const quint32 length = bytes.u32(offset);
+        kinds << QStringLiteral("%1@%2:%3")
+                     .arg(QString::fromLatin1(file.mid(offset + 4, 2)))
+                     .arg(offset, 0, 16)
+                     .arg(length, 0, 16);
+        offset += RecordHeaderSize + length;
+    }
+    return kinds;
+}
+
+QStringList withoutOffsets(const QStringList &kinds)
+{
+    QStringList out;
+    for (const QString &k : kinds)
+        out << k.left(2);
+    return out;
+}
+
+struct Parsed
+{
+    VssItemState state;
+    QByteArray cf; // payload of the record at DH +0x68 or, released, +0x6C
+};
+
+Parsed parse(const QByteArray &file)
+{
+    Parsed p;
+    VssItemFile::parseState(VssBytes(file), p.state);
+    const VssBytes dh(p.state.headerPayload);
+    const qint32 cf =
+        dh.i32(DH::LiveCheckout) ? dh.i32(DH::LiveCheckout) : dh.i32(DH::SpareCheckout);
+    VssRecord::View record;
+    if (VssRecord::read(VssBytes(file), cf, "CF", record).isEmpty())
+        p.cf = record.payload.view().toByteArray();
+    return p;
+}
+
+quint16 fileFlags(const Parsed &p)
+{
+    return VssBytes(p.state.headerPayload).u16(DH::FileFlags);
+}
+
+} // namespace
+
+class tst_VssGen : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_tmp;
+    int m_serial = 0;
+
+    QString freshDatabase()
+    {
+        const QString dir = m_tmp.filePath(QString::number(++m_serial));
+        VssWriter::create(dir, {{"Raul", "secret"}, {"Guest", ""}}, at(0));
+        return dir;
+    }
+    QString itemFileOf(const QString &dir, const QString &spec)
+    {
+        auto db = VssFixtures::open(dir + "/srcsafe.ini", "Admin");
+        const VSSItemPtr item = db->VSSItem(spec);
+        return VssWriter(dir).itemPath(static_cast<VssDbItem &>(*item).physicalName());
+    }
+
+private slots:
+    void readerSeesTreeVersionsDatesCheckoutsAndLabels()
+    {
+        const QString dir = freshDatabase();
+        VssWriter w(dir);
+        w.addProject(Proj, by("raul", 1));
+        w.addProject("$/Widgie/Sub Project", by("Raul", 2));
+        w.addProject(Deep, by("Raul", 3));
+        w.addFile(Main, by("Raul", 4, "first"), "int main() {}\r\n");
+        w.addFile(Long, by("Raul", 5), "%PDF", true);
+        w.addFile(Deep + "/notes.txt", by("Guest", 6));
+        w.checkout(Main, by("Raul", 7));
+        w.checkin(Main, by("Raul", 8, "fixed"));
+        w.checkout(Main, by("raul", 9));
+        w.checkout(Long, by("Guest", 10), false);
+        w.label(Deep + "/notes.txt", "Release 1", by("Admin", 11, "ship it"));
+
+        auto db = VssFixtures::open(dir + "/srcsafe.ini", "RAUL", "Secret");
+        QStringList specs;
+        VssFixtures::collect(*db->VSSItem("$/"), specs);
+        QCOMPARE(specs, QStringList({"$/", Proj, Main, Long, "$/Widgie/Sub Project", Deep,
+                                     Deep + "/notes.txt"}));
+        QCOMPARE(db->VSSItem(Deep)->Type(), int(VSSItem::Project));
+        QCOMPARE(db->VSSItem(Long)->Name(), QString("SN Activities or Meetings until now.pdf"));
+
+        const VSSItemPtr main = db->VSSItem(Main);
+        QCOMPARE(main->Type(), int(VSSItem::File));
+        QCOMPARE(main->VersionNumber(), 2);
+        const auto versions = main->Versions();
+        QCOMPARE(int(versions.size()), 2);
+        QCOMPARE(versions[0].Date, at(8));
+        QCOMPARE(versions[0].Username, QString("Raul")); // the um.dat spelling
+        QCOMPARE(versions[1].Date, at(4));
+        QCOMPARE(main->IsCheckedOut(), 2);
+        QCOMPARE(main->Checkouts().Count(), 1);
+        QCOMPARE(main->Checkouts().Item(1).Username, QString("Raul"));
+
+        const VSSItemPtr pdf = db->VSSItem(Long);
+        QCOMPARE(pdf->IsCheckedOut(), 1);
+        QCOMPARE(pdf->Checkouts().Item(1).Username, QString("Guest"));
+
+        const VSSItemPtr notes = db->VSSItem(Deep + "/notes.txt");
+        QCOMPARE(notes->IsCheckedOut(), 0);
+        QCOMPARE(notes->VersionNumber(), 2); // a label takes the next number
+        QCOMPARE(notes->Versions()[0].Label, QString("Release 1"));
+        QCOMPARE(notes->Versions()[0].Date, at(11));
+
+        // Wrong password and unknown user are refused as with real databases.
+        QVERIFY_THROWS_EXCEPTION(RepositoryOpenError,
+                                 VssFixtures::open(dir + "/srcsafe.ini", "Raul", "wrong"));
+        QVERIFY_THROWS_EXCEPTION(RepositoryOpenError,
+                                 VssFixtures::open(dir + "/srcsafe.ini", "Nobody"));
+    }
+
+    void undoAndCheckInRelease()
+    {
+        const QString dir = freshDatabase();
+        VssWriter w(dir);
+        w.addFile("$/a.txt", by("Raul", 1));
+        auto db = VssFixtures::open(dir + "/srcsafe.ini", "Guest");
+        const VSSItemPtr a = db->VSSItem("$/a.txt");
+        w.checkout("$/a.txt", by("Raul", 2));
+        QCOMPARE(a->IsCheckedOut(), 1);
+        w.undoCheckout("$/a.txt", by("Raul", 3));
+        QCOMPARE(a->IsCheckedOut(), 0);
+        QCOMPARE(a->VersionNumber(), 1);
+        w.checkout("$/a.txt", by("Guest", 4));
+        QCOMPARE(a->IsCheckedOut(), 2);
+        const QByteArray content = "new text";
+        w.checkin("$/a.txt", by("Guest", 5), &content);
+        QCOMPARE(a->IsCheckedOut(), 0);
+        QCOMPARE(a->VersionNumber(), 2);
+        QCOMPARE(a->Versions()[0].Date, at(5));
+
+        // Only the holder releases a check-out; nothing else can be released.
+        QVERIFY_THROWS_EXCEPTION(VssGenError, w.undoCheckout("$/a.txt", by("Raul", 6)));
+        w.checkout("$/a.txt", by("Raul", 6));
+        QVERIFY_THROWS_EXCEPTION(VssGenError, w.checkout("$/a.txt", by("Guest", 7)));
+        QVERIFY_THROWS_EXCEPTION(VssGenError, w.checkin("$/a.txt", by("Guest", 7)));
+        QVERIFY_THROWS_EXCEPTION(VssGenError, w.addFile("$/A.TXT", by("Raul", 7)));
+        QVERIFY_THROWS_EXCEPTION(VssGenError, w.addFile("$/x/y.txt", by("Raul", 7)));
+        QVERIFY_THROWS_EXCEPTION(VssGenError, w.checkout("$/b.txt", by("Raul", 7)));
+        QVERIFY_THROWS_EXCEPTION(VssGenError, w.addFile("$/b.txt", by("Stranger", 7)));
+        QCOMPARE(a->IsCheckedOut(), 1);
+    }
+
+    void deletedAndRenamedEntries()
+    {
+        const QString dir = freshDatabase();
+        VssWriter w(dir);
+        w.addProject(Proj, by("Raul", 1));
+        w.addFile(Main, by("Raul", 2));
+        w.addFile("$/Widgie/gone.txt", by("Raul", 3));
+        w.remove("$/Widgie/gone.txt", by("Raul", 4));
+        w.rename(Main, "A much longer name than a short field holds.cpp", by("Raul", 5));
+        w.rename(Proj, "Widgie Two", by("Raul", 6));
+
+        auto db = VssFixtures::open(dir + "/srcsafe.ini", "Raul", "secret");
+        QStringList specs;
+        VssFixtures::collect(*db->VSSItem("$/"), specs);
+        QCOMPARE(specs,
+                 QStringList({"$/", "$/Widgie Two",
+                              "$/Widgie Two/A much longer name than a short field holds.cpp"}));
+        QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(Main));
+        QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem("$/Widgie Two/gone.txt"));
+        QCOMPARE(db->VSSItem("$/Widgie Two/gone.txt", true)->Name(), QString("gone.txt"));
+        QCOMPARE(int(db->VSSItem("$/Widgie Two")->Items(true).size()), 2);
+        // The same file: its history followed the rename.
+        QCOMPARE(db->VSSItem("$/Widgie Two/a much longer name than a short field holds.cpp")
+                     ->Versions()[0]
+                     .Date,
+                 at(2));
+        // A name can be used again once its entry is deleted.
+        w.addFile("$/Widgie Two/gone.txt", by("Raul", 7));
+        QCOMPARE(db->VSSItem("$/Widgie Two/gone.txt")->Versions()[0].Date, at(7));
+    }
+
+    void storedTimeIsTheWallClockCountedAsUtc()
+    {
+        const QDateTime local(QDate(2023, 5, 5), QTime(11, 34, 15));
+        QCOMPARE(VssGenRecords::storedTime(local), 0x6454E9B7u);
+        QCOMPARE(VssGenRecords::storedTime(local.toUTC()), 0x6454E9B7u);
+        QCOMPARE(VssGenRecords::physicalName(515), QByteArray("VTAAAAAA"));
+        QCOMPARE(VssGenRecords::physicalNumber("VTAAAAAA"), 515u);
+        QCOMPARE(VssGenRecords::physicalName(0), QByteArray("AAAAAAAA"));
+    }
+
+    void projectEntryAndNameRecordMatchRealBytes()
+    {
+        // A project entry written by VSS (the root list of the tempnjayaraj
+        // database) and the long-name record of "New Text Document.txt".
+        const QString real4c = VssFixtures::root() + "/tempnjayaraj-vss/4c10b8f-Database.rar/data/";
+        const QByteArray realEntry = readAll(real4c + "a/aaaaaaaa.b");
+        VssGenRecords::ProjectEntry e{true, 0, {true, "esign-java-authenticator", 0}, "BAAAAAAA"};
+        QCOMPARE(VssGenRecords::projectEntry(e).toHex(), realEntry.toHex());
+
+        const QByteArray real = readAll(real4c + "names.dat").mid(0xE2);
+        const VssGenNames::Plan plan = VssGenNames::plan("New Text Document.txt", false);
+        QCOMPARE(plan.shortName, QByteArray("New_Text_Document.txt"));
+        QCOMPARE(VssGenRecords::nameRecord(plan.names).toHex(), real.toHex());
+        // Over 31 characters: a cut name for the Macintosh client as well.
+        const QByteArray longer = readAll(real4c + "names.dat").mid(0x75, 0x6D);
+        const VssGenNames::Plan cut =
+            VssGenNames::plan("SN Activities or Meetings until now.pdf", false);
+        QCOMPARE(cut.shortName, QByteArray("SN_Activities_or_Meetings_until_n"));
+        // (+0x02 of the payload is left unset by VSS; compare what follows)
+        QCOMPARE(VssGenRecords::nameRecord(cut.names).mid(12).toHex(), longer.mid(12).toHex());
+        QVERIFY(VssGenNames::plan("Le.txt", false).names.isEmpty());
+        QCOMPARE(VssGenNames::plan("clingBling.txt", false).names,
+                 (QList<QPair<quint16, QByteArray>>{{1, "clingB~1.txt"}}));
+        QVERIFY(VssGenNames::plan("esign-java-authenticator", true).names.isEmpty());
+    }
+
+    void checkedOutFileIsLaidOutLikeRealOnes_data()
+    {
+        QTest::addColumn<bool>("exclusive");
+        QTest::addColumn<QString>("realFile");
+        QTest::newRow("exclusive") << true << "e/eaaaaaaa";
+        QTest::newRow("not exclusive") << false << "c/caaaaaaa";
+    }
+    void checkedOutFileIsLaidOutLikeRealOnes()
+    {
+        QFETCH(bool, exclusive);
+        QFETCH(QString, realFile);
+        const QByteArray real = readAll(VssFixtures::root() + "/rauls-newscaster/data/" + realFile);
+        const QString dir = freshDatabase();
+        VssWriter w(dir);
+        w.addProject(Proj, by("Raul", 1));
+        w.addFile(Main, by("Raul", 2));
+        w.checkout(Main, by("Raul", 3), exclusive);
+        const QByteArray mine = readAll(itemFileOf(dir, Main));
+
+        // Same records at the same offsets with the same payload sizes.
+        QCOMPARE(recordKinds(mine), recordKinds(real));
+        QCOMPARE(mine.size(), real.size());
+        const Parsed m = parse(mine), r = parse(real);
+        QCOMPARE(fileFlags(m), fileFlags(r));
+        QCOMPARE(fileFlags(m), quint16(exclusive ? 0x41 : 0x01));
+        QCOMPARE(VssBytes(m.state.headerPayload).i32(DH::SpareCheckout), 0);
+        QCOMPARE(m.state.header.liveCheckout, r.state.header.liveCheckout);
+        // CF: flags, versions, own offset and live state at the same places.
+        for (qint64 field : {CF::Flags, CF::Version, qint64(0x294), qint64(0x298)})
+            QCOMPARE(VssBytes(m.cf).u32(field) & 0xFFFF, VssBytes(r.cf).u32(field) & 0xFFFF);
+        QCOMPARE(m.cf.at(CF::State), r.cf.at(CF::State));
+        QCOMPARE(VssBytes(m.cf).text(CF::Project, 260), QByteArray("$/Widgie"));
+    }
+
+    void releasedCheckoutIsLaidOutLikeRealOnes()
+    {
+        // clingBling.txt: checked in three times, its CF record released.
+        const QByteArray real =
+            readAll(VssFixtures::root() + "/tempnjayaraj-vss/4c10b8f-Database.rar/data/d/daaaaaaa");
+        const QString dir = freshDatabase();
+        VssWriter w(dir);
+        w.addFile("$/a.txt", by("Raul", 1, "Adding"));
+        for (int i = 0; i < 3; ++i) {
+            w.checkout("$/a.txt", by("Raul", 2 + 2 * i));
+            w.checkin("$/a.txt", by("Raul", 3 + 2 * i, "changes"));
+        }
+        const QByteArray checkedIn = readAll(itemFileOf(dir, "$/a.txt"));
+        QCOMPARE(withoutOffsets(recordKinds(checkedIn)), withoutOffsets(recordKinds(real)));
+        const Parsed m = parse(checkedIn), r = parse(real);
+        QCOMPARE(fileFlags(m) & 0xFF, fileFlags(r) & 0xFF); // 0x100: VSS 2005 only
+        QCOMPARE(m.state.header.liveCheckout, 0);
+        QCOMPARE(VssBytes(m.state.headerPayload).i32(DH::SpareCheckout), 0x1A0);
+        QCOMPARE(quint8(m.cf.at(CF::State)), quint8(r.cf.at(CF::State)));
+        QCOMPARE(VssBytes(m.cf).u32(CF::Version), VssBytes(r.cf).u32(CF::Version)); // 0, 0
+        QCOMPARE(VssBytes(m.cf).u32(0x298), 3u); // the version that was checked out
+        QCOMPARE(VssBytes(m.cf).text(CF::User, 32), QByteArray("Raul"));
+        QCOMPARE(m.state.newest.version, r.state.newest.version);
+
+        // An undo releases the same way and appends nothing.
+        w.checkout("$/a.txt", by("Raul", 9));
+        w.undoCheckout("$/a.txt", by("Raul", 10));
+        const QByteArray undone = readAll(itemFileOf(dir, "$/a.txt"));
+        QCOMPARE(undone.size(), checkedIn.size());
+        const Parsed u = parse(undone);
+        QCOMPARE(fileFlags(u), quint16(0));
+        QCOMPARE(quint8(u.cf.at(CF::State)), quint8(CF::StateReleased));
+        QCOMPARE(VssBytes(u.cf).u32(0x298), 4u);
+    }
+
+    void populatedDatabaseReadsBack()
+    {
+        const QString dir = m_tmp.filePath("populated");
+        VssGenPopulate::Options o;
+        o.projects = 12;
+        o.depth = 6;
+        o.files = 30;
+        o.history = 5;
+        const QStringList specs = VssGenPopulate::populate(dir, o);
+        QCOMPARE(specs.size(), 30);
+        QCOMPARE(specs[5], QString("$/P0_1/P0_2/P0_3/P0_4/P0_5/P0_6/File00005.txt"));
+        auto db = VssFixtures::open(dir + "/srcsafe.ini", "Admin");
+        QStringList all;
+        VssFixtures::collect(*db->VSSItem("$/"), all);
+        QCOMPARE(all.size(), 1 + 12 + 30);
+        for (const QString &spec : specs) {
+            const VSSItemPtr item = db->VSSItem(spec);
+            QCOMPARE(item->VersionNumber(), 5);
+            QCOMPARE(int(item->Versions().size()), 5);
+            QCOMPARE(item->IsCheckedOut(), 0);
+        }
+        // A populated database takes further changes like any other.
+        VssWriter w(dir);
+        w.checkout(specs[5], by("Admin", 1));
+        QCOMPARE(db->VSSItem(specs[5])->IsCheckedOut(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_VssGen)
+#include "tst_vssgen.moc"

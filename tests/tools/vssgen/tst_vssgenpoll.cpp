@@ -1,0 +1,202 @@
+// The poll over a database written as VSS writes it: check-outs, undos and
+// check-ins seen through the native reader, also while another process is
+// writing the database.
+#include "VssPollFixture.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+
+const QString A = QStringLiteral("$/Web/a.txt");
+const QString B = QStringLiteral("$/Web/b.txt");
+const QString CheckOut = QStringLiteral("Check Out");
+const QString Undo = QStringLiteral("Check In (Undo Check Out)");
+const QString Amended = QStringLiteral("check in");
+
+QDateTime at(int minutes)
+{
+    return QDateTime(QDate(2024, 5, 6), QTime(9, 0)).addSecs(60 * qint64(minutes));
+}
+
+VssWriter::Stamp by(const QString &user, int minutes)
+{
+    return VssWriter::Stamp{user, at(minutes), {}};
+}
+
+} // namespace
+
+class tst_VssGenPoll : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rulesFireOnWrittenChanges()
+    {
+        VssPollFixture f;
+        VssWriter w(f.db);
+        w.addProject("$/Web", by("Raul", 0));
+        w.addFile(A, by("Raul", 1));
+        w.addFile(B, by("Raul", 1));
+        f.watch(A, at(1));
+        f.watch(B, at(1));
+        QVERIFY(f.start());
+        f.poll();
+        QCOMPARE(f.rows().count(), 0); // nothing changed: nothing reported
+        QVERIFY(!f.zel.EventsFound);
+
+        // Rule B, another user's check-out; rule C on its undo.
+        w.checkout(A, by("Guest", 2));
+        f.poll();
+        QCOMPARE(f.rows().count(), 1);
+        QCOMPARE(f.rows().lastRow().text, CheckOut);
+        QCOMPARE(f.rows().lastRow().user, QString("Guest"));
+        QCOMPARE(f.file(A).Status(), qint16(1));
+        QCOMPARE(f.file(B).Status(), qint16(0));
+        w.undoCheckout(A, by("Guest", 3));
+        f.poll();
+        QCOMPARE(f.rows().lastRow().text, Undo);
+        QCOMPARE(f.file(A).Status(), qint16(0));
+        QCOMPARE(f.file(A).DateIn(), at(1));
+        f.poll();
+        QCOMPARE(f.rows().count(), 2);
+
+        // Our own check-out (2), then a check-in: rule C, then rule A amends it.
+        w.checkout(B, by("Raul", 4), false);
+        f.poll();
+        QCOMPARE(f.file(B).Status(), qint16(2));
+        w.checkin(B, by("Raul", 5));
+        f.poll();
+        QCOMPARE(f.rows().lastRow().text, Undo);
+        f.poll();
+        QCOMPARE(f.rows().count(), 4);
+        QCOMPARE(f.rows().lastRow().text, Amended);
+        QCOMPARE(f.file(B).DateIn(), at(5));
+
+        // Out and in between two polls: one rule A row.
+        w.checkout(A, by("Guest", 6));
+        w.checkin(A, by("Guest", 7));
+        f.poll();
+        QCOMPARE(f.rows().count(), 5);
+        QCOMPARE(f.rows().lastRow().text, QString("Check In"));
+        QCOMPARE(f.file(A).DateIn(), at(7));
+        f.poll();
+        QCOMPARE(f.rows().count(), 5);
+        const QList<QPair<QString, QString>> expected = {
+            {A, CheckOut}, {A, Undo}, {B, CheckOut}, {B, Amended}, {A, "Check In"}};
+        QCOMPARE(f.records(), expected);
+    }
+
+    // A writer process changes the database while polls run without pause:
+    // every reported event is one the writer made, in its order, and each
+    // change the writer leaves in place until a poll has seen it is reported.
+    void pollsWhileAnotherProcessWrites()
+    {
+        const int seconds = qEnvironmentVariableIntValue("QUORVIK_SOAK_SECONDS") > 0
+                                ? qEnvironmentVariableIntValue("QUORVIK_SOAK_SECONDS")
+                                : 60;
+        const QString vssgen = QStringLiteral(QUORVIK_BIN_DIR) + "/vssgen";
+        QVERIFY2(QFile::exists(vssgen), qPrintable(vssgen));
+        VssPollFixture f;
+        VssWriter w(f.db);
+        w.addProject("$/Soak", by("Raul", 0));
+        const QStringList specs = {"$/Soak/f0.txt", "$/Soak/f1.txt", "$/Soak/f2.txt"};
+        struct State
+        {
+            QString holder;
+            QDateTime dateIn = at(1);
+        };
+        QHash<QString, State> states;
+        for (const QString &spec : specs) {
+            w.addFile(spec, by("Raul", 1));
+            f.watch(spec, at(1));
+        }
+        QVERIFY(f.start());
+
+        QRandomGenerator random(20240506);
+        QList<QPair<QString, QString>> expected; // the writer's own log
+        QElapsedTimer clock;
+        clock.start();
+        int minute = 10, ops = 0, pollsDuringWrites = 0, splitCheckIns = 0;
+        while (clock.elapsed() < seconds * 1000) {
+            const QString spec = specs[random.bounded(int(specs.size()))];
+            State &state = states[spec];
+            QStringList args;
+            QString user = random.bounded(2) ? "Guest" : "Raul";
+            const bool checkIn = random.bounded(3) > 0;
+            if (state.holder.isEmpty()) {
+                args << "checkout" << f.db << spec;
+                if (random.bounded(2))
+                    args << "--shared";
+            } else {
+                user = state.holder;
+                args << (checkIn ? "checkin" : "undo") << f.db << spec;
+            }
+            ++minute;
+            args << "--user" << user << "--time" << at(minute).toString(Qt::ISODate);
+            QProcess writer;
+            writer.start(vssgen, args);
+            QVERIFY2(writer.waitForStarted(), qPrintable(writer.errorString()));
+            while (!writer.waitForFinished(0)) {
+                f.zel.CheckFiles();
+                ++pollsDuringWrites;
+            }
+            QVERIFY2(writer.exitStatus() == QProcess::NormalExit && writer.exitCode() == 0,
+                     writer.readAllStandardError().constData());
+            ++ops;
+            // Two polls after the write: a check-in needs rules C then A.
+            f.zel.CheckFiles();
+            f.zel.CheckFiles();
+            const QString action = args[0];
+            if (action == "checkout") {
+                state.holder = user;
+                expected.append({spec, CheckOut});
+            } else if (action == "undo") {
+                state.holder.clear();
+                expected.append({spec, Undo});
+            } else {
+                state.holder.clear();
+                state.dateIn = at(minute);
+                // Rule C, then rule A amends the row. When the check-in lands
+                // between the poll's read of the check-out state and its read
+                // of the versions, rule A reports it first (a new row, or
+                // amending this file's newest row) and rule C follows.
+                const int added = f.rows().count() - int(expected.size());
+                const EventRow last = f.rows().lastRow();
+                const EventRow before = f.rows().row(f.rows().count() - 2);
+                if (last.text == Undo && added == 2 && before.text == "Check In") {
+                    ++splitCheckIns;
+                    expected.append({spec, "Check In"});
+                    expected.append({spec, Undo});
+                } else if (last.text == Undo && added == 1 && before.object == spec &&
+                           before.text == Amended) {
+                    ++splitCheckIns;
+                    expected.last() = {spec, Amended};
+                    expected.append({spec, Undo});
+                } else {
+                    expected.append({spec, Amended});
+                }
+            }
+            for (const QString &s : specs) {
+                const qint16 status = states[s].holder.isEmpty()   ? 0
+                                      : states[s].holder == "Raul" ? 2
+                                                                   : 1;
+                QCOMPARE(f.file(s).Status(), status);
+                QCOMPARE(f.file(s).DateIn(), states[s].dateIn);
+            }
+            QCOMPARE(f.rows().count(), int(expected.size()));
+            QCOMPARE(f.rows().lastRow().object, expected.last().first);
+            QCOMPARE(f.rows().lastRow().text, expected.last().second);
+        }
+        QCOMPARE(f.records(), expected);
+        qInfo("%d writes, %d polls while a write was in progress, %d check-ins reported as "
+              "rule A then C",
+              ops, pollsDuringWrites, splitCheckIns);
+        QVERIFY(ops > 10);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_VssGenPoll)
+#include "tst_vssgenpoll.moc"

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// File access of the writer; every failure raises VssGenError.
+namespace VssGenFiles {
+
+QByteArray read(const QString &path);
+// Creates or replaces a whole file.
+void write(const QString &path, const QByteArray &bytes);
+// Writes `bytes` at `offset` of an existing file in one call (records
+// appended at the end, headers rewritten in place).
+void writeAt(const QString &path, qint64 offset, const QByteArray &bytes);
+void remove(const QString &path);
+
+} // namespace VssGenFiles
