@@ -4,10 +4,13 @@
 
 #include <functional>
 
+class QDialog;
+class QPrinter;
 class QWidget;
 
-// Message boxes and the open-file dialog of the main window. The program uses
-// QMessageBox and QFileDialog; a test sets the overrides and answers at once.
+// Message boxes, the open-file and printer dialogs and the program's modal
+// windows. The program uses QMessageBox, QFileDialog, QPrintDialog and
+// QDialog::exec; a test sets the overrides and answers at once.
 struct DialogHook
 {
     // true for Yes.
@@ -18,12 +21,24 @@ struct DialogHook
     static std::function<QString(QWidget *parent, const QString &startFolder,
                                  const QString &fileName, const QString &filter)>
         openFile;
+    // Error message boxes (critical icon).
+    static std::function<void(QWidget *parent, const QString &title, const QString &text)> critical;
+    // The printer selection; false when the user cancelled.
+    static std::function<bool(QWidget *parent, QPrinter &printer)> choosePrinter;
+    // Runs a modal window in place of QDialog::exec; returns its result code.
+    static std::function<int(QDialog &dialog)> modal;
 
     // Restores the real dialogs.
     static void reset();
 
     static bool askYesNo(QWidget *parent, const QString &title, const QString &text);
     static void inform(QWidget *parent, const QString &title, const QString &text);
+    // mustExist false: a name typed in for a file that does not exist yet is
+    // accepted too.
     static QString getOpenFileName(QWidget *parent, const QString &startFolder,
-                                   const QString &fileName, const QString &filter);
+                                   const QString &fileName, const QString &filter,
+                                   bool mustExist = true);
+    static void showCritical(QWidget *parent, const QString &title, const QString &text);
+    static bool askPrinter(QWidget *parent, QPrinter &printer);
+    static int exec(QDialog &dialog);
 };

@@ -1,0 +1,346 @@
+#include "frmLog.h"
+
+#include "engine/modZel.h"
+#include "engine/settings/Settings.h"
+#include "engine/settings/SettingsStore.h"
+#include "eventlog/EventList.h"
+#include "frmLogPrint.h"
+#include "frmOptions.h"
+#include "ui/main/DialogHook.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QPrinter>
+#include <QPushButton>
+#include <QToolBar>
+#include <QTreeView>
+
+#include <exception>
+
+namespace {
+
+const QString kSection = QStringLiteral("Settings");
+
+int toPixels(int twips)
+{
+    return qRound(twips / double(frmLog::TwipsPerPixel));
+}
+
+int toTwips(int pixels)
+{
+    return pixels * frmLog::TwipsPerPixel;
+}
+
+// A long load or sort shows the wait cursor.
+struct WaitCursor
+{
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+// A command's failure does nothing visible (its own messages aside).
+template <typename Command> void ignoringErrors(Command command)
+{
+    try {
+        command();
+    } catch (const std::exception &) {
+    }
+}
+
+int longestObject(const EventList &list)
+{
+    int longest = 0;
+    const int rows = list.rowCount();
+    for (int r = 0; r < rows; ++r)
+        longest = std::max(
+            longest, int(list.data(list.index(r, EventList::ObjectColumn)).toString().size()));
+    return longest;
+}
+
+// The toolbar: key (tooltip) and picture of each button, in order.
+struct ToolbarButton
+{
+    const char *key;
+    const char *image;
+};
+constexpr ToolbarButton kButtons[] = {{"Clear all events", "log-delete"},
+                                      {"Refresh", "log-find"},
+                                      {"Properties", "log-properties"},
+                                      {"Print", "log-print"}};
+
+} // namespace
+
+frmLog::frmLog(modZel &zel, SettingsStore &store, std::function<QIcon()> mainIcon, QWidget *parent)
+    : QWidget(parent), m_zel(zel), m_store(store), m_mainIcon(std::move(mainIcon))
+{
+    setObjectName(QStringLiteral("frmLog"));
+    setWindowTitle(QStringLiteral("Event log"));
+    buildControls();
+}
+
+frmLog::~frmLog() = default;
+
+void frmLog::buildControls()
+{
+    tbToolBar = new QToolBar(this);
+    tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
+    tbToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    tbToolBar->setIconSize(QSize(16, 16));
+    const std::function<void()> commands[] = {[this] { ClearAllEvents(); }, [this] { Refresh(); },
+                                              [this] { Properties(); }, [this] { Print(); }};
+    for (size_t i = 0; i < std::size(kButtons); ++i) {
+        const QString key = QLatin1String(kButtons[i].key);
+        QAction *action =
+            tbToolBar->addAction(QIcon(QStringLiteral(":/icons/") +
+                                       QLatin1String(kButtons[i].image) + QStringLiteral(".svg")),
+                                 key);
+        action->setToolTip(key);
+        connect(action, &QAction::triggered, this, commands[i]);
+    }
+    tbToolBar->setGeometry(0, 0, toPixels(DefaultSize), tbToolBar->sizeHint().height());
+
+    lvTrace = new QTreeView(this);
+    lvTrace->setObjectName(QStringLiteral("lvTrace"));
+    lvTrace->setRootIsDecorated(false);
+    lvTrace->setItemsExpandable(false);
+    lvTrace->setUniformRowHeights(true); // a million rows scroll without measuring each
+    lvTrace->setAllColumnsShowFocus(true);
+    lvTrace->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvTrace->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvTrace->setSortingEnabled(false); // the header click rule below sorts
+    lvTrace->header()->setSectionsClickable(true);
+    lvTrace->header()->setSortIndicatorShown(true);
+    lvTrace->header()->setStretchLastSection(true);
+    connect(lvTrace->header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { ignoringErrors([&] { lvTrace_ColumnClick(column); }); });
+
+    Command1 = new QPushButton(QStringLiteral("Close"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->resize(Command1->sizeHint());
+    connect(Command1, &QPushButton::clicked, this, &frmLog::Command1_Click);
+
+    // The design-time places: laid out for the default window size.
+    lvTrace->move(toPixels(50), tbToolBar->height());
+    resize(toPixels(DefaultSize), toPixels(DefaultSize));
+    doLayout(DefaultSize, DefaultSize);
+}
+
+EventList &frmLog::list()
+{
+    return m_zel.lvTrace();
+}
+
+QAction *frmLog::button(const QString &key) const
+{
+    for (QAction *action : tbToolBar->actions())
+        if (action->toolTip() == key)
+            return action;
+    return nullptr;
+}
+
+// ------------------------------------------------------------- load, unload
+
+void frmLog::showViewer()
+{
+    if (!m_loaded)
+        Form_Load();
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmLog::Form_Load()
+{
+    m_loaded = true;
+    restoreGeometry();
+    if (m_mainIcon)
+        setWindowIcon(m_mainIcon());
+    int longest = 0;
+    try {
+        WaitCursor wait;
+        // Reads the file and sorts by date ascending, unless a poll already
+        // loaded the list (it keeps the rows the poll added since).
+        EventList &events = list();
+        longest = longestObject(events);
+    } catch (const std::exception &e) {
+        DialogHook::showCritical(this, kAppName,
+                                 QStringLiteral("Cannot read the event log: ") +
+                                     QString::fromUtf8(e.what()));
+    }
+    if (lvTrace->model() != &list())
+        lvTrace->setModel(&list());
+    setObjectColumnWidth(longest);
+    showSortIndicator();
+}
+
+void frmLog::Form_Unload()
+{
+    if (!m_loaded)
+        return;
+    unloadOptions();
+    storeGeometry();
+    m_zel.unloadEventList();
+    m_loaded = false;
+    hide();
+}
+
+void frmLog::closeEvent(QCloseEvent *event)
+{
+    // The window's own close box unloads it; the Close button only hides it.
+    Form_Unload();
+    event->accept();
+}
+
+void frmLog::unloadOptions()
+{
+    if (m_options)
+        m_options->reject();
+}
+
+void frmLog::restoreGeometry()
+{
+    auto stored = [this](const char *key, int defaultValue) {
+        bool ok = false;
+        const int value =
+            m_store.GetSetting(kAppName, kSection, QLatin1String(key), QString()).toInt(&ok);
+        return ok ? value : defaultValue;
+    };
+    const int left = stored("MainLeft", DefaultPlace);
+    const int top = stored("MainTop", DefaultPlace);
+    const int width = std::max(stored("MainWidth", DefaultSize), 0);
+    const int height = std::max(stored("MainHeight", DefaultSize), 0);
+    move(toPixels(left), toPixels(top));
+    resize(toPixels(width), toPixels(height));
+}
+
+void frmLog::storeGeometry()
+{
+    if (isMinimized())
+        return;
+    const QPoint place = pos();
+    const QString values[] = {
+        QString::number(toTwips(place.x())), QString::number(toTwips(place.y())),
+        QString::number(toTwips(width())), QString::number(toTwips(height()))};
+    const char *const keys[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
+    for (int i = 0; i < 4; ++i)
+        m_store.SaveSetting(kAppName, kSection, QLatin1String(keys[i]), values[i]);
+    m_store.commit();
+}
+
+// --------------------------------------------------------------- the list
+
+void frmLog::LoadEventList()
+{
+    int longest = 0;
+    try {
+        WaitCursor wait;
+        longest = m_zel.LoadEventList();
+    } catch (const std::exception &e) {
+        DialogHook::showCritical(this, kAppName,
+                                 QStringLiteral("Cannot read the event log: ") +
+                                     QString::fromUtf8(e.what()));
+    }
+    setObjectColumnWidth(longest);
+}
+
+void frmLog::setObjectColumnWidth(int longestObject)
+{
+    lvTrace->header()->resizeSection(EventList::ObjectColumn,
+                                     toPixels(ObjectTwipsPerChar * longestObject));
+}
+
+void frmLog::lvTrace_ColumnClick(int column)
+{
+    EventList &events = list();
+    Qt::SortOrder order = events.sortOrder();
+    if (events.sortColumn() == column)
+        order = order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    WaitCursor wait;
+    events.sort(column, order);
+    showSortIndicator();
+}
+
+void frmLog::showSortIndicator()
+{
+    const EventList &events = list();
+    if (events.sorted())
+        lvTrace->header()->setSortIndicator(events.sortColumn(), events.sortOrder());
+}
+
+// ----------------------------------------------------------------- layout
+
+void frmLog::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // The window's own size, its frame included where the desktop adds one.
+    const QSize outer = frameGeometry().size();
+    doLayout(toTwips(outer.width()), toTwips(outer.height()));
+}
+
+void frmLog::doLayout(int windowWidth, int windowHeight)
+{
+    tbToolBar->setGeometry(0, 0, width(), tbToolBar->height());
+    constexpr int margin = 50;
+    lvTrace->move(toPixels(margin), lvTrace->y());
+    if (windowHeight < 2000)
+        return; // too low: nothing else moves
+    const int listTop = toTwips(lvTrace->y());
+    const int listWidth = std::max(windowWidth - 2 * margin - 100, 0);
+    const int listHeight = std::max(
+        windowHeight - toTwips(tbToolBar->height()) - toTwips(Command1->height()) - 600, 0);
+    lvTrace->resize(toPixels(listWidth), toPixels(listHeight));
+    Command1->move(toPixels(windowWidth - toTwips(Command1->width()) - 200),
+                   toPixels(listTop + listHeight + margin));
+}
+
+// --------------------------------------------------------------- commands
+
+void frmLog::ClearAllEvents()
+{
+    ignoringErrors([this] { list().clear(); });
+}
+
+void frmLog::Refresh()
+{
+    ignoringErrors([this] { m_zel.CheckFiles(); });
+}
+
+void frmLog::Properties()
+{
+    struct ModalScope
+    {
+        bool &flag;
+        explicit ModalScope(bool &f) : flag(f) { flag = true; }
+        ~ModalScope() { flag = false; }
+    };
+    ignoringErrors([this] {
+        ModalScope modal(m_zel.ModalOpen);
+        frmOptions dialog(
+            m_zel, m_store, [this] { LoadEventList(); }, this);
+        m_options = &dialog;
+        DialogHook::exec(dialog);
+        m_options = nullptr;
+    });
+    m_options = nullptr;
+}
+
+void frmLog::Print()
+{
+    ignoringErrors([this] {
+        QPrinter printer;
+        if (!DialogHook::askPrinter(this, printer))
+            return; // cancelled: nothing is printed
+        PrintFile(printer, m_zel.eventLog.EventLogPath, this);
+    });
+}
+
+void frmLog::Command1_Click()
+{
+    hide();
+}
