@@ -136,6 +136,22 @@ bool LoadSettings(modZel &zel, SettingsStore &store)
     return !s.Username.isEmpty() && !s.Inifile.isEmpty();
 }
 
+void LoadEventLogSettings(modZel &zel, SettingsStore &store)
+{
+    const Params params(store);
+    EventLogFile &log = zel.eventLog;
+    const QString logfile = params.text(QStringLiteral("Logfile"));
+    if (!logfile.isEmpty())
+        log.EventLogPath = logfile;
+    if (const auto size = WholeNumberFromSetting(params.text(QStringLiteral("MaxLogSize"))))
+        log.MaxLogSize = QString::number(*size);
+    if (const auto action = WholeNumberFromSetting(params.text(QStringLiteral("MaxAction"))))
+        if (*action >= 0 && *action <= 2)
+            log.MaxAction = qint16(*action);
+    if (const auto days = WholeNumberFromSetting(params.text(QStringLiteral("MaxDays"))))
+        log.MaxDays = QString::number(*days);
+}
+
 void SaveSettings(modZel &zel, SettingsStore &store)
 {
     ZelSettings &s = zel.settings;

@@ -14,6 +14,11 @@ inline const QString kAppName = QStringLiteral("Quorvik");
 // main window's list and connection fields through the shell; true when both
 // Username and Inifile are non-empty afterwards.
 bool LoadSettings(modZel &zel, SettingsStore &store);
+// Reads the stored event log settings ("Logfile", "MaxLogSize", "MaxAction",
+// "MaxDays") into the event log values at start-up, so that the log chosen
+// in the log settings dialog stays in use across restarts. Keys that are not
+// stored, or cannot be read, leave the start values as they are.
+void LoadEventLogSettings(modZel &zel, SettingsStore &store);
 // Writes every setting and the watched list; one atomic write.
 void SaveSettings(modZel &zel, SettingsStore &store);
 // Rewrites section "Files" and "FilesCount" from the watched list (after a

@@ -278,6 +278,7 @@ bool frmZel::Load()
 
     if (!LoadSettings(z, store()))
         setTrayLook(TrayLook::Error); // the window is shown when Load ends
+    LoadEventLogSettings(z, store());
 
     Check1->setChecked(z.settings.UseLastDB);
     Check2->setChecked(z.settings.UseLastUser);

@@ -260,6 +260,35 @@ private slots:
         f.set("PollDelay", "0");
         QCOMPARE(f.load().settings.PollDelay, qint16(0));
     }
+
+    void eventLogSettingsSurviveARestart()
+    {
+        Fixture f;
+        modZel &fresh = f.load();
+        const QString startPath = fresh.eventLog.EventLogPath;
+        LoadEventLogSettings(fresh, *f.store); // nothing stored: start values stay
+        QCOMPARE(fresh.eventLog.EventLogPath, startPath);
+        QVERIFY(fresh.eventLog.MaxLogSize.isEmpty());
+        QCOMPARE(fresh.eventLog.MaxAction, qint16(0));
+
+        f.set("Logfile", "/logs/events.txt");
+        f.set("MaxLogSize", "2048");
+        f.set("MaxAction", "1");
+        f.set("MaxDays", "3");
+        modZel &zel = f.load();
+        LoadEventLogSettings(zel, *f.store);
+        QCOMPARE(zel.eventLog.EventLogPath, QString("/logs/events.txt"));
+        QCOMPARE(zel.eventLog.MaxLogSize, QString("2048"));
+        QCOMPARE(zel.eventLog.MaxAction, qint16(1));
+        QCOMPARE(zel.eventLog.MaxDays, QString("3"));
+
+        f.set("MaxAction", "7"); // not a policy: the start value stays
+        f.set("MaxLogSize", "big");
+        modZel &odd = f.load();
+        LoadEventLogSettings(odd, *f.store);
+        QCOMPARE(odd.eventLog.MaxAction, qint16(0));
+        QVERIFY(odd.eventLog.MaxLogSize.isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSettings)
