@@ -1,6 +1,8 @@
 #include "RepositoryBackend.h"
 #include "engine/QtTimerService.h"
 #include "engine/settings/SettingsStore.h"
+#include "eventlog/frmLogPlug.h"
+#include "ui/about/frmAboutPlug.h"
 #include "ui/main/SingleInstance.h"
 #include "ui/main/frmZel.h"
 
@@ -83,6 +85,8 @@ int main(int argc, char *argv[])
     services.claimInstance = [&instance] { return instance.tryAcquire(); };
 
     frmZel window(services);
+    PlugEventLogViewer(window);
+    PlugAboutBox(window);
     QObject::connect(&window, &frmZel::Unloaded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,

@@ -115,6 +115,7 @@ void frmLog::buildControls()
     lvTrace->header()->setSectionsClickable(true);
     lvTrace->header()->setSortIndicatorShown(true);
     lvTrace->header()->setStretchLastSection(true);
+    lvTrace->header()->setMinimumSectionSize(0); // an empty log's Object column has none
     connect(lvTrace->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { ignoringErrors([&] { lvTrace_ColumnClick(column); }); });
 

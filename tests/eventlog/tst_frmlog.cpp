@@ -1,0 +1,319 @@
+// The event log viewer: loading, sorting, clearing and reopening, the
+// toolbar's commands, printing and the layout rule.
+#include "eventlog/EventList.h"
+#include "eventlog/frmLog.h"
+#include "eventlog/frmLogPlug.h"
+#include "eventlog/frmOptions.h"
+#include "ui/main/FrmZelHarness.h"
+
+#include <QAction>
+#include <QFile>
+#include <QHeaderView>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QToolBar>
+#include <QTreeView>
+#include <QtTest>
+
+namespace {
+
+// A main window with its viewer plugged in, over a log file in the harness's folder.
+struct Viewer
+{
+    FrmZelHarness h;
+    frmZel &main;
+    frmLog &log;
+    QString path;
+
+    explicit Viewer(const QByteArray &records = QByteArray())
+        : main(h.build()), log(PlugEventLogViewer(main)),
+          path(h.dir.filePath(QStringLiteral("QVEvent.txt")))
+    {
+        main.zel().eventLog.EventLogPath = path;
+        if (!records.isNull())
+            write(records);
+    }
+    void write(const QByteArray &records)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(records);
+    }
+    EventList &list() { return main.zel().lvTrace(); }
+    QStringList column(int c)
+    {
+        QStringList texts;
+        for (int r = 0; r < list().rowCount(); ++r)
+            texts << list().data(list().index(r, c)).toString();
+        return texts;
+    }
+    QString setting(const char *key)
+    {
+        return h.store->GetSetting(kAppName, QStringLiteral("Settings"), QLatin1String(key));
+    }
+};
+
+const QByteArray kThree = "2024-03-02\t10:00:00\t$/b.txt\tCheck In\r\n"
+                          "2024-01-15\t09:30:00\t$/a/long-name.txt\tCheck Out\r\n"
+                          "2024-02-20\t11:00:00\t$/c.txt\tcheck in\r\n";
+
+int pixels(int twips)
+{
+    return qRound(twips / 15.0);
+}
+
+} // namespace
+
+class tst_frmLog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { FrmZelHarness::isolateFromUser(); }
+
+    void loadingReadsTheFileSortedByDate()
+    {
+        Viewer v(kThree + "2024-04-01\t\t$/d.txt\tCheck In\r\n" // empty time: stops here
+                          "2024-05-01\t08:00:00\t$/e.txt\tCheck In\r\n");
+        v.log.showViewer();
+        QVERIFY(v.log.isVisible());
+        QCOMPARE(v.log.windowTitle(), QStringLiteral("Event log"));
+        QCOMPARE(v.log.lvTrace->model(), &v.list());
+        QCOMPARE(v.column(EventList::DateColumn),
+                 QStringList({"2024-01-15", "2024-02-20", "2024-03-02"}));
+        QCOMPARE(v.column(EventList::ObjectColumn),
+                 QStringList({"$/a/long-name.txt", "$/c.txt", "$/b.txt"}));
+        QStringList headers;
+        for (int c = 0; c < EventList::ColumnCount; ++c)
+            headers << v.list().headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(headers, QStringList({"Action", "Date", "Time", "Object", "User"}));
+        // 85 twips per character of the longest object.
+        QCOMPARE(v.log.lvTrace->header()->sectionSize(EventList::ObjectColumn), pixels(85 * 17));
+        QCOMPARE(v.log.lvTrace->header()->sortIndicatorSection(), int(EventList::DateColumn));
+        QCOMPARE(v.log.lvTrace->header()->sortIndicatorOrder(), Qt::AscendingOrder);
+        QVERIFY(!v.log.windowIcon().isNull());
+    }
+
+    void lastRecordWithoutLineEndIsNotShown()
+    {
+        Viewer v(kThree + "2024-06-01\t08:00:00\t$/zzzzzzzzzzzzzzzzzzzzzzzz.txt\tCheck In");
+        v.log.showViewer();
+        QCOMPARE(v.list().rowCount(), 3);
+        QCOMPARE(v.log.lvTrace->header()->sectionSize(EventList::ObjectColumn), pixels(85 * 17));
+    }
+
+    void emptyLogGivesZeroWidthObjectColumn()
+    {
+        Viewer v("");
+        v.log.showViewer();
+        QCOMPARE(v.list().rowCount(), 0);
+        QCOMPARE(v.log.lvTrace->header()->sectionSize(EventList::ObjectColumn), 0);
+    }
+
+    void headerClicksReverseOrKeepTheOrder()
+    {
+        Viewer v(kThree);
+        v.log.showViewer();
+        QHeaderView *header = v.log.lvTrace->header();
+        auto click = [&](int column) {
+            QTest::mouseClick(
+                header->viewport(), Qt::LeftButton, {},
+                QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                       5));
+        };
+        click(EventList::DateColumn);
+        QCOMPARE(v.column(EventList::DateColumn),
+                 QStringList({"2024-03-02", "2024-02-20", "2024-01-15"}));
+        click(EventList::ObjectColumn); // another column keeps descending
+        QCOMPARE(v.column(EventList::ObjectColumn),
+                 QStringList({"$/c.txt", "$/b.txt", "$/a/long-name.txt"}));
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        click(EventList::ObjectColumn); // the same column reverses
+        QCOMPARE(v.column(EventList::ObjectColumn),
+                 QStringList({"$/a/long-name.txt", "$/b.txt", "$/c.txt"}));
+        QCOMPARE(header->sortIndicatorSection(), int(EventList::ObjectColumn));
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    }
+
+    void clearedRowsStayUntilTheViewerIsUnloaded()
+    {
+        Viewer v(kThree);
+        v.log.showViewer();
+        v.log.button(QStringLiteral("Clear all events"))->trigger();
+        QCOMPARE(v.list().rowCount(), 0);
+        QCOMPARE(QFileInfo(v.path).size(), qint64(kThree.size())); // the file is not touched
+
+        QTest::mouseClick(v.log.Command1, Qt::LeftButton); // Close only hides
+        QVERIFY(!v.log.isVisible());
+        QVERIFY(v.log.isLoaded());
+        v.main.mnuShowLog_Click(); // the tray menu's "Event Log"
+        QVERIFY(v.log.isVisible());
+        QCOMPARE(v.list().rowCount(), 0);
+
+        v.log.close(); // the close box unloads
+        QVERIFY(!v.log.isLoaded());
+        QVERIFY(!v.main.eventLogVisible());
+        v.main.showEventLog();
+        QCOMPARE(v.list().rowCount(), 3);
+    }
+
+    void geometryIsStoredAtUnloadAndRestoredAtLoad()
+    {
+        Viewer v(kThree);
+        v.log.showViewer(); // the defaults: 1000, 1000, 6500, 6500 twips
+        QCOMPARE(v.log.size(), QSize(pixels(6500), pixels(6500)));
+        v.log.resize(500, 400);
+        v.log.close();
+        QCOMPARE(v.setting("MainWidth"), QStringLiteral("7500"));
+        QCOMPARE(v.setting("MainHeight"), QStringLiteral("6000"));
+        QVERIFY(!v.setting("MainLeft").isEmpty());
+
+        // Reaches the disk, and comes back at the next load.
+        SettingsStore reread(v.h.dir.path());
+        QCOMPARE(reread.GetSetting(kAppName, "Settings", "MainHeight"), QStringLiteral("6000"));
+        v.h.store->SaveSetting(kAppName, "Settings", "MainWidth", "9000");
+        v.h.store->SaveSetting(kAppName, "Settings", "MainHeight", "not a number");
+        v.log.showViewer();
+        QCOMPARE(v.log.size(), QSize(600, pixels(6500)));
+
+        // A minimised window stores nothing; program exit unloads like the close box.
+        v.log.showMinimized();
+        v.h.store->SaveSetting(kAppName, "Settings", "MainWidth", "1234");
+        v.main.ExitProgram();
+        QVERIFY(!v.log.isLoaded());
+        QCOMPARE(v.setting("MainWidth"), QStringLiteral("1234"));
+    }
+
+    void layoutMovesNothingBelow2000Twips()
+    {
+        Viewer v(kThree);
+        v.log.showViewer();
+        const QRect list = v.log.lvTrace->geometry();
+        const QRect close = v.log.Command1->geometry();
+        v.log.doLayout(9000, 1999);
+        QCOMPARE(v.log.lvTrace->geometry(), list);
+        QCOMPARE(v.log.Command1->geometry(), close);
+
+        v.log.doLayout(9000, 2000);
+        const int toolbar = v.log.tbToolBar->height() * 15, button = close.height() * 15;
+        QCOMPARE(v.log.lvTrace->x(), pixels(50));
+        QCOMPARE(v.log.lvTrace->width(), pixels(9000 - 200));
+        QCOMPARE(v.log.lvTrace->height(), pixels(2000 - toolbar - button - 600));
+        QCOMPARE(v.log.Command1->x(), pixels(9000 - close.width() * 15 - 200));
+        QCOMPARE(v.log.Command1->y(),
+                 pixels(v.log.lvTrace->y() * 15 + 2000 - toolbar - button - 600 + 50));
+
+        v.log.resize(700, 500); // a real resize: the window's size with its frame
+        QCOMPARE(v.log.lvTrace->width(), pixels(v.log.frameGeometry().width() * 15 - 200));
+    }
+
+    void refreshPollsAtOnce()
+    {
+        Viewer v;
+        v.h.storeUser({"$/Web/a.htm"});
+        v.main.Load(); // the main window stays visible: the timer would not poll
+        v.main.zel().eventLog.EventLogPath = v.path;
+        v.log.showViewer();
+        v.h.repo->checkOut("$/Web/a.htm", "other");
+        v.log.button(QStringLiteral("Refresh"))->trigger();
+        QCOMPARE(v.list().lastRow().text, QStringLiteral("Check Out"));
+        QCOMPARE(v.list().lastRow().user, QStringLiteral("other"));
+    }
+
+    void propertiesRunsModallyWithModalOpenSet()
+    {
+        Viewer v(kThree);
+        v.log.showViewer();
+        v.main.zel().SessionOpen = true;
+        bool modalDuring = false, sessionDuring = true;
+        QString caption;
+        DialogHook::modal = [&](QDialog &dialog) {
+            modalDuring = v.main.zel().ModalOpen;
+            sessionDuring = v.main.zel().SessionOpen;
+            caption = dialog.windowTitle();
+            v.main.mnuShowLog_Click(); // tray commands do nothing meanwhile
+            v.log.unloadOptions();     // as program exit would close it
+            return int(dialog.result());
+        };
+        v.log.hide();
+        v.log.button(QStringLiteral("Properties"))->trigger();
+        QVERIFY(modalDuring);
+        QVERIFY(!sessionDuring);
+        QVERIFY(!v.log.isVisible());
+        QCOMPARE(caption, QStringLiteral("Properties"));
+        QVERIFY(!v.main.zel().ModalOpen);
+        QVERIFY(v.main.zel().SessionOpen);
+        QCOMPARE(v.log.optionsDialog(), nullptr);
+    }
+
+    void printsTheLogFileLineByLine()
+    {
+        Viewer v("2024-01-15\t09:30:00\t$/first.txt\tCheck Out\r\n"
+                 "2024-01-16\t10:00:00\t$/second.txt\tCheck In");
+        v.log.showViewer();
+        const QString pdf = v.h.dir.filePath(QStringLiteral("log.pdf"));
+        bool cancel = true;
+        DialogHook::choosePrinter = [&](QWidget *, QPrinter &printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return !cancel;
+        };
+        QStringList errors;
+        DialogHook::critical = [&](QWidget *, const QString &title, const QString &text) {
+            errors << title + QLatin1Char('|') + text;
+        };
+        v.log.button(QStringLiteral("Print"))->trigger();
+        QVERIFY(!QFile::exists(pdf)); // cancelled
+
+        cancel = false;
+        v.log.button(QStringLiteral("Print"))->trigger();
+        QVERIFY(errors.isEmpty());
+        QVERIFY(QFileInfo(pdf).size() > 0);
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (!pdftotext.isEmpty()) {
+            QProcess tool;
+            tool.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+            QVERIFY(tool.waitForFinished());
+            const QString text = QString::fromUtf8(tool.readAllStandardOutput());
+            QVERIFY2(text.contains(QLatin1String("$/first.txt")), qPrintable(text));
+            QVERIFY2(text.contains(QLatin1String("$/second.txt")), qPrintable(text)); // no CR LF
+            QVERIFY(text.indexOf(QLatin1String("first")) < text.indexOf(QLatin1String("second")));
+        }
+
+        // A file that cannot be read: the message, and no crash.
+        v.main.zel().eventLog.EventLogPath = v.h.dir.filePath(QStringLiteral("missing/x.txt"));
+        v.log.button(QStringLiteral("Print"))->trigger();
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].startsWith(QLatin1String("Printing File...|Error :")),
+                 qPrintable(errors[0]));
+        // A printer that cannot start.
+        v.main.zel().eventLog.EventLogPath = v.path;
+        DialogHook::choosePrinter = [&](QWidget *, QPrinter &printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(v.h.dir.filePath(QStringLiteral("no/such/dir/x.pdf")));
+            return true;
+        };
+        v.log.button(QStringLiteral("Print"))->trigger();
+        QCOMPARE(errors.size(), 2);
+        QVERIFY(errors[1].startsWith(QLatin1String("Printing File...|Error :")));
+    }
+
+    void toolbarHasItsFourButtons()
+    {
+        Viewer v(kThree);
+        QStringList keys;
+        for (QAction *action : v.log.tbToolBar->actions()) {
+            keys << action->toolTip();
+            QVERIFY(!action->icon().pixmap(16, 16).isNull());
+        }
+        QCOMPARE(keys, QStringList({"Clear all events", "Refresh", "Properties", "Print"}));
+        QCOMPARE(v.log.objectName(), QStringLiteral("frmLog"));
+        QCOMPARE(v.log.Command1->text(), QStringLiteral("Close"));
+        QCOMPARE(v.log.lvTrace->editTriggers(), QAbstractItemView::NoEditTriggers);
+    }
+};
+
+QTEST_MAIN(tst_frmLog)
+#include "tst_frmlog.moc"

@@ -1,0 +1,365 @@
+// The log settings dialog: loading, the size and days boxes with their
+// scroll bars, the policy buttons, the log file choice, Clear Log and what
+// Apply, OK and Cancel store.
+#include "eventlog/EventList.h"
+#include "eventlog/frmOptions.h"
+#include "ui/main/FrmZelHarness.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+
+struct Options
+{
+    FrmZelHarness h;
+    frmZel &main;
+    modZel &zel;
+    QString path;
+    int reloads = 0;
+    std::unique_ptr<frmOptions> dialog;
+
+    Options()
+        : main(h.build()), zel(main.zel()), path(h.dir.filePath(QStringLiteral("QVEvent.txt")))
+    {
+        zel.eventLog.EventLogPath = path;
+        zel.SessionOpen = true;
+    }
+    frmOptions &open()
+    {
+        dialog = std::make_unique<frmOptions>(zel, *h.store, [this] { ++reloads; });
+        return *dialog;
+    }
+    QString stored(const char *key) { return h.storedParam(QLatin1String(key)); }
+    void write(const QString &file, const QByteArray &bytes)
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+};
+
+// Types into a box as the user does (its whole text selected first) and
+// leaves it.
+void typeAndLeave(QLineEdit *box, const QString &text)
+{
+    box->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(box, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(box, text);
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(box, &out);
+}
+
+} // namespace
+
+class tst_frmOptions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { FrmZelHarness::isolateFromUser(); }
+
+    void loadingWithoutSettings()
+    {
+        Options o;
+        frmOptions &d = o.open();
+        QCOMPARE(d.windowTitle(), QStringLiteral("Properties"));
+        QCOMPARE(d.objectName(), QStringLiteral("frmOptions"));
+        QCOMPARE(d.txtSize->text(), QStringLiteral("1024"));
+        QCOMPARE(d.txtDays->text(), QStringLiteral("7"));
+        QCOMPARE(d.vscSize->position(), 16);
+        QCOMPARE(d.vscDays->position(), 7);
+        QCOMPARE(o.zel.eventLog.MaxLogSize, QStringLiteral("1024"));
+        QCOMPARE(o.zel.eventLog.MaxDays, QStringLiteral("7"));
+        QVERIFY(d.optMax[0]->isChecked());
+        QVERIFY(!d.txtDays->isEnabled());
+        QVERIFY(!d.cmdApply->isEnabled());
+        QVERIFY(!d.changed());
+        QCOMPARE(d.txtPath->text(), o.path);
+        QVERIFY(d.txtPath->isReadOnly());
+        QVERIFY(QFile::exists(o.path)); // created empty
+        QCOMPARE(d.lblItem[4]->text(), QStringLiteral("0"));
+        QVERIFY(!d.lblItem[6]->text().isEmpty());
+        QVERIFY(!o.zel.SessionOpen);
+        QCOMPARE(d.tbsOptions->tabText(0), QStringLiteral("General"));
+        QCOMPARE(d.tbsOptions->tabToolTip(0), QStringLiteral("Set Options for Group 1"));
+        d.nextTab(); // Ctrl+Tab with the single tab
+        QCOMPARE(d.tbsOptions->currentIndex(), 0);
+        d.cmdCancel->click();
+        QVERIFY(o.zel.SessionOpen);
+    }
+
+    void loadingReadsTheStoredSettings()
+    {
+        Options o;
+        const QString other = o.h.dir.filePath(QStringLiteral("other.txt"));
+        o.write(other, "2024-01-01\t10:00:00\t$/a\tCheck In\r\n");
+        o.h.param("Logfile", other);
+        o.h.param("MaxLogSize", "2048");
+        o.h.param("MaxDays", "10");
+        o.h.param("MaxAction", "1");
+        frmOptions &d = o.open();
+        QCOMPARE(o.zel.eventLog.EventLogPath, other); // new events go there
+        QCOMPARE(o.reloads, 0);                       // the list is not reloaded
+        QCOMPARE(d.txtPath->text(), other);
+        QCOMPARE(d.lblItem[4]->text(), QStringLiteral("34"));
+        QCOMPARE(d.txtSize->text(), QStringLiteral("2048"));
+        QCOMPARE(d.txtDays->text(), QStringLiteral("10"));
+        QCOMPARE(d.vscSize->position(), 16); // start positions whatever is stored
+        QCOMPARE(d.vscDays->position(), 7);
+        QVERIFY(d.optMax[1]->isChecked());
+        QCOMPARE(o.zel.eventLog.MaxAction, qint16(1));
+        QVERIFY(d.txtDays->isEnabled());
+        QVERIFY(!d.cmdApply->isEnabled());
+
+        // A policy that is none of the three falls back to the first.
+        o.h.param("MaxAction", "7");
+        frmOptions &again = o.open();
+        QVERIFY(again.optMax[0]->isChecked());
+        QCOMPARE(o.zel.eventLog.MaxAction, qint16(0));
+    }
+
+    void aMissingFileIsCreatedAMissingFolderIsSaid()
+    {
+        Options o;
+        o.h.param("Logfile", o.h.dir.filePath(QStringLiteral("new.txt")));
+        frmOptions &d = o.open();
+        QVERIFY(QFile::exists(o.h.dir.filePath(QStringLiteral("new.txt"))));
+        QCOMPARE(d.lblItem[4]->text(), QStringLiteral("0"));
+        QVERIFY(d.lblStatus->text().isEmpty());
+
+        const QString lost = o.h.dir.filePath(QStringLiteral("no-such-folder/x.txt"));
+        o.h.param("Logfile", lost);
+        frmOptions &e = o.open();
+        QCOMPARE(e.txtPath->text(), lost);
+        for (int i = 4; i <= 6; ++i)
+            QVERIFY(e.lblItem[i]->text().isEmpty());
+        QVERIFY2(e.lblStatus->text().contains(QLatin1String("folder")),
+                 qPrintable(e.lblStatus->text()));
+        // Clear Log there fails without touching the list.
+        const int rows = o.zel.lvTrace().rowCount();
+        o.zel.lvTrace().addRow({"k $/x", "Check In", "2024-01-01", "10:00:00", "$/x", ""});
+        e.cmdClear->click();
+        QCOMPARE(o.zel.lvTrace().rowCount(), rows + 1);
+        QVERIFY(!e.lblStatus->text().isEmpty());
+    }
+
+    void leavingTheSizeBox_data()
+    {
+        QTest::addColumn<int>("startPosition");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("shown");
+
+        QTest::newRow("1000 at 16 stays") << 16 << "1000" << 16 << "1000";
+        QTest::newRow("1000 at 20 rounds") << 20 << "1000" << 16 << "1024";
+        QTest::newRow("70000 tops out") << 16 << "70000" << 1024 << "65536";
+        QTest::newRow("65535 rounds up") << 16 << "65535" << 1024 << "65536";
+        QTest::newRow("0 bottoms out") << 16 << "0" << 1 << "64";
+        QTest::newRow("64 bottoms out") << 16 << "64" << 1 << "64";
+        QTest::newRow("65 is one step") << 16 << "65" << 1 << "64";
+        QTest::newRow("half to even up") << 16 << "96" << 2 << "128";    // 1.5
+        QTest::newRow("half to even down") << 16 << "160" << 2 << "128"; // 2.5
+        QTest::newRow("empty") << 16 << "" << 16 << "1024";
+        QTest::newRow("six digits are cut") << 16 << "123456" << 193 << "12352";
+    }
+    void leavingTheSizeBox()
+    {
+        QFETCH(int, startPosition);
+        QFETCH(QString, typed);
+        QFETCH(int, position);
+        QFETCH(QString, shown);
+        Options o;
+        frmOptions &d = o.open();
+        d.vscSize->setPosition(startPosition);
+        const QString days = o.zel.eventLog.MaxDays;
+        typeAndLeave(d.txtSize, typed);
+        QCOMPARE(d.vscSize->position(), position);
+        QCOMPARE(d.txtSize->text(), shown);
+        QCOMPARE(o.zel.eventLog.MaxLogSize, shown);
+        QCOMPARE(o.zel.eventLog.MaxDays, days);
+        QVERIFY(d.cmdApply->isEnabled());
+    }
+
+    void leavingTheDaysBox_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("12") << "12" << 12 << "12";
+        QTest::newRow("45 tops out") << "45" << 30 << "30";
+        QTest::newRow("0 bottoms out") << "0" << 1 << "1";
+        QTest::newRow("empty") << "" << 7 << "7";
+        QTest::newRow("three digits are cut") << "123" << 12 << "12";
+    }
+    void leavingTheDaysBox()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, position);
+        QFETCH(QString, shown);
+        Options o;
+        frmOptions &d = o.open();
+        d.optMax[1]->click();
+        typeAndLeave(d.txtDays, typed);
+        QCOMPARE(d.vscDays->position(), position);
+        QCOMPARE(d.txtDays->text(), shown);
+        QCOMPARE(o.zel.eventLog.MaxDays, shown);
+        QCOMPARE(d.txtSize->text(), QStringLiteral("1024")); // never the size
+        QCOMPARE(o.zel.eventLog.MaxLogSize, QStringLiteral("1024"));
+    }
+
+    void keysOfTheNumberBoxes()
+    {
+        Options o;
+        frmOptions &d = o.open();
+        d.txtSize->selectAll();
+        QTest::keyClicks(d.txtSize, "20");
+        QCOMPARE(o.zel.eventLog.MaxLogSize, QStringLiteral("20")); // each digit takes effect
+        QVERIFY(d.cmdApply->isEnabled());
+        QTest::keyClick(d.txtSize, Qt::Key_X); // discarded, the box shows the value
+        QCOMPARE(d.txtSize->text(), QStringLiteral("20"));
+        QTest::keyClick(d.txtSize, Qt::Key_5, Qt::KeypadModifier); // keypad digits count too
+        QCOMPARE(d.txtSize->text(), QStringLiteral("205"));
+        QCOMPARE(o.zel.eventLog.MaxLogSize, QStringLiteral("205"));
+        QTest::keyClick(d.txtSize, Qt::Key_Backspace);
+        QCOMPARE(d.txtSize->text(), QStringLiteral("20"));
+        QCOMPARE(o.zel.eventLog.MaxLogSize,
+                 QStringLiteral("205"));          // Backspace's release stores nothing
+        d.txtSize->insert(QStringLiteral("abc")); // pasted or dropped text
+        QCOMPARE(d.txtSize->text(), QStringLiteral("20"));
+
+        Options fresh;
+        frmOptions &e = fresh.open();
+        QTest::keyClick(e.txtSize, Qt::Key_Right); // moving the cursor is no edit
+        QVERIFY(!e.cmdApply->isEnabled());
+    }
+
+    void scrollBarsCountUpWithTheUpperArrow()
+    {
+        Options o;
+        frmOptions &d = o.open();
+        d.vscSize->upperArrow();
+        QCOMPARE(d.vscSize->position(), 17);
+        QCOMPARE(d.txtSize->text(), QStringLiteral("1088"));
+        QCOMPARE(o.zel.eventLog.MaxLogSize, QStringLiteral("1088"));
+        QVERIFY(d.cmdApply->isEnabled());
+        d.vscDays->lowerArrow();
+        QCOMPARE(d.txtDays->text(), QStringLiteral("6"));
+        QCOMPARE(o.zel.eventLog.MaxDays, QStringLiteral("6"));
+        d.vscSize->setPosition(1024);
+        d.vscSize->upperArrow(); // the top end
+        QCOMPARE(d.txtSize->text(), QStringLiteral("65536"));
+        QCOMPARE(d.vscSize->value(), d.vscSize->minimum()); // the thumb at the top
+    }
+
+    void policyButtonsEnableTheDaysBox()
+    {
+        Options o;
+        frmOptions &d = o.open();
+        QCOMPARE(d.optMax[1]->text(), QStringLiteral("Overwrite events older than "));
+        d.optMax[1]->click();
+        QCOMPARE(o.zel.eventLog.MaxAction, qint16(1));
+        QVERIFY(d.txtDays->isEnabled());
+        QCOMPARE(d.txtDays->palette().color(QPalette::Base),
+                 d.txtSize->palette().color(QPalette::Base));
+        QVERIFY(d.cmdApply->isEnabled());
+        d.optMax[2]->click();
+        QCOMPARE(o.zel.eventLog.MaxAction, qint16(2));
+        QVERIFY(!d.txtDays->isEnabled());
+        QCOMPARE(d.txtDays->palette().color(QPalette::Disabled, QPalette::Base),
+                 d.palette().color(QPalette::Window));
+    }
+
+    void applyOkAndCancelStore()
+    {
+        Options o;
+        frmOptions &d = o.open();
+        d.vscSize->upperArrow();
+        d.optMax[2]->click();
+        d.cmdApply->click();
+        QCOMPARE(o.stored("MaxLogSize"), QStringLiteral("1088"));
+        QCOMPARE(o.stored("MaxAction"), QStringLiteral("2"));
+        QCOMPARE(o.stored("MaxDays"), QStringLiteral("7"));
+        QCOMPARE(o.stored("Logfile"), o.path);
+        QVERIFY(!d.cmdApply->isEnabled());
+        QVERIFY(!d.changed());
+        QCOMPARE(o.reloads, 0); // same file
+        QCOMPARE(SettingsStore(o.h.dir.path()).GetSetting(kAppName, "Params", "MaxAction"),
+                 QStringLiteral("2")); // on disk
+
+        // Cancel stores nothing, yet the edited limit stays in effect.
+        frmOptions &c = o.open();
+        c.vscSize->lowerArrow();
+        c.cmdCancel->click();
+        QCOMPARE(o.zel.eventLog.MaxLogSize, QStringLiteral("960"));
+        QCOMPARE(o.stored("MaxLogSize"), QStringLiteral("1088")); // as applied before
+        QVERIFY(o.zel.SessionOpen);
+
+        // OK stores even without an edit.
+        o.h.store->SaveSetting(kAppName, "Params", "MaxDays", "");
+        frmOptions &k = o.open();
+        k.cmdOK->click();
+        QCOMPARE(o.stored("MaxDays"), QStringLiteral(""));
+        QCOMPARE(k.result(), int(QDialog::Accepted));
+        QVERIFY(o.zel.SessionOpen);
+    }
+
+    void browsingSwitchesTheLogFileAtApply()
+    {
+        Options o;
+        const QString other = o.h.dir.filePath(QStringLiteral("elsewhere.txt"));
+        QString filter, offered;
+        QString answer;
+        DialogHook::openFile = [&](QWidget *, const QString &, const QString &name,
+                                   const QString &f) {
+            filter = f;
+            offered = name;
+            return answer;
+        };
+        frmOptions &d = o.open();
+        d.cmdBrowse->click(); // cancelled
+        QCOMPARE(filter, QStringLiteral("Text (Tab delimited)(*.txt)"));
+        QCOMPARE(offered, o.path);
+        QCOMPARE(d.txtPath->text(), o.path);
+        QVERIFY(!d.cmdApply->isEnabled());
+
+        answer = other;
+        d.cmdBrowse->click();
+        QCOMPARE(d.txtPath->text(), other);
+        QVERIFY(d.cmdApply->isEnabled());
+        QCOMPARE(o.zel.eventLog.EventLogPath, o.path); // not before Apply
+        d.cmdApply->click();
+        QCOMPARE(o.zel.eventLog.EventLogPath, other);
+        QCOMPARE(o.reloads, 1);
+        QCOMPARE(d.storedLogfile(), other);
+        QCOMPARE(o.stored("Logfile"), other);
+        QVERIFY(!QFile::exists(other)); // Apply does not create it
+        d.cmdApply->click();
+        QCOMPARE(o.reloads, 1);
+    }
+
+    void clearLogEmptiesFileAndList()
+    {
+        Options o;
+        o.write(o.path, "2024-01-01\t10:00:00\t$/a\tCheck In\r\n"
+                        "2024-01-02\t10:00:00\t$/b\tCheck In\r\n");
+        QCOMPARE(o.zel.lvTrace().rowCount(), 2);
+        frmOptions &d = o.open();
+        QCOMPARE(d.lblItem[4]->text(), QStringLiteral("68"));
+        d.cmdClear->click();
+        QCOMPARE(QFileInfo(o.path).size(), qint64(0));
+        QCOMPARE(d.lblItem[4]->text(), QStringLiteral("0"));
+        QCOMPARE(o.zel.lvTrace().rowCount(), 0);
+        QVERIFY(!d.changed());
+    }
+};
+
+QTEST_MAIN(tst_frmOptions)
+#include "tst_frmoptions.moc"
