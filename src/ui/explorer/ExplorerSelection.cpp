@@ -1,0 +1,47 @@
+#include "ExplorerSelection.h"
+
+namespace ExplorerSelection {
+
+void CopySuspects(const Suspects &source, Suspects &destination)
+{
+    for (const Suspect &entry : source)
+        destination.Add(entry.Key(), entry.Status(), entry.ImageIndex(), entry.DateIn(),
+                        entry.Key());
+}
+
+QDateTime ZeroDate()
+{
+    return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+}
+
+InitialState ReadInitialState(const VSSItem &file)
+{
+    InitialState state;
+    state.Status = qint16(file.IsCheckedOut());
+    state.ImageIndex = qint16(state.Status + 1);
+    // A label carries the number of the version it marks: the latest of
+    // the entries with the current number is the one that counts.
+    const int current = file.VersionNumber();
+    for (const VSSVersion &version : file.Versions(0))
+        if (version.VersionNumber == current &&
+            (!state.DateIn.isValid() || version.Date > state.DateIn))
+            state.DateIn = version.Date;
+    if (!state.DateIn.isValid())
+        state.DateIn = ZeroDate();
+    return state;
+}
+
+bool AddFile(VSSDatabase &db, const QString &spec, Suspects &workList, bool checkType)
+{
+    if (workList.Exists(spec))
+        return false;
+    const VSSItemPtr file = db.VSSItem(spec, false);
+    if (!file)
+        throw RepositoryError(QStringLiteral("No item for %1").arg(spec));
+    if (checkType && file->Type() != VSSItem::File)
+        return false; // projects are never added
+    const InitialState state = ReadInitialState(*file);
+    return workList.Add(spec, state.Status, state.ImageIndex, state.DateIn, spec) != nullptr;
+}
+
+} // namespace ExplorerSelection

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+// The hourglass pointer over a window while a repository read runs; the
+// normal pointer returns on every way out.
+class WaitCursor
+{
+public:
+    explicit WaitCursor(QWidget *w) : m_widget(w) { w->setCursor(Qt::WaitCursor); }
+    ~WaitCursor()
+    {
+        if (m_widget)
+            m_widget->unsetCursor();
+    }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+
+private:
+    QPointer<QWidget> m_widget; // the window may close meanwhile
+};

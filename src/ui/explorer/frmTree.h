@@ -1,0 +1,156 @@
+#pragma once
+
+#include "ExplorerTree.h"
+#include "engine/Repository.h"
+#include "engine/Suspects.h"
+
+#include <QDialog>
+#include <QHash>
+#include <QSet>
+
+#include <memory>
+
+class ExplorerFileList;
+class QAction;
+class QDropEvent;
+class QKeyEvent;
+class QListWidget;
+class QMenu;
+class QMimeData;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class SettingsStore;
+class modZel;
+
+// The repository explorer: the project tree (tv), the files of one project
+// (lstR) and the selection list (List1), a private copy of the watched list
+// that OK hands over. Created for one opening and deleted when it closes.
+class frmTree : public QDialog
+{
+    Q_OBJECT
+public:
+    // `factory` creates the database object when none is open at TreeIni.
+    frmTree(modZel &zel, SettingsStore &store, RepositoryFactory factory,
+            QWidget *parent = nullptr);
+    ~frmTree() override;
+
+    // --- opening, in the add command's order ---
+    // Builds the tree: the root, its children and grandchildren. With no
+    // open database it opens one and reports its own failures; otherwise a
+    // repository failure is raised to the caller.
+    void TreeIni();
+    void FormIni();
+    void LoadExplorerLayout();
+    bool IsLoaded() const { return WorkList != nullptr; }
+
+    // --- the tree and the file list ---
+    void Form_Activate();
+    void tv_Expand(QTreeWidgetItem *node);
+    void tv_NodeClick(QTreeWidgetItem *node);
+    QTreeWidgetItem *node(const QString &key) const { return m_nodes.value(key); }
+    static QString nodeKey(const QTreeWidgetItem *node);
+
+    // --- the selection ---
+    void AddTreeFile();
+    void AddPickedFiles();
+    void RemovePickedEntries();
+    void RemoveAll();
+    void SelectAll();
+    void UndoSelect();
+    // Sets the popup's entries up for the list under the pointer.
+    void prepareListMenu(bool overFileList);
+
+    // --- drag and drop from the file list ---
+    // The drag's start conditions with these mouse buttons down; collects
+    // the selected items into DragSet. False: no drag begins.
+    bool beginFileDrag(Qt::MouseButtons buttons);
+    // The drag's data: it marks a drag that comes from the file list.
+    static QString dragFormat();
+    QMimeData *fileDragData() const;
+
+    // --- closing ---
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    // Another window of the program became active: close, handing nothing over.
+    void Form_Deactivate();
+    // Hides the window, releases the copy and deletes the window later.
+    void Unload();
+    bool isUnloaded() const { return m_unloaded; }
+
+    // --- layout (twips) ---
+    void doLayout(int width, int height, int vbar, int hbar);
+    int WidthTwips() const;
+    int HeightTwips() const;
+    int VBarTwips() const;
+    int HBarTwips() const;
+
+    // --- state ---
+    VSSItemPtr CurrentProject;
+    int FocusPane = 0; // 0 tree, 1 file list, 2 selection list
+    std::unique_ptr<Suspects> WorkList;
+    QSet<QString> DragSet;
+    bool MenuTarget = false; // Select All / Undo select act on the file list
+    bool SplitDragging = false;
+    bool VSplitDragging = false;
+
+    // --- controls ---
+    QTreeWidget *tv;
+    ExplorerFileList *lstR;
+    QListWidget *List1;
+    QPushButton *cmdOK, *cmdCancel;
+    QWidget *vsplit, *split;
+    QMenu *mnuList;
+    QAction *m_single, *m_selectall, *m_cancel, *m_divider, *m_remove, *m_removeall, *m_copy;
+
+signals:
+    void unloaded();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenu();
+    void connectControls();
+
+    void addNode(const ExplorerTree::Node &n);
+    bool openDatabaseForTree();
+    void failTreeIni(const QString &trace, const QString &status, const QString &description);
+    // A repository failure while browsing or adding: status line, error
+    // look, trace; the panes stay as they stood.
+    void reportFailure(const QString &routine, const QString &spec, const std::exception &e);
+    VSSDatabase &database() const;
+    void appendLine(const QString &spec);
+
+    bool keyReleased(QObject *pane, QKeyEvent *event);
+    bool swallowsKeyPress(QObject *pane, QKeyEvent *event) const;
+    bool dragEvent(QObject *target, QEvent *event);
+    void runFileDrag();
+    bool splitterEvent(QWidget *bar, QEvent *event);
+    void moveBars(const QPoint &windowPos);
+    void activationChanged();
+    QSize frameExtra() const;
+    // The window manager framed the window (or changed its frame): the
+    // outer size is kept, the client area gives way.
+    bool frameChanged();
+
+    modZel &m_zel;
+    SettingsStore &m_store;
+    RepositoryFactory m_factory;
+    QHash<QString, QTreeWidgetItem *> m_nodes;
+    // The layout last applied (twips): read back exactly while the pixels
+    // have not moved, so unchanged values are stored unchanged.
+    int m_width = 0, m_height = 0, m_vbar = 0, m_hbar = 0;
+    QSize m_frameExtra;
+    bool m_layingOut = false;
+    bool m_activated = false;
+    bool m_unloaded = false;
+};

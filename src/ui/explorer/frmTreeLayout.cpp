@@ -1,0 +1,159 @@
+// The explorer's layout: placing the panes from the window size and the two
+// bars, and dragging the bars.
+#include "ExplorerFileList.h"
+#include "ExplorerLayout.h"
+#include "frmTree.h"
+
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTreeWidget>
+
+using namespace ExplorerLayout;
+
+namespace {
+
+// The remembered twips while the pixels still match them, else the pixels.
+int exactTwips(int pixels, int remembered)
+{
+    return TwipsToPixels(remembered) == pixels ? remembered : PixelsToTwips(pixels);
+}
+
+} // namespace
+
+QSize frmTree::frameExtra() const
+{
+    // Title bar and border; nothing before the window manager framed it.
+    return frameGeometry().size() - geometry().size();
+}
+
+int frmTree::WidthTwips() const
+{
+    return exactTwips(width() + frameExtra().width(), m_width);
+}
+
+int frmTree::HeightTwips() const
+{
+    return exactTwips(height() + frameExtra().height(), m_height);
+}
+
+int frmTree::VBarTwips() const
+{
+    return exactTwips(vsplit->x(), m_vbar);
+}
+
+int frmTree::HBarTwips() const
+{
+    return exactTwips(split->y(), m_hbar);
+}
+
+void frmTree::doLayout(int width, int height, int vbar, int hbar)
+{
+    const bool normal =
+        !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    const Placement p = Compute(width, height, vbar, hbar, normal, WidthTwips(), HeightTwips());
+    m_frameExtra = frameExtra();
+    m_width = p.width;
+    m_height = p.height;
+    m_vbar = p.vbar;
+    m_hbar = p.hbar;
+
+    if (normal) {
+        const QSize extra = frameExtra();
+        setMinimumSize(TwipsToPixels(kMinWidth) - extra.width(),
+                       TwipsToPixels(kMinHeight) - extra.height());
+        const QSize client(TwipsToPixels(p.width) - extra.width(),
+                           TwipsToPixels(p.height) - extra.height());
+        if (client != size()) {
+            m_layingOut = true; // the same layout follows from the new size
+            resize(client);
+            m_layingOut = false;
+        }
+    }
+
+    cmdOK->setGeometry(ToPixels(p.cmdOK));
+    cmdCancel->setGeometry(ToPixels(p.cmdCancel));
+    tv->setGeometry(ToPixels(p.tv));
+    lstR->setGeometry(ToPixels(p.lstR));
+    List1->setGeometry(ToPixels(p.List1));
+    split->setGeometry(ToPixels(p.split));
+    // The vertical bar reaches the file list, so that it can be grabbed.
+    QRect bar = ToPixels(p.vsplit);
+    bar.setWidth(std::max(bar.width(), lstR->x() - bar.x()));
+    vsplit->setGeometry(bar);
+    for (QWidget *b : {vsplit, split}) {
+        b->setAutoFillBackground(false);
+        b->raise();
+    }
+}
+
+bool frmTree::frameChanged()
+{
+    if (frameExtra() == m_frameExtra)
+        return false;
+    m_frameExtra = frameExtra();
+    return true;
+}
+
+void frmTree::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    if (m_layingOut)
+        return;
+    if (frameChanged())
+        doLayout(m_width, m_height, m_vbar, m_hbar);
+    else
+        doLayout(WidthTwips(), HeightTwips(), VBarTwips(), HBarTwips());
+}
+
+void frmTree::moveEvent(QMoveEvent *event)
+{
+    QDialog::moveEvent(event);
+    if (!m_layingOut && frameChanged())
+        doLayout(m_width, m_height, m_vbar, m_hbar);
+}
+
+// ----------------------------------------------------------- splitter bars
+
+void frmTree::moveBars(const QPoint &windowPos)
+{
+    // Only the bar moves; the panes follow at the release.
+    if (SplitDragging)
+        split->move(List1->x(), windowPos.y());
+    if (VSplitDragging)
+        vsplit->move(windowPos.x(), lstR->y());
+}
+
+bool frmTree::splitterEvent(QWidget *bar, QEvent *event)
+{
+    bool &dragging = bar == vsplit ? VSplitDragging : SplitDragging;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        dragging = true;
+        bar->setAutoFillBackground(true); // visible while it moves
+        return true;
+    case QEvent::MouseMove:
+        if (dragging)
+            moveBars(bar->mapTo(this, static_cast<QMouseEvent *>(event)->position().toPoint()));
+        return true;
+    case QEvent::MouseButtonRelease:
+        dragging = false;
+        doLayout(WidthTwips(), HeightTwips(), VBarTwips(), HBarTwips());
+        return true;
+    default:
+        return false;
+    }
+}
+
+void frmTree::mouseMoveEvent(QMouseEvent *event)
+{
+    if (event->buttons() & Qt::LeftButton)
+        moveBars(event->position().toPoint());
+    QDialog::mouseMoveEvent(event);
+}
+
+void frmTree::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        SplitDragging = false;
+    QDialog::mouseReleaseEvent(event);
+}

@@ -1,0 +1,311 @@
+// The explorer's selection list: adding and removing, the popup menu, the
+// keys of each pane, and dragging files onto the selection list.
+#include "ExplorerFileList.h"
+#include "ExplorerIcons.h"
+#include "ExplorerSelection.h"
+#include "WaitCursor.h"
+#include "engine/modZel.h"
+#include "frmTree.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDrag>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QPushButton>
+#include <QTreeWidget>
+
+// -------------------------------------------------------- adding and removing
+
+void frmTree::appendLine(const QString &spec)
+{
+    List1->addItem(spec);
+}
+
+void frmTree::AddTreeFile()
+{
+    const QList<QTreeWidgetItem *> picked = tv->selectedItems();
+    if (picked.isEmpty() || !m_zel.Database || !IsLoaded())
+        return;
+    const QString key = nodeKey(picked.constFirst());
+    try {
+        if (ExplorerSelection::AddFile(*m_zel.Database, key, *WorkList, true))
+            appendLine(key);
+    } catch (const std::exception &e) {
+        reportFailure(QStringLiteral("AddTreeFile"), key, e);
+    }
+}
+
+void frmTree::AddPickedFiles()
+{
+    const WaitCursor busy(this);
+    const QPointer<frmTree> self(this);
+    m_zel.shell().processEvents();
+    if (!self || !IsLoaded())
+        return; // the window closed meanwhile
+
+    QString spec;
+    try {
+        const QList<QListWidgetItem *> picked = lstR->selectedItems();
+        if (!picked.isEmpty()) {
+            if (!CurrentProject)
+                throw RepositoryError(QStringLiteral("No current project"));
+            const QString project = CurrentProject->Spec();
+            for (int i = 0; i < lstR->count(); ++i) {
+                const QListWidgetItem *item = lstR->item(i);
+                if (!item->isSelected())
+                    continue;
+                spec = ExplorerTree::ChildKey(project, item->text());
+                if (ExplorerSelection::AddFile(database(), spec, *WorkList, false))
+                    appendLine(spec);
+            }
+        }
+    } catch (const std::exception &e) {
+        // The files added so far stay.
+        reportFailure(QStringLiteral("AddPickedFiles"),
+                      spec.isEmpty() ? nodeKey(tv->currentItem()) : spec, e);
+    }
+    DragSet.clear();
+}
+
+void frmTree::RemovePickedEntries()
+{
+    if (!IsLoaded() || List1->selectedItems().isEmpty())
+        return;
+    for (int i = List1->count() - 1; i >= 0; --i) {
+        if (!List1->item(i)->isSelected())
+            continue;
+        const QString key = List1->item(i)->text();
+        if (WorkList->Exists(key))
+            WorkList->Remove(key);
+        delete List1->takeItem(i);
+    }
+}
+
+void frmTree::RemoveAll()
+{
+    if (!IsLoaded())
+        return;
+    while (List1->count() > 0) {
+        const QString key = List1->item(0)->text();
+        if (WorkList->Exists(key))
+            WorkList->Remove(key);
+        delete List1->takeItem(0);
+    }
+}
+
+void frmTree::SelectAll()
+{
+    if (MenuTarget)
+        lstR->selectAll();
+    else
+        List1->selectAll();
+}
+
+void frmTree::UndoSelect()
+{
+    if (MenuTarget)
+        lstR->clearSelection();
+    else
+        List1->clearSelection();
+}
+
+// ---------------------------------------------------------------- popup menu
+
+void frmTree::prepareListMenu(bool overFileList)
+{
+    MenuTarget = overFileList;
+    QListWidget *list = overFileList ? static_cast<QListWidget *>(lstR) : List1;
+    const bool hasLines = list->count() > 0;
+    const bool hasSelection = !list->selectedItems().isEmpty();
+
+    m_remove->setVisible(!overFileList);
+    m_removeall->setVisible(!overFileList);
+    m_copy->setVisible(overFileList);
+
+    m_single->setEnabled(hasLines);
+    m_selectall->setEnabled(hasLines);
+    m_cancel->setEnabled(hasLines && hasSelection);
+    m_copy->setEnabled(hasLines && hasSelection);
+    m_remove->setEnabled(hasLines && hasSelection);
+    m_removeall->setEnabled(hasLines);
+}
+
+// ---------------------------------------------------------------------- keys
+
+namespace {
+
+bool ctrlOnly(const QKeyEvent *event)
+{
+    return (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
+} // namespace
+
+bool frmTree::keyReleased(QObject *pane, QKeyEvent *event)
+{
+    if (event->isAutoRepeat())
+        return false; // a held key acts once, when it is let go
+    const int key = event->key();
+    if (pane == tv) {
+        if (key == Qt::Key_Insert)
+            AddTreeFile();
+    } else if (pane == lstR) {
+        if (!ctrlOnly(event))
+            return false;
+        MenuTarget = true;
+        if (key == Qt::Key_A)
+            SelectAll();
+        else if (key == Qt::Key_C)
+            AddPickedFiles();
+        else if (key == Qt::Key_Z)
+            UndoSelect();
+    } else if (pane == List1) {
+        if (key == Qt::Key_Delete) {
+            RemovePickedEntries();
+        } else if (ctrlOnly(event)) {
+            MenuTarget = false;
+            if (key == Qt::Key_A)
+                SelectAll();
+            else if (key == Qt::Key_X)
+                RemoveAll();
+            else if (key == Qt::Key_Z)
+                UndoSelect();
+        }
+    }
+    return false;
+}
+
+bool frmTree::swallowsKeyPress(QObject *pane, QKeyEvent *event) const
+{
+    // The lists' own Ctrl+A (select all) and Ctrl+C (copy the text) would
+    // act a second time, on the press.
+    if ((pane == lstR || pane == List1) && ctrlOnly(event))
+        return event->key() == Qt::Key_A || event->key() == Qt::Key_C ||
+               event->key() == Qt::Key_X || event->key() == Qt::Key_Z;
+    return false;
+}
+
+// ----------------------------------------------------------- drag and drop
+
+QString frmTree::dragFormat()
+{
+    return QStringLiteral("application/x-quorvik-explorer-files");
+}
+
+QMimeData *frmTree::fileDragData() const
+{
+    auto *data = new QMimeData;
+    QStringList names(DragSet.begin(), DragSet.end());
+    data->setData(dragFormat(), names.join(QLatin1Char('\n')).toUtf8());
+    return data;
+}
+
+bool frmTree::beginFileDrag(Qt::MouseButtons buttons)
+{
+    if (FocusPane != 1 || !lstR->currentItem() || buttons != Qt::LeftButton)
+        return false;
+    for (const QListWidgetItem *item : lstR->selectedItems())
+        DragSet.insert(item->text());
+    return true;
+}
+
+void frmTree::runFileDrag()
+{
+    if (!beginFileDrag(QApplication::mouseButtons()))
+        return;
+    auto *drag = new QDrag(lstR);
+    drag->setMimeData(fileDragData());
+    drag->setDragCursor(ExplorerIcons::DragCursor(true), Qt::CopyAction);
+    drag->setDragCursor(ExplorerIcons::DragCursor(false), Qt::IgnoreAction);
+    drag->exec(Qt::CopyAction);
+}
+
+bool frmTree::dragEvent(QObject *target, QEvent *event)
+{
+    auto *drop = static_cast<QDropEvent *>(event);
+    // Only a drag from the file list gets a reaction; everything else is
+    // refused everywhere (cursor img2).
+    if (!drop->mimeData() || !drop->mimeData()->hasFormat(dragFormat())) {
+        drop->ignore();
+        return true;
+    }
+    if (target == vsplit || target == split) {
+        (target == vsplit ? VSplitDragging : SplitDragging) = false;
+        drop->ignore();
+        return true;
+    }
+    if (target == lstR->viewport()) {
+        // Keep the picked items selected while the drag passes over them;
+        // a drop here does nothing.
+        if (event->type() != QEvent::Drop) {
+            for (int i = 0; i < lstR->count(); ++i)
+                if (DragSet.contains(lstR->item(i)->text()))
+                    lstR->item(i)->setSelected(true);
+            drop->acceptProposedAction();
+        } else {
+            drop->setDropAction(Qt::IgnoreAction);
+            drop->accept();
+        }
+        return true;
+    }
+    if (target == List1->viewport()) {
+        drop->acceptProposedAction();
+        if (event->type() == QEvent::Drop)
+            AddPickedFiles();
+        return true;
+    }
+    drop->ignore(); // the tree, the buttons, the background
+    return true;
+}
+
+// ------------------------------------------------------------ event routing
+
+bool frmTree::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (watched == tv)
+            FocusPane = 0;
+        else if (watched == lstR)
+            FocusPane = 1;
+        else if (watched == List1)
+            FocusPane = 2;
+        break;
+    case QEvent::KeyPress:
+        return swallowsKeyPress(watched, static_cast<QKeyEvent *>(event));
+    case QEvent::KeyRelease:
+        return keyReleased(watched, static_cast<QKeyEvent *>(event));
+    case QEvent::MouseButtonDblClick:
+        if (watched == tv->viewport())
+            AddTreeFile();
+        else if (watched == lstR->viewport())
+            AddPickedFiles();
+        else if (watched == List1->viewport())
+            RemovePickedEntries();
+        break;
+    case QEvent::MouseButtonRelease: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const bool overFiles = watched == lstR->viewport();
+        if (overFiles && mouse->button() == Qt::LeftButton)
+            DragSet.clear(); // a click in the file list
+        if ((overFiles || watched == List1->viewport()) && mouse->button() == Qt::RightButton) {
+            prepareListMenu(overFiles);
+            mnuList->popup(mouse->globalPosition().toPoint());
+            return true;
+        }
+        break;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return dragEvent(watched, event);
+    default:
+        break;
+    }
+    if (watched == vsplit || watched == split)
+        return splitterEvent(static_cast<QWidget *>(watched), event);
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,211 @@
+// The explorer's layout: the placements and limits in twips, the window's
+// minimum size, the splitter bars and the stored values.
+#include "ExplorerHarness.h"
+#include "ui/explorer/ExplorerLayout.h"
+#include "ui/explorer/ExplorerSettings.h"
+
+#include <QPushButton>
+
+using namespace ExplorerLayout;
+
+class tst_frmTreeLayout : public QObject
+{
+    Q_OBJECT
+
+    using H = ExplorerHarness;
+
+    static QRect px(int l, int t, int w, int h) { return ToPixels(QRect(l, t, w, h)); }
+    // The window's outer size (frame included), as the stored values mean it.
+    static QSize outer(const QWidget &w) { return w.frameGeometry().size(); }
+    static void resizeOuter(QWidget &w, const QSize &size)
+    {
+        w.resize(size - (w.frameGeometry().size() - w.size()));
+    }
+
+    static void mouse(QWidget *w, QEvent::Type type, const QPoint &windowPos,
+                      Qt::MouseButton button = Qt::LeftButton)
+    {
+        const QPoint local = w->mapFrom(w->window(), windowPos);
+        QMouseEvent e(type, local, w->mapToGlobal(local), button,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button),
+                      Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
+    }
+    // Drags a bar by the pointer to `to` (window coordinates, pixels).
+    static void dragBar(QWidget *bar, const QPoint &to, Qt::MouseButton button = Qt::LeftButton)
+    {
+        const QPoint from = bar->geometry().center();
+        mouse(bar, QEvent::MouseButtonPress, from, button);
+        mouse(bar, QEvent::MouseMove, to, button);
+        mouse(bar, QEvent::MouseButtonRelease, to, button);
+    }
+
+private slots:
+    void initTestCase() { FrmZelHarness::isolateFromUser(); }
+
+    void placementsFromTheFourNumbers()
+    {
+        const Placement p = Compute(8000, 5000, 4000, 2000, true, 0, 0);
+        QCOMPARE(p.cmdOK, QRect(6800, 4200, 1000, 300));
+        QCOMPARE(p.cmdCancel, QRect(5750, 4200, 1000, 300));
+        QCOMPARE(p.vsplit, QRect(4000, 0, 10, 2035));
+        QCOMPARE(p.split, QRect(50, 2000, 7825, 50));
+        QCOMPARE(p.tv, QRect(50, 50, 3950, 1965));
+        QCOMPARE(p.lstR, QRect(4035, 50, 3850, 1965));
+        QCOMPARE(p.List1, QRect(50, 2050, 7825, 2100)); // its bottom 50 above the buttons' top
+    }
+
+    void limitsOfSizeAndBars()
+    {
+        // The minimum size.
+        Placement p = Compute(2000, 1000, 4000, 2000, true, 0, 0);
+        QCOMPARE(QSize(p.width, p.height), QSize(3000, 2000));
+        // Bars beyond the edges.
+        p = Compute(8000, 5000, 99999, 99999, true, 0, 0);
+        QCOMPARE(p.hbar, 4200 - 500);
+        QCOMPARE(p.vbar, 8000 - 150);
+        QCOMPARE(p.lstR.width(), 0);
+        p = Compute(8000, 5000, -7, 0, true, 0, 0);
+        QCOMPARE(p.hbar, 50);
+        QCOMPARE(p.vbar, 50);
+        QCOMPARE(p.tv.width(), 0);
+        // Not in the normal state: the size stays, and an upper limit wins
+        // over a lower one.
+        p = Compute(8000, 5000, 10, 10, false, 100, 900);
+        QCOMPARE(QSize(p.width, p.height), QSize(100, 900));
+        QCOMPARE(p.hbar, 900 - 800 - 500);
+        QCOMPARE(p.vbar, 100 - 150);
+    }
+
+    void storedValuesReadWithDefaults()
+    {
+        H h;
+        ExplorerLayoutValues v = ReadExplorerLayout(*h.store);
+        QCOMPARE(QList<int>({v.width, v.height, v.vbar, v.hbar}),
+                 QList<int>({8000, 5000, 4000, 2000}));
+        h.param("X1", "wide");
+        h.param("X2", " 6000 ");
+        h.param("X3", "");
+        h.param("X4", "-30");
+        v = ReadExplorerLayout(*h.store);
+        QCOMPARE(QList<int>({v.width, v.height, v.vbar, v.hbar}),
+                 QList<int>({8000, 6000, 4000, -30}));
+    }
+
+    void opensWithTheDefaultLayout()
+    {
+        H h;
+        frmTree &w = h.open();
+        QCOMPARE(QList<int>({w.WidthTwips(), w.HeightTwips(), w.VBarTwips(), w.HBarTwips()}),
+                 QList<int>({8000, 5000, 4000, 2000}));
+        QCOMPARE(w.tv->geometry(), px(50, 50, 3950, 1965));
+        QCOMPARE(w.lstR->geometry(), px(4035, 50, 3850, 1965));
+        QCOMPARE(w.List1->geometry(), px(50, 2050, 7825, 2100));
+        QCOMPARE(w.cmdOK->geometry(), px(6800, 4200, 1000, 300));
+        QCOMPARE(w.cmdCancel->geometry(), px(5750, 4200, 1000, 300));
+        QCOMPARE(w.split->geometry(), px(50, 2000, 7825, 50));
+        QCOMPARE(w.vsplit->x(), TwipsToPixels(4000));
+        QCOMPARE(w.split->cursor().shape(), Qt::SizeVerCursor);
+        QCOMPARE(w.vsplit->cursor().shape(), Qt::SizeHorCursor);
+        QVERIFY(!(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(!w.SplitDragging && !w.VSplitDragging);
+    }
+
+    void storedValuesAreCorrectedBeforeShowing()
+    {
+        H h;
+        h.param("X1", "2000");
+        h.param("X2", "1000");
+        h.param("X3", "9000");
+        h.param("X4", "10");
+        h.store->commit();
+        frmTree &w = h.open();
+        QCOMPARE(QList<int>({w.WidthTwips(), w.HeightTwips(), w.VBarTwips(), w.HBarTwips()}),
+                 QList<int>({3000, 2000, 3000 - 150, 50}));
+        QCOMPARE(outer(w), QSize(200, 133));
+    }
+
+    void shrinkingSpringsBackAndKeepsTheButtonsInTheCorner()
+    {
+        H h;
+        frmTree &w = h.open();
+        w.resize(40, 40);
+        QTRY_COMPARE(outer(w), QSize(200, 133));
+        resizeOuter(w, QSize(700, 500));
+        QTRY_COMPARE(outer(w), QSize(700, 500));
+        QCOMPARE(w.WidthTwips(), 700 * 15);
+        QCOMPARE(w.cmdOK->geometry(), px(700 * 15 - 1200, 500 * 15 - 800, 1000, 300));
+        QCOMPARE(w.List1->geometry().bottom() + 1, TwipsToPixels(500 * 15 - 800 - 50));
+    }
+
+    void barsFollowThePointerAndSnapBackInsideTheLimits()
+    {
+        H h;
+        frmTree &w = h.open();
+
+        // The horizontal bar: only the bar moves until the release.
+        const QPoint from = w.split->geometry().center();
+        mouse(w.split, QEvent::MouseButtonPress, from, Qt::RightButton);
+        QVERIFY(w.SplitDragging);
+        mouse(w.split, QEvent::MouseMove, QPoint(300, 100));
+        QCOMPARE(w.split->pos(), QPoint(w.List1->x(), 100));
+        QCOMPARE(w.tv->geometry(), px(50, 50, 3950, 1965));
+        mouse(w.split, QEvent::MouseButtonRelease, QPoint(300, 100), Qt::RightButton);
+        QVERIFY(!w.SplitDragging);
+        QCOMPARE(w.HBarTwips(), 1500);
+        QCOMPARE(w.tv->geometry(), px(50, 50, 3950, 1500 - 35));
+
+        // Below the buttons: 500 above the OK button's top.
+        dragBar(w.split, QPoint(10, 330));
+        QCOMPARE(w.HBarTwips(), 4200 - 500);
+        // Above the top: 50.
+        dragBar(w.split, QPoint(10, -40));
+        QCOMPARE(w.HBarTwips(), 50);
+
+        // The vertical bar keeps the file list's top while it moves.
+        mouse(w.vsplit, QEvent::MouseButtonPress, w.vsplit->geometry().center());
+        mouse(w.vsplit, QEvent::MouseMove, QPoint(100, 90));
+        QCOMPARE(w.vsplit->pos(), QPoint(100, w.lstR->y()));
+        mouse(w.vsplit, QEvent::MouseButtonRelease, QPoint(100, 90));
+        QCOMPARE(w.VBarTwips(), 1500);
+        dragBar(w.vsplit, QPoint(2000, 10));
+        QCOMPARE(w.VBarTwips(), 8000 - 150);
+        QCOMPARE(w.lstR->width(), 0);
+        dragBar(w.vsplit, QPoint(-50, 10));
+        QCOMPARE(w.VBarTwips(), 50);
+        QCOMPARE(w.tv->width(), 0);
+
+        // The left button let go over the background ends a bar drag.
+        w.SplitDragging = true;
+        mouse(&w, QEvent::MouseButtonRelease, QPoint(2, 2));
+        QVERIFY(!w.SplitDragging);
+    }
+
+    void okStoresTheCurrentLayoutForTheNextOpening()
+    {
+        H h;
+        frmTree &w = h.open();
+        resizeOuter(w, QSize(600, 400));
+        QTRY_COMPARE(outer(w), QSize(600, 400));
+        dragBar(w.split, QPoint(10, 150));
+        dragBar(w.vsplit, QPoint(250, 10));
+        w.cmdOK_Click();
+        QCOMPARE(QStringList({h.storedParam("X1"), h.storedParam("X2"), h.storedParam("X3"),
+                              h.storedParam("X4")}),
+                 QStringList({"9000", "6000", "3750", "2250"}));
+
+        frmTree &again = h.open();
+        QCOMPARE(outer(again), QSize(600, 400));
+        QCOMPARE(again.HBarTwips(), 2250);
+        QCOMPARE(again.VBarTwips(), 3750);
+        QCOMPARE(again.tv->width(), TwipsToPixels(3750 - 50));
+
+        // Cancel after moving a bar keeps what OK stored.
+        dragBar(again.split, QPoint(10, 100));
+        again.cmdCancel_Click();
+        QCOMPARE(h.storedParam("X4"), QStringLiteral("2250"));
+    }
+};
+
+QTEST_MAIN(tst_frmTreeLayout)
+#include "tst_frmtreelayout.moc"
