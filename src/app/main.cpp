@@ -3,6 +3,7 @@
 #include "engine/settings/SettingsStore.h"
 #include "eventlog/frmLogPlug.h"
 #include "ui/about/frmAboutPlug.h"
+#include "ui/explorer/ExplorerHost.h"
 #include "ui/main/SingleInstance.h"
 #include "ui/main/frmZel.h"
 
@@ -87,6 +88,7 @@ int main(int argc, char *argv[])
     frmZel window(services);
     PlugEventLogViewer(window);
     PlugAboutBox(window);
+    ExplorerHost explorer(window, services.factory);
     QObject::connect(&window, &frmZel::Unloaded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
