@@ -1,3 +1,4 @@
+#include "HeadlessRun.h"
 #include "RepositoryBackend.h"
 #include "engine/QtTimerService.h"
 #include "engine/settings/SettingsStore.h"
@@ -10,6 +11,9 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -28,9 +32,34 @@ const QCommandLineOption &configDirOption()
     return option;
 }
 
+const QCommandLineOption &headlessOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("headless"),
+        QStringLiteral("Watch without any window: event records to standard output, status and "
+                       "errors to standard error, until interrupted."));
+    return option;
+}
+
+const QCommandLineOption &onceOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("once"),
+        QStringLiteral("With --headless: start the session, poll once and exit (0 when the "
+                       "session started, 2 when it could not)."));
+    return option;
+}
+
+struct CommandLine
+{
+    QString configDir;
+    bool headless = false;
+    bool once = false;
+};
+
 // Parses the command line; prints help, the version or an error and ends the
 // process when asked to or when the line is wrong.
-QString parseConfigDir(const QCoreApplication &app)
+CommandLine parseCommandLine(const QCoreApplication &app)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -39,17 +68,27 @@ QString parseConfigDir(const QCoreApplication &app)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(configDirOption());
+    parser.addOption(headlessOption());
+    parser.addOption(onceOption());
     parser.process(app);
-    return parser.value(configDirOption());
+    CommandLine line;
+    line.configDir = parser.value(configDirOption());
+    line.headless = parser.isSet(headlessOption());
+    line.once = parser.isSet(onceOption());
+    if (line.once && !line.headless) {
+        fputs("quorvik: --once goes with --headless\n", stderr);
+        ::exit(1);
+    }
+    return line;
 }
 
-// --help and --version answer without a display.
-bool onlyPrints(int argc, char *argv[])
+// --help, --version and --headless run without a display.
+bool needsNoDisplay(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
         if (arg == "-h" || arg == "--help" || arg == "-?" || arg == "--help-all" || arg == "-v" ||
-            arg == "--version")
+            arg == "--version" || arg == "--headless")
             return true;
     }
     return false;
@@ -60,16 +99,22 @@ bool onlyPrints(int argc, char *argv[])
 int main(int argc, char *argv[])
 {
     describeProgram();
-    if (onlyPrints(argc, argv)) {
+    if (needsNoDisplay(argc, argv)) {
         const QCoreApplication app(argc, argv);
-        parseConfigDir(app);
-        return 0;
+        const CommandLine line = parseCommandLine(app);
+        HeadlessOptions options;
+        options.configDir = line.configDir;
+        options.programFolder = QCoreApplication::applicationDirPath();
+        options.once = line.once;
+        if (!options.configDir.isEmpty())
+            QDir().mkpath(options.configDir);
+        return RunHeadless(options);
     }
 
     QApplication app(argc, argv);
     // The program lives in the tray: closing its last window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
-    const QString dir = parseConfigDir(app);
+    const QString dir = parseCommandLine(app).configDir;
     if (!dir.isEmpty())
         QDir().mkpath(dir);
 

@@ -20,8 +20,7 @@ class RepositoryError : public ZelError
 public:
     explicit RepositoryError(const QString &description, int number = -1)
         : ZelError(number, QStringLiteral("VSSDatabase"), description)
-    {
-    }
+    {}
 };
 
 // The database object could not be created ("VSS not installed").
@@ -79,7 +78,11 @@ using VSSItemPtr = std::shared_ptr<VSSItem>;
 class VSSItem
 {
 public:
-    enum ItemType { Project = 0, File = 1 };
+    enum ItemType
+    {
+        Project = 0,
+        File = 1
+    };
 
     virtual ~VSSItem() = default;
     virtual QString Spec() const = 0;
@@ -92,6 +95,21 @@ public:
     // Every history entry, newest first.
     virtual std::vector<VSSVersion> Versions(int flags = 0) const = 0;
     virtual VSSCheckouts Checkouts() const = 0;
+
+    // The date of the newest version: the latest date among the history
+    // entries that carry VersionNumber (a label shares the number of the
+    // version it marks); invalid when there is none. A backend may answer
+    // without walking the whole history.
+    virtual QDateTime NewestVersionDate() const
+    {
+        const int newestNumber = VersionNumber();
+        QDateTime newest;
+        for (const VSSVersion &version : Versions(0))
+            if (version.VersionNumber == newestNumber &&
+                (!newest.isValid() || version.Date > newest))
+                newest = version.Date;
+        return newest;
+    }
 };
 
 class VSSDatabase

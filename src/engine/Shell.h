@@ -4,7 +4,12 @@
 
 // The narrow seam through which the engine reaches the user interface. The
 // main window implements it in the program; tests use a recording fake.
-enum class TrayLook { Normal, Change, Error };
+enum class TrayLook
+{
+    Normal,
+    Change,
+    Error
+};
 
 class Shell
 {
@@ -41,4 +46,8 @@ public:
 
     virtual void beep() = 0;
     virtual void processEvents() = 0;
+
+    // An event record (date, time, object, action, TAB-separated) was written
+    // to the event log, or the newest record was amended to read so.
+    virtual void eventRecorded(const QString &record) { Q_UNUSED(record); }
 };

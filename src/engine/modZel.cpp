@@ -237,17 +237,23 @@ void modZel::CheckFile(Suspect &file, const VSSItem &item)
     const int S = file.Status();
     const QString spec = file.Key();
 
+    // Read everything the rule needs before anything fires, then make sure
+    // the check-out state did not change meanwhile: a check-in landing
+    // between two reads would otherwise be seen as a new version now and as
+    // an ended check-out next time, and be reported twice.
+    QDateTime newest;
+    QString user;
+    if (X == S)
+        newest = item.NewestVersionDate();
+    else if (X != 0 && S == 0 && settings.NotifyOut) {
+        const VSSCheckouts checkouts = item.Checkouts();
+        user = checkouts.Item(checkouts.Count()).Username;
+    }
+    if (item.IsCheckedOut() != X)
+        throw RepositoryError(QStringLiteral("The item changed while it was read"));
+
     if (X == S) {
-        // Rule A: a version newer than the one last seen. Among the history
-        // entries carrying the current version number (a label shares the
-        // number of the version it marks) the latest date counts, so one
-        // check-in is reported once.
-        const int newestNumber = item.VersionNumber();
-        QDateTime newest;
-        for (const VSSVersion &version : item.Versions(0))
-            if (version.VersionNumber == newestNumber &&
-                (!newest.isValid() || version.Date > newest))
-                newest = version.Date;
+        // Rule A: a version newer than the one last seen, by whole seconds.
         if (!newest.isValid() || wholeSecondsBetween(orNeverRecorded(file.DateIn()), newest) < 1)
             return;
         if (settings.NotifyIn)
@@ -257,14 +263,10 @@ void modZel::CheckFile(Suspect &file, const VSSItem &item)
         EventsFound = true;
     } else if (X != 0 && S == 0) {
         // Rule B: a check-out; the user is the last entry of the check-outs.
-        QString user;
-        if (settings.NotifyOut) {
-            const VSSCheckouts checkouts = item.Checkouts();
-            user = checkouts.Item(checkouts.Count()).Username;
+        if (settings.NotifyOut)
             Announce(spec,
                      spec + kCrLf + QStringLiteral(" has been checked out by ") + user + kCrLf,
                      kCheckOut, user, false);
-        }
         file.setStatus(qint16(X));
         EventsFound = true;
     } else if (X == 0 && S != 0) {
@@ -302,10 +304,12 @@ void modZel::RecordEvent(const QString &spec, const QString &action, const QStri
     // when the list is sorted otherwise or was cleared: another file's record
     // is never rewritten; this file's check-in is then appended instead.
     if (mayAmend && !list.isEmpty() && list.lastRow().object == spec) {
+        const EventRow newest = list.lastRow();
         list.amendLastRow(rowKey, kAmendedCheckIn);
         try {
             if (eventLog.LastActionObject() == spec) {
                 eventLog.UpdateLastAction(kAmendedCheckIn);
+                m_shell.eventRecorded(RecordText(newest.date, newest.time, spec, kAmendedCheckIn));
                 return;
             }
         } catch (const std::exception &) {
@@ -327,13 +331,20 @@ void modZel::RecordEvent(const QString &spec, const QString &action, const QStri
     WriteRecord(now, spec, action);
 }
 
-void modZel::WriteRecord(const QDateTime &when, const QString &spec, const QString &action)
+QString modZel::RecordText(const QString &date, const QString &time, const QString &spec,
+                           const QString &action)
 {
     const QChar tab(u'\t');
-    const QString record = when.toString(QStringLiteral("yyyy-MM-dd")) + tab +
-                           when.toString(QStringLiteral("hh:mm:ss")) + tab + spec + tab + action;
+    return date + tab + time + tab + spec + tab + action;
+}
+
+void modZel::WriteRecord(const QDateTime &when, const QString &spec, const QString &action)
+{
+    const QString record = RecordText(when.toString(QStringLiteral("yyyy-MM-dd")),
+                                      when.toString(QStringLiteral("hh:mm:ss")), spec, action);
     try {
         eventLog.WriteLog(eventLog.EventLogPath, record, true);
+        m_shell.eventRecorded(record);
     } catch (const std::exception &) {
         // An event log that cannot be written does not stop the poll.
     }

@@ -108,6 +108,8 @@ private:
                   const QString &user, bool mayAmend);
     void RecordEvent(const QString &spec, const QString &action, const QString &user,
                      bool mayAmend);
+    static QString RecordText(const QString &date, const QString &time, const QString &spec,
+                              const QString &action);
     void WriteRecord(const QDateTime &when, const QString &spec, const QString &action);
     void EndOfPoll();
     void StoreList();

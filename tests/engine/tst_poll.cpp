@@ -247,6 +247,29 @@ private slots:
         QCOMPARE(f.zel.MonitoredFiles.Item(1)->Status(), qint16(1));
     }
 
+    void checkInDuringTheReadsIsReportedOnce()
+    {
+        // The check-in lands after the check-out state was read and before
+        // the history is: the file is skipped, then reported once.
+        EngineFixture f;
+        f.zel.settings.ShowMessages = false;
+        f.watch(a);
+        QVERIFY(f.start());
+        f.repo->checkOut(a, "Dora");
+        f.poll();
+        f.repo->onNextCall("Versions", [&] { f.repo->checkIn(a, "Dora", f.clock.now()); });
+        f.poll();
+        QCOMPARE(f.zel.lvTrace().count(), 1);
+        QCOMPARE(f.zel.lvTrace().lastRow().text, QString("Check Out"));
+        QCOMPARE(f.zel.MonitoredFiles.Item(1)->Status(), qint16(1));
+        f.poll(); // rule C
+        f.poll(); // rule A amends it
+        QCOMPARE(f.zel.lvTrace().count(), 2);
+        QCOMPARE(f.zel.lvTrace().lastRow().text, QString("check in"));
+        f.poll();
+        QCOMPARE(records(f).size(), 2);
+    }
+
     void labelSharingTheVersionNumberIsOneEvent()
     {
         EngineFixture f;

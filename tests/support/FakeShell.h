@@ -22,6 +22,7 @@ public:
     int refreshes = 0;
     int beeps = 0;
     int processed = 0;
+    QStringList records; // event records announced as written
 
     void setStatus(const QString &text) override { statusText = text; }
     QString status() const override { return statusText; }
@@ -55,4 +56,5 @@ public:
     void refreshFileList() override { ++refreshes; }
     void beep() override { ++beeps; }
     void processEvents() override { ++processed; }
+    void eventRecorded(const QString &record) override { records.append(record); }
 };

@@ -58,6 +58,13 @@ public:
     void failOn(const QString &operation, const QString &spec = QString());
     void clearFailures() { m_failures.clear(); }
 
+    // Runs `action` once, at the next call of `operation` (before it reads):
+    // a writer that changes the repository in the middle of a poll.
+    void onNextCall(const QString &operation, std::function<void()> action)
+    {
+        m_pending[operation] = std::move(action);
+    }
+
     // Call counting, per operation name.
     int calls(const QString &operation) const { return m_calls.value(operation); }
     void resetCalls() { m_calls.clear(); }
@@ -67,7 +74,12 @@ public:
     // Used by the session objects.
     Node *find(const QString &spec, bool includeDeleted) const;
     static QString specOf(const Node *node);
-    void count(const QString &operation) { ++m_calls[operation]; }
+    void count(const QString &operation)
+    {
+        ++m_calls[operation];
+        if (auto action = m_pending.take(operation))
+            action();
+    }
     void checkFailure(const QString &operation, const QString &spec) const;
     bool acceptsLogin(const QString &ini, const QString &user, const QString &password) const;
 
@@ -81,4 +93,5 @@ private:
     QHash<QString, QString> m_users; // lower-case name -> password
     QSet<QString> m_failures;        // "operation" or "operation\nspec"
     QHash<QString, int> m_calls;
+    QHash<QString, std::function<void()>> m_pending;
 };

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// Watching without any window: the same settings, session start and poll as
+// the windowed program. Event records go to standard output as they are
+// written to the event log; status texts and errors to standard error.
+struct HeadlessOptions
+{
+    QString configDir;     // empty: the user's own settings
+    QString programFolder; // for the default event log place
+    bool once = false;     // one session start and one poll, then exit
+};
+
+// Exit status: 0 when the session started (with --once: and the poll ran),
+// 2 when it could not start.
+int RunHeadless(const HeadlessOptions &options);
