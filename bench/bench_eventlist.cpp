@@ -6,6 +6,8 @@
 //   append_us     one addRow of today into the list sorted by Date ascending
 //   insert_front_us  one addRow that lands at position 0 (Date descending)
 //   peak_rss_mb   peak resident memory of the model phase (VmHWM)
+//   viewer_open_ms  opening the event log viewer on the file, first paint
+//                 included (built with the widgets library only)
 // Each *_ms figure is wall time, best of its runs; *_cpu_ms is the process's
 // CPU time for the same run, a steadier figure on a busy machine.
 // Usage: bench_eventlist [megabytes]
@@ -17,6 +19,18 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+
+#if __has_include(<QApplication>)
+#include "engine/QtTimerService.h"
+#include "engine/repository/memory/MemoryRepository.h"
+#include "engine/settings/SettingsStore.h"
+#include "eventlog/frmLog.h"
+#include "eventlog/frmLogPlug.h"
+#include "ui/main/frmZel.h"
+
+#include <QApplication>
+#define QUORVIK_BENCH_VIEWER 1
+#endif
 
 #include <array>
 #include <cstdio>
@@ -167,6 +181,31 @@ EventRow newRow(const QString &date, int i)
                     QStringLiteral("someone")};
 }
 
+#ifdef QUORVIK_BENCH_VIEWER
+// Opens the viewer of a main window (not started) on the log at `path`.
+Timing openViewer(int argc, char **argv, const QString &path, const QString &configDir)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QtTimerService timers;
+    SystemClock clock;
+    SettingsStore store(configDir);
+    frmZelServices services;
+    services.timers = &timers;
+    services.clock = &clock;
+    services.factory = MemoryRepository::create()->factory();
+    services.store = &store;
+    frmZel main(services);
+    frmLog &viewer = PlugEventLogViewer(main);
+    main.zel().eventLog.EventLogPath = path;
+    return measure(1, [&] {
+        viewer.showViewer();
+        QCoreApplication::processEvents();
+    });
+}
+#endif
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -245,5 +284,9 @@ int main(int argc, char **argv)
 
     std::printf("peak_rss_mb=%.1f%s\n", peakRssKb() / 1024.0,
                 peakReset ? "" : " (peak of the whole run: could not reset VmHWM)");
+#ifdef QUORVIK_BENCH_VIEWER
+    list.reset();
+    print("viewer_open", openViewer(argc, argv, path, dir.filePath(QStringLiteral("config"))));
+#endif
     return 0;
 }
