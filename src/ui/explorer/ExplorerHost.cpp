@@ -46,6 +46,11 @@ bool ExplorerHost::open()
     return true;
 }
 
+frmTree *ExplorerHost::window() const
+{
+    return m_window.data();
+}
+
 bool ExplorerHost::visible() const
 {
     return m_window && m_window->isVisible();

@@ -26,7 +26,7 @@ public:
     bool visible() const;
     void unload();
     // The window of the current opening, if any.
-    frmTree *window() const { return m_window; }
+    frmTree *window() const;
 
 private:
     frmZel &m_main;
