@@ -19,13 +19,7 @@ InitialState ReadInitialState(const VSSItem &file)
     InitialState state;
     state.Status = qint16(file.IsCheckedOut());
     state.ImageIndex = qint16(state.Status + 1);
-    // A label carries the number of the version it marks: the latest of
-    // the entries with the current number is the one that counts.
-    const int current = file.VersionNumber();
-    for (const VSSVersion &version : file.Versions(0))
-        if (version.VersionNumber == current &&
-            (!state.DateIn.isValid() || version.Date > state.DateIn))
-            state.DateIn = version.Date;
+    state.DateIn = file.NewestVersionDate();
     if (!state.DateIn.isValid())
         state.DateIn = ZeroDate();
     return state;

@@ -269,6 +269,30 @@ private slots:
         QCOMPARE(h.storedParam("X1"), QString()); // only OK stores the layout
     }
 
+    void enterPressesOkAndEscapeDoesNothing()
+    {
+        H h;
+        QPointer<frmTree> w = &h.open();
+        w->tv->setCurrentItem(w->node("$/readme.txt"));
+        w->AddTreeFile();
+        QTest::keyClick(w->List1, Qt::Key_Escape);
+        QVERIFY(w->isVisible());
+        QTest::keyClick(w->tv, Qt::Key_Return);
+        QVERIFY(!h.host->visible());
+        QCOMPARE(H::keys(h.frm->zel().MonitoredFiles), H::watchedAtStart() << "$/readme.txt");
+
+        // With the focus on Cancel, Enter presses Cancel.
+        w = &h.open();
+        w->tv->setCurrentItem(w->node("$/Web"));
+        H::click(*w, "$/Web");
+        H::select(w->lstR, {"logo.png"});
+        w->AddPickedFiles();
+        w->cmdCancel->setFocus();
+        QTest::keyClick(w->cmdCancel, Qt::Key_Return);
+        QVERIFY(!h.host->visible());
+        QCOMPARE(h.frm->zel().MonitoredFiles.Count(), 3);
+    }
+
     void removeFiveOfEightLines()
     {
         H h;
