@@ -27,24 +27,88 @@ QString VssDataFolder::filePath(const QString &fileName) const
     return locate(fileName.toLower());
 }
 
-QString VssDataFolder::itemPath(QByteArrayView physical) const
+QString VssDataFolder::itemRelative(QByteArrayView physical)
 {
     if (!isPhysicalName(physical))
         return {};
     const QString name = QString::fromLatin1(physical).toLower();
-    return locate(name.left(1) + QLatin1Char('/') + name);
+    return name.left(1) + QLatin1Char('/') + name;
+}
+
+QString VssDataFolder::dataRelative(QByteArrayView physical, char extension)
+{
+    const char ext = char(extension | 0x20);
+    const QString item = itemRelative(physical);
+    if (item.isEmpty() || (ext != 'a' && ext != 'b'))
+        return {};
+    return item + QLatin1Char('.') + QLatin1Char(ext);
+}
+
+QString VssDataFolder::itemPath(QByteArrayView physical) const
+{
+    const QString relative = itemRelative(physical);
+    return relative.isEmpty() ? QString() : locate(relative);
 }
 
 QString VssDataFolder::dataFilePath(QByteArrayView physical, char extension) const
 {
-    const char ext = char(extension | 0x20);
-    if (!isPhysicalName(physical) || (ext != 'a' && ext != 'b'))
-        return {};
-    const QString name = QString::fromLatin1(physical).toLower();
-    return locate(name.left(1) + QLatin1Char('/') + name + QLatin1Char('.') + QLatin1Char(ext));
+    const QString relative = dataRelative(physical, extension);
+    return relative.isEmpty() ? QString() : locate(relative);
+}
+
+QString VssDataFolder::readItemFile(QByteArrayView physical, QByteArray &out, qint64 limit,
+                                    qint64 *fileSize, QString *path) const
+{
+    const QString relative = itemRelative(physical);
+    if (relative.isEmpty())
+        return QStringLiteral("invalid physical item name \"%1\"")
+            .arg(QString::fromLatin1(physical.toByteArray()));
+    return readLocated(relative, out, limit, fileSize, path);
+}
+
+QString VssDataFolder::readDataFile(QByteArrayView physical, char extension, QByteArray &out,
+                                    QString *path) const
+{
+    const QString relative = dataRelative(physical, extension);
+    if (relative.isEmpty())
+        return QStringLiteral("no valid data file named for \"%1\"")
+            .arg(QString::fromLatin1(physical.toByteArray()));
+    return readLocated(relative, out, -1, nullptr, path);
+}
+
+QString VssDataFolder::readLocated(const QString &relativeLower, QByteArray &out, qint64 limit,
+                                   qint64 *fileSize, QString *path) const
+{
+    const bool remembered = m_located.contains(relativeLower);
+    QString located = locate(relativeLower);
+    QString error = readFile(located, out, limit, fileSize);
+    if (!error.isEmpty() && remembered) {
+        // Removed or renamed since it was found: search again.
+        m_located.remove(relativeLower);
+        const QString again = locate(relativeLower);
+        if (again != located) {
+            located = again;
+            error = readFile(located, out, limit, fileSize);
+        }
+    }
+    if (path)
+        *path = located;
+    return error;
 }
 
 QString VssDataFolder::locate(const QString &relativeLower) const
+{
+    const auto known = m_located.constFind(relativeLower);
+    if (known != m_located.constEnd())
+        return *known;
+    const QString found = search(relativeLower);
+    if (found.isEmpty())
+        return m_path + QLatin1Char('/') + relativeLower; // the read reports it
+    m_located.insert(relativeLower, found);
+    return found;
+}
+
+QString VssDataFolder::search(const QString &relativeLower) const
 {
     const QString lower = m_path + QLatin1Char('/') + relativeLower;
     if (QFileInfo::exists(lower))
@@ -62,7 +126,7 @@ QString VssDataFolder::locate(const QString &relativeLower) const
             if (entry.compare(part, Qt::CaseInsensitive) == 0)
                 found = entry;
         if (found.isEmpty())
-            return lower; // does not exist; the read reports it
+            return {};
         current += QLatin1Char('/') + found;
     }
     return current;

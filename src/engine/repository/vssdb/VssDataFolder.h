@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
 // The data folder of a database: builds the paths of item and data files from
@@ -31,8 +32,27 @@ public:
     static QString readFile(const QString &path, QByteArray &out, qint64 limit = -1,
                             qint64 *fileSize = nullptr);
 
+    // readFile on the item file of `physical`. Paths found once are
+    // remembered; a remembered path that no longer opens is searched for
+    // again. `path` receives the path read (for messages). Invalid names
+    // are refused without touching the disk.
+    QString readItemFile(QByteArrayView physical, QByteArray &out, qint64 limit = -1,
+                         qint64 *fileSize = nullptr, QString *path = nullptr) const;
+    // The same for a whole data file (extension 'A' or 'B').
+    QString readDataFile(QByteArrayView physical, char extension, QByteArray &out,
+                         QString *path = nullptr) const;
+
 private:
+    static QString itemRelative(QByteArrayView physical);
+    static QString dataRelative(QByteArrayView physical, char extension);
+    QString readLocated(const QString &relativeLower, QByteArray &out, qint64 limit,
+                        qint64 *fileSize, QString *path) const;
     QString locate(const QString &relativeLower) const;
+    // The existing file's path, or empty.
+    QString search(const QString &relativeLower) const;
 
     QString m_path;
+    // Relative lower-case path -> path found on disk. Only files that exist
+    // are remembered, so a missing file is looked for again on every call.
+    mutable QHash<QString, QString> m_located;
 };

@@ -1,7 +1,5 @@
 #include "VssDbDatabase.h"
 
-#include "VssActionText.h"
-
 void VssDbDatabase::Open(const QString &iniPath, const QString &user, const QString &password)
 {
     m_context.reset();
@@ -31,11 +29,22 @@ std::vector<VSSItemPtr> VssDbItem::Items(bool includeDeleted) const
     return result;
 }
 
+VssItemCache::EntryPtr VssDbItem::snapshot(bool withVersions) const
+{
+    const int window = m_context->session.options().itemReuseMs;
+    if (m_snapshot && window > 0 && !m_snapshotAge.hasExpired(window) &&
+        (!withVersions || m_snapshot->versions))
+        return m_snapshot;
+    m_snapshot = m_context->items.read(m_ref.physical, withVersions);
+    m_snapshotAge.start();
+    return m_snapshot;
+}
+
 std::vector<VssCheckoutRecord> VssDbItem::liveCheckouts() const
 {
     if (m_ref.type != File)
         return {};
-    return m_context->items.read(m_ref.physical).state.checkouts;
+    return snapshot()->state.checkouts;
 }
 
 int VssDbItem::IsCheckedOut() const
@@ -60,7 +69,7 @@ VSSCheckouts VssDbItem::Checkouts() const
 
 int VssDbItem::VersionNumber() const
 {
-    const int newest = m_context->items.read(m_ref.physical).state.newest.version;
+    const int newest = snapshot()->state.newest.version;
     // A pinned entry shows the file as it was at the pinned version.
     return m_ref.pinned > 0 ? std::min(newest, m_ref.pinned) : newest;
 }
@@ -68,33 +77,23 @@ int VssDbItem::VersionNumber() const
 QDateTime VssDbItem::NewestVersionDate() const
 {
     if (m_ref.pinned > 0) {
-        const auto versions = Versions();
-        return versions.empty() ? QDateTime() : versions.front().Date;
+        for (const VSSVersion &version : *snapshot(true)->versions)
+            if (version.VersionNumber <= m_ref.pinned)
+                return version.Date;
+        return {};
     }
-    return VssActionText::localDate(m_context->items.read(m_ref.physical).state.newest.time);
+    return snapshot()->newestDate;
 }
 
 std::vector<VSSVersion> VssDbItem::Versions(int) const
 {
-    const std::vector<VssHistoryEntry> history =
-        m_context->items.read(m_ref.physical, true).history;
-    VssSession &session = m_context->session;
-    const auto nameOf = [&session](const VssNameBlock &block) {
-        return session.displayNameOrShort(block);
-    };
-    const auto decode = [&session](const QByteArray &bytes) { return session.decode(bytes); };
+    const VssItemCache::EntryPtr entry = snapshot(true);
+    const std::vector<VSSVersion> &all = *entry->versions;
+    if (m_ref.pinned <= 0)
+        return all;
     std::vector<VSSVersion> result;
-    result.reserve(history.size());
-    for (const VssHistoryEntry &entry : history) {
-        if (m_ref.pinned > 0 && entry.version > m_ref.pinned)
-            continue;
-        VSSVersion version;
-        version.VersionNumber = entry.version;
-        version.Date = VssActionText::localDate(entry.time);
-        version.Username = session.decode(entry.user);
-        version.Action = VssActionText::describe(entry, nameOf, decode);
-        version.Label = session.decode(entry.label);
-        result.push_back(std::move(version));
-    }
+    for (const VSSVersion &version : all)
+        if (version.VersionNumber <= m_ref.pinned)
+            result.push_back(version);
     return result;
 }

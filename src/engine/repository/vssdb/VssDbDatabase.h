@@ -5,6 +5,8 @@
 #include "VssSession.h"
 #include "engine/Repository.h"
 
+#include <QElapsedTimer>
+
 #include <memory>
 
 // The state one open database shares with the items it hands out.
@@ -37,8 +39,9 @@ private:
     std::shared_ptr<VssDbContext> m_context;
 };
 
-// One logical item. A live view: every state query reads the item file's
-// current state (cheaply when nothing was written since the last read).
+// One logical item. A live view: a state query reads the item file's current
+// state (cheaply when nothing was written since the last read), unless this
+// object read it within the options' itemReuseMs.
 class VssDbItem : public VSSItem
 {
 public:
@@ -55,13 +58,18 @@ public:
     std::vector<VSSVersion> Versions(int flags = 0) const override;
     VSSCheckouts Checkouts() const override;
 
-    // The date of the newest version without loading the history.
-    QDateTime NewestVersionDate() const;
+    // Without loading the history unless the item is pinned. Versions of
+    // one log never share a number (a label takes the next one), so the
+    // newest entry alone carries VersionNumber.
+    QDateTime NewestVersionDate() const override;
     QByteArray physicalName() const { return m_ref.physical; }
 
 private:
+    VssItemCache::EntryPtr snapshot(bool withVersions = false) const;
     std::vector<VssCheckoutRecord> liveCheckouts() const;
 
     std::shared_ptr<VssDbContext> m_context;
     VssItemRef m_ref;
+    mutable VssItemCache::EntryPtr m_snapshot;
+    mutable QElapsedTimer m_snapshotAge;
 };

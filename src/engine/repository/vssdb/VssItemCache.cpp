@@ -1,5 +1,6 @@
 #include "VssItemCache.h"
 
+#include "VssActionText.h"
 #include "VssLayout.h"
 #include "VssRecord.h"
 #include "VssSession.h"
@@ -39,57 +40,84 @@ bool fingerprintOf(const VssBytes &file, const VssItemState &state, QByteArray &
 
 } // namespace
 
-const VssItemCache::Entry &VssItemCache::read(const QByteArray &physical, bool withHistory)
+VssItemCache::EntryPtr VssItemCache::read(const QByteArray &physical, bool withVersions)
 {
-    const QString path = m_session.folder().itemPath(physical);
-    if (path.isEmpty())
+    if (!VssDataFolder::isPhysicalName(physical))
         throw RepositoryError(
             QStringLiteral("Invalid physical item name \"%1\"").arg(QString::fromLatin1(physical)));
+    QString path;
     QString error;
     const int attempts = std::max(1, m_session.options().readAttempts);
     for (int attempt = 0; attempt < attempts; ++attempt) {
         if (attempt > 0)
             QThread::msleep(5 * attempt); // let a writer finish
-        error = tryRead(path, physical, withHistory);
+        error = tryRead(physical, withVersions, path);
         if (error.isEmpty())
-            return m_entries[physical];
+            return m_entries.value(physical);
     }
     m_session.fail(path, error);
 }
 
-QString VssItemCache::tryRead(const QString &path, const QByteArray &physical, bool withHistory)
+QString VssItemCache::tryRead(const QByteArray &physical, bool withVersions, QString &path)
 {
+    const VssDataFolder &folder = m_session.folder();
     QByteArray bytes;
     qint64 size = 0;
-    QString error = VssDataFolder::readFile(path, bytes, PrefixRead, &size);
+    ++m_fileReads;
+    QString error = folder.readItemFile(physical, bytes, PrefixRead, &size, &path);
     if (!error.isEmpty())
         return error;
-    auto cached = m_entries.find(physical);
+    const auto cached = m_entries.constFind(physical);
     VssItemState probe;
     QByteArray fingerprint;
-    if (cached != m_entries.end() && (!withHistory || cached->historyLoaded) &&
+    if (cached != m_entries.constEnd() && (!withVersions || (*cached)->versions) &&
         VssItemFile::parseHeader(VssBytes(bytes), probe).isEmpty() &&
         probe.header.endOffset <= size && fingerprintOf(VssBytes(bytes), probe, fingerprint) &&
-        fingerprint == cached->fingerprint)
+        fingerprint == (*cached)->fingerprint)
         return {}; // nothing written since the last consistent read
 
     if (bytes.size() == PrefixRead) {
-        error = VssDataFolder::readFile(path, bytes);
+        ++m_fileReads;
+        error = folder.readItemFile(physical, bytes, -1, nullptr, &path);
         if (!error.isEmpty())
             return error;
     }
     ++m_fullReads;
     const VssBytes file(bytes);
-    Entry entry;
-    error = VssItemFile::parseState(file, entry.state);
-    if (error.isEmpty() && withHistory) {
-        error = VssItemFile::parseHistory(file, entry.state.header, entry.history);
-        entry.historyLoaded = true;
+    auto entry = std::make_shared<Entry>();
+    error = VssItemFile::parseState(file, entry->state);
+    if (error.isEmpty() && withVersions) {
+        std::vector<VssHistoryEntry> history;
+        error = VssItemFile::parseHistory(file, entry->state.header, history);
+        if (error.isEmpty())
+            entry->versions = std::make_shared<const std::vector<VSSVersion>>(versionsOf(history));
     }
-    if (error.isEmpty() && !fingerprintOf(file, entry.state, entry.fingerprint))
+    if (error.isEmpty() && !fingerprintOf(file, entry->state, entry->fingerprint))
         error = QStringLiteral("check-out chain lies outside the file");
     if (!error.isEmpty())
         return error;
+    entry->newestDate = VssActionText::localDate(entry->state.newest.time);
     m_entries.insert(physical, std::move(entry));
     return {};
+}
+
+std::vector<VSSVersion> VssItemCache::versionsOf(const std::vector<VssHistoryEntry> &history) const
+{
+    VssSession &session = m_session;
+    const auto nameOf = [&session](const VssNameBlock &block) {
+        return session.displayNameOrShort(block);
+    };
+    const auto decode = [&session](const QByteArray &bytes) { return session.decode(bytes); };
+    std::vector<VSSVersion> result;
+    result.reserve(history.size());
+    for (const VssHistoryEntry &entry : history) {
+        VSSVersion version;
+        version.VersionNumber = entry.version;
+        version.Date = VssActionText::localDate(entry.time);
+        version.Username = session.decode(entry.user);
+        version.Action = VssActionText::describe(entry, nameOf, decode);
+        version.Label = session.decode(entry.label);
+        result.push_back(std::move(version));
+    }
+    return result;
 }

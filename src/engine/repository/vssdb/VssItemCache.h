@@ -1,8 +1,12 @@
 #pragma once
 
 #include "VssItemFile.h"
+#include "engine/Repository.h"
 
+#include <QDateTime>
 #include <QHash>
+
+#include <memory>
 
 class VssSession;
 
@@ -14,28 +18,37 @@ class VssSession;
 class VssItemCache
 {
 public:
+    // One consistent read of an item file; never changed once handed out,
+    // so an item may keep it as its snapshot.
     struct Entry
     {
         VssItemState state;
+        QDateTime newestDate;   // date of state.newest
         QByteArray fingerprint; // DH payload + live CF records, as read
-        bool historyLoaded = false;
-        std::vector<VssHistoryEntry> history;
+        // The whole history as Versions() lists it, newest first; null
+        // until asked for. Built once per header state.
+        std::shared_ptr<const std::vector<VSSVersion>> versions;
     };
+    using EntryPtr = std::shared_ptr<const Entry>;
 
     explicit VssItemCache(VssSession &session) : m_session(session) {}
 
-    // The current state of the item file `physical`; `withHistory` also
+    // The current state of the item file `physical`; `withVersions` also
     // loads its whole history. Raises RepositoryError when no consistent
     // read succeeds (torn write, damaged or missing file).
-    const Entry &read(const QByteArray &physical, bool withHistory = false);
+    EntryPtr read(const QByteArray &physical, bool withVersions = false);
 
     // How many times an item file was parsed in full (tests, benchmarks).
     int fullReads() const { return m_fullReads; }
+    // How many times an item file was opened and read (tests, benchmarks).
+    int fileReads() const { return m_fileReads; }
 
 private:
-    QString tryRead(const QString &path, const QByteArray &physical, bool withHistory);
+    QString tryRead(const QByteArray &physical, bool withVersions, QString &path);
+    std::vector<VSSVersion> versionsOf(const std::vector<VssHistoryEntry> &history) const;
 
     VssSession &m_session;
-    QHash<QByteArray, Entry> m_entries;
+    QHash<QByteArray, EntryPtr> m_entries;
     int m_fullReads = 0;
+    int m_fileReads = 0;
 };

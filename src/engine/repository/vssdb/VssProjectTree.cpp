@@ -37,15 +37,12 @@ VssItemRef VssProjectTree::resolve(const QString &spec, bool deleted)
         if (item.type != VSSItem::Project)
             throw RepositoryError(QStringLiteral("%1 is a file, not a project").arg(item.spec));
         const Listing &list = listing(item.physical);
-        const Child *found = nullptr;
-        for (const Child &child : list.children) {
-            if (child.name.compare(part, Qt::CaseInsensitive) != 0)
-                continue;
-            if (!child.deleted)
-                found = &child;
-            else if (deleted && last && !found)
-                found = &child;
-        }
+        // A live entry wins over deleted ones of the same name.
+        const NameIndex match = list.byName.value(part.toCaseFolded());
+        const int index = match.lastLive >= 0 ? match.lastLive
+                          : deleted && last   ? match.firstDeleted
+                                              : -1;
+        const Child *found = index >= 0 ? &list.children[size_t(index)] : nullptr;
         if (!found)
             throw RepositoryError(
                 QStringLiteral("%1 does not exist").arg(childSpec(item.spec, part)));
@@ -77,34 +74,35 @@ std::vector<VssItemRef> VssProjectTree::children(const VssItemRef &project, bool
 
 const VssProjectTree::Listing &VssProjectTree::listing(const QByteArray &physical)
 {
-    const QString path = m_session.folder().itemPath(physical);
-    if (path.isEmpty())
-        throw RepositoryError(
-            QStringLiteral("Invalid physical item name \"%1\"").arg(QString::fromLatin1(physical)));
     const auto cached = m_listings.constFind(physical);
     const int window = m_session.options().projectRecheckMs;
     if (cached != m_listings.constEnd() && window > 0 && cached->checked.isValid() &&
         !cached->checked.hasExpired(window))
         return *cached;
+    if (!VssDataFolder::isPhysicalName(physical))
+        throw RepositoryError(
+            QStringLiteral("Invalid physical item name \"%1\"").arg(QString::fromLatin1(physical)));
+    QString path;
     QString error;
     const int attempts = std::max(1, m_session.options().readAttempts);
     for (int attempt = 0; attempt < attempts; ++attempt) {
         if (attempt > 0)
             QThread::msleep(5 * attempt);
-        error = tryReadListing(path, physical);
+        error = tryReadListing(physical, path);
         if (error.isEmpty())
             return m_listings[physical];
     }
     m_session.fail(path, error);
 }
 
-QString VssProjectTree::tryReadListing(const QString &path, const QByteArray &physical)
+QString VssProjectTree::tryReadListing(const QByteArray &physical, QString &path)
 {
+    const VssDataFolder &folder = m_session.folder();
     // A first small read decides whether the listing can have changed.
     constexpr qint64 prefixRead = 4096;
     QByteArray first;
     qint64 size = 0;
-    QString error = VssDataFolder::readFile(path, first, prefixRead, &size);
+    QString error = folder.readItemFile(physical, first, prefixRead, &size, &path);
     if (!error.isEmpty())
         return error;
     VssItemState state;
@@ -115,7 +113,7 @@ QString VssProjectTree::tryReadListing(const QString &path, const QByteArray &ph
         return {};
     }
     if (first.size() == prefixRead) {
-        error = VssDataFolder::readFile(path, first);
+        error = folder.readItemFile(physical, first, -1, nullptr, &path);
         if (!error.isEmpty())
             return error;
     }
@@ -127,11 +125,11 @@ QString VssProjectTree::tryReadListing(const QString &path, const QByteArray &ph
 
     ++m_listingReads;
     std::vector<VssProjectEntry> entries;
-    const QString dataPath = m_session.folder().dataFilePath(physical, state.header.dataExtension);
+    const QString dataPath = folder.dataFilePath(physical, state.header.dataExtension);
     if (dataPath.isEmpty())
         return QStringLiteral("item header names no valid data file");
     QByteArray data;
-    error = VssDataFolder::readFile(dataPath, data);
+    error = folder.readDataFile(physical, state.header.dataExtension, data);
     // A project that never had entries may have no data file.
     if (!error.isEmpty() && !(state.header.entryCount == 0 && !QFile::exists(dataPath)))
         return error;
@@ -142,7 +140,7 @@ QString VssProjectTree::tryReadListing(const QString &path, const QByteArray &ph
     // The data file is replaced as a whole: it belongs to the header only if
     // the header did not change while we read it.
     QByteArray again;
-    error = VssDataFolder::readFile(path, again, DH::PrefixSize);
+    error = folder.readItemFile(physical, again, DH::PrefixSize, nullptr, &path);
     VssItemState second;
     if (error.isEmpty())
         error = VssItemFile::parseHeader(VssBytes(again), second);
@@ -163,6 +161,12 @@ QString VssProjectTree::tryReadListing(const QString &path, const QByteArray &ph
         child.deleted = (entry.flags & JP::FlagDeleted) != 0;
         child.physical = entry.physical.toUpper();
         child.pinned = entry.pinned;
+        NameIndex &at = list.byName[child.name.toCaseFolded()];
+        const int index = int(list.children.size());
+        if (!child.deleted)
+            at.lastLive = index;
+        else if (at.firstDeleted < 0)
+            at.firstDeleted = index;
         list.children.push_back(std::move(child));
     }
     list.checked.start();

@@ -48,15 +48,23 @@ public:
     int listingReads() const { return m_listingReads; }
 
 private:
+    // Where a (case-folded) name occurs among the children; -1: nowhere.
+    struct NameIndex
+    {
+        int lastLive = -1;
+        int firstDeleted = -1;
+    };
+
     struct Listing
     {
         QByteArray headerPayload;
         std::vector<Child> children;
+        QHash<QString, NameIndex> byName;
         QElapsedTimer checked;
     };
 
     const Listing &listing(const QByteArray &physical);
-    QString tryReadListing(const QString &path, const QByteArray &physical);
+    QString tryReadListing(const QByteArray &physical, QString &path);
     static QString childSpec(const QString &parent, const QString &name);
 
     VssSession &m_session;

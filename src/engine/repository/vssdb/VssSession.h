@@ -20,6 +20,12 @@ struct VssDbOptions
     // header again, so that one poll over many files of one project reads
     // each ancestor project once. 0: check on every lookup.
     int projectRecheckMs = 1000;
+    // An item object answers from its last read of the item file for this
+    // long, so that the calls one poll makes on one file (check-out state,
+    // newest date, check-outs, the state again) cost one read and see one
+    // consistent state. Items kept longer see changes once it has passed.
+    // 0: read on every call.
+    int itemReuseMs = 250;
     // Attempts at a consistent read before a call fails.
     int readAttempts = 3;
 };

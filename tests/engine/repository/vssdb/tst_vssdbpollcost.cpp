@@ -1,0 +1,275 @@
+// What one poll costs the reader: one read of an item file serves the burst
+// of calls made on one item, the history is built once per state of the
+// file, and the cheap newest version date agrees with the full history.
+#include "VssFixtures.h"
+
+#include "VssGenPopulate.h"
+#include "VssWriter.h"
+
+#include "engine/repository/vssdb/VssLayout.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace VssFixtures;
+
+namespace {
+
+const QString Apress = QStringLiteral("Apress-exp-.net-delivery-using-nant-cruisecontrol.net");
+
+QDateTime at(int minutes)
+{
+    return QDateTime(QDate(2024, 6, 3), QTime(10, 0)).addSecs(60 * minutes);
+}
+
+VssWriter::Stamp by(const QString &user, int minutes)
+{
+    return VssWriter::Stamp{user, at(minutes), {}};
+}
+
+VssDbOptions reuseFor(int ms)
+{
+    VssDbOptions options = strict();
+    options.itemReuseMs = ms;
+    return options;
+}
+
+// Every item's own answer against the base answer that walks the history.
+int compareNewestDates(VssDbDatabase &db)
+{
+    QStringList specs;
+    collect(*db.VSSItem(QStringLiteral("$/")), specs);
+    int compared = 0;
+    for (const QString &spec : specs) {
+        const VSSItemPtr item = db.VSSItem(spec);
+        const QDateTime own = item->NewestVersionDate();
+        const QDateTime walked = item->VSSItem::NewestVersionDate();
+        if (own != walked || !own.isValid())
+            qWarning() << spec << own << walked;
+        compared += own == walked && own.isValid() ? 1 : 0;
+    }
+    return compared == specs.size() ? compared : -1;
+}
+
+QString itemFile(VssDbDatabase &db, const QString &spec)
+{
+    const auto &item = dynamic_cast<const VssDbItem &>(*db.VSSItem(spec));
+    return db.context()->session.folder().itemPath(item.physicalName());
+}
+
+bool flipByte(const QString &path, qint64 offset)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = file.readAll();
+    bytes[offset] = char(bytes[offset] ^ 0x01);
+    return file.seek(0) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class tst_VssDbPollCost : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_tmp;
+    QString m_dir;
+    QStringList m_files;
+
+    std::unique_ptr<VssDbDatabase> openGenerated(const VssDbOptions &options = strict())
+    {
+        return open(m_dir + QStringLiteral("/srcsafe.ini"), QStringLiteral("Admin"), {}, options);
+    }
+
+private slots:
+    void init()
+    {
+        static int run = 0;
+        m_dir = m_tmp.filePath(QString::number(++run));
+        VssGenPopulate::Options o;
+        o.projects = 4;
+        o.depth = 2;
+        o.files = 12;
+        o.history = 4;
+        m_files = VssGenPopulate::populate(m_dir, o);
+        QCOMPARE(m_files.size(), 12);
+    }
+
+    void newestDateAgreesWithHistoryOnRealLabels()
+    {
+        auto db = open(ini(Apress), QStringLiteral("Builder"), QStringLiteral("builder"));
+        QCOMPARE(compareNewestDates(*db), 152);
+        // A project whose newest entry is a label: the label's date counts.
+        const VSSItemPtr labelled =
+            db->VSSItem(QStringLiteral("$/Solutions/Etomic.Library.Transformer"));
+        const auto versions = labelled->Versions();
+        QCOMPARE(versions.front().Action, QStringLiteral("Labeled"));
+        QCOMPARE(labelled->NewestVersionDate(), versions.front().Date);
+        QVERIFY(versions.front().Date > versions[1].Date);
+    }
+
+    void newestDateAgreesWithHistoryOnGeneratedDatabase()
+    {
+        VssWriter writer(m_dir);
+        writer.label(m_files[0], QStringLiteral("release 1"), by("Admin", 10));
+        writer.checkout(m_files[1], by("Admin", 11));
+        writer.checkout(m_files[2], by("Admin", 12));
+        writer.checkin(m_files[2], by("Admin", 13));
+        writer.label(m_files[2], QStringLiteral("after fix"), by("Admin", 14));
+        writer.checkout(m_files[3], by("Admin", 15));
+        writer.undoCheckout(m_files[3], by("Admin", 16));
+        writer.label(QStringLiteral("$/P0_1"), QStringLiteral("project label"), by("Admin", 17));
+
+        auto db = openGenerated();
+        QCOMPARE(compareNewestDates(*db), 1 + 4 + 12);
+        const VSSItemPtr labelled = db->VSSItem(m_files[0]);
+        QCOMPARE(labelled->VersionNumber(), 5); // a label takes the next number
+        QCOMPARE(labelled->NewestVersionDate(), at(10));
+        QCOMPARE(db->VSSItem(m_files[2])->NewestVersionDate(), at(14));
+        QCOMPARE(db->VSSItem(m_files[2])->VersionNumber(), 6);
+    }
+
+    // modZel's calls on one watched file: state, date or check-outs, state.
+    void burstOfCallsCostsOneRead()
+    {
+        auto db = openGenerated(reuseFor(60000));
+        const VssItemCache &cache = db->context()->items;
+        const VSSItemPtr item = db->VSSItem(m_files[4]);
+        const int before = cache.fileReads();
+        QCOMPARE(item->IsCheckedOut(), 0);
+        const QDateTime newest = item->NewestVersionDate();
+        QCOMPARE(item->Checkouts().Count(), 0);
+        QCOMPARE(item->VersionNumber(), 4);
+        QCOMPARE(item->IsCheckedOut(), 0);
+        QCOMPARE(cache.fileReads() - before, 1);
+        QCOMPARE(newest, item->VSSItem::NewestVersionDate());
+
+        // A change within the window: this object keeps its consistent
+        // snapshot; a new object (the next poll) reads afresh.
+        VssWriter(m_dir).checkout(m_files[4], by("Admin", 20));
+        QCOMPARE(item->IsCheckedOut(), 0);
+        QCOMPARE(item->Checkouts().Count(), 0);
+        QCOMPARE(db->VSSItem(m_files[4])->IsCheckedOut(), 2);
+        QCOMPARE(db->VSSItem(m_files[4])->Checkouts().Item(1).Username, QStringLiteral("Admin"));
+    }
+
+    void withoutWindowEveryCallReads()
+    {
+        auto db = openGenerated();
+        const VssItemCache &cache = db->context()->items;
+        const VSSItemPtr item = db->VSSItem(m_files[4]);
+        QCOMPARE(item->IsCheckedOut(), 0);
+        const int before = cache.fileReads();
+        item->NewestVersionDate();
+        item->IsCheckedOut();
+        QCOMPARE(cache.fileReads() - before, 2);
+        VssWriter(m_dir).checkout(m_files[4], by("Admin", 20));
+        QCOMPARE(item->IsCheckedOut(), 2);
+    }
+
+    void longLivedItemSeesChangesAfterWindow()
+    {
+        auto db = openGenerated(reuseFor(40));
+        const VSSItemPtr item = db->VSSItem(m_files[5]);
+        QCOMPARE(item->VersionNumber(), 4);
+        QCOMPARE(item->Versions().size(), size_t(4));
+        VssWriter writer(m_dir);
+        writer.checkout(m_files[5], by("Admin", 20));
+        writer.checkin(m_files[5], by("Admin", 21));
+        QTRY_COMPARE_WITH_TIMEOUT(item->VersionNumber(), 5, 2000);
+        QCOMPARE(item->NewestVersionDate(), at(21));
+        QCOMPARE(item->Versions().size(), size_t(5));
+        QCOMPARE(item->Versions().front().Date, at(21));
+    }
+
+    // A damaged read after the window fails like any other read; the
+    // snapshot taken before the damage is not a way around the checks.
+    void snapshotKeepsTheReadChecks()
+    {
+        auto db = openGenerated(reuseFor(40));
+        const VSSItemPtr item = db->VSSItem(m_files[6]);
+        const QString path = itemFile(*db, m_files[6]);
+        QCOMPARE(item->VersionNumber(), 4);
+        const qint64 inHeader = VssLayout::DH::FileOffset + VssLayout::RecordHeaderSize + 0x10;
+        QVERIFY(flipByte(path, inHeader));
+        QTest::qWait(60);
+        QVERIFY_THROWS_EXCEPTION(RepositoryError, item->VersionNumber());
+        QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(m_files[6])->IsCheckedOut());
+        QVERIFY(flipByte(path, inHeader));
+        QCOMPARE(item->VersionNumber(), 4);
+    }
+
+    void historyIsBuiltOncePerState()
+    {
+        auto db = openGenerated();
+        const VssItemCache &cache = db->context()->items;
+        const VSSItemPtr item = db->VSSItem(m_files[7]);
+        const auto first = item->Versions();
+        const int parsed = cache.fullReads();
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(db->VSSItem(m_files[7])->Versions().size(), first.size());
+            QCOMPARE(item->NewestVersionDate(), first.front().Date);
+        }
+        QCOMPARE(cache.fullReads(), parsed);
+        const auto again = item->Versions();
+        QCOMPARE(again.back().Action, first.back().Action);
+        QCOMPARE(again.front().Username, first.front().Username);
+
+        VssWriter writer(m_dir);
+        writer.checkout(m_files[7], by("Admin", 30));
+        writer.checkin(m_files[7], by("Admin", 31));
+        const auto after = item->Versions();
+        QCOMPARE(after.size(), first.size() + 1);
+        QCOMPARE(after.front().VersionNumber, 5);
+        QCOMPARE(after.front().Date, at(31));
+        QCOMPARE(cache.fullReads(), parsed + 1);
+    }
+
+    // Paths found once are remembered; a file found under another spelling
+    // later (a copy onto a case-sensitive disk) is searched for again.
+    void itemFileFoundAgainUnderAnotherSpelling()
+    {
+        auto db = openGenerated();
+        QCOMPARE(db->VSSItem(m_files[8])->VersionNumber(), 4);
+        const QString path = itemFile(*db, m_files[8]);
+        const QFileInfo info(path);
+        const QString upper = info.absolutePath() + QLatin1Char('/') + info.fileName().toUpper();
+        QVERIFY(QFile::rename(path, upper));
+        QCOMPARE(db->VSSItem(m_files[8])->VersionNumber(), 4);
+        QCOMPARE(itemFile(*db, m_files[8]), upper);
+        QVERIFY(QFile::remove(upper));
+        QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(m_files[8])->VersionNumber());
+    }
+
+    // Names are matched without regard to case; a live entry wins over a
+    // deleted one of the same name, which only a lookup of deleted items
+    // finds once no live one is left.
+    void lookupPrefersLiveEntries()
+    {
+        const QString project = QStringLiteral("$/P0_1");
+        const QString spec = project + QStringLiteral("/Twice.txt");
+        VssWriter writer(m_dir);
+        writer.addFile(spec, by("Admin", 1));
+        writer.remove(spec, by("Admin", 2));
+        writer.addFile(spec, by("Admin", 3));
+        writer.checkout(spec, by("Admin", 4));
+
+        auto db = openGenerated();
+        const VSSItemPtr live = db->VSSItem(QStringLiteral("$/p0_1/TWICE.TXT"));
+        QCOMPARE(live->Spec(), spec);
+        QCOMPARE(live->IsCheckedOut(), 2);
+        QCOMPARE(db->VSSItem(spec, true)->IsCheckedOut(), 2);
+
+        writer.undoCheckout(spec, by("Admin", 5));
+        writer.remove(spec, by("Admin", 6));
+        QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(spec));
+        const auto &gone = dynamic_cast<const VssDbItem &>(*db->VSSItem(spec, true));
+        const auto &first = dynamic_cast<const VssDbItem &>(*live);
+        QVERIFY(gone.physicalName() != first.physicalName()); // the first one deleted
+        QCOMPARE(gone.VersionNumber(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_VssDbPollCost)
+#include "tst_vssdbpollcost.moc"
