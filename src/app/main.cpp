@@ -88,7 +88,7 @@ bool needsNoDisplay(int argc, char *argv[])
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
         if (arg == "-h" || arg == "--help" || arg == "-?" || arg == "--help-all" || arg == "-v" ||
-            arg == "--version" || arg == "--headless")
+            arg == "--version" || arg == "--headless" || arg == "--once")
             return true;
     }
     return false;

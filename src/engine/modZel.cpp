@@ -50,6 +50,18 @@ EventList &modZel::lvTrace()
     return *m_eventList;
 }
 
+EventList &modZel::eventListQuietly()
+{
+    try {
+        return lvTrace();
+    } catch (const std::exception &e) {
+        // A log that cannot be read leaves the list empty; new events are
+        // still recorded (the viewer reports the failure when it opens).
+        Trace(QStringLiteral("ZelIni: Cannot read the event log"), QString::fromUtf8(e.what()));
+        return *m_eventList;
+    }
+}
+
 void modZel::unloadEventList()
 {
     if (m_eventList)
@@ -135,7 +147,7 @@ bool modZel::ZelIni()
 {
     // Asking whether the viewer shows loads it, so the event list holds the
     // file's records before the first poll.
-    lvTrace();
+    eventListQuietly();
     if (m_shell.aboutVisible() || m_shell.eventLogVisible())
         return false;
     SessionOpen = false;
@@ -295,7 +307,7 @@ void modZel::RecordEvent(const QString &spec, const QString &action, const QStri
 {
     const QDateTime now = m_clock.now();
     const QString rowKey = DateToSetting(now) + spec;
-    EventList &list = lvTrace();
+    EventList &list = eventListQuietly();
 
     // Rule A2: the newest row concerns this file: amend it to "check in".
     // The row must be this file's own (its object equals the spec; a mere

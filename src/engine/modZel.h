@@ -102,6 +102,9 @@ public:
     const Clock &clock() const { return m_clock; }
 
 private:
+    // lvTrace() for the engine's own use: a log that cannot be read is traced
+    // and leaves the list empty instead of failing the caller.
+    EventList &eventListQuietly();
     // Reads what the rules need first; raises when a value cannot be read.
     void CheckFile(Suspect &file, const VSSItem &item);
     void Announce(const QString &spec, const QString &message, const QString &action,

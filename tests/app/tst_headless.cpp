@@ -1,0 +1,159 @@
+#include "VssWriter.h"
+#include "engine/Suspects.h"
+#include "engine/settings/Settings.h"
+#include "engine/settings/SettingsStore.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The program without windows, end to end: a prepared settings folder, a
+// database written by the test writer, one `quorvik --headless --once` per
+// step, checked through its output, the event log and the stored list.
+class TestHeadless : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_db, m_config, m_log;
+    const QDateTime m_created{QDate(2026, 11, 1), QTime(9, 0)};
+
+    struct Run
+    {
+        int exitCode = -1;
+        QString out, err;
+    };
+
+    Run quorvik(const QStringList &args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", m_dir.filePath("data"));
+        env.insert("XDG_RUNTIME_DIR", m_dir.filePath("run"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(QUORVIK_BIN_DIR "/quorvik"), args);
+        if (!p.waitForFinished(60000))
+            return {};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+    Run once() { return quorvik({"--headless", "--once", "--config-dir", m_config}); }
+
+    QString storedEntry(int i)
+    {
+        SettingsStore store(m_config);
+        return store.GetSetting(kAppName, "Files", QString::number(i));
+    }
+    VssWriter::Stamp by(const QString &user) { return {user, QDateTime::currentDateTime(), {}}; }
+
+private slots:
+    void initTestCase()
+    {
+        QDir().mkpath(m_dir.filePath("run"));
+        m_db = m_dir.filePath("db");
+        m_config = m_dir.filePath("config");
+        m_log = m_dir.filePath("QVEvent.txt");
+        VssWriter::create(m_db, {{"Dora", ""}, {"me", "secret"}}, m_created);
+        VssWriter writer(m_db);
+        writer.addProject("$/Web", {"Admin", m_created, {}});
+        writer.addFile("$/Web/a.txt", {"Admin", m_created, {}}, "a");
+        writer.addFile("$/Web/b.txt", {"Admin", m_created, {}}, "b");
+
+        SettingsStore store(m_config);
+        auto set = [&](const QString &key, const QString &value) {
+            store.SaveSetting(kAppName, "Params", key, value);
+        };
+        set("Inifile", m_db + "/srcsafe.ini");
+        set("Username", "me");
+        set("Password", XorByLength("secret"));
+        set("Logfile", m_log);
+        set("StartUp", "False");
+        Suspects files;
+        files.Add("$/Web/a.txt", 0, 1, m_created);
+        files.Add("$/Web/b.txt", 0, 1, m_created);
+        StoreFileList(files, store);
+    }
+
+    void unchangedDatabasePrintsNothing()
+    {
+        const Run run = once();
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QString());
+        QVERIFY(run.err.contains("Files in the list: 2"));
+    }
+
+    void checkOutUndoAndCheckIn()
+    {
+        VssWriter writer(m_db);
+        writer.checkout("$/Web/a.txt", by("Dora"));
+        Run run = once();
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.endsWith("\t$/Web/a.txt\tCheck Out\n"), qPrintable(run.out));
+        QCOMPARE(run.out.count('\n'), 1);
+        QVERIFY(storedEntry(1).startsWith("1;"));
+        QVERIFY(storedEntry(1).endsWith(";$/Web/a.txt"));
+
+        writer.undoCheckout("$/Web/a.txt", by("Dora"));
+        run = once();
+        QVERIFY(run.out.endsWith("\t$/Web/a.txt\tCheck In (Undo Check Out)\n"));
+        QVERIFY(storedEntry(1).startsWith("0;"));
+
+        // b: checked out and in between two runs: one new version.
+        writer.checkout("$/Web/b.txt", by("Dora"));
+        writer.checkin("$/Web/b.txt", by("Dora"));
+        run = once();
+        QVERIFY2(run.out.endsWith("\t$/Web/b.txt\tCheck In\n"), qPrintable(run.out));
+
+        QFile log(m_log);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = log.readAll().split('\n');
+        QCOMPARE(lines.size(), 4); // three records, CR LF each
+        QVERIFY(lines[0].endsWith("\t$/Web/a.txt\tCheck Out\r"));
+        QVERIFY(lines[2].endsWith("\t$/Web/b.txt\tCheck In\r"));
+        QCOMPARE(once().out, QString()); // reported once
+    }
+
+    void sessionThatCannotStartExitsWithTwo()
+    {
+        QTemporaryDir other;
+        SettingsStore store(other.path());
+        store.SaveSetting(kAppName, "Params", "Inifile", m_db + "/srcsafe.ini");
+        store.SaveSetting(kAppName, "Params", "Username", "me");
+        store.SaveSetting(kAppName, "Params", "Password", XorByLength("wrong"));
+        store.SaveSetting(kAppName, "Params", "Logfile", other.filePath("QVEvent.txt"));
+        store.commit();
+        const Run run = quorvik({"--headless", "--once", "--config-dir", other.path()});
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(run.err.contains("ERROR: Cannot open VSS database"));
+        QCOMPARE(run.out, QString());
+    }
+
+    void watchingStopsCleanlyOnTerminate()
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", m_dir.filePath("data"));
+        env.insert("XDG_RUNTIME_DIR", m_dir.filePath("run"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(QUORVIK_BIN_DIR "/quorvik"),
+                {"--headless", "--config-dir", m_config});
+        QVERIFY(p.waitForStarted());
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("Files in the list"),
+                                 20000);
+        p.terminate(); // SIGTERM
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+    }
+
+    void onceNeedsHeadless()
+    {
+        const Run run = quorvik({"--once", "--config-dir", m_config});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.err.contains("--headless"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHeadless)
+#include "tst_headless.moc"
