@@ -1,5 +1,7 @@
 #include "frmLog.h"
 
+#include "ui/WaitCursor.h"
+
 #include "engine/modZel.h"
 #include "engine/settings/Settings.h"
 #include "engine/settings/SettingsStore.h"
@@ -32,15 +34,6 @@ int toTwips(int pixels)
 {
     return pixels * frmLog::TwipsPerPixel;
 }
-
-// A long load or sort shows the wait cursor.
-struct WaitCursor
-{
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 // A command's failure does nothing visible (its own messages aside).
 template <typename Command> void ignoringErrors(Command command)
@@ -164,7 +157,7 @@ void frmLog::Form_Load()
         setWindowIcon(m_mainIcon());
     int longest = 0;
     try {
-        WaitCursor wait;
+        const WaitCursor wait(this);
         // Reads the file and sorts by date ascending, unless a poll already
         // loaded the list (it keeps the rows the poll added since).
         EventList &events = list();
@@ -240,7 +233,7 @@ void frmLog::LoadEventList()
 {
     int longest = 0;
     try {
-        WaitCursor wait;
+        const WaitCursor wait(this);
         longest = m_zel.LoadEventList();
     } catch (const std::exception &e) {
         DialogHook::showCritical(this, kAppName,
@@ -262,7 +255,7 @@ void frmLog::lvTrace_ColumnClick(int column)
     Qt::SortOrder order = events.sortOrder();
     if (events.sortColumn() == column)
         order = order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    WaitCursor wait;
+    const WaitCursor wait(this);
     events.sort(column, order);
     showSortIndicator();
 }

@@ -5,8 +5,8 @@
 #include "ExplorerIcons.h"
 #include "ExplorerSelection.h"
 #include "ExplorerSettings.h"
-#include "WaitCursor.h"
 #include "engine/modZel.h"
+#include "ui/WaitCursor.h"
 #include "ui/main/Icons.h"
 #include "ui/main/ProgramActivation.h"
 

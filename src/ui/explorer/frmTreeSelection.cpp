@@ -3,9 +3,9 @@
 #include "ExplorerFileList.h"
 #include "ExplorerIcons.h"
 #include "ExplorerSelection.h"
-#include "WaitCursor.h"
 #include "engine/modZel.h"
 #include "frmTree.h"
+#include "ui/WaitCursor.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,26 +1,10 @@
 // The watched-file list of the main window and its commands.
 #include "Icons.h"
 #include "frmZel.h"
+#include "ui/WaitCursor.h"
 
 #include <QAction>
 #include <QListWidget>
-
-namespace {
-
-// Restores the pointer when the explorer has been prepared (or failed to be).
-class BusyCursor
-{
-public:
-    explicit BusyCursor(QWidget *w) : m_widget(w) { w->setCursor(Qt::WaitCursor); }
-    ~BusyCursor() { m_widget->unsetCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-
-private:
-    QWidget *m_widget;
-};
-
-} // namespace
 
 void frmZel::showFileCount()
 {
@@ -70,7 +54,7 @@ void frmZel::cmdAdd_Click()
         return; // no explorer in this build yet
     bool shown = false;
     {
-        const BusyCursor busy(this);
+        const WaitCursor busy(this);
         shown = windows.openExplorer();
     }
     if (shown)

@@ -3,8 +3,8 @@
 #include <QPointer>
 #include <QWidget>
 
-// The hourglass pointer over a window while a repository read runs; the
-// normal pointer returns on every way out.
+// The wait pointer over a window during slow work (a repository read, a long
+// load or sort); the normal pointer returns on every way out.
 class WaitCursor
 {
 public:
