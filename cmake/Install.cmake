@@ -1,0 +1,67 @@
+# What `cmake --install` puts under the prefix besides the two programs, and
+# the Debian package CPack builds from it (`./run package`).
+#
+#   bin/quorvik, bin/quorvik-vss                 (their own install rules)
+#   share/applications/quorvik.desktop
+#   share/icons/hicolor/scalable/apps/quorvik.svg
+#   share/quorvik/help/                          the manual and its screenshots
+#   share/quorvik/icons/                         the pictures the manual shows
+#
+# The program looks for its help at <bin>/../share/quorvik/help/index.html,
+# so the data folder must stay "share" relative to the program's folder.
+# Tests, benchmarks, vssgen and the fuzz targets have no install rules.
+
+include(GNUInstallDirs)
+
+set(QUORVIK_HELP_DIR ${CMAKE_INSTALL_DATADIR}/quorvik/help)
+file(GLOB QUORVIK_SCREENSHOTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/screenshots/*.png)
+
+if(TARGET quorvik)
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/quorvik.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/quorvik.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/help/
+        DESTINATION ${QUORVIK_HELP_DIR})
+    install(FILES ${QUORVIK_SCREENSHOTS} DESTINATION ${QUORVIK_HELP_DIR})
+    install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/icons/
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvik/icons
+        FILES_MATCHING PATTERN "*.svg")
+endif()
+
+# The screenshots are kept once, in docs/screenshots. Bundled beside the pages
+# (":/help/<name>.png") they also show in the copy of the manual the program
+# extracts when it finds no installed one (a run from the build folder).
+if(TARGET quorvik_ui AND QUORVIK_SCREENSHOTS)
+    qt_add_resources(quorvik_ui "help_pictures" PREFIX "/help"
+        BASE ${PROJECT_SOURCE_DIR}/docs/screenshots
+        FILES ${QUORVIK_SCREENSHOTS})
+endif()
+
+# ------------------------------------------------------------ Debian package
+
+set(CPACK_PACKAGE_NAME quorvik)
+set(CPACK_PACKAGE_VENDOR "Quorvik developers")
+set(CPACK_PACKAGE_CONTACT "Quorvik developers <quorvik@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "watches Visual SourceSafe files and tells you when they are checked out or in")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Quorvik lives in the notification area and polls Visual SourceSafe databases at an \
+interval from 10 seconds to 60 minutes. When a watched file is checked out, checked in or \
+has its check-out undone, it switches its tray icon, beeps, collects a message and keeps a \
+tab-delimited event log. It reads the database files directly and read-only, so no VSS \
+client is needed. The package also holds quorvik-vss, a command-line tool that prints what \
+the watcher sees in a database (project tree, history, check-outs).")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_PACKAGE_NAME quorvik)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION devel)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Plugins are loaded at run time, so dpkg-shlibdeps cannot see them: the SVG
+# image plugin draws every icon, the platform plugins open the windows.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-qpa-plugins")
+
+include(CPack)
