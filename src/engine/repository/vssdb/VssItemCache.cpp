@@ -14,19 +14,20 @@ namespace {
 // The first read takes this many bytes: the header, the DH record and the
 // first CF record with room to spare; small item files are read whole.
 constexpr qint64 PrefixRead = 4096;
-constexpr int MaxChainInFingerprint = 64;
+// Files with longer live check-out chains are parsed on every read.
+constexpr int MaxChainCompared = 64;
 
-// The DH payload and the raw bytes of the live check-out chain. False when a
-// chain record is not inside `file` (the whole file must then be read).
-bool fingerprintOf(const VssBytes &file, const VssItemState &state, QByteArray &out)
+// The raw bytes of the live check-out chain. False when a chain record is
+// not inside `file` (the whole file must then be read).
+bool checkoutChain(const VssBytes &file, const VssHeader &header, QByteArray &out)
 {
     using namespace VssLayout;
-    out = state.headerPayload;
-    if (state.header.type != DiskFile)
+    out.clear();
+    if (header.type != DiskFile)
         return true;
     QSet<qint32> seen;
-    for (qint32 offset = state.header.liveCheckout; offset != 0;) {
-        if (seen.contains(offset) || seen.size() > MaxChainInFingerprint)
+    for (qint32 offset = header.liveCheckout; offset != 0;) {
+        if (seen.contains(offset) || seen.size() > MaxChainCompared)
             return false;
         seen.insert(offset);
         const qint64 length = RecordHeaderSize + CF::PayloadSize;
@@ -36,6 +37,19 @@ bool fingerprintOf(const VssBytes &file, const VssItemState &state, QByteArray &
         offset = file.i32(offset + RecordHeaderSize + CF::Previous);
     }
     return true;
+}
+
+// Whether the first bytes of an item file of `size` bytes show what `cached`
+// was read from: the same file header and DH record, byte for byte, and the
+// same live CF records. Records identical to ones already checked need no
+// second check.
+bool unchangedSince(const QByteArray &bytes, qint64 size, const VssItemCache::Entry &cached)
+{
+    QByteArray chain;
+    return !cached.head.isEmpty() && bytes.startsWith(cached.head) &&
+           cached.state.header.endOffset <= size &&
+           checkoutChain(VssBytes(bytes), cached.state.header, chain) &&
+           chain == cached.checkoutRecords;
 }
 
 } // namespace
@@ -68,12 +82,8 @@ QString VssItemCache::tryRead(const QByteArray &physical, bool withVersions, QSt
     if (!error.isEmpty())
         return error;
     const auto cached = m_entries.constFind(physical);
-    VssItemState probe;
-    QByteArray fingerprint;
     if (cached != m_entries.constEnd() && (!withVersions || (*cached)->versions) &&
-        VssItemFile::parseHeader(VssBytes(bytes), probe).isEmpty() &&
-        probe.header.endOffset <= size && fingerprintOf(VssBytes(bytes), probe, fingerprint) &&
-        fingerprint == (*cached)->fingerprint)
+        unchangedSince(bytes, size, **cached))
         return {}; // nothing written since the last consistent read
 
     if (bytes.size() == PrefixRead) {
@@ -92,10 +102,15 @@ QString VssItemCache::tryRead(const QByteArray &physical, bool withVersions, QSt
         if (error.isEmpty())
             entry->versions = std::make_shared<const std::vector<VSSVersion>>(versionsOf(history));
     }
-    if (error.isEmpty() && !fingerprintOf(file, entry->state, entry->fingerprint))
-        error = QStringLiteral("check-out chain lies outside the file");
     if (!error.isEmpty())
         return error;
+    // parseState checked every record of the chain; only a chain too long
+    // to compare is left out, and such a file is parsed on every read.
+    if (checkoutChain(file, entry->state.header, entry->checkoutRecords)) {
+        using namespace VssLayout;
+        entry->head =
+            bytes.left(DH::FileOffset + RecordHeaderSize + entry->state.headerPayload.size());
+    }
     entry->newestDate = VssActionText::localDate(entry->state.newest.time);
     m_entries.insert(physical, std::move(entry));
     return {};

@@ -23,8 +23,9 @@ public:
     struct Entry
     {
         VssItemState state;
-        QDateTime newestDate;   // date of state.newest
-        QByteArray fingerprint; // DH payload + live CF records, as read
+        QDateTime newestDate;       // date of state.newest
+        QByteArray head;            // file header and DH record, as read
+        QByteArray checkoutRecords; // the live CF records, as read
         // The whole history as Versions() lists it, newest first; null
         // until asked for. Built once per header state.
         std::shared_ptr<const std::vector<VSSVersion>> versions;

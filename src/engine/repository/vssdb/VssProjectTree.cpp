@@ -26,6 +26,31 @@ QString VssProjectTree::childSpec(const QString &parent, const QString &name)
 
 VssItemRef VssProjectTree::resolve(const QString &spec, bool deleted)
 {
+    // A spec resolved before stands while every listing it went through is
+    // the one it was resolved with.
+    QHash<QString, Resolved> &known = m_resolved[deleted ? 1 : 0];
+    const auto hit = known.constFind(spec);
+    if (hit != known.constEnd() && listingsUnchanged(*hit))
+        return hit->item;
+    Resolved resolved;
+    resolved.item = walk(spec, deleted, resolved.listings);
+    if (known.size() >= MaxResolvedSpecs)
+        known.clear();
+    known.insert(spec, resolved);
+    return resolved.item;
+}
+
+bool VssProjectTree::listingsUnchanged(const Resolved &resolved)
+{
+    for (const auto &[physical, generation] : resolved.listings)
+        if (listing(physical).generation != generation)
+            return false;
+    return true;
+}
+
+VssItemRef VssProjectTree::walk(const QString &spec, bool deleted,
+                                std::vector<std::pair<QByteArray, quint64>> &listings)
+{
     const QString trimmed = spec.trimmed();
     if (!trimmed.startsWith(QLatin1Char('$')))
         throw RepositoryError(QStringLiteral("\"%1\" is not a valid SourceSafe path").arg(spec));
@@ -37,6 +62,7 @@ VssItemRef VssProjectTree::resolve(const QString &spec, bool deleted)
         if (item.type != VSSItem::Project)
             throw RepositoryError(QStringLiteral("%1 is a file, not a project").arg(item.spec));
         const Listing &list = listing(item.physical);
+        listings.emplace_back(item.physical, list.generation);
         // A live entry wins over deleted ones of the same name.
         const NameIndex match = list.byName.value(part.toCaseFolded());
         const int index = match.lastLive >= 0 ? match.lastLive
@@ -169,6 +195,7 @@ QString VssProjectTree::tryReadListing(const QByteArray &physical, QString &path
             at.firstDeleted = index;
         list.children.push_back(std::move(child));
     }
+    list.generation = ++m_generations;
     list.checked.start();
     m_listings.insert(physical, std::move(list));
     return {};

@@ -60,8 +60,23 @@ private:
         QByteArray headerPayload;
         std::vector<Child> children;
         QHash<QString, NameIndex> byName;
+        quint64 generation = 0; // new for every listing read
         QElapsedTimer checked;
     };
+
+    // A resolved spec and the listings (physical name, generation) it
+    // was resolved through.
+    struct Resolved
+    {
+        VssItemRef item;
+        std::vector<std::pair<QByteArray, quint64>> listings;
+    };
+    // Enough for every watched file; past it the remembered specs start over.
+    static constexpr int MaxResolvedSpecs = 100000;
+
+    VssItemRef walk(const QString &spec, bool deleted,
+                    std::vector<std::pair<QByteArray, quint64>> &listings);
+    bool listingsUnchanged(const Resolved &resolved);
 
     const Listing &listing(const QByteArray &physical);
     QString tryReadListing(const QByteArray &physical, QString &path);
@@ -69,5 +84,7 @@ private:
 
     VssSession &m_session;
     QHash<QByteArray, Listing> m_listings;
+    QHash<QString, Resolved> m_resolved[2]; // by spec as asked; [1]: deleted allowed
+    quint64 m_generations = 0;
     int m_listingReads = 0;
 };
