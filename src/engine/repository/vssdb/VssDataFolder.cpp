@@ -4,11 +4,96 @@
 #include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Largest file the reader accepts; item files of long histories stay far
 // below it, and a damaged file system entry cannot make us allocate more.
 constexpr qint64 MaxFileSize = 256 * 1024 * 1024;
+
+#ifdef Q_OS_UNIX
+// A file opened for reading with plain system calls: QFile stats a file
+// twice per open (once to refuse a folder, once more for its size), and a
+// poll opens every watched item file.
+class ReadOnlyFile
+{
+public:
+    ReadOnlyFile() = default;
+    ReadOnlyFile(const ReadOnlyFile &) = delete;
+    ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
+    ~ReadOnlyFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+    bool open(const QString &path)
+    {
+        const QByteArray local = QFile::encodeName(path);
+        do
+            m_fd = ::open(local.constData(), O_RDONLY | O_CLOEXEC);
+        while (m_fd < 0 && errno == EINTR);
+        struct stat info;
+        if (m_fd < 0 || ::fstat(m_fd, &info) != 0)
+            return fail();
+        if (S_ISDIR(info.st_mode))
+            return fail(EISDIR);
+        m_size = qint64(info.st_size);
+        return true;
+    }
+    qint64 size() const { return m_size; }
+    // Up to `wanted` bytes; fewer only at the end of the file.
+    qint64 read(char *data, qint64 wanted)
+    {
+        qint64 got = 0;
+        while (got < wanted) {
+            const ssize_t n = ::read(m_fd, data + got, size_t(wanted - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return fail(), -1;
+            if (n == 0)
+                break;
+            got += n;
+        }
+        return got;
+    }
+    QString errorString() const { return qt_error_string(m_error); }
+
+private:
+    bool fail(int error = errno)
+    {
+        m_error = error;
+        return false;
+    }
+
+    int m_fd = -1;
+    int m_error = 0;
+    qint64 m_size = 0;
+};
+#else
+class ReadOnlyFile
+{
+public:
+    bool open(const QString &path)
+    {
+        m_file.setFileName(path);
+        return m_file.open(QIODevice::ReadOnly);
+    }
+    qint64 size() const { return m_file.size(); }
+    qint64 read(char *data, qint64 wanted) { return m_file.read(data, wanted); }
+    QString errorString() const { return m_file.errorString(); }
+
+private:
+    QFile m_file;
+};
+#endif
 
 } // namespace
 
@@ -135,8 +220,8 @@ QString VssDataFolder::search(const QString &relativeLower) const
 QString VssDataFolder::readFile(const QString &path, QByteArray &out, qint64 limit,
                                 qint64 *fileSize)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    ReadOnlyFile file;
+    if (!file.open(path))
         return QStringLiteral("cannot open %1: %2")
             .arg(QDir::toNativeSeparators(path), file.errorString());
     const qint64 size = file.size();

@@ -242,6 +242,29 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(m_files[8])->VersionNumber());
     }
 
+    void fileReadsWholeOrPrefix()
+    {
+        const QString path = m_tmp.filePath(QStringLiteral("plain.bin"));
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        QVERIFY(out.write(QByteArray(10000, 'x') + "end") == 10003);
+        out.close();
+        QByteArray bytes;
+        qint64 size = 0;
+        QCOMPARE(VssDataFolder::readFile(path, bytes, 4096, &size), QString());
+        QCOMPARE(bytes.size(), 4096);
+        QCOMPARE(size, 10003);
+        QCOMPARE(VssDataFolder::readFile(path, bytes), QString());
+        QVERIFY(bytes.endsWith("xend"));
+        QCOMPARE(VssDataFolder::readFile(path, bytes, 0, &size), QString());
+        QVERIFY(bytes.isEmpty());
+
+        QVERIFY(VssDataFolder::readFile(m_tmp.path(), bytes).startsWith("cannot open"));
+        const QString missing = VssDataFolder::readFile(path + "-gone", bytes);
+        QVERIFY2(missing.startsWith("cannot open") && missing.contains("plain.bin-gone"),
+                 qPrintable(missing));
+    }
+
     // Names are matched without regard to case; a live entry wins over a
     // deleted one of the same name, which only a lookup of deleted items
     // finds once no live one is left.
