@@ -44,14 +44,18 @@ set(CPACK_PACKAGE_NAME quorvik)
 set(CPACK_PACKAGE_VENDOR "Quorvik developers")
 set(CPACK_PACKAGE_CONTACT "Quorvik developers <quorvik@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "watches Visual SourceSafe files and tells you when they are checked out or in")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Quorvik lives in the notification area and polls Visual SourceSafe databases at an \
-interval from 10 seconds to 60 minutes. When a watched file is checked out, checked in or \
-has its check-out undone, it switches its tray icon, beeps, collects a message and keeps a \
-tab-delimited event log. It reads the database files directly and read-only, so no VSS \
-client is needed. The package also holds quorvik-vss, a command-line tool that prints what \
-the watcher sees in a database (project tree, history, check-outs).")
+    "watches Visual SourceSafe files for check-outs and check-ins")
+# Debian wants the long description wrapped; CPack indents each line.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Quorvik lives in the notification area and polls Visual SourceSafe"
+    "databases at an interval from 10 seconds to 60 minutes. When a watched"
+    "file is checked out, checked in or has its check-out undone, it switches"
+    "its tray icon, beeps, collects a message and keeps a tab-delimited event"
+    "log. It reads the database files directly and read-only, so no VSS"
+    "client is needed."
+    ""
+    "The package also holds quorvik-vss, a command-line tool that prints what"
+    "the watcher sees in a database (project tree, history, check-outs).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
