@@ -8,12 +8,13 @@ namespace {
 
 const QString DateFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 
+// Deeper than any real project tree: a damaged database whose project lists
+// itself (or an ancestor) would otherwise be walked forever.
+constexpr int MaxDepth = 128;
+
 QString newestDate(const VSSItem &item)
 {
-    if (auto *native = dynamic_cast<const VssDbItem *>(&item))
-        return native->NewestVersionDate().toString(DateFormat);
-    const auto versions = item.Versions();
-    return versions.empty() ? QString() : versions.front().Date.toString(DateFormat);
+    return item.NewestVersionDate().toString(DateFormat);
 }
 
 QString itemLine(const VSSItem &item)
@@ -37,16 +38,20 @@ QString itemLine(const VSSItem &item)
 
 // Walks the tree below `item`, depth first in stored order; `onlyCheckedOut`
 // leaves out projects and files nobody holds.
-bool walk(const VSSItem &item, bool onlyCheckedOut, QTextStream &out, QTextStream &err)
+bool walk(const VSSItem &item, bool onlyCheckedOut, QTextStream &out, QTextStream &err,
+          int depth = 0)
 {
     bool ok = true;
     try {
+        if (depth > MaxDepth)
+            throw RepositoryError(QStringLiteral("projects nested too deep (a project that "
+                                                 "contains itself?)"));
         const bool isFile = item.Type() == VSSItem::File;
         if (!onlyCheckedOut || (isFile && item.Checkouts().Count() > 0))
             out << itemLine(item) << '\n';
         if (!isFile)
             for (const VSSItemPtr &child : item.Items(false))
-                ok = walk(*child, onlyCheckedOut, out, err) && ok;
+                ok = walk(*child, onlyCheckedOut, out, err, depth + 1) && ok;
     } catch (const RepositoryError &e) {
         err << item.Spec() << ": " << e.description() << '\n';
         ok = false;
