@@ -322,6 +322,11 @@ void frmZel::addTrayIcon()
 void frmZel::focusWindowChanged()
 {
     QWidget *now = QApplication::activeWindow();
+    // The window system may report the main window active once more after
+    // it was hidden to watch; a window that is not shown is not activated
+    // (its Activate would stop the poll timer).
+    if (now == this && (!isVisible() || isMinimized()))
+        return;
     const bool programWindow = now == this || ProgramActivation::isProgramWindow(now);
     switch (m_activation.activated(now, programWindow)) {
     case ProgramActivation::Activate:

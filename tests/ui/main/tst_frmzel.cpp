@@ -266,6 +266,20 @@ private slots:
         QCOMPARE(f.zel().MonitoredFiles.Item(1)->Status(), 1);
     }
 
+    void lateActivationOfTheHiddenWindowKeepsWatching()
+    {
+        // The window system may report the main window active once more
+        // after "Hide && Watch" hid it: that is no Activate.
+        FrmZelHarness h;
+        h.storeUser({"$/Web/a.htm"});
+        frmZel &f = h.start();
+        f.cmOk_Click();
+        QVERIFY(h.timerRunning());
+        QApplication::setActiveWindow(&f);
+        QTest::qWait(20);
+        QVERIFY(h.timerRunning());
+    }
+
     void intervalTakesEffectWhenTheFocusLeaves()
     {
         FrmZelHarness h;
