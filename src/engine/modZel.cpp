@@ -11,10 +11,14 @@ const QString kUndoCheckOut = QStringLiteral("Check In (Undo Check Out)");
 const QString kAmendedCheckIn = QStringLiteral("check in");
 const QString kCrLf = QStringLiteral("\r\n");
 
-// Whole seconds from `from` to `to`; fractions of a second never count.
+// Whole seconds from `from` to `to`, fractions of a second never counting.
+// Both are wall-clock times as the repository stores them; comparing them as
+// such also spares a time-zone conversion per watched file and poll.
 qint64 wholeSecondsBetween(const QDateTime &from, const QDateTime &to)
 {
-    return to.toSecsSinceEpoch() - from.toSecsSinceEpoch();
+    const qint64 days = from.date().daysTo(to.date());
+    return days * 86400 + to.time().msecsSinceStartOfDay() / 1000 -
+           from.time().msecsSinceStartOfDay() / 1000;
 }
 
 QDateTime orNeverRecorded(const QDateTime &value)
