@@ -7,7 +7,6 @@
 #include "engine/Repository.h"
 
 #include <QSet>
-#include <QThread>
 
 namespace {
 
@@ -56,20 +55,9 @@ bool unchangedSince(const QByteArray &bytes, qint64 size, const VssItemCache::En
 
 VssItemCache::EntryPtr VssItemCache::read(const QByteArray &physical, bool withVersions)
 {
-    if (!VssDataFolder::isPhysicalName(physical))
-        throw RepositoryError(
-            QStringLiteral("Invalid physical item name \"%1\"").arg(QString::fromLatin1(physical)));
-    QString path;
-    QString error;
-    const int attempts = std::max(1, m_session.options().readAttempts);
-    for (int attempt = 0; attempt < attempts; ++attempt) {
-        if (attempt > 0)
-            QThread::msleep(5 * attempt); // let a writer finish
-        error = tryRead(physical, withVersions, path);
-        if (error.isEmpty())
-            return m_entries.value(physical);
-    }
-    m_session.fail(path, error);
+    m_session.readConsistently(
+        physical, [&](QString &path) { return tryRead(physical, withVersions, path); });
+    return m_entries.value(physical);
 }
 
 QString VssItemCache::tryRead(const QByteArray &physical, bool withVersions, QString &path)

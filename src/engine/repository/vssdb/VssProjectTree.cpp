@@ -5,7 +5,6 @@
 #include "engine/Repository.h"
 
 #include <QFile>
-#include <QThread>
 
 using namespace VssLayout;
 
@@ -105,20 +104,9 @@ const VssProjectTree::Listing &VssProjectTree::listing(const QByteArray &physica
     if (cached != m_listings.constEnd() && window > 0 && cached->checked.isValid() &&
         !cached->checked.hasExpired(window))
         return *cached;
-    if (!VssDataFolder::isPhysicalName(physical))
-        throw RepositoryError(
-            QStringLiteral("Invalid physical item name \"%1\"").arg(QString::fromLatin1(physical)));
-    QString path;
-    QString error;
-    const int attempts = std::max(1, m_session.options().readAttempts);
-    for (int attempt = 0; attempt < attempts; ++attempt) {
-        if (attempt > 0)
-            QThread::msleep(5 * attempt);
-        error = tryReadListing(physical, path);
-        if (error.isEmpty())
-            return m_listings[physical];
-    }
-    m_session.fail(path, error);
+    m_session.readConsistently(physical,
+                               [&](QString &path) { return tryReadListing(physical, path); });
+    return m_listings[physical];
 }
 
 QString VssProjectTree::tryReadListing(const QByteArray &physical, QString &path)

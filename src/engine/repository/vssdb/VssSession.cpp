@@ -1,5 +1,7 @@
 #include "VssSession.h"
 
+#include <QThread>
+
 #include "VssIni.h"
 #include "VssLayout.h"
 #include "VssRecord.h"
@@ -140,4 +142,23 @@ QByteArray VssSession::readOrThrow(const QString &path, qint64 limit) const
 void VssSession::fail(const QString &path, const QString &what) const
 {
     throw RepositoryError(QStringLiteral("%1: %2").arg(native(path), what));
+}
+
+void VssSession::readConsistently(const QByteArray &physical,
+                                  const std::function<QString(QString &path)> &tryOnce) const
+{
+    if (!VssDataFolder::isPhysicalName(physical))
+        throw RepositoryError(
+            QStringLiteral("Invalid physical item name \"%1\"").arg(QString::fromLatin1(physical)));
+    QString path;
+    QString error;
+    const int attempts = std::max(1, m_options.readAttempts);
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (attempt > 0)
+            QThread::msleep(5 * attempt); // let a writer finish
+        error = tryOnce(path);
+        if (error.isEmpty())
+            return;
+    }
+    fail(path, error);
 }

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // Settings of the database reader.
@@ -57,6 +58,14 @@ public:
     // Reads `path` in one go; on failure raises RepositoryError.
     QByteArray readOrThrow(const QString &path, qint64 limit = -1) const;
     [[noreturn]] void fail(const QString &path, const QString &what) const;
+
+    // Reads the item or listing of `physical` through `tryOnce`, which
+    // returns an error text (empty on success) and names the file it read.
+    // A failed try is repeated, up to readAttempts in all, after a short
+    // pause that lets a writer finish; then RepositoryError is raised. An
+    // invalid physical name fails at once.
+    void readConsistently(const QByteArray &physical,
+                          const std::function<QString(QString &path)> &tryOnce) const;
 
 private:
     QString chooseCodePage(const QString &configured);
