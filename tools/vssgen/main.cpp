@@ -176,8 +176,13 @@ int run(const QStringList &args)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
     try {
-        return run(app.arguments().mid(1));
+        return run(args);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "vssgen: %s\n", e.what());
         return 1;
