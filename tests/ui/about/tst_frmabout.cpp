@@ -38,7 +38,6 @@ private slots:
                                    "database.\n\nMicrosoft\u00ae Visual SourceSafe is registered "
                                    "trademark of Microsoft Corporation."));
         QVERIFY(!about.lblDisclaimer->text().isEmpty());
-        QCOMPARE(about.cmdOK->text(), QStringLiteral("OK"));
         QCOMPARE(about.cmdSysInfo->text(), QStringLiteral("&System Info..."));
         QVERIFY(!about.picIcon->pixmap().isNull());
         QCOMPARE(about.windowIcon().cacheKey(), main.windowIcon().cacheKey());
@@ -46,14 +45,7 @@ private slots:
         about.cmdOK->click();
         QVERIFY(!main.aboutVisible());
         main.mnuAbout_Click();
-        QVERIFY(main.aboutVisible());
-        main.zel().ModalOpen = true; // a dialog of the viewer shows: the tray does nothing
-        about.close();
-        main.mnuAbout_Click();
-        QVERIFY(!main.aboutVisible());
-        main.zel().ModalOpen = false;
-        main.mnuAbout_Click();
-        main.ExitProgram();
+        main.ExitProgram(); // program exit unloads it
         QVERIFY(!about.isVisible());
     }
 

@@ -52,7 +52,6 @@ private slots:
         QCOMPARE(nodeKeys(w), QStringList({"$/", "$/Web", "$/Web/index.html", "$/Web/app.js",
                                            "$/Web/about.html", "$/Web/logo.png", "$/Web/css",
                                            "$/readme.txt", "$/Tools", "$/Tools/build"}));
-        QCOMPARE(w.node("$/")->text(0), QStringLiteral("$/"));
         QCOMPARE(w.node("$/Web/css")->text(0), QStringLiteral("css"));
         QVERIFY(w.node("$/")->isExpanded());
         // Expand buttons exactly where something was read below.
@@ -62,12 +61,9 @@ private slots:
 
         // Activation: the root selected, the root current, the file list empty.
         QCOMPARE(w.tv->currentItem(), w.node("$/"));
-        QVERIFY(w.CurrentProject);
         QCOMPARE(w.CurrentProject->Spec(), QStringLiteral("$/"));
         QCOMPARE(w.lstR->count(), 0);
-        QVERIFY(w.isVisible());
-        QCOMPARE(w.objectName(), QStringLiteral("frmTree"));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Quorvik Explorer"));
+        QCOMPARE(w.objectName(), QStringLiteral("frmTree")); // one of the program's windows
         QCOMPARE(h.frm->status(), QStringLiteral("Files in the list: 2"));
     }
 
@@ -228,21 +224,6 @@ private slots:
         QCOMPARE(reread.GetSetting(kAppName, "Params", "X4"), QStringLiteral("2000"));
     }
 
-    void okHandsOverTheEditedCopy()
-    {
-        H h;
-        frmTree &w = h.open();
-        H::click(w, "$/Web");
-        H::select(w.lstR, {"logo.png"});
-        w.AddPickedFiles();
-        H::select(w.List1, {"$/Web/index.html"});
-        w.RemovePickedEntries();
-        w.cmdOK_Click();
-        const QStringList now = {"$/Web/app.js", "$/Web/logo.png"};
-        QCOMPARE(H::keys(h.frm->zel().MonitoredFiles), now);
-        QCOMPARE(H::lines(h.frm->lst), now);
-    }
-
     void cancelCloseBoxAndDeactivationKeepTheWatchedList()
     {
         H h;
@@ -269,28 +250,31 @@ private slots:
         QCOMPARE(h.storedParam("X1"), QString()); // only OK stores the layout
     }
 
-    void enterPressesOkAndEscapeDoesNothing()
+    void enterPressesOkWhichHandsOverTheEditedCopy()
     {
         H h;
         QPointer<frmTree> w = &h.open();
         w->tv->setCurrentItem(w->node("$/readme.txt"));
         w->AddTreeFile();
-        QTest::keyClick(w->List1, Qt::Key_Escape);
+        H::select(w->List1, {"$/Web/index.html"});
+        w->RemovePickedEntries();
+        QTest::keyClick(w->List1, Qt::Key_Escape); // does nothing
         QVERIFY(w->isVisible());
         QTest::keyClick(w->tv, Qt::Key_Return);
         QVERIFY(!h.host->visible());
-        QCOMPARE(H::keys(h.frm->zel().MonitoredFiles), H::watchedAtStart() << "$/readme.txt");
+        const QStringList now = {"$/Web/app.js", "$/readme.txt"};
+        QCOMPARE(H::keys(h.frm->zel().MonitoredFiles), now);
+        QCOMPARE(H::lines(h.frm->lst), now);
 
         // With the focus on Cancel, Enter presses Cancel.
         w = &h.open();
-        w->tv->setCurrentItem(w->node("$/Web"));
         H::click(*w, "$/Web");
         H::select(w->lstR, {"logo.png"});
         w->AddPickedFiles();
         w->cmdCancel->setFocus();
         QTest::keyClick(w->cmdCancel, Qt::Key_Return);
         QVERIFY(!h.host->visible());
-        QCOMPARE(h.frm->zel().MonitoredFiles.Count(), 3);
+        QCOMPARE(h.frm->zel().MonitoredFiles.Count(), 2);
     }
 
     void removeFiveOfEightLines()
@@ -356,7 +340,6 @@ private slots:
                     enabled << a->isEnabled();
             return enabled;
         };
-        QCOMPARE(w.mnuList->title(), QStringLiteral("listpopup"));
         QCOMPARE(w.m_remove->shortcut().toString(), QStringLiteral("Del"));
 
         // The empty file list: Select, Select All, Undo select, Copy, all off.

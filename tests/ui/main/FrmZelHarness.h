@@ -121,6 +121,21 @@ struct FrmZelHarness
         return *frm;
     }
 
+    // Started over stored settings of a user who watched `specs`.
+    frmZel &start(const QStringList &specs)
+    {
+        storeUser(specs);
+        return start();
+    }
+    // Built and loaded, not shown, over stored settings watching `specs`.
+    frmZel &load(const QStringList &specs)
+    {
+        storeUser(specs);
+        build();
+        frm->Load();
+        return *frm;
+    }
+
     bool timerRunning() const { return frm && timers.running.contains(frm->zel().TimerId); }
     int timerPeriod() const { return timers.running.value(frm->zel().TimerId).periodMs; }
 };

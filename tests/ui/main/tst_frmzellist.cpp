@@ -26,10 +26,6 @@ class tst_frmZelList : public QObject
             keys << s.Key();
         return keys;
     }
-    static QStringList fiveFiles()
-    {
-        return {"$/Web/1.htm", "$/Web/2.htm", "$/Web/3.htm", "$/Web/4.htm", "$/Web/5.htm"};
-    }
     // Enabled state of Select All, Undo Select, Add New, Remove, Remove All.
     static QList<bool> menuState(frmZel &f)
     {
@@ -67,9 +63,7 @@ private slots:
     void contextMenuStates()
     {
         FrmZelHarness h;
-        h.storeUser({"$/Web/a.htm", "$/Web/b.htm"});
-        frmZel &f = h.build();
-        f.Load();
+        frmZel &f = h.load({"$/Web/a.htm", "$/Web/b.htm"});
         f.lst->clearSelection();
         QCOMPARE(menuState(f), QList<bool>({true, false, true, false, true}));
         f.lst->item(1)->setSelected(true);
@@ -85,45 +79,30 @@ private slots:
         QCOMPARE(actual, captions);
     }
 
-    void selectAllAndUndoSelect()
+    void menuSelectAndRemoveCommands()
     {
         FrmZelHarness h;
-        h.storeUser(fiveFiles());
-        frmZel &f = h.build();
-        f.Load();
+        frmZel &f =
+            h.load({"$/Web/1.htm", "$/Web/2.htm", "$/Web/3.htm", "$/Web/4.htm", "$/Web/5.htm"});
         f.m_selectall->trigger();
         QCOMPARE(f.lst->selectedItems().size(), 5);
         f.m_unselect->trigger();
         QCOMPARE(f.lst->selectedItems().size(), 0);
-    }
 
-    void removeWithOneSelectedRemovesThatOne()
-    {
-        FrmZelHarness h;
-        h.storeUser(fiveFiles());
-        frmZel &f = h.build();
-        f.Load();
+        // One selected: that one goes, and the last entry becomes the selected one.
         f.lst->setCurrentItem(f.lst->item(1));
         f.m_remove->trigger();
         const QStringList left = {"$/Web/1.htm", "$/Web/3.htm", "$/Web/4.htm", "$/Web/5.htm"};
         QCOMPARE(entries(f), left);
         QCOMPARE(watched(f), left);
         QCOMPARE(f.status(), QStringLiteral("Files in the list: 4"));
-        QCOMPARE(f.lst->currentItem(), f.lst->item(3)); // the last entry is selected
+        QCOMPARE(f.lst->currentItem(), f.lst->item(3));
         QVERIFY(f.lst->item(3)->isSelected());
-        // The store learns of it only at the next save.
-        QCOMPARE(h.storedParam("FilesCount"), QStringLiteral("5"));
-    }
+        QCOMPARE(h.storedParam("FilesCount"), QStringLiteral("5")); // stored at the next save
 
-    void removeWithSeveralSelectedEmptiesTheList()
-    {
-        FrmZelHarness h;
-        h.storeUser(fiveFiles());
-        frmZel &f = h.build();
-        f.Load();
+        // Several selected: the whole list goes.
         f.lst->setToolTip(QStringLiteral("$/Web/1.htm"));
         f.lst->item(1)->setSelected(true);
-        f.lst->item(3)->setSelected(true);
         f.m_remove->trigger();
         QCOMPARE(f.lst->count(), 0);
         QCOMPARE(f.zel().MonitoredFiles.Count(), 0);
@@ -131,62 +110,45 @@ private slots:
         QVERIFY(f.lst->toolTip().isEmpty());
     }
 
-    void minusRemovesTheLastEntryAndClearsTheTooltip()
+    void minusRemovesTheSelectedEntryAndClickSetsTheTooltip()
     {
         FrmZelHarness h;
-        h.storeUser({"$/Web/a.htm"});
-        frmZel &f = h.build();
-        f.Load();
-        f.lst->setCurrentItem(f.lst->item(0));
-        f.lst_Click();
-        QCOMPARE(f.lst->toolTip(), QStringLiteral("$/Web/a.htm"));
-        f.cmdRemove->click();
-        QCOMPARE(f.lst->count(), 0);
-        QCOMPARE(f.status(), QStringLiteral("Files in the list: 0"));
-        QVERIFY(f.lst->toolTip().isEmpty());
-
-        // Nothing selected: only the count is shown.
-        f.setStatus(QString());
-        f.cmdRemove->click();
-        QCOMPARE(f.status(), QStringLiteral("Files in the list: 0"));
-    }
-
-    void minusWithNothingSelectedKeepsTheList()
-    {
-        FrmZelHarness h;
-        h.storeUser({"$/Web/a.htm", "$/Web/b.htm"});
-        frmZel &f = h.build();
-        f.Load();
+        frmZel &f = h.start({"$/Web/a.htm", "$/Web/b.htm"});
         f.lst->setToolTip(QStringLiteral("$/Web/a.htm"));
         f.lst->clearSelection();
-        f.cmdRemove->click();
+        f.setStatus(QString());
+        f.cmdRemove->click(); // nothing selected: only the count is shown
         QCOMPARE(f.lst->count(), 2);
         QCOMPARE(f.lst->toolTip(), QStringLiteral("$/Web/a.htm"));
-    }
+        QCOMPARE(f.status(), QStringLiteral("Files in the list: 2"));
 
-    void clickSetsTheTooltipOfTheSelectedEntry()
-    {
-        FrmZelHarness h;
-        h.storeUser({"$/Web/a.htm", "$/Web/b.htm"});
-        frmZel &f = h.start();
         const QRect second = f.lst->visualItemRect(f.lst->item(1));
         QTest::mouseClick(f.lst->viewport(), Qt::LeftButton, {}, second.center());
         QCOMPARE(f.lst->toolTip(), QStringLiteral("$/Web/b.htm"));
+        f.cmdRemove->click();
+        QCOMPARE(entries(f), QStringList({"$/Web/a.htm"}));
+        f.cmdRemove->click(); // the last entry, now selected
+        QCOMPARE(f.lst->count(), 0);
+        QCOMPARE(f.status(), QStringLiteral("Files in the list: 0"));
+        QVERIFY(f.lst->toolTip().isEmpty());
     }
 
     void addOpensTheDatabaseThenTheExplorer()
     {
         FrmZelHarness h;
-        h.storeUser({"$/Web/a.htm"});
-        frmZel &f = h.build();
-        f.Load();
+        frmZel &f = h.load({"$/Web/a.htm"});
+        f.zel().ReleaseDatabase();
+        f.setStatus(QStringLiteral("before"));
+        f.cmdAdd_Click(); // no explorer plugged in: stops after opening
+        QVERIFY(f.zel().Database);
+        QCOMPARE(f.status(), QStringLiteral("before"));
+
         f.zel().ReleaseDatabase();
         int explorer = 0;
         f.windows.openExplorer = [&] {
             ++explorer;
             return f.zel().Database != nullptr;
         };
-        f.setStatus(QString());
         f.cmdAdd->click();
         QCOMPARE(explorer, 1);
         QVERIFY(f.zel().Database);
@@ -217,19 +179,6 @@ private slots:
         f.cmdAdd_Click();
         QCOMPARE(f.status(), QStringLiteral("ERROR: VSS not installed."));
         QVERIFY(!explorer);
-    }
-
-    void addWithoutAnExplorerStopsAfterOpening()
-    {
-        FrmZelHarness h;
-        h.storeUser({"$/Web/a.htm"});
-        frmZel &f = h.build();
-        f.Load();
-        f.zel().ReleaseDatabase();
-        f.setStatus(QStringLiteral("before"));
-        f.cmdAdd_Click();
-        QVERIFY(f.zel().Database);
-        QCOMPARE(f.status(), QStringLiteral("before"));
     }
 };
 

@@ -84,15 +84,13 @@ private slots:
     void menuEntriesAndDefault()
     {
         FrmZelHarness h;
-        h.storeUser({"$/Web/a.htm"});
-        frmZel &f = h.start();
+        frmZel &f = h.start({"$/Web/a.htm"});
         QStringList captions;
         for (QAction *a : f.mnuShow->actions())
             captions << a->text();
         QCOMPARE(captions,
                  QStringList({"Settings", "Reset", "Event Log", "", "About", "Help", "", "Exit"}));
         QCOMPARE(f.trayIcon()->contextMenu(), f.mnuShow);
-
         f.cmOk_Click();
         f.prepareTrayMenu();
         QCOMPARE(f.mnuShow->defaultAction(), f.mnuSet);
@@ -169,7 +167,7 @@ private slots:
         QVERIFY(h.informed.isEmpty());
     }
 
-    void commandsIgnoredWhileAModalDialogShows()
+    void commandsIgnoredWhileAModalDialogShowsOrAPollRuns()
     {
         FrmZelHarness h;
         frmZel &f = watchingWithAChange(h);
@@ -195,13 +193,19 @@ private slots:
         f.mnuAbout->trigger();
         QCOMPARE(viewer, 1);
         QCOMPARE(about, 1);
+
+        // Reset during a poll only restores the icon.
+        f.zel().PollBusy = true;
+        f.mnuReset->trigger();
+        QVERIFY(h.informed.isEmpty());
+        QCOMPARE(f.trayLook(), TrayLook::Normal);
+        QVERIFY(!f.resetEnabled());
     }
 
     void settingsKeepsAnErrorAndClearsTheTooltip()
     {
         FrmZelHarness h;
-        h.storeUser({"$/Web/a.htm"});
-        frmZel &f = h.start();
+        frmZel &f = h.start({"$/Web/a.htm"});
         f.cmOk_Click();
         f.lst->setToolTip(QStringLiteral("$/Web/a.htm"));
         f.setStatus(QStringLiteral("ERROR: Cannot open VSS database"));
@@ -218,17 +222,6 @@ private slots:
         QVERIFY(!f.isVisible());
     }
 
-    void resetWhilePollBusyOnlyRestoresTheIcon()
-    {
-        FrmZelHarness h;
-        frmZel &f = watchingWithAChange(h);
-        f.zel().PollBusy = true;
-        f.mnuReset->trigger();
-        QVERIFY(h.informed.isEmpty());
-        QCOMPARE(f.trayLook(), TrayLook::Normal);
-        QVERIFY(!f.resetEnabled());
-    }
-
     void helpOpensTheBundledPages()
     {
         FrmZelHarness h;
@@ -239,9 +232,7 @@ private slots:
         const QString page = h.opened[0].toLocalFile();
         QVERIFY2(QFileInfo(page).isFile(), qPrintable(page));
         QFile file(page);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray html = file.readAll();
-        QVERIFY(html.contains("Hide &amp; Watch"));
+        QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll().contains("Hide &amp; Watch"));
         // The pictures the page shows are beside it.
         QVERIFY(QFileInfo(QFileInfo(page).dir().filePath(QStringLiteral("../icons/quorvik.svg")))
                     .isFile());
