@@ -273,15 +273,6 @@ private slots:
         f.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f));
         QTRY_VERIFY(!h.timerRunning());
-
-        // A dialog of the program is not one of its windows.
-        QWidget dialog;
-        dialog.setObjectName(QStringLiteral("qt_msgbox"));
-        dialog.show();
-        dialog.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        QTest::qWait(20);
-        QVERIFY(!h.timerRunning());
     }
 
     void selectDatabaseAsksThenClearsTheList()
