@@ -35,12 +35,7 @@ struct Viewer
         if (!records.isNull())
             write(records);
     }
-    void write(const QByteArray &records)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(records);
-    }
+    void write(const QByteArray &records) { FrmZelHarness::writeFile(path, records); }
     EventList &list() { return main.zel().lvTrace(); }
     QStringList column(int c)
     {

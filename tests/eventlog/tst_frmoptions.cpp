@@ -36,12 +36,6 @@ struct Options
         return *dialog;
     }
     QString stored(const char *key) { return h.storedParam(QLatin1String(key)); }
-    void write(const QString &file, const QByteArray &bytes)
-    {
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
 };
 
 // Types into a box as the user does (its whole text selected first) and
@@ -86,7 +80,6 @@ private slots:
         QCOMPARE(d.lblItem[4]->text(), QStringLiteral("0"));
         QVERIFY(!d.lblItem[6]->text().isEmpty());
         QVERIFY(!o.zel.SessionOpen);
-        QCOMPARE(d.tbsOptions->tabText(0), QStringLiteral("General"));
         d.nextTab(); // Ctrl+Tab with the single tab
         QCOMPARE(d.tbsOptions->currentIndex(), 0);
         d.cmdCancel->click();
@@ -97,7 +90,7 @@ private slots:
     {
         Options o;
         const QString other = o.h.dir.filePath(QStringLiteral("other.txt"));
-        o.write(other, "2024-01-01\t10:00:00\t$/a\tCheck In\r\n");
+        o.h.writeFile(other, "2024-01-01\t10:00:00\t$/a\tCheck In\r\n");
         o.h.param("Logfile", other);
         o.h.param("MaxLogSize", "2048");
         o.h.param("MaxDays", "10");
@@ -126,8 +119,8 @@ private slots:
     void clearLogAndMissingFilesOrFolders()
     {
         Options o;
-        o.write(o.path, "2024-01-01\t10:00:00\t$/a\tCheck In\r\n"
-                        "2024-01-02\t10:00:00\t$/b\tCheck In\r\n");
+        o.h.writeFile(o.path, "2024-01-01\t10:00:00\t$/a\tCheck In\r\n"
+                              "2024-01-02\t10:00:00\t$/b\tCheck In\r\n");
         QCOMPARE(o.zel.lvTrace().rowCount(), 2);
         frmOptions &d = o.open();
         QCOMPARE(d.lblItem[4]->text(), QStringLiteral("68"));

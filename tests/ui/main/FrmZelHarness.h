@@ -9,6 +9,7 @@
 
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 
 #include <memory>
@@ -61,6 +62,14 @@ struct FrmZelHarness
     {
         frm.reset();
         DialogHook::reset();
+    }
+
+    // Writes `bytes` to `file` (created or replaced).
+    static void writeFile(const QString &file, const QByteArray &bytes)
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
     }
 
     QString iniPath() const { return dir.filePath(QStringLiteral("vss/srcsafe.ini")); }
