@@ -152,68 +152,56 @@ private slots:
         QVERIFY(!e.lblStatus->text().isEmpty());
     }
 
-    void leavingTheSizeBox_data()
+    void leavingANumberBox_data()
     {
+        QTest::addColumn<bool>("days");
         QTest::addColumn<int>("startPosition");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("position");
         QTest::addColumn<QString>("shown");
 
-        QTest::newRow("1000 at 16 stays") << 16 << "1000" << 16 << "1000";
-        QTest::newRow("1000 at 20 rounds") << 20 << "1000" << 16 << "1024";
-        QTest::newRow("70000 tops out") << 16 << "70000" << 1024 << "65536";
-        QTest::newRow("65535 rounds up") << 16 << "65535" << 1024 << "65536";
-        QTest::newRow("0 bottoms out") << 16 << "0" << 1 << "64";
-        QTest::newRow("64 bottoms out") << 16 << "64" << 1 << "64";
-        QTest::newRow("65 is one step") << 16 << "65" << 1 << "64";
-        QTest::newRow("half to even up") << 16 << "96" << 2 << "128";    // 1.5
-        QTest::newRow("half to even down") << 16 << "160" << 2 << "128"; // 2.5
-        QTest::newRow("empty") << 16 << "" << 16 << "1024";
-        QTest::newRow("six digits are cut") << 16 << "123456" << 193 << "12352";
+        QTest::newRow("size 1000 at 16 stays") << false << 16 << "1000" << 16 << "1000";
+        QTest::newRow("size 1000 at 20 rounds") << false << 20 << "1000" << 16 << "1024";
+        QTest::newRow("size 70000 tops out") << false << 16 << "70000" << 1024 << "65536";
+        QTest::newRow("size 65535 rounds up") << false << 16 << "65535" << 1024 << "65536";
+        QTest::newRow("size 0 bottoms out") << false << 16 << "0" << 1 << "64";
+        QTest::newRow("size 64 bottoms out") << false << 16 << "64" << 1 << "64";
+        QTest::newRow("size 65 is one step") << false << 16 << "65" << 1 << "64";
+        QTest::newRow("size half to even up") << false << 16 << "96" << 2 << "128";    // 1.5
+        QTest::newRow("size half to even down") << false << 16 << "160" << 2 << "128"; // 2.5
+        QTest::newRow("size empty") << false << 16 << "" << 16 << "1024";
+        QTest::newRow("size six digits are cut") << false << 16 << "123456" << 193 << "12352";
+        QTest::newRow("days 12") << true << 7 << "12" << 12 << "12";
+        QTest::newRow("days 45 tops out") << true << 7 << "45" << 30 << "30";
+        QTest::newRow("days 0 bottoms out") << true << 7 << "0" << 1 << "1";
+        QTest::newRow("days empty") << true << 7 << "" << 7 << "7";
+        QTest::newRow("days three digits are cut") << true << 7 << "123" << 12 << "12";
     }
-    void leavingTheSizeBox()
+    void leavingANumberBox()
     {
+        QFETCH(bool, days);
         QFETCH(int, startPosition);
         QFETCH(QString, typed);
         QFETCH(int, position);
         QFETCH(QString, shown);
         Options o;
         frmOptions &d = o.open();
-        d.vscSize->setPosition(startPosition);
-        const QString days = o.zel.eventLog.MaxDays;
-        typeAndLeave(d.txtSize, typed);
-        QCOMPARE(d.vscSize->position(), position);
-        QCOMPARE(d.txtSize->text(), shown);
-        QCOMPARE(o.zel.eventLog.MaxLogSize, shown);
-        QCOMPARE(o.zel.eventLog.MaxDays, days);
+        EventLogFile &log = o.zel.eventLog;
+        QLineEdit *box = days ? d.txtDays : d.txtSize, *other = days ? d.txtSize : d.txtDays;
+        QString &value = days ? log.MaxDays : log.MaxLogSize;
+        QString &otherValue = days ? log.MaxLogSize : log.MaxDays;
+        CountingUpScrollBar *bar = days ? d.vscDays : d.vscSize;
+        if (days)
+            d.optMax[1]->click();
+        bar->setPosition(startPosition);
+        const QString otherBefore = otherValue;
+        typeAndLeave(box, typed);
+        QCOMPARE(bar->position(), position);
+        QCOMPARE(box->text(), shown);
+        QCOMPARE(value, shown);
+        QCOMPARE(other->text(), otherBefore); // never the other box
+        QCOMPARE(otherValue, otherBefore);
         QVERIFY(d.cmdApply->isEnabled());
-    }
-
-    void leavingTheDaysBox_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("12") << "12" << 12 << "12";
-        QTest::newRow("45 tops out") << "45" << 30 << "30";
-        QTest::newRow("0 bottoms out") << "0" << 1 << "1";
-        QTest::newRow("empty") << "" << 7 << "7";
-        QTest::newRow("three digits are cut") << "123" << 12 << "12";
-    }
-    void leavingTheDaysBox()
-    {
-        QFETCH(QString, typed);
-        QFETCH(int, position);
-        QFETCH(QString, shown);
-        Options o;
-        frmOptions &d = o.open();
-        d.optMax[1]->click();
-        typeAndLeave(d.txtDays, typed);
-        QCOMPARE(d.vscDays->position(), position);
-        QCOMPARE(d.txtDays->text(), shown);
-        QCOMPARE(o.zel.eventLog.MaxDays, shown);
-        QCOMPARE(d.txtSize->text(), QStringLiteral("1024")); // never the size
-        QCOMPARE(o.zel.eventLog.MaxLogSize, QStringLiteral("1024"));
     }
 
     void keysOfTheNumberBoxes()
