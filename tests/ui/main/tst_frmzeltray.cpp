@@ -113,15 +113,18 @@ private slots:
     {
         QTest::addColumn<int>("first");
         QTest::addColumn<int>("second");
-        QTest::newRow("StatusNotifierItem")
-            << int(QSystemTrayIcon::Trigger) << int(QSystemTrayIcon::Trigger);
-        QTest::newRow("XEmbed") << int(QSystemTrayIcon::DoubleClick)
-                                << int(QSystemTrayIcon::DoubleClick);
+        QTest::addColumn<bool>("separateGesture");
+        const int click = QSystemTrayIcon::Trigger, doubleClick = QSystemTrayIcon::DoubleClick;
+        QTest::newRow("StatusNotifierItem") << click << click << true;
+        QTest::newRow("XEmbed") << doubleClick << doubleClick << true;
+        // One gesture reported twice: the double-click does not go on to Settings.
+        QTest::newRow("Trigger then DoubleClick") << click << doubleClick << false;
     }
     void clickRunsResetOnceThenSettings()
     {
         QFETCH(int, first);
         QFETCH(int, second);
+        QFETCH(bool, separateGesture);
         FrmZelHarness h;
         frmZel &f = watchingWithAChange(h);
         QCOMPARE(f.trayLook(), TrayLook::Change);
@@ -134,20 +137,11 @@ private slots:
         QVERIFY(!f.resetEnabled());
         QVERIFY(!f.isVisible());
 
-        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        if (separateGesture)
+            QTest::qWait(QApplication::doubleClickInterval() + 50);
         f.trayActivated(QSystemTrayIcon::ActivationReason(second));
         QCOMPARE(h.informed.size(), 1);
-        QVERIFY(f.isVisible()); // Settings
-    }
-
-    void triggerThenDoubleClickRunsOnce()
-    {
-        FrmZelHarness h;
-        frmZel &f = watchingWithAChange(h);
-        f.trayActivated(QSystemTrayIcon::Trigger);
-        f.trayActivated(QSystemTrayIcon::DoubleClick);
-        QCOMPARE(h.informed.size(), 1);
-        QVERIFY(!f.isVisible()); // the double-click did not go on to Settings
+        QCOMPARE(f.isVisible(), separateGesture); // Settings
     }
 
     void clicksDoNothingWhileTheWindowsAreShown()
