@@ -89,8 +89,7 @@ class TestInstall : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_prefix.isValid());
-        QVERIFY(m_home.isValid());
+        QVERIFY(m_prefix.isValid() && m_home.isValid());
         QProcess install;
         install.setProcessChannelMode(QProcess::MergedChannels);
         install.start(
@@ -111,10 +110,6 @@ private slots:
         QCOMPARE(filesBelow(installed("bin")), QStringList({"quorvik", "quorvik-vss"}));
         QCOMPARE(QDir(m_prefix.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList({"bin", "share"}));
-        QVERIFY(!QFileInfo::exists(installed("lib")));
-        QVERIFY(!QFileInfo::exists(installed("include")));
-
-        QVERIFY(QFileInfo(installed("share/icons/hicolor/scalable/apps/quorvik.svg")).isFile());
         QVERIFY(readText(installed("share/icons/hicolor/scalable/apps/quorvik.svg"))
                     .contains(QLatin1String("<svg")));
     }
@@ -131,10 +126,9 @@ private slots:
         QVERIFY(QFileInfo(installed("bin/" + entry.value("Exec"))).isExecutable());
         QVERIFY(QFileInfo::exists(
             installed("share/icons/hicolor/scalable/apps/" + entry.value("Icon") + ".svg")));
-        const QStringList categories = entry.value("Categories").split(';', Qt::SkipEmptyParts);
-        QVERIFY(categories.contains("Development"));
-        QVERIFY(categories.contains("RevisionControl"));
-        QVERIFY(entry.value("Categories").endsWith(';'));
+        const QStringList categories = entry.value("Categories").split(';');
+        QVERIFY(categories.contains("Development") && categories.contains("RevisionControl"));
+        QCOMPARE(categories.last(), QString()); // the list ends with ';'
     }
 
     void manualIsWhereTheProgramLooksAndEveryLinkResolves()
@@ -204,14 +198,12 @@ private slots:
     void installedToolsAnswerVersionAndHelp()
     {
         const Run version = runInstalled("quorvik", {"--version"});
-        QVERIFY(version.finished);
-        QCOMPARE(version.exitCode, 0);
+        QVERIFY(version.finished && version.exitCode == 0);
         QVERIFY2(version.out.contains(QLatin1String(QUORVIK_VERSION)), qPrintable(version.out));
 
         const Run help = runInstalled("quorvik-vss", {"--help"});
-        QVERIFY(help.finished);
-        QCOMPARE(help.exitCode, 0);
-        for (const char *command : {"tree", "history", "checkouts"})
+        QVERIFY(help.finished && help.exitCode == 0);
+        for (const char *command : {"tree", "history", "checkouts", "--encoding"})
             QVERIFY2(help.out.contains(QLatin1String(command)), qPrintable(help.out));
     }
 };

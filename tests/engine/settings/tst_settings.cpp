@@ -111,23 +111,18 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QDateTime>("date");
         const QDateTime never = NeverRecordedDate();
-        QTest::newRow("key only") << "$/Web/default.htm"
-                                  << "$/Web/default.htm" << -1 << never;
-        QTest::newRow("status;key") << "2;$/Web/default.htm"
-                                    << "$/Web/default.htm" << 2 << never;
-        QTest::newRow("; in key") << "0;1900-01-01;$/a;b;c"
-                                  << "$/a;b;c" << 0 << never;
-        QTest::newRow("full") << "1;2026-01-02 03:04:05;$/k"
-                              << "$/k" << 1 << QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5));
+        const auto row = [](const char *value, const char *key, int status, const QDateTime &date) {
+            QTest::newRow(value) << QString(value) << QString(key) << status << date;
+        };
+        row("$/Web/default.htm", "$/Web/default.htm", -1, never);
+        row("2;$/Web/default.htm", "$/Web/default.htm", 2, never);
+        row("0;1900-01-01;$/a;b;c", "$/a;b;c", 0, never);
+        row("1;2026-01-02 03:04:05;$/k", "$/k", 1, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
         // Unreadable status or date: still watched, as never recorded.
-        QTest::newRow("bad status") << "x;2026-01-02;$/k"
-                                    << "$/k" << -1 << never;
-        QTest::newRow("unknown status") << "7;2026-01-02;$/k"
-                                        << "$/k" << -1 << never;
-        QTest::newRow("bad date") << "1;someday;$/k"
-                                  << "$/k" << -1 << never;
-        QTest::newRow("no key") << "1;1900-01-01;"
-                                << "" << 1 << never;
+        row("x;2026-01-02;$/k", "$/k", -1, never);
+        row("7;2026-01-02;$/k", "$/k", -1, never);
+        row("1;someday;$/k", "$/k", -1, never);
+        row("1;1900-01-01;", "", 1, never);
     }
     void entryForms()
     {
@@ -264,13 +259,6 @@ private slots:
     void eventLogSettingsSurviveARestart()
     {
         Fixture f;
-        modZel &fresh = f.load();
-        const QString startPath = fresh.eventLog.EventLogPath;
-        LoadEventLogSettings(fresh, *f.store); // nothing stored: start values stay
-        QCOMPARE(fresh.eventLog.EventLogPath, startPath);
-        QVERIFY(fresh.eventLog.MaxLogSize.isEmpty());
-        QCOMPARE(fresh.eventLog.MaxAction, qint16(0));
-
         f.set("Logfile", "/logs/events.txt");
         f.set("MaxLogSize", "2048");
         f.set("MaxAction", "1");
@@ -282,12 +270,16 @@ private slots:
         QCOMPARE(zel.eventLog.MaxAction, qint16(1));
         QCOMPARE(zel.eventLog.MaxDays, QString("3"));
 
-        f.set("MaxAction", "7"); // not a policy: the start value stays
+        // Unreadable or missing values: the start values stay.
+        f.store->DeleteSetting(kAppName, "Params");
+        f.set("MaxAction", "7");
         f.set("MaxLogSize", "big");
         modZel &odd = f.load();
+        const QString startPath = odd.eventLog.EventLogPath;
         LoadEventLogSettings(odd, *f.store);
         QCOMPARE(odd.eventLog.MaxAction, qint16(0));
         QVERIFY(odd.eventLog.MaxLogSize.isEmpty());
+        QCOMPARE(odd.eventLog.EventLogPath, startPath);
     }
 };
 

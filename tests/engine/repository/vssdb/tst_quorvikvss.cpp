@@ -104,8 +104,6 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("wrong password")
             << QStringList{"tree"} + database(SnapshotB, "johns", "x") << "Wrong password";
-        QTest::newRow("unknown user")
-            << QStringList{"tree"} + database(SnapshotB, "nobody") << "not a user";
         QTest::newRow("missing spec")
             << QStringList{"tree"} + database(SnapshotB, "johns") + QStringList{"$/nope"}
             << "does not exist";
@@ -123,14 +121,6 @@ private slots:
         QVERIFY(r.exitCode > 0);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QCOMPARE(r.out, QString());
-    }
-
-    void helpDescribesTheColumns()
-    {
-        const Run r = run({"--help"});
-        QCOMPARE(r.exitCode, 0);
-        QVERIFY(r.out.contains("checkouts"));
-        QVERIFY(r.out.contains("--encoding"));
     }
 };
 

@@ -54,13 +54,9 @@ private:
     // A fresh private copy of a fixture database for each test.
     void copyFixture(const QString &name)
     {
-        m_db = m_dir.path() + QLatin1Char('/') + QString::number(qrand64()) + QLatin1Char('/');
+        static int copies = 0;
+        m_db = m_dir.path() + QLatin1Char('/') + QString::number(++copies) + QLatin1Char('/');
         QVERIFY(copyTree(root() + QLatin1Char('/') + name, m_db));
-    }
-    static quint64 qrand64()
-    {
-        static quint64 n = 0;
-        return ++n;
     }
     QString dataFile(const QString &relative) const { return m_db + "data/" + relative; }
 
@@ -125,21 +121,19 @@ private slots:
         const auto fresh = [&] {
             return open(m_db + "srcsafe.ini", QStringLiteral("johns"))->VSSItem(ClingBling);
         };
-        expectFailureThenRecovery(
-            path, damage, [&] { return fresh()->VersionNumber(); }, 4);
-        expectFailureThenRecovery(
-            path, damage, [&] { return fresh()->IsCheckedOut(); }, 0);
-        expectFailureThenRecovery(
-            path, damage, [&] { return int(fresh()->Versions().size()); }, 4);
-        if (kind == 2)
-            return; // history damaged under an unchanged header: not re-read
-        // An item already read notices too.
-        expectFailureThenRecovery(
-            path, damage, [&] { return item->VersionNumber(); }, 4);
-        expectFailureThenRecovery(
-            path, damage, [&] { return item->IsCheckedOut(); }, 0);
-        expectFailureThenRecovery(
-            path, damage, [&] { return int(item->Versions().size()); }, 4);
+        // An item already read notices too, except history damaged under an
+        // unchanged header, which is not read again.
+        for (const bool reuse : {false, true}) {
+            if (reuse && kind == 2)
+                break;
+            const auto target = [&] { return reuse ? item : fresh(); };
+            expectFailureThenRecovery(
+                path, damage, [&] { return target()->VersionNumber(); }, 4);
+            expectFailureThenRecovery(
+                path, damage, [&] { return target()->IsCheckedOut(); }, 0);
+            expectFailureThenRecovery(
+                path, damage, [&] { return int(target()->Versions().size()); }, 4);
+        }
     }
 
     // Records appended while the header still describes the older state: the
@@ -306,14 +300,16 @@ private slots:
     void damagedUserFileRefusesOpen()
     {
         copyFixture(QStringLiteral("tempnjayaraj-vss/54d0818"));
-        QByteArray users = readAll(dataFile("um.dat"));
+        const QByteArray intact = readAll(dataFile("um.dat"));
+        QByteArray users = intact;
         users[FileHeaderSize + RecordHeaderSize + HU::PayloadSize + RecordHeaderSize + 1] ^= 0x01;
         QVERIFY(writeAll(dataFile("um.dat"), users));
-        QVERIFY_THROWS_EXCEPTION(RepositoryOpenError,
-                                 open(m_db + "srcsafe.ini", QStringLiteral("johns")));
+        const auto openJohns = [&] { open(m_db + "srcsafe.ini", QStringLiteral("johns")); };
+        QVERIFY_THROWS_EXCEPTION(RepositoryOpenError, openJohns());
+        QVERIFY(writeAll(dataFile("um.dat"), intact));
+        openJohns();
         QVERIFY(writeAll(dataFile("version.dat"), QByteArray("\x05\x00", 2)));
-        QVERIFY_THROWS_EXCEPTION(RepositoryOpenError,
-                                 open(m_db + "srcsafe.ini", QStringLiteral("johns")));
+        QVERIFY_THROWS_EXCEPTION(RepositoryOpenError, openJohns());
     }
 
     void missingNamesFileFallsBackToShortNames()

@@ -60,30 +60,18 @@ private slots:
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("mentions");
-        QTest::newRow("unknown user") << ini(SnapshotA) << "nobody"
-                                      << ""
-                                      << "nobody";
-        QTest::newRow("empty user") << ini(SnapshotA) << ""
-                                    << ""
-                                    << "user";
-        QTest::newRow("wrong password") << ini(Raul) << "Raul"
-                                        << ""
-                                        << "password";
-        QTest::newRow("blank user given a password") << ini(SnapshotA) << "johns"
-                                                     << "x"
-                                                     << "password";
-        QTest::newRow("missing ini") << root() + "/no-such-db/srcsafe.ini"
-                                     << "Admin"
-                                     << ""
-                                     << "does not exist";
-        QTest::newRow("database without srcsafe.ini")
-            << ini(QStringLiteral("ddingchen-zkysport")) << "Admin"
-            << ""
-            << "srcsafe.ini";
-        QTest::newRow("data folder instead of ini") << root() + "/" + SnapshotA + "/data"
-                                                    << "Admin"
-                                                    << ""
-                                                    << "does not exist";
+        const auto row = [](const char *name, const QString &ini, const char *user,
+                            const char *password, const char *mentions) {
+            QTest::newRow(name) << ini << QString(user) << QString(password) << QString(mentions);
+        };
+        row("unknown user", ini(SnapshotA), "nobody", "", "nobody");
+        row("empty user", ini(SnapshotA), "", "", "user");
+        row("wrong password", ini(Raul), "Raul", "", "password");
+        row("blank user given a password", ini(SnapshotA), "johns", "x", "password");
+        row("missing ini", root() + "/no-such-db/srcsafe.ini", "Admin", "", "does not exist");
+        row("database without srcsafe.ini", ini("ddingchen-zkysport"), "Admin", "", "srcsafe.ini");
+        row("data folder instead of ini", root() + "/" + SnapshotA + "/data", "Admin", "",
+            "does not exist");
     }
     void openFailures()
     {
@@ -106,6 +94,17 @@ private slots:
     {
         auto db = open(ini(Raul), QStringLiteral("rAUL"), QStringLiteral("RaUl"));
         QCOMPARE(db->context()->session.userName(), QStringLiteral("Raul"));
+        // Specs ignore case too and come back in the stored spelling.
+        const VSSItemPtr item = db->VSSItem(QStringLiteral("$/widgie/avi_playerdlg.CPP"));
+        QCOMPARE(item->Spec(), QStringLiteral("$/Widgie/AVI_PlayerDlg.cpp"));
+        QCOMPARE(item->Name(), QStringLiteral("AVI_PlayerDlg.cpp"));
+        QCOMPARE(item->IsCheckedOut(), 2);
+        QCOMPARE(item->Versions().front().Date,
+                 QDateTime(QDate(2005, 3, 23), QTime(19, 3, 16), Qt::LocalTime));
+        // A project listing already read is not read again for the next lookup.
+        const int listings = db->context()->tree.listingReads();
+        db->VSSItem(QStringLiteral("$/Widgie/AVI_PlayerDlg.cpp"));
+        QCOMPARE(db->context()->tree.listingReads(), listings);
         // A factory object opens like the class itself.
         auto made = VssDbFactory()();
         made->Open(ini(SnapshotA), QStringLiteral("JOHNS"), QString());
@@ -133,27 +132,11 @@ private slots:
         QCOMPARE(mine.specs.size(), items);
         QCOMPARE(mine.checkedOut.value(2), 81);
         QCOMPARE(mine.checkedOut.value(1), 0);
-        QCOMPARE(mine.holders.size(), 81);
-        QCOMPARE(mine.holders.count(holder), 81);
+        QCOMPARE(mine.holders, QStringList(81, holder));
 
         const Walk theirs = walkAll(*open(ini(database), other));
         QCOMPARE(theirs.checkedOut.value(1), 81);
         QCOMPARE(theirs.checkedOut.value(2), 0);
-    }
-
-    void knownItemOfRaul()
-    {
-        auto db = open(ini(Raul), QStringLiteral("Admin"));
-        const VSSItemPtr item = db->VSSItem(QStringLiteral("$/widgie/avi_playerdlg.CPP"));
-        QCOMPARE(item->Spec(), QStringLiteral("$/Widgie/AVI_PlayerDlg.cpp"));
-        QCOMPARE(item->Name(), QStringLiteral("AVI_PlayerDlg.cpp"));
-        QCOMPARE(item->Type(), int(VSSItem::File));
-        QCOMPARE(item->IsCheckedOut(), 1);
-        QCOMPARE(item->Checkouts().Count(), 1);
-        QCOMPARE(item->Checkouts().Item(1).Username, QStringLiteral("Raul"));
-        QCOMPARE(item->VersionNumber(), 3);
-        QCOMPARE(item->Versions().front().Date,
-                 QDateTime(QDate(2005, 3, 23), QTime(19, 3, 16), Qt::LocalTime));
     }
 
     // The snapshot pair holds a check-out and a check-in between two polls.
@@ -163,7 +146,6 @@ private slots:
             open(ini(SnapshotA), QStringLiteral("johns"))->VSSItem(ClingBling);
         const VSSItemPtr after = open(ini(SnapshotB), QStringLiteral("johns"))->VSSItem(ClingBling);
         QCOMPARE(before->IsCheckedOut(), 0);
-        QCOMPARE(after->IsCheckedOut(), 0);
         QCOMPARE(before->Checkouts().Count(), 0); // released records do not count
         QCOMPARE(before->VersionNumber(), 3);
         QCOMPARE(after->VersionNumber(), 4);
@@ -171,13 +153,9 @@ private slots:
         const auto now = after->Versions();
         QCOMPARE(old.front().Date, QDateTime(QDate(2023, 5, 9), QTime(19, 46, 16), Qt::LocalTime));
         QCOMPARE(now.front().Date, QDateTime(QDate(2023, 5, 12), QTime(14, 27, 1), Qt::LocalTime));
-        QVERIFY(now.front().Date > old.front().Date);
 
         QCOMPARE(now.size(), size_t(4));
-        QList<int> numbers;
-        for (const VSSVersion &v : now)
-            numbers << v.VersionNumber;
-        QCOMPARE(numbers, (QList<int>{4, 3, 2, 1}));
+        QCOMPARE(now[3].VersionNumber, 1);
         QCOMPARE(now[0].Username, QStringLiteral("johns"));
         QCOMPARE(now[1].Username, QStringLiteral("Johnson"));
         QCOMPARE(now[0].Action, QStringLiteral("Checked in $/esign-java-authenticator"));
@@ -273,49 +251,29 @@ private slots:
                  QStringLiteral("windows-1252"));
     }
 
-    void deletedEntriesAreLeftOut()
-    {
-        auto db = open(ini(Inventory), QStringLiteral("Guest"));
-        const Walk live = walkAll(*db);
-        QStringList deleted;
-        for (const QString &spec : live.specs) {
-            const VSSItemPtr item = db->VSSItem(spec);
-            if (item->Type() != VSSItem::Project)
-                continue;
-            const auto all = item->Items(true);
-            const auto shown = item->Items(false);
-            QVERIFY(all.size() >= shown.size());
-            QSet<QString> shownSpecs;
-            for (const auto &child : shown)
-                shownSpecs.insert(child->Spec());
-            for (const auto &child : all)
-                if (!shownSpecs.contains(child->Spec()))
-                    deleted << child->Spec();
-        }
-        QCOMPARE(deleted.size(), 67);
-        for (const QString &spec : deleted) {
-            QVERIFY2(!live.specs.contains(spec), qPrintable(spec));
-            QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(spec));
-            QCOMPARE(db->VSSItem(spec, true)->Spec(), spec);
-        }
-    }
-
-    // In this database each shared file lives in one project and is deleted
-    // from the other: both appearances read the same item file.
-    void sharedFilesShareTheirState()
+    // Deleted entries are left out of listings and lookups. In this database
+    // each shared file lives in one project and is deleted from the other:
+    // both appearances read the same item file.
+    void deletedAndSharedEntries()
     {
         auto db = open(ini(Inventory), QStringLiteral("Dhaval"), QStringLiteral("dhaval"));
         const Walk live = walkAll(*db);
+        QStringList deleted;
         int shared = 0;
         for (const QString &spec : live.specs) {
             const VSSItemPtr project = db->VSSItem(spec);
             if (project->Type() != VSSItem::Project)
                 continue;
+            QSet<QString> shownSpecs;
+            for (const auto &child : project->Items(false))
+                shownSpecs.insert(child->Spec());
             for (const VSSItemPtr &child : project->Items(true)) {
+                if (shownSpecs.contains(child->Spec()))
+                    continue;
+                deleted << child->Spec();
                 const auto &native = dynamic_cast<const VssDbItem &>(*child);
                 const QStringList others = live.specsByPhysical.value(native.physicalName());
-                if (child->Type() != VSSItem::File || others.isEmpty() ||
-                    others.contains(child->Spec()))
+                if (child->Type() != VSSItem::File || others.isEmpty())
                     continue;
                 ++shared;
                 const VSSItemPtr other = db->VSSItem(others.front());
@@ -324,23 +282,13 @@ private slots:
                 QCOMPARE(child->Versions().front().Date, other->Versions().front().Date);
             }
         }
+        QCOMPARE(deleted.size(), 67);
         QCOMPARE(shared, 13);
-    }
-
-    void unchangedItemsAreNotParsedAgain()
-    {
-        auto db = open(ini(Raul), QStringLiteral("Raul"), QStringLiteral("raul"));
-        const VSSItemPtr item = db->VSSItem(QStringLiteral("$/Widgie/AVI_PlayerDlg.cpp"));
-        QCOMPARE(item->IsCheckedOut(), 2);
-        const int parsed = db->context()->items.fullReads();
-        for (int i = 0; i < 10; ++i) {
-            QCOMPARE(item->IsCheckedOut(), 2);
-            QCOMPARE(item->VersionNumber(), 3);
+        for (const QString &spec : deleted) {
+            QVERIFY2(!live.specs.contains(spec), qPrintable(spec));
+            QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(spec));
+            QCOMPARE(db->VSSItem(spec, true)->Spec(), spec);
         }
-        QCOMPARE(db->context()->items.fullReads(), parsed);
-        const int listings = db->context()->tree.listingReads();
-        db->VSSItem(QStringLiteral("$/Widgie/AVI_PlayerDlg.cpp"));
-        QCOMPARE(db->context()->tree.listingReads(), listings);
     }
 };
 

@@ -105,8 +105,7 @@ private slots:
     {
         const QDateTime date = VssActionText::localDate(0x6454E9B7);
         QCOMPARE(date.timeSpec(), Qt::LocalTime);
-        QCOMPARE(date.date(), QDate(2023, 5, 5));
-        QCOMPARE(date.time(), QTime(11, 34, 15));
+        QCOMPARE(date, QDateTime(QDate(2023, 5, 5), QTime(11, 34, 15)));
     }
 
     void physicalNamesAreValidated()
