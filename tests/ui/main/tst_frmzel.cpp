@@ -236,22 +236,7 @@ private slots:
         QVERIFY(h.timerRunning());
     }
 
-    void intervalTakesEffectWhenTheFocusLeaves()
-    {
-        FrmZelHarness h;
-        frmZel &f = h.start({"$/Web/a.htm"});
-        QVERIFY(QTest::qWaitForWindowActive(&f));
-        f.cmbEvery->setFocus();
-        f.cmbEvery->setCurrentIndex(1);
-        QVERIFY(!h.timerRunning()); // the window is active: no timer
-        f.txtUser->setFocus();
-        QCOMPARE(f.zel().settings.PollDelay, 1);
-        QVERIFY(h.timerRunning());
-        QCOMPARE(h.timerPeriod(), 30000);
-        QCOMPARE(h.storedParam("PollDelay"), QString()); // persisted by the next save only
-    }
-
-    void activateStopsPollingAndDeactivateRestarts()
+    void activateStopsPollingDeactivateAndANewIntervalRestart()
     {
         FrmZelHarness h;
         frmZel &f = h.start({"$/Web/a.htm", "$/Web/b.htm"});
@@ -272,6 +257,16 @@ private slots:
         f.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f));
         QTRY_VERIFY(!h.timerRunning());
+
+        // A new interval takes effect when the focus leaves its box.
+        f.cmbEvery->setFocus();
+        f.cmbEvery->setCurrentIndex(1);
+        QVERIFY(!h.timerRunning());
+        f.txtUser->setFocus();
+        QCOMPARE(f.zel().settings.PollDelay, 1);
+        QVERIFY(h.timerRunning());
+        QCOMPARE(h.timerPeriod(), 30000);
+        QCOMPARE(h.storedParam("PollDelay"), QString()); // persisted by the next save only
     }
 
     void selectDatabaseAsksThenClearsTheList()
