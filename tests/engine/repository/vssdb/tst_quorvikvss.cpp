@@ -43,12 +43,6 @@ class tst_QuorvikVss : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(QFile::exists(QStringLiteral(QUORVIK_BIN_DIR "/quorvik-vss")),
-                 "build the quorvik-vss target first");
-    }
-
     void treeListsEveryItem()
     {
         const Run r = run(QStringList{"tree"} + database(SnapshotB, "johns"));
