@@ -78,11 +78,18 @@ void frmZel::cmdRemove_Click()
 
 void frmZel::m_remove_Click()
 {
-    // More than one selected entry: the whole list goes.
-    if (lst->selectedItems().size() > 1)
-        m_removeall_Click();
-    else
+    // Several selected entries: exactly those go. (Emptying the whole list
+    // here would throw away watched files the user never chose to remove.)
+    const QList<QListWidgetItem *> selected = lst->selectedItems();
+    if (selected.size() <= 1) {
         cmdRemove_Click();
+        return;
+    }
+    for (QListWidgetItem *entry : selected)
+        removeEntry(entry);
+    showFileCount();
+    if (zel().MonitoredFiles.Count() == 0)
+        lst->setToolTip(QString());
 }
 
 void frmZel::m_removeall_Click()

@@ -100,9 +100,17 @@ private slots:
         QVERIFY(f.lst->item(3)->isSelected());
         QCOMPARE(h.storedParam("FilesCount"), QStringLiteral("5")); // stored at the next save
 
-        // Several selected: the whole list goes.
-        f.lst->setToolTip(QStringLiteral("$/Web/1.htm"));
+        // Several selected: exactly those go, the others stay in order.
         f.lst->item(1)->setSelected(true);
+        f.m_remove->trigger();
+        const QStringList rest = {"$/Web/1.htm", "$/Web/4.htm"};
+        QCOMPARE(entries(f), rest);
+        QCOMPARE(watched(f), rest);
+        QCOMPARE(f.status(), QStringLiteral("Files in the list: 2"));
+
+        // All selected: the list empties and the tooltip goes.
+        f.lst->setToolTip(QStringLiteral("$/Web/1.htm"));
+        f.m_selectall->trigger();
         f.m_remove->trigger();
         QCOMPARE(f.lst->count(), 0);
         QCOMPARE(f.zel().MonitoredFiles.Count(), 0);
