@@ -325,30 +325,26 @@ private slots:
         checkUntouched();
     }
 
-    void rewriteKeepsPermissions()
-    {
-        EventLogFile log = makeLog();
-        writeBytes(path(), tenRecords());
-        const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
-        QVERIFY(QFile::setPermissions(path(), mode));
-        log.UpdateLastAction("check in");
-        QCOMPARE(ownerGroupOther(path()), mode);
-        EventLogFile::WriteTextFile(path(), "");
-        QCOMPARE(ownerGroupOther(path()), mode);
-    }
-
     // --- bad input ---
-    void nulBytesAndInvalidUtf8AreKeptByteForByte()
+    // A rewrite keeps what it does not understand byte for byte, and the
+    // file's permissions.
+    void rewritesKeepForeignBytesAndPermissions()
     {
         EventLogFile log = makeLog(0, "1");
         static const char raw[] = "2026-12-06\t09:00:00\t$/bad\xC3\x28\xFF\0name\tCheck Out\r\n";
         const QByteArray odd(raw, sizeof raw - 1);
         writeBytes(path(), tenRecords() + odd);
+        const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(path(), mode));
         appendEvent(log, record(today(), "$/new.txt"));
         QVERIFY(readBytes(path()).contains(odd));
+        QCOMPARE(ownerGroupOther(path()), mode);
         log.UpdateLastAction("check in");
         QVERIFY(readBytes(path()).contains(odd));
         QVERIFY(readBytes(path()).endsWith("\tcheck in\r\n"));
+        QCOMPARE(ownerGroupOther(path()), mode);
+        EventLogFile::WriteTextFile(path(), "");
+        QCOMPARE(ownerGroupOther(path()), mode);
     }
 
     void missingFolderIsAClearError()
