@@ -31,8 +31,7 @@ private slots:
     {
         EngineFixture f;
         f.zel.settings.ShowMessages = false;
-        f.watch(a);
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({a}));
         f.repo->checkOut(a, "Dora");
         f.poll();
         QCOMPARE(f.shell.look, TrayLook::Change);
@@ -49,8 +48,7 @@ private slots:
     {
         EngineFixture f;
         f.zel.settings.ShowMessages = false;
-        f.watch(a);
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({a}));
         f.repo->checkOut(a, "Dora");
         f.poll();
         f.poll(); // nothing new: the message is cleared, the look stays
@@ -64,8 +62,7 @@ private slots:
     {
         EngineFixture f;
         f.zel.settings.ShowMessages = false;
-        f.watch(a);
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({a}));
         f.repo->checkOut(a, "Dora");
         f.poll();
         QVERIFY(f.start());

@@ -30,8 +30,7 @@ private slots:
     {
         EngineFixture f;
         f.zel.settings.ShowMessages = false;
-        f.watch(a);
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({a}));
         f.repo->checkOut(a, "Dora");
         f.poll();
 
@@ -64,8 +63,7 @@ private slots:
     {
         EngineFixture f;
         f.zel.settings.ShowMessages = false;
-        f.watch(a);
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({a}));
         f.repo->checkOut(a, "Dora");
         f.poll();
         f.repo->undoCheckOut(a, "Dora");
@@ -94,9 +92,7 @@ private slots:
     void checkOutAndInWithinOnePeriodIsOneCheckIn()
     {
         EngineFixture f;
-        f.watch(a);
-        f.watch(b);
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({a, b}));
         f.repo->checkOut(a, "Dora");
         f.repo->checkIn(a, "Dora", f.clock.now().addSecs(30));
         f.poll();
@@ -110,8 +106,7 @@ private slots:
     void checkInKeepingTheCheckOutAmendsTheCheckOutRow()
     {
         EngineFixture f;
-        f.watch(a);
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({a}));
         f.repo->checkOut(a, "Dora");
         f.poll();
         f.repo->checkIn(a, "Dora", f.clock.now(), /*keepCheckedOut=*/true);
@@ -128,9 +123,7 @@ private slots:
         // The newest row belongs to a file whose spec merely contains ours.
         EngineFixture f;
         const QString longer = a + ".bak";
-        f.watch(a);
-        f.watch(longer);
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({a, longer}));
         f.repo->checkOut(longer, "Dora");
         f.poll();
         f.repo->checkIn(a, "Dora", f.clock.now());
@@ -149,9 +142,7 @@ private slots:
         // Sorted by object descending, a's row is the newest displayed one
         // while the log's last record is b's.
         EngineFixture f;
-        f.watch(a);
-        f.watch(b);
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({a, b}));
         f.repo->checkOut(a, "Dora");
         f.poll();
         f.repo->checkOut(b, "Dora");
@@ -196,8 +187,7 @@ private slots:
     void changeBetweenUsersOneAndTwoIsNotReported()
     {
         EngineFixture f;
-        f.watch(a);
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({a}));
         f.repo->checkOut(a, "Dora");
         f.poll();
         QCOMPARE(f.zel.MonitoredFiles.Item(1)->Status(), qint16(1));
@@ -212,9 +202,7 @@ private slots:
     void deletedFileEndsThePollAndHidesLaterFiles()
     {
         EngineFixture f;
-        f.watch(a);
-        f.watch(b);
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({a, b}));
         f.repo->remove(a);
         f.repo->checkOut(b, "Dora");
         f.repo->resetCalls();
@@ -229,9 +217,7 @@ private slots:
     void unreadableValueSkipsOnlyThatFile()
     {
         EngineFixture f;
-        f.watch(a);
-        f.watch(b);
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({a, b}));
         f.repo->checkOut(a, "Dora");
         f.repo->checkOut(b, "Dora");
         f.repo->failOn("Checkouts", a);
@@ -253,8 +239,7 @@ private slots:
         // the history is: the file is skipped, then reported once.
         EngineFixture f;
         f.zel.settings.ShowMessages = false;
-        f.watch(a);
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({a}));
         f.repo->checkOut(a, "Dora");
         f.poll();
         f.repo->onNextCall("Versions", [&] { f.repo->checkIn(a, "Dora", f.clock.now()); });
@@ -273,8 +258,7 @@ private slots:
     void labelSharingTheVersionNumberIsOneEvent()
     {
         EngineFixture f;
-        f.watch(a);
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({a}));
         const QDateTime t = f.clock.now();
         f.repo->checkIn(a, "Dora", t.addSecs(10));
         f.repo->label(a, "Release", t.addSecs(20));
@@ -292,9 +276,7 @@ private slots:
         f.zel.setSettingsStore(&store);
         ZelSettings &s = f.zel.settings;
         s.NotifyIn = s.NotifyOut = s.ShowIcon = s.ShowMessages = s.PlaySound = false;
-        f.watch(a);
-        f.watch(b);
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({a, b}));
         f.repo->checkOut(a, "Dora");
         f.repo->checkIn(b, "Dora", f.clock.now());
         f.poll();
@@ -315,8 +297,7 @@ private slots:
     void refreshIgnoresBusyAndVisibilityTimerDoesNot()
     {
         EngineFixture f;
-        f.watch(a);
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({a}));
         f.repo->checkOut(a, "Dora");
         f.shell.mainVisible = true;
         f.timers.fire(f.zel.TimerId);

@@ -47,8 +47,7 @@ private slots:
     void emptyListStopsRunningTimer()
     {
         EngineFixture f;
-        f.watch("$/Web/a.txt");
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({"$/Web/a.txt"}));
         const quint32 id = f.zel.TimerId;
         f.zel.MonitoredFiles.RemoveAll();
         QVERIFY(!f.start());
@@ -136,8 +135,7 @@ private slots:
         QVERIFY(log.resize(300LL * 1024 * 1024)); // sparse
         log.close();
         f.zel.eventLog.MaxAction = 2;
-        f.watch("$/Web/a.txt");
-        QVERIFY(f.start());
+        QVERIFY(f.startWatching({"$/Web/a.txt"}));
         QCOMPARE(f.zel.lvTrace().count(), 0);
         f.repo->checkOut("$/Web/a.txt", "Dora");
         f.poll();

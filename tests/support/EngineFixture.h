@@ -38,6 +38,14 @@ struct EngineFixture
         zel.MonitoredFiles.Add(spec, 0, 1, date, spec);
     }
 
+    // Watches the files and starts the session.
+    bool startWatching(std::initializer_list<QString> specs)
+    {
+        for (const QString &spec : specs)
+            watch(spec);
+        return start();
+    }
+
     // Starts the session with the main window hidden, as after "Hide && Watch".
     bool start()
     {
