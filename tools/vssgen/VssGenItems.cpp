@@ -38,7 +38,7 @@ QByteArray newFile(const NewItem &item)
     const qint64 pfAt = cfAt + RecordHeaderSize + CF::PayloadSize;
     const qint64 elAt = pfAt + RecordHeaderSize + Extra::PfPayloadSize;
     HistoryEntry created;
-    created.action = CreateFile;
+    created.action = Act::CreateFile;
     created.version = 1;
     created.time = item.time;
     created.user = item.user;
@@ -63,7 +63,7 @@ QByteArray newProject(const NewItem &item)
 {
     const qint64 elAt = Extra::FirstFileRecord;
     HistoryEntry created;
-    created.action = CreateProject;
+    created.action = Act::CreateProject;
     created.version = 1;
     created.time = item.time;
     created.user = item.user;
@@ -83,7 +83,7 @@ QByteArray newRoot(const QByteArray &user, quint32 time)
 {
     const qint64 elAt = Extra::FirstFileRecord;
     HistoryEntry created;
-    created.action = CreateProject;
+    created.action = Act::CreateProject;
     created.version = 1;
     created.time = time;
     created.user = user;
@@ -128,7 +128,7 @@ Change checkIn(const QByteArray &dhPayload, const QByteArray &user, quint32 time
 {
     const qint32 deltaAt = i32At(dhPayload, DH::EndOffset);
     HistoryEntry entry;
-    entry.action = CheckIn;
+    entry.action = Act::CheckIn;
     entry.time = time;
     entry.user = user;
     entry.specific = checkInSpecific(deltaAt, projectSpec);

@@ -36,7 +36,7 @@ Project startProject(const QByteArray &physical, const QString &spec, QByteArray
 void addEntry(Project &parent, const ProjectEntry &entry, const QByteArray &user, quint32 time)
 {
     HistoryEntry e;
-    e.action = entry.project ? AddProject : AddFile;
+    e.action = entry.project ? Act::AddProject : Act::AddFile;
     e.time = time;
     e.user = user;
     e.specific = itemSpecific(entry.name, entry.physical);

@@ -46,20 +46,6 @@ constexpr quint16 NameKindDos = 1;
 constexpr quint16 NameKindMac = 3;
 } // namespace Extra
 
-enum Action : quint16
-{
-    Label = 0,
-    CreateProject = 1,
-    AddProject = 2,
-    AddFile = 3,
-    DeleteProject = 6,
-    DeleteFile = 7,
-    RenameProject = 10,
-    RenameFile = 11,
-    CreateFile = 16,
-    CheckIn = 17
-};
-
 // The stored form of a time: the local wall-clock time counted as if UTC.
 quint32 storedTime(const QDateTime &when);
 
@@ -112,7 +98,7 @@ QByteArray fileHeader(const FileHeader &h);
 struct HistoryEntry
 {
     qint32 previous = 0;
-    Action action = Label;
+    quint16 action = VssLayout::Act::Label;
     int version = 0;
     quint32 time = 0;
     QByteArray user, label;

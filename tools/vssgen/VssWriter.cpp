@@ -313,7 +313,7 @@ void VssWriter::addItem(const QString &spec, const Stamp &stamp, bool project,
     entries.push_back(
         ProjectEntry{project, quint16(binary ? DH::FlagBinary : 0), item.name, item.physical});
     HistoryEntry entry;
-    entry.action = project ? AddProject : AddFile;
+    entry.action = project ? Act::AddProject : Act::AddFile;
     entry.time = item.time;
     entry.user = item.user;
     entry.specific = itemSpecific(item.name, item.physical);
@@ -418,7 +418,7 @@ void VssWriter::label(const QString &spec, const QString &text, const Stamp &sta
         throw VssGenError(QStringLiteral("invalid label \"%1\"").arg(text));
     const Item item = load(resolve(spec).physical);
     HistoryEntry entry;
-    entry.action = Label;
+    entry.action = Act::Label;
     entry.time = storedTime(stamp.when);
     entry.user = canonicalUser(stamp.user);
     entry.label = bytes;
@@ -439,7 +439,7 @@ void VssWriter::remove(const QString &spec, const Stamp &stamp)
     ProjectEntry &e = entries[size_t(index)];
     e.flags |= JP::FlagDeleted;
     HistoryEntry entry;
-    entry.action = e.project ? DeleteProject : DeleteFile;
+    entry.action = e.project ? Act::DeleteProject : Act::DeleteFile;
     entry.time = storedTime(stamp.when);
     entry.user = canonicalUser(stamp.user);
     entry.specific = itemSpecific(e.name, e.physical);
@@ -462,7 +462,7 @@ void VssWriter::rename(const QString &spec, const QString &newName, const Stamp 
     const NameBlock oldName = e.name;
     e.name = makeName(newName, e.project);
     HistoryEntry entry;
-    entry.action = e.project ? RenameProject : RenameFile;
+    entry.action = e.project ? Act::RenameProject : Act::RenameFile;
     entry.time = storedTime(stamp.when);
     entry.user = canonicalUser(stamp.user);
     entry.specific = renameSpecific(e.name, oldName, e.physical);

@@ -1,5 +1,7 @@
 #include "VssActionText.h"
 
+#include "VssLayout.h"
+
 namespace VssActionText {
 
 QString describe(const VssHistoryEntry &entry,
@@ -13,50 +15,50 @@ QString describe(const VssHistoryEntry &entry,
         return object.isEmpty() ? text : text + QLatin1Char(' ') + object;
     };
     switch (entry.action) {
-    case 0:
+    case VssLayout::Act::Label:
         return QStringLiteral("Labeled");
-    case 1:
-    case 16:
+    case VssLayout::Act::CreateProject:
+    case VssLayout::Act::CreateFile:
         return QStringLiteral("Created");
-    case 2:
-    case 3:
+    case VssLayout::Act::AddProject:
+    case VssLayout::Act::AddFile:
         return with("Added", name);
-    case 4:
-    case 5:
+    case VssLayout::Act::DestroyProject:
+    case VssLayout::Act::DestroyFile:
         return with("Destroyed", name);
-    case 6:
-    case 7:
+    case VssLayout::Act::DeleteProject:
+    case VssLayout::Act::DeleteFile:
         return with("Deleted", name);
-    case 8:
-    case 9:
+    case VssLayout::Act::RecoverProject:
+    case VssLayout::Act::RecoverFile:
         return with("Recovered", name);
-    case 10:
-    case 11:
+    case VssLayout::Act::RenameProject:
+    case VssLayout::Act::RenameFile:
         return QStringLiteral("Renamed %1 to %2").arg(nameOf(entry.otherName), name);
-    case 12:
+    case VssLayout::Act::MoveFrom:
         return with("Moved from", spec);
-    case 13:
+    case VssLayout::Act::MoveTo:
         return with("Moved to", spec);
-    case 14:
+    case VssLayout::Act::Share:
         return with("Shared", spec.isEmpty()
                                   ? name
                                   : (spec.endsWith(QLatin1Char('/')) ? spec : spec + '/') + name);
-    case 15:
-    case 19:
+    case VssLayout::Act::BranchFile:
+    case VssLayout::Act::CreateBranch:
         return with("Branched", name);
-    case 17:
+    case VssLayout::Act::CheckIn:
         return with("Checked in", spec);
-    case 18:
+    case VssLayout::Act::CheckInProject:
         return QStringLiteral("Checked in project");
-    case 20:
+    case VssLayout::Act::ArchiveVersions:
         return QStringLiteral("Archived versions");
-    case 21:
+    case VssLayout::Act::RestoreVersions:
         return QStringLiteral("Restored versions");
-    case 22:
-    case 23:
+    case VssLayout::Act::ArchiveProject:
+    case VssLayout::Act::ArchiveFile:
         return with("Archived", name);
-    case 24:
-    case 25:
+    case VssLayout::Act::RestoreProject:
+    case VssLayout::Act::RestoreFile:
         return with("Restored", name);
     default:
         return QStringLiteral("Action %1").arg(entry.action);

@@ -14,18 +14,6 @@ namespace {
 // More check-out records than this on one file means a damaged chain.
 constexpr int MaxCheckouts = 4096;
 
-enum Action
-{
-    Label = 0,
-    RenameProject = 10,
-    RenameFile = 11,
-    MoveFrom = 12,
-    MoveTo = 13,
-    Share = 14,
-    CheckIn = 17,
-    LastKnownAction = 25
-};
-
 VssHistoryEntry parseEntry(const VssBytes &p)
 {
     VssHistoryEntry e;
@@ -33,28 +21,28 @@ VssHistoryEntry parseEntry(const VssBytes &p)
     e.version = p.u16(EL::Version);
     e.time = p.u32(EL::Time);
     e.user = p.text(EL::User, EL::UserWidth);
-    if (e.action == Label)
+    if (e.action == Act::Label)
         e.label = p.text(EL::Label, EL::LabelWidth);
     const qint64 at = EL::Specific;
     switch (e.action) {
-    case Label:
+    case Act::Label:
         break;
-    case RenameProject:
-    case RenameFile:
+    case Act::RenameProject:
+    case Act::RenameFile:
         e.name = VssNameBlock::parse(p, at);
         e.otherName = VssNameBlock::parse(p, at + Name::Size);
         break;
-    case MoveFrom:
-    case MoveTo:
-    case Share:
+    case Act::MoveFrom:
+    case Act::MoveTo:
+    case Act::Share:
         e.spec = p.text(at, EL::SpecWidth);
         e.name = VssNameBlock::parse(p, at + EL::SpecWidth);
         break;
-    case CheckIn:
+    case Act::CheckIn:
         e.spec = p.text(at + 8, EL::SpecWidth);
         break;
     default:
-        if (e.action <= LastKnownAction)
+        if (e.action <= Act::LastKnown)
             e.name = VssNameBlock::parse(p, at);
         break;
     }

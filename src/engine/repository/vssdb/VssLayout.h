@@ -81,6 +81,41 @@ constexpr qint64 PhysicalWidth = 10;
 constexpr qint64 SpecWidth = 260;
 } // namespace EL
 
+// The action code of an EL record (EL::Action); file and project forms of
+// the same action differ by one.
+namespace Act {
+enum : quint16
+{
+    Label = 0,
+    CreateProject = 1,
+    AddProject = 2,
+    AddFile = 3,
+    DestroyProject = 4,
+    DestroyFile = 5,
+    DeleteProject = 6,
+    DeleteFile = 7,
+    RecoverProject = 8,
+    RecoverFile = 9,
+    RenameProject = 10,
+    RenameFile = 11,
+    MoveFrom = 12,
+    MoveTo = 13,
+    Share = 14,
+    BranchFile = 15,
+    CreateFile = 16,
+    CheckIn = 17,
+    CheckInProject = 18,
+    CreateBranch = 19,
+    ArchiveVersions = 20,
+    RestoreVersions = 21,
+    ArchiveProject = 22,
+    ArchiveFile = 23,
+    RestoreProject = 24,
+    RestoreFile = 25,
+    LastKnown = RestoreFile
+};
+} // namespace Act
+
 // CF: check-out record.
 namespace CF {
 constexpr qint64 PayloadSize = 0x29C;
