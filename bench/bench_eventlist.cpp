@@ -12,7 +12,7 @@
 // CPU time for the same run, a steadier figure on a busy machine.
 // Usage: bench_eventlist [megabytes]
 
-#include "eventlog/EventList.h"
+#include "engine/eventlog/EventList.h"
 
 #include <QDate>
 #include <QElapsedTimer>
@@ -24,8 +24,8 @@
 #include "engine/QtTimerService.h"
 #include "engine/repository/memory/MemoryRepository.h"
 #include "engine/settings/SettingsStore.h"
-#include "eventlog/frmLog.h"
-#include "eventlog/frmLogPlug.h"
+#include "ui/eventlog/frmLog.h"
+#include "ui/eventlog/frmLogPlug.h"
 #include "ui/main/frmZel.h"
 
 #include <QApplication>

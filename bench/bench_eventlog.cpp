@@ -1,9 +1,9 @@
 // Event log file costs on a 64 MiB log: rewriting the newest action, an
 // append below the limit, and a trim. Prints one name=value figure per line.
 #include "engine/Clock.h"
-#include "eventlog/AtomicFile.h"
-#include "eventlog/EventLogFile.h"
-#include "eventlog/LogFileIo.h"
+#include "engine/eventlog/AtomicFile.h"
+#include "engine/eventlog/EventLogFile.h"
+#include "engine/eventlog/LogFileIo.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -6,8 +6,8 @@
 #include "engine/modZel.h"
 #include "engine/settings/Settings.h"
 #include "engine/settings/SettingsStore.h"
-#include "ui/main/ProgramPaths.h"
-#include "ui/main/SingleInstance.h"
+#include "engine/program/ProgramPaths.h"
+#include "engine/program/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

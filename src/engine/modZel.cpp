@@ -1,6 +1,6 @@
 #include "modZel.h"
 
-#include "eventlog/EventList.h"
+#include "engine/eventlog/EventList.h"
 #include "settings/Settings.h"
 
 namespace {

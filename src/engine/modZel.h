@@ -5,7 +5,7 @@
 #include "Shell.h"
 #include "Suspects.h"
 #include "TimerService.h"
-#include "eventlog/EventLogFile.h"
+#include "engine/eventlog/EventLogFile.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "support/EngineFixture.h"
 
-#include "eventlog/EventList.h"
+#include "engine/eventlog/EventList.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 #include "support/EngineFixture.h"
 
 #include "engine/settings/SettingsStore.h"
-#include "eventlog/EventList.h"
+#include "engine/eventlog/EventList.h"
 
 #include <QtTest>
 

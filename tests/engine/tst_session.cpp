@@ -1,7 +1,7 @@
 #include "support/EngineFixture.h"
 
-#include "eventlog/EventList.h"
-#include "eventlog/EventLogFile.h"
+#include "engine/eventlog/EventList.h"
+#include "engine/eventlog/EventLogFile.h"
 
 #include <QtTest>
 

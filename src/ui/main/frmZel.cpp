@@ -2,7 +2,7 @@
 
 #include "DialogHook.h"
 #include "Icons.h"
-#include "ProgramPaths.h"
+#include "engine/program/ProgramPaths.h"
 #include "engine/settings/Settings.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 // The tray icon's clicks and its menu.
-#include "ProgramPaths.h"
+#include "HelpPages.h"
 #include "frmZel.h"
 
 #include <QAction>
@@ -80,7 +80,7 @@ void frmZel::mnuHelp_Click()
 {
     if (zel().ModalOpen)
         return;
-    const QString page = ProgramPaths::HelpStartPage(m_services.programFolder);
+    const QString page = HelpPages::HelpStartPage(m_services.programFolder);
     if (!page.isEmpty())
         m_services.openUrl(QUrl::fromLocalFile(page));
 }

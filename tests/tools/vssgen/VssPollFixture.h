@@ -7,7 +7,7 @@
 
 #include "engine/modZel.h"
 #include "engine/repository/vssdb/VssDbFactory.h"
-#include "eventlog/EventList.h"
+#include "engine/eventlog/EventList.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
 // One running program per user and settings folder.
-#include "ui/main/SingleInstance.h"
+#include "engine/program/SingleInstance.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,9 +1,9 @@
 // The event log viewer: loading, sorting, clearing and reopening, the
 // toolbar's commands, printing and the layout rule.
-#include "eventlog/EventList.h"
-#include "eventlog/frmLog.h"
-#include "eventlog/frmLogPlug.h"
-#include "eventlog/frmOptions.h"
+#include "engine/eventlog/EventList.h"
+#include "ui/eventlog/frmLog.h"
+#include "ui/eventlog/frmLogPlug.h"
+#include "ui/eventlog/frmOptions.h"
 #include "ui/main/FrmZelHarness.h"
 
 #include <QAction>

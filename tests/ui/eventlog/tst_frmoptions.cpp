@@ -1,8 +1,8 @@
 // The log settings dialog: loading, the size and days boxes with their
 // scroll bars, the policy buttons, the log file choice, Clear Log and what
 // Apply, OK and Cancel store.
-#include "eventlog/EventList.h"
-#include "eventlog/frmOptions.h"
+#include "engine/eventlog/EventList.h"
+#include "ui/eventlog/frmOptions.h"
 #include "ui/main/FrmZelHarness.h"
 
 #include <QFile>

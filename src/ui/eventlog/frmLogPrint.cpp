@@ -1,6 +1,6 @@
 #include "frmLogPrint.h"
 
-#include "eventlog/LogText.h"
+#include "engine/eventlog/LogText.h"
 #include "ui/main/DialogHook.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "eventlog/EventList.h"
+#include "engine/eventlog/EventList.h"
 
 #include <QAbstractItemModelTester>
 #include <QPersistentModelIndex>

@@ -1,4 +1,4 @@
-#include "eventlog/TextNumbering.h"
+#include "engine/eventlog/TextNumbering.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "ProgramPaths.h"
+#include "HelpPages.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -6,18 +6,11 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace ProgramPaths {
+namespace HelpPages {
 
 namespace {
 
-const QString kEventLogName = QStringLiteral("QVEvent.txt");
 const QString kHelpPage = QStringLiteral("help/index.html");
-
-bool folderIsWritable(const QString &folder)
-{
-    const QFileInfo info(folder);
-    return !folder.isEmpty() && info.isDir() && info.isWritable();
-}
 
 // Copies the bundled resource folders the help pages use (the pages and the
 // icons they show) below `target`; true when the start page is there.
@@ -40,16 +33,6 @@ bool extractBundledHelp(const QString &target)
 
 } // namespace
 
-QString DefaultEventLogPath(const QString &programFolder)
-{
-    QString folder = programFolder;
-    if (!folderIsWritable(folder)) {
-        folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-        QDir().mkpath(folder);
-    }
-    return QDir::toNativeSeparators(QDir(folder).absolutePath() + QLatin1Char('/') + kEventLogName);
-}
-
 QString HelpStartPage(const QString &programFolder)
 {
     const QDir program(programFolder);
@@ -68,4 +51,4 @@ QString HelpStartPage(const QString &programFolder)
     return target + QLatin1Char('/') + kHelpPage;
 }
 
-} // namespace ProgramPaths
+} // namespace HelpPages

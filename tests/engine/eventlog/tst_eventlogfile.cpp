@@ -1,6 +1,6 @@
 #include "engine/ZelError.h"
-#include "eventlog/AtomicFile.h"
-#include "eventlog/EventLogFile.h"
+#include "engine/eventlog/AtomicFile.h"
+#include "engine/eventlog/EventLogFile.h"
 #include "support/ManualTimers.h"
 
 #include <QDir>

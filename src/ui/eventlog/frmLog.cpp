@@ -5,7 +5,7 @@
 #include "engine/modZel.h"
 #include "engine/settings/Settings.h"
 #include "engine/settings/SettingsStore.h"
-#include "eventlog/EventList.h"
+#include "engine/eventlog/EventList.h"
 #include "frmLogPrint.h"
 #include "frmOptions.h"
 #include "ui/main/DialogHook.h"

@@ -4,7 +4,7 @@
 #include "engine/modZel.h"
 #include "engine/settings/Settings.h"
 #include "engine/settings/SettingsStore.h"
-#include "eventlog/EventList.h"
+#include "engine/eventlog/EventList.h"
 #include "ui/main/DialogHook.h"
 
 #include <QButtonGroup>

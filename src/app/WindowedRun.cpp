@@ -1,0 +1,51 @@
+#include "WindowedRun.h"
+
+#include "CommandLine.h"
+#include "RepositoryBackend.h"
+#include "engine/Clock.h"
+#include "engine/QtTimerService.h"
+#include "engine/program/SingleInstance.h"
+#include "engine/settings/SettingsStore.h"
+#include "ui/about/frmAboutPlug.h"
+#include "ui/eventlog/frmLogPlug.h"
+#include "ui/explorer/ExplorerHost.h"
+#include "ui/main/frmZel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QSessionManager>
+
+int RunWindowed(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    // The program lives in the tray: closing its last window does not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QString dir = ParseCommandLine(app).configDir;
+    if (!dir.isEmpty())
+        QDir().mkpath(dir);
+
+    SingleInstance instance(dir);
+    SettingsStore store(dir);
+    QtTimerService timers;
+    SystemClock clock;
+
+    frmZelServices services;
+    services.timers = &timers;
+    services.clock = &clock;
+    services.factory = ProgramRepositoryFactory();
+    services.store = &store;
+    services.claimInstance = [&instance] { return instance.tryAcquire(); };
+
+    frmZel window(services);
+    PlugEventLogViewer(window);
+    PlugAboutBox(window);
+    ExplorerHost explorer(window, services.factory);
+    QObject::connect(&window, &frmZel::Unloaded, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager &) { window.sessionEnding(); });
+    if (!window.Load())
+        return 0; // another instance runs
+    window.show();
+    return app.exec();
+}
