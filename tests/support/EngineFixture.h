@@ -2,6 +2,7 @@
 
 #include "FakeShell.h"
 #include "ManualTimers.h"
+#include "TestFiles.h"
 #include "engine/modZel.h"
 #include "engine/repository/memory/MemoryRepository.h"
 
@@ -60,9 +61,10 @@ struct EngineFixture
         timers.fire(zel.TimerId);
     }
 
-    QByteArray logBytes() const
+    QByteArray logBytes() const { return TestFiles::read(zel.eventLog.EventLogPath); }
+    // The event log's records as (object, action) pairs.
+    QList<QPair<QString, QString>> records() const
     {
-        QFile f(zel.eventLog.EventLogPath);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return TestFiles::records(zel.eventLog.EventLogPath);
     }
 };

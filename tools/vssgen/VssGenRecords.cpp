@@ -174,6 +174,19 @@ QByteArray checkInSpecific(qint32 deltaOffset, QByteArrayView projectSpec)
     return p;
 }
 
+QByteArray shareSpecific(QByteArrayView fromSpec, const NameBlock &name, QByteArrayView physical,
+                         int unpinned, int pinned)
+{
+    constexpr qint64 Pins = EL::SpecWidth + Name::Size;
+    QByteArray p(Pins + 6 + EL::PhysicalWidth, '\0');
+    putText(p, 0, fromSpec, EL::SpecWidth);
+    putNameBlock(p, EL::SpecWidth, name);
+    VssPut::u16(p, Pins, quint16(qint16(unpinned)));
+    VssPut::u16(p, Pins + 2, quint16(pinned));
+    putText(p, Pins + 6, physical, EL::PhysicalWidth);
+    return p;
+}
+
 QByteArray comment(QByteArrayView text)
 {
     QByteArray record = VssRecord::encode("MC", ownedText(text));
@@ -201,6 +214,7 @@ QByteArray checkoutPayload(const Checkout &c, bool released)
     putText(p, CF::Comment, c.comment, 64);
     VssPut::u16(p, CF::Version, released ? 0 : quint16(c.version));
     VssPut::u16(p, CF::Flags, released || !c.exclusive ? 0 : CF::FlagExclusive);
+    VssPut::u32(p, CF::Previous, quint32(c.previous));
     const quint32 state = released ? CF::StateReleased : 0;
     VssPut::u32(p, Extra::CfSelfOffset, (quint32(c.selfOffset) & 0xFFFFFF) | (state << 24));
     VssPut::u32(p, Extra::CfKeptVersion, quint32(c.version));
@@ -238,6 +252,7 @@ QByteArray projectEntry(const ProjectEntry &e)
     VssPut::u16(p, JP::Type, e.project ? DiskProject : DiskFile);
     VssPut::u16(p, JP::Flags, e.flags);
     putNameBlock(p, JP::Name, e.name);
+    VssPut::u16(p, JP::Pinned, quint16(e.pinned));
     putText(p, JP::Physical, e.physical, JP::PhysicalWidth);
     return VssRecord::encode("JP", p);
 }

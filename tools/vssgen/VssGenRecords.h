@@ -113,6 +113,10 @@ QByteArray itemSpecific(const NameBlock &name, QByteArrayView physical);
 QByteArray renameSpecific(const NameBlock &newName, const NameBlock &oldName,
                           QByteArrayView physical);
 QByteArray checkInSpecific(qint32 deltaOffset, QByteArrayView projectSpec);
+// A share, pin or unpin: the project shared from, the item, the version the
+// entry was pinned at before (share: -1) and after (0 = not pinned).
+QByteArray shareSpecific(QByteArrayView fromSpec, const NameBlock &name, QByteArrayView physical,
+                         int unpinned, int pinned);
 
 // The comment record (its CRC field stays 0, as VSS leaves it).
 QByteArray comment(QByteArrayView text);
@@ -126,6 +130,7 @@ struct Checkout
     int version = 0;
     bool exclusive = false;
     qint32 selfOffset = 0;
+    qint32 previous = 0; // the check-out before this one in the chain
 };
 QByteArray liveCheckout(const Checkout &c);
 // `live` with the fields a check-in or undo clears, and the released bit.
@@ -140,6 +145,7 @@ struct ProjectEntry
     quint16 flags = 0;
     NameBlock name;
     QByteArray physical;
+    int pinned = 0; // the version this project shows, 0 = the newest
 };
 QByteArray projectEntry(const ProjectEntry &e);
 

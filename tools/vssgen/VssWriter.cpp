@@ -9,6 +9,7 @@
 #include "engine/repository/vssdb/VssUsers.h"
 
 #include <QDir>
+#include <QSet>
 
 using namespace VssLayout;
 using namespace VssGenRecords;
@@ -23,8 +24,7 @@ const char IniText[] = "; srcsafe.ini\r\n"
                        "Data_Path = data\r\n"
                        "Temp_Path = temp\r\n"
                        "Users_Path = users\r\n"
-                       "Users_Txt = users.txt\r\n"
-                       "Multiple_Checkouts = No\r\n";
+                       "Users_Txt = users.txt\r\n";
 
 NameBlock blockOf(const VssNameBlock &block)
 {
@@ -38,7 +38,8 @@ QString joinSpec(const QString &parent, const QString &name)
 
 } // namespace
 
-void VssWriter::create(const QString &folder, const QList<User> &users, const QDateTime &when)
+void VssWriter::create(const QString &folder, const QList<User> &users, const QDateTime &when,
+                       bool multipleCheckouts)
 {
     const QString data = folder + QStringLiteral("/data");
     if (QFileInfo::exists(folder + QStringLiteral("/srcsafe.ini")))
@@ -79,7 +80,9 @@ void VssWriter::create(const QString &folder, const QList<User> &users, const QD
     VssGenFiles::write(data + QStringLiteral("/a/aaaaaaaa"),
                        VssGenItems::newRoot("Admin", storedTime(when)));
     VssGenFiles::write(folder + QStringLiteral("/users.txt"), usersTxt);
-    VssGenFiles::write(folder + QStringLiteral("/srcsafe.ini"), IniText);
+    VssGenFiles::write(folder + QStringLiteral("/srcsafe.ini"),
+                       QByteArray(IniText) +
+                           "Multiple_Checkouts = " + (multipleCheckouts ? "Yes" : "No") + "\r\n");
 }
 
 VssWriter::VssWriter(const QString &folder)
@@ -90,6 +93,7 @@ VssWriter::VssWriter(const QString &folder)
     if (settings.dataPath.isEmpty())
         throw VssGenError(QStringLiteral("%1 names no Data_Path").arg(ini));
     m_data = VssIni::resolvePath(ini, settings.dataPath);
+    m_multipleCheckouts = settings.multipleCheckouts;
 }
 
 VssWriter::~VssWriter() = default;
@@ -141,7 +145,7 @@ VssWriter::Listing VssWriter::listing(const QByteArray &project) const
         throw VssGenError(QStringLiteral("%1: %2").arg(dataPath, error));
     for (const VssProjectEntry &e : entries)
         list.entries.push_back(
-            ProjectEntry{e.type == DiskProject, e.flags, blockOf(e.name), e.physical});
+            ProjectEntry{e.type == DiskProject, e.flags, blockOf(e.name), e.physical, e.pinned});
     return list;
 }
 
@@ -327,14 +331,19 @@ void VssWriter::checkout(const QString &spec, const Stamp &stamp, bool exclusive
     if (file.project)
         throw VssGenError(QStringLiteral("%1 is a project").arg(file.spec));
     const Item item = load(file.physical);
-    if (!item.state.checkouts.empty())
-        throw VssGenError(QStringLiteral("%1 is already checked out by %2")
-                              .arg(file.spec, m_codePage->decode(item.state.checkouts[0].user)));
-    const qint32 spare = VssBytes(item.state.headerPayload).i32(DH::SpareCheckout);
-    if (spare < DH::PrefixSize)
-        throw VssGenError(QStringLiteral("%1 has no check-out record").arg(file.spec));
     Checkout co;
     co.user = canonicalUser(stamp.user);
+    for (const Held &h : held(item))
+        if (!m_multipleCheckouts || h.user.toLower() == co.user.toLower())
+            throw VssGenError(QStringLiteral("%1 is already checked out by %2")
+                                  .arg(file.spec, m_codePage->decode(h.user)));
+    const VssBytes dh(item.state.headerPayload);
+    const qint32 head = dh.i32(DH::LiveCheckout);
+    // The first holder reuses the file's spare record; another one is
+    // appended and chained to the one before.
+    const qint32 at = head != 0 ? dh.i32(DH::EndOffset) : dh.i32(DH::SpareCheckout);
+    if (at < DH::PrefixSize)
+        throw VssGenError(QStringLiteral("%1 has no check-out record").arg(file.spec));
     co.time = storedTime(stamp.when);
     co.folder = encode(workFolder);
     co.machine = encode(machine);
@@ -342,40 +351,67 @@ void VssWriter::checkout(const QString &spec, const Stamp &stamp, bool exclusive
     co.comment = encode(stamp.comment);
     co.version = item.state.newest.version;
     co.exclusive = exclusive;
-    co.selfOffset = spare;
+    co.selfOffset = at;
+    co.previous = head;
+    const QByteArray record = liveCheckout(co);
     // The record first: until the header points at it, the file reads as
-    // not checked out.
-    VssGenFiles::writeAt(item.path, spare, liveCheckout(co));
-    QByteArray dh = item.state.headerPayload;
-    VssGenItems::markCheckedOut(dh, spare, exclusive);
-    VssGenFiles::writeAt(item.path, DH::FileOffset, VssGenItems::dhRecord(dh));
+    // not checked out (or as held by the others only).
+    VssGenFiles::writeAt(item.path, at, record);
+    QByteArray header = item.state.headerPayload;
+    VssGenItems::markCheckedOut(header, at, exclusive);
+    if (head != 0)
+        VssPut::u32(header, DH::EndOffset, quint32(at + record.size()));
+    VssGenFiles::writeAt(item.path, DH::FileOffset, VssGenItems::dhRecord(header));
 }
 
-VssWriter::Item VssWriter::loadCheckedOutFile(const Located &file, const Stamp &stamp,
-                                              QByteArray &cfPayload) const
+std::vector<VssWriter::Held> VssWriter::held(const Item &item) const
 {
-    if (file.project)
-        throw VssGenError(QStringLiteral("%1 is a project").arg(file.spec));
-    Item item = load(file.physical);
-    const QByteArray user = canonicalUser(stamp.user);
-    if (item.state.checkouts.empty())
-        throw VssGenError(QStringLiteral("%1 is not checked out").arg(file.spec));
-    if (item.state.checkouts.back().user.toLower() != user.toLower())
-        throw VssGenError(QStringLiteral("%1 is checked out by %2")
-                              .arg(file.spec, m_codePage->decode(item.state.checkouts[0].user)));
-    VssRecord::View cf;
-    VssRecord::read(VssBytes(item.bytes), item.state.header.liveCheckout, "CF", cf);
-    cfPayload = cf.payload.view().toByteArray();
-    return item;
+    std::vector<Held> out;
+    const VssBytes bytes(item.bytes);
+    QSet<qint32> seen;
+    for (qint32 at = item.state.header.liveCheckout; at != 0 && !seen.contains(at);) {
+        seen.insert(at);
+        VssRecord::View cf;
+        const QString error = VssRecord::read(bytes, at, "CF", cf);
+        if (!error.isEmpty())
+            throw VssGenError(QStringLiteral("%1: %2").arg(item.path, error));
+        const VssBytes &p = cf.payload;
+        const QByteArray user = p.text(CF::User, CF::UserWidth);
+        if (!user.isEmpty() && p.u16(CF::Version) != 0 &&
+            (quint8(p.view()[CF::State]) & CF::StateReleased) == 0)
+            out.push_back(Held{at, p.view().toByteArray(), user});
+        at = p.i32(CF::Previous);
+    }
+    return out;
 }
 
 void VssWriter::release(const Located &file, const Stamp &stamp, const QByteArray *content,
                         bool newVersion)
 {
-    QByteArray cf;
-    const Item item = loadCheckedOutFile(file, stamp, cf);
-    const qint32 cfOffset = item.state.header.liveCheckout;
+    if (file.project)
+        throw VssGenError(QStringLiteral("%1 is a project").arg(file.spec));
+    const Item item = load(file.physical);
+    const QByteArray user = canonicalUser(stamp.user);
+    const std::vector<Held> holders = held(item);
+    if (holders.empty())
+        throw VssGenError(QStringLiteral("%1 is not checked out").arg(file.spec));
+    const auto mine = std::find_if(holders.begin(), holders.end(), [&](const Held &h) {
+        return h.user.toLower() == user.toLower();
+    });
+    if (mine == holders.end())
+        throw VssGenError(QStringLiteral("%1 is checked out by %2")
+                              .arg(file.spec, m_codePage->decode(holders[0].user)));
+    QByteArray cf = mine->payload;
+    const qint32 cfOffset = mine->offset;
     const QByteArray &dh = item.state.headerPayload;
+    // The header stops pointing at the chain only when its last holder leaves.
+    const auto keepHeld = [&](QByteArray &header) {
+        if (holders.size() < 2)
+            return;
+        for (const qint64 field : {DH::LiveCheckout, DH::SpareCheckout})
+            VssPut::u32(header, field, VssBytes(dh).u32(field));
+        VssPut::u16(header, DH::FileFlags, VssBytes(dh).u16(DH::FileFlags));
+    };
     if (newVersion) {
         char extension = VssGenItems::extensionOf(dh);
         quint32 crc = VssBytes(dh).u32(DH::ContentCrc);
@@ -385,18 +421,20 @@ void VssWriter::release(const Located &file, const Stamp &stamp, const QByteArra
             crc = VssRecord::crc32(*content);
             VssGenFiles::write(dataFilePath(item.physical, extension), *content);
         }
-        const Change change = VssGenItems::checkIn(
-            dh, canonicalUser(stamp.user), storedTime(stamp.when),
-            VssBytes(cf).text(CF::Project, EL::SpecWidth), encode(stamp.comment), crc, extension);
+        Change change = VssGenItems::checkIn(dh, user, storedTime(stamp.when),
+                                             VssBytes(cf).text(CF::Project, EL::SpecWidth),
+                                             encode(stamp.comment), crc, extension);
+        keepHeld(change.dhPayload);
         applyChange(item, change);
         if (content)
             VssGenFiles::remove(dataFilePath(item.physical, VssGenItems::extensionOf(dh)));
-    } else {
+    } else if (holders.size() < 2) {
         QByteArray released = dh;
-        VssGenItems::markReleased(released, cfOffset);
+        VssGenItems::markReleased(released, item.state.header.liveCheckout);
         VssGenFiles::writeAt(item.path, DH::FileOffset, VssGenItems::dhRecord(released));
     }
-    // The header no longer points at the record: releasing it is invisible.
+    // Released after the header no longer counts it (or alongside the other
+    // holders' records, which stay live).
     VssGenItems::releaseCheckoutPayload(cf);
     VssGenFiles::writeAt(item.path, cfOffset, VssRecord::encode("CF", cf));
 }
@@ -474,4 +512,51 @@ void VssWriter::rename(const QString &spec, const QString &newName, const Stamp 
     QByteArray dh = item.state.headerPayload;
     putNameBlock(dh, DH::Name, renamed);
     VssGenFiles::writeAt(item.path, DH::FileOffset, VssGenItems::dhRecord(dh));
+}
+
+void VssWriter::share(const QString &spec, const QString &intoProject, const Stamp &stamp)
+{
+    const Located file = resolve(spec);
+    const Located target = resolve(intoProject);
+    if (file.project || !target.project)
+        throw VssGenError(QStringLiteral("only a file can be shared into a project"));
+    Listing from = listing(file.parentPhysical);
+    const ProjectEntry source = from.entries[size_t(findEntry(from, file.name))];
+    Listing list = listing(target.physical);
+    if (findEntry(list, file.name) >= 0)
+        throw VssGenError(
+            QStringLiteral("%1 already exists").arg(joinSpec(target.spec, file.name)));
+    std::vector<ProjectEntry> entries = list.entries;
+    entries.push_back(ProjectEntry{false, quint16(source.flags | JP::FlagShared), source.name,
+                                   source.physical, 0});
+    HistoryEntry entry;
+    entry.action = Act::Share;
+    entry.time = storedTime(stamp.when);
+    entry.user = canonicalUser(stamp.user);
+    entry.specific = shareSpecific(encode(file.parentSpec), source.name, source.physical, -1, 0);
+    commitListing(list, std::move(entries), entry);
+}
+
+void VssWriter::pin(const QString &spec, int version, const Stamp &stamp)
+{
+    const Located file = resolve(spec);
+    if (file.project)
+        throw VssGenError(QStringLiteral("%1 is a project").arg(file.spec));
+    const Item item = load(file.physical);
+    if (version < 0 || version > item.state.newest.version)
+        throw VssGenError(QStringLiteral("%1 has no version %2").arg(file.spec).arg(version));
+    Listing list = listing(file.parentPhysical);
+    std::vector<ProjectEntry> entries = list.entries;
+    ProjectEntry &e = entries[size_t(findEntry(list, file.name))];
+    if (version == e.pinned)
+        throw VssGenError(version ? QStringLiteral("%1 is pinned already").arg(file.spec)
+                                  : QStringLiteral("%1 is not pinned").arg(file.spec));
+    HistoryEntry entry;
+    entry.action = Act::Share;
+    entry.time = storedTime(stamp.when);
+    entry.user = canonicalUser(stamp.user);
+    entry.specific =
+        shareSpecific(encode(file.parentSpec), e.name, e.physical, version ? 0 : e.pinned, version);
+    e.pinned = version;
+    commitListing(list, std::move(entries), entry);
 }

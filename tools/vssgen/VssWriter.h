@@ -35,9 +35,11 @@ public:
     };
 
     // Creates an empty database (the root project "$/") in `folder`; the
-    // accounts are `users` plus Admin (blank password) unless given.
+    // accounts are `users` plus Admin (blank password) unless given. With
+    // `multipleCheckouts` several users may hold a file at once.
     static void create(const QString &folder, const QList<User> &users,
-                       const QDateTime &when = QDateTime::currentDateTime());
+                       const QDateTime &when = QDateTime::currentDateTime(),
+                       bool multipleCheckouts = false);
 
     // Opens the database whose srcsafe.ini is in `folder`.
     explicit VssWriter(const QString &folder);
@@ -46,16 +48,28 @@ public:
     void addProject(const QString &spec, const Stamp &stamp);
     void addFile(const QString &spec, const Stamp &stamp, const QByteArray &content = {},
                  bool binary = false);
+    // With multiple check-outs allowed, a file another user holds gets one
+    // more record, at the old end of the item file, at the head of the
+    // chain: the header names the newest check-out, each record the one
+    // before it.
     void checkout(const QString &spec, const Stamp &stamp, bool exclusive = true,
                   const QString &workFolder = QStringLiteral("C:\\work"),
                   const QString &machine = QStringLiteral("VSSGEN"));
     // A check-in: a new version; `content` replaces the content file when
     // given.
     void checkin(const QString &spec, const Stamp &stamp, const QByteArray *content = nullptr);
+    // Ends the check-out of `stamp.user`; while others still hold the file
+    // the header keeps its chain and only this record is released.
     void undoCheckout(const QString &spec, const Stamp &stamp);
     void label(const QString &spec, const QString &label, const Stamp &stamp);
     void remove(const QString &spec, const Stamp &stamp);
     void rename(const QString &spec, const QString &newName, const Stamp &stamp);
+    // Shares the file `spec` into the project `intoProject`: one item file,
+    // two project entries.
+    void share(const QString &spec, const QString &intoProject, const Stamp &stamp);
+    // Pins the entry `spec` of its project at `version` (0 unpins it): that
+    // project then shows the file as it was at that version.
+    void pin(const QString &spec, int version, const Stamp &stamp);
 
     QString dataPath() const { return m_data; }
     QString itemPath(const QByteArray &physical) const;
@@ -96,7 +110,15 @@ private:
     VssGenRecords::NameBlock makeName(const QString &name, bool project);
     void addItem(const QString &spec, const Stamp &stamp, bool project, const QByteArray &content,
                  bool binary);
-    Item loadCheckedOutFile(const Located &file, const Stamp &stamp, QByteArray &cfPayload) const;
+    // A live check-out record: where it is and its payload.
+    struct Held
+    {
+        qint32 offset = 0;
+        QByteArray payload;
+        QByteArray user;
+    };
+    // The live check-out records of the file, in chain order (newest first).
+    std::vector<Held> held(const Item &item) const;
     void release(const Located &file, const Stamp &stamp, const QByteArray *content,
                  bool newVersion);
     // Appends the history entry to the project and replaces its list.
@@ -105,6 +127,7 @@ private:
     void applyChange(const Item &item, const VssGenItems::Change &change);
 
     QString m_data;
+    bool m_multipleCheckouts = false;
     mutable VssNames m_names;
     std::unique_ptr<VssCodePage> m_codePage;
 };

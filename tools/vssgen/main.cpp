@@ -12,7 +12,8 @@ namespace {
 
 const char Usage[] =
     "usage: vssgen COMMAND DIR [ARGS] [OPTIONS]\n"
-    "  create DIR --user NAME[:PASSWORD] ...       new database (Admin is always added)\n"
+    "  create DIR --user NAME[:PASSWORD] ... [--multiple-checkouts]\n"
+    "                                              new database (Admin is always added)\n"
     "  add-project DIR SPEC --user U\n"
     "  add-file DIR SPEC --user U [--binary] [--content TEXT | --content-file PATH]\n"
     "  checkout DIR SPEC --user U [--shared] [--folder F] [--machine M]\n"
@@ -21,6 +22,8 @@ const char Usage[] =
     "  label DIR SPEC LABEL --user U\n"
     "  delete DIR SPEC --user U\n"
     "  rename DIR SPEC NEWNAME --user U\n"
+    "  share DIR SPEC PROJECT --user U\n"
+    "  pin DIR SPEC VERSION --user U               VERSION 0 unpins\n"
     "  populate DIR --projects N --files M --history K [--depth D] [--user U[:P]] [--list]\n"
     "options for every change: --comment TEXT, --time yyyy-MM-ddTHH:mm:ss (local time)\n";
 
@@ -48,7 +51,8 @@ struct Arguments
 Arguments parse(const QStringList &args)
 {
     static const QSet<QString> flagNames = {QStringLiteral("shared"), QStringLiteral("binary"),
-                                            QStringLiteral("list")};
+                                            QStringLiteral("list"),
+                                            QStringLiteral("multiple-checkouts")};
     Arguments a;
     for (int i = 0; i < args.size(); ++i) {
         if (!args[i].startsWith(QLatin1String("--"))) {
@@ -106,7 +110,8 @@ int run(const QStringList &args)
         QList<VssWriter::User> users;
         for (const QString &u : a.values.values(QStringLiteral("user")))
             users.prepend(userOf(u));
-        VssWriter::create(dir, users);
+        VssWriter::create(dir, users, QDateTime::currentDateTime(),
+                          a.flags.contains(QStringLiteral("multiple-checkouts")));
         return 0;
     }
     if (command == QLatin1String("populate")) {
@@ -164,6 +169,16 @@ int run(const QStringList &args)
     } else if (command == QLatin1String("rename")) {
         need(a, 4);
         writer.rename(spec, a.words[3], stamp);
+    } else if (command == QLatin1String("share")) {
+        need(a, 4);
+        writer.share(spec, a.words[3], stamp);
+    } else if (command == QLatin1String("pin")) {
+        need(a, 4);
+        bool ok = false;
+        const int version = a.words[3].toInt(&ok);
+        if (!ok)
+            throw VssGenError(QStringLiteral("pin needs a version number"));
+        writer.pin(spec, version, stamp);
     } else {
         throw VssGenError(QStringLiteral("unknown command \"%1\"\n").arg(command) +
                           QLatin1String(Usage));

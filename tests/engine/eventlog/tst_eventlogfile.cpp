@@ -199,6 +199,10 @@ private slots:
         const QByteArray damaged = "yesterday\t09:00:00\t$/a\tCheck Out\r\n" + tenRecords();
         QTest::newRow("exactly the limit") << 0 << atLimit << atLimit;
         QTest::newRow("one byte over") << 0 << atLimit + "p" << dropOldest(atLimit + "p");
+        // 1041 bytes: the cut after line 2 leaves exactly 1024 and is taken.
+        const QByteArray tail = QByteArray(1020, 'b') + kCrLf;
+        QTest::newRow("cut leaving exactly the limit")
+            << 0 << "first" + kCrLf + QByteArray(10, 'a') + kCrLf + tail << kCrLf + tail + kCrLf;
         QTest::newRow("as needed") << 0 << tenRecords() << dropOldest(tenRecords());
         QTest::newRow("as needed, no cut") << 0 << QByteArray(2000, 'x') + kCrLf + "partial"
                                            << "partial" + kCrLf;

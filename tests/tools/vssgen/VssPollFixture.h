@@ -2,14 +2,15 @@
 
 #include "support/FakeShell.h"
 #include "support/ManualTimers.h"
+#include "support/TestFiles.h"
+#include "support/VssGen.h"
 
 #include "VssWriter.h"
 
+#include "engine/eventlog/EventList.h"
 #include "engine/modZel.h"
 #include "engine/repository/vssdb/VssDbFactory.h"
-#include "engine/eventlog/EventList.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 // An engine polling a database that the writer builds, through the native
@@ -23,10 +24,9 @@ struct VssPollFixture
     ManualClock clock;
     modZel zel{shell, timers, clock, VssDbFactory()};
 
-    VssPollFixture()
+    explicit VssPollFixture(bool multipleCheckouts = false)
     {
-        VssWriter::create(db, {{QStringLiteral("Raul"), QStringLiteral("secret")},
-                               {QStringLiteral("Guest"), QString()}});
+        VssGen::create(db, multipleCheckouts);
         zel.settings.Inifile = db + QStringLiteral("/srcsafe.ini");
         zel.settings.Username = QStringLiteral("raul");
         zel.settings.Password = QStringLiteral("secret");
@@ -55,15 +55,6 @@ struct VssPollFixture
     // The event log's records as (spec, action) pairs.
     QList<QPair<QString, QString>> records() const
     {
-        QFile f(zel.eventLog.EventLogPath);
-        QList<QPair<QString, QString>> out;
-        if (!f.open(QIODevice::ReadOnly))
-            return out;
-        for (const QByteArray &line : f.readAll().split('\n')) {
-            const QList<QByteArray> fields = line.trimmed().split('\t');
-            if (fields.size() == 4)
-                out.append({QString::fromUtf8(fields[2]), QString::fromUtf8(fields[3])});
-        }
-        return out;
+        return TestFiles::records(zel.eventLog.EventLogPath);
     }
 };

@@ -2,6 +2,8 @@
 // exactly as real databases do, and its records are laid out like the ones
 // real VSS wrote in the fixture databases.
 #include "engine/repository/vssdb/VssFixtures.h"
+#include "support/TestFiles.h"
+#include "support/VssGen.h"
 
 #include "VssGenItems.h"
 #include "VssGenNames.h"
@@ -15,6 +17,9 @@
 #include <QtTest>
 
 using namespace VssLayout;
+using TestFiles::read;
+using VssGen::at;
+using VssGen::by;
 
 namespace {
 
@@ -22,22 +27,6 @@ const QString Proj = QStringLiteral("$/Widgie");
 const QString Main = QStringLiteral("$/Widgie/Main.cpp");
 const QString Long = QStringLiteral("$/Widgie/SN Activities or Meetings until now.pdf");
 const QString Deep = QStringLiteral("$/Widgie/Sub Project/Deeper");
-
-QDateTime at(int minutes)
-{
-    return QDateTime(QDate(2024, 5, 6), QTime(9, 0)).addSecs(60 * minutes);
-}
-
-VssWriter::Stamp by(const QString &user, int minutes, const QString &comment = {})
-{
-    return VssWriter::Stamp{user, at(minutes), comment};
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Signature, offset and payload size of every record of an item file, in
 // file order; only the signatures when `withPlaces` is false.
@@ -91,11 +80,17 @@ class tst_VssGen : public QObject
     QTemporaryDir m_tmp;
     int m_serial = 0;
 
-    QString freshDatabase()
+    QString freshDatabase(bool multipleCheckouts = false)
     {
-        const QString dir = m_tmp.filePath(QString::number(++m_serial));
-        VssWriter::create(dir, {{"Raul", "secret"}, {"Guest", ""}}, at(0));
-        return dir;
+        return VssGen::create(m_tmp.filePath(QString::number(++m_serial)), multipleCheckouts);
+    }
+    static QStringList holders(const VSSItem &item)
+    {
+        QStringList names;
+        const VSSCheckouts checkouts = item.Checkouts();
+        for (int i = 1; i <= checkouts.Count(); ++i)
+            names << checkouts.Item(i).Username;
+        return names;
     }
     static std::unique_ptr<VssDbDatabase> openAs(const QString &dir, const QString &user,
                                                  const QString &password = {})
@@ -174,6 +169,86 @@ private slots:
         QCOMPARE(openAs(dir, "Guest")->VSSItem("$/a.txt")->IsCheckedOut(), 1);
     }
 
+    // Several holders at once: the newest check-out is the last one listed,
+    // and a holder who leaves no longer counts while the others stay.
+    void multipleCheckouts()
+    {
+        const QString dir = freshDatabase(true);
+        VssWriter w(dir);
+        w.addFile("$/a.txt", by("Raul", 1));
+        w.checkout("$/a.txt", by("Guest", 2), false);
+        w.checkout("$/a.txt", by("Raul", 3), false);
+        w.checkout("$/a.txt", by("Admin", 4), false);
+        QVERIFY_THROWS_EXCEPTION(VssGenError, w.checkout("$/a.txt", by("guest", 5)));
+        const VSSItemPtr a = openAs(dir, "Raul", "secret")->VSSItem("$/a.txt");
+        QCOMPARE(holders(*a), QStringList({"Guest", "Raul", "Admin"}));
+        QCOMPARE(a->IsCheckedOut(), 2);
+        w.checkin("$/a.txt", by("Raul", 6));
+        QCOMPARE(holders(*a), QStringList({"Guest", "Admin"}));
+        QCOMPARE(a->IsCheckedOut(), 1);
+        QCOMPARE(a->VersionNumber(), 2);
+        w.undoCheckout("$/a.txt", by("Admin", 7));
+        w.undoCheckout("$/a.txt", by("Guest", 8));
+        QCOMPARE(a->IsCheckedOut(), 0);
+        w.checkout("$/a.txt", by("Guest", 9));
+        QCOMPARE(holders(*a), QStringList{"Guest"});
+        // One holder at a time where the database does not allow more.
+        const QString single = freshDatabase();
+        VssWriter(single).addFile("$/b.txt", by("Raul", 1));
+        VssWriter(single).checkout("$/b.txt", by("Raul", 2), false);
+        QVERIFY_THROWS_EXCEPTION(VssGenError,
+                                 VssWriter(single).checkout("$/b.txt", by("Guest", 3), false));
+    }
+
+    // A pinned entry shows the file as it was at the pinned version; the
+    // entry it was shared from follows the newest.
+    void pinnedSharedFile()
+    {
+        const QString dir = freshDatabase();
+        VssWriter w(dir);
+        w.addProject("$/A", by("Raul", 1));
+        w.addProject("$/B", by("Raul", 1));
+        w.addFile("$/A/a.txt", by("Raul", 2));
+        for (int minute : {3, 5}) {
+            w.checkout("$/A/a.txt", by("Raul", minute));
+            w.checkin("$/A/a.txt", by("Raul", minute + 1));
+        }
+        w.share("$/A/a.txt", "$/B", by("Raul", 7));
+        w.pin("$/B/a.txt", 2, by("Raul", 8));
+        QVERIFY_THROWS_EXCEPTION(VssGenError, w.pin("$/B/a.txt", 4, by("Raul", 9)));
+        auto db = openAs(dir, "Raul", "secret");
+        const VSSItemPtr pinned = db->VSSItem("$/B/a.txt");
+        QCOMPARE(pinned->VersionNumber(), 2);
+        QCOMPARE(pinned->NewestVersionDate(), at(4));
+        QCOMPARE(int(pinned->Versions().size()), 2);
+        QCOMPARE(pinned->Versions().front().Date, at(4));
+        const VSSItemPtr head = db->VSSItem("$/A/a.txt");
+        QCOMPARE(head->VersionNumber(), 3);
+        QCOMPARE(head->NewestVersionDate(), at(6));
+        QCOMPARE(int(head->Versions().size()), 3);
+        w.pin("$/B/a.txt", 0, by("Raul", 10));
+        QCOMPARE(db->VSSItem("$/B/a.txt")->VersionNumber(), 3);
+        QCOMPARE(db->VSSItem("$/B/a.txt")->NewestVersionDate(), at(6));
+    }
+
+    // A check-out record that spells the user in another case is still the
+    // logged-in user's.
+    void checkoutUserInAnotherCase()
+    {
+        const QString dir = freshDatabase();
+        VssWriter w(dir);
+        w.addFile("$/a.txt", by("Raul", 1));
+        w.checkout("$/a.txt", by("Raul", 2));
+        const QString path = itemFileOf(dir, "$/a.txt");
+        QByteArray file = read(path);
+        const qint32 cf = VssBytes(file).i32(DH::FileOffset + RecordHeaderSize + DH::LiveCheckout);
+        file.replace(cf + RecordHeaderSize + CF::User, 4, "rAUL");
+        VssGen::reseal(file, cf);
+        QVERIFY(TestFiles::write(path, file));
+        QCOMPARE(openAs(dir, "RAUL", "secret")->VSSItem("$/a.txt")->IsCheckedOut(), 2);
+        QCOMPARE(openAs(dir, "Guest")->VSSItem("$/a.txt")->IsCheckedOut(), 1);
+    }
+
     void deletedAndRenamedEntries()
     {
         const QString dir = freshDatabase();
@@ -220,16 +295,16 @@ private slots:
         // A project entry written by VSS (the root list of the tempnjayaraj
         // database) and the long-name record of "New Text Document.txt".
         const QString real4c = VssFixtures::root() + "/tempnjayaraj-vss/4c10b8f-Database.rar/data/";
-        const QByteArray realEntry = readAll(real4c + "a/aaaaaaaa.b");
+        const QByteArray realEntry = read(real4c + "a/aaaaaaaa.b");
         VssGenRecords::ProjectEntry e{true, 0, {true, "esign-java-authenticator", 0}, "BAAAAAAA"};
         QCOMPARE(VssGenRecords::projectEntry(e).toHex(), realEntry.toHex());
 
-        const QByteArray real = readAll(real4c + "names.dat").mid(0xE2);
+        const QByteArray real = read(real4c + "names.dat").mid(0xE2);
         const VssGenNames::Plan plan = VssGenNames::plan("New Text Document.txt", false);
         QCOMPARE(plan.shortName, QByteArray("New_Text_Document.txt"));
         QCOMPARE(VssGenRecords::nameRecord(plan.names).toHex(), real.toHex());
         // Over 31 characters: a cut name for the Macintosh client as well.
-        const QByteArray longer = readAll(real4c + "names.dat").mid(0x75, 0x6D);
+        const QByteArray longer = read(real4c + "names.dat").mid(0x75, 0x6D);
         const VssGenNames::Plan cut =
             VssGenNames::plan("SN Activities or Meetings until now.pdf", false);
         QCOMPARE(cut.shortName, QByteArray("SN_Activities_or_Meetings_until_n"));
@@ -252,13 +327,13 @@ private slots:
     {
         QFETCH(bool, exclusive);
         QFETCH(QString, realFile);
-        const QByteArray real = readAll(VssFixtures::root() + "/rauls-newscaster/data/" + realFile);
+        const QByteArray real = read(VssFixtures::root() + "/rauls-newscaster/data/" + realFile);
         const QString dir = freshDatabase();
         VssWriter w(dir);
         w.addProject(Proj, by("Raul", 1));
         w.addFile(Main, by("Raul", 2));
         w.checkout(Main, by("Raul", 3), exclusive);
-        const QByteArray mine = readAll(itemFileOf(dir, Main));
+        const QByteArray mine = read(itemFileOf(dir, Main));
 
         // Same records at the same offsets with the same payload sizes.
         QCOMPARE(recordKinds(mine), recordKinds(real));
@@ -279,7 +354,7 @@ private slots:
     {
         // clingBling.txt: checked in three times, its CF record released.
         const QByteArray real =
-            readAll(VssFixtures::root() + "/tempnjayaraj-vss/4c10b8f-Database.rar/data/d/daaaaaaa");
+            read(VssFixtures::root() + "/tempnjayaraj-vss/4c10b8f-Database.rar/data/d/daaaaaaa");
         const QString dir = freshDatabase();
         VssWriter w(dir);
         w.addFile("$/a.txt", by("Raul", 1, "Adding"));
@@ -287,7 +362,7 @@ private slots:
             w.checkout("$/a.txt", by("Raul", 2 + 2 * i));
             w.checkin("$/a.txt", by("Raul", 3 + 2 * i, "changes"));
         }
-        const QByteArray checkedIn = readAll(itemFileOf(dir, "$/a.txt"));
+        const QByteArray checkedIn = read(itemFileOf(dir, "$/a.txt"));
         QCOMPARE(recordKinds(checkedIn, false), recordKinds(real, false));
         const Parsed m = parse(checkedIn), r = parse(real);
         QCOMPARE(fileFlags(m) & 0xFF, fileFlags(r) & 0xFF); // 0x100: VSS 2005 only
@@ -302,7 +377,7 @@ private slots:
         // An undo releases the same way and appends nothing.
         w.checkout("$/a.txt", by("Raul", 9));
         w.undoCheckout("$/a.txt", by("Raul", 10));
-        const QByteArray undone = readAll(itemFileOf(dir, "$/a.txt"));
+        const QByteArray undone = read(itemFileOf(dir, "$/a.txt"));
         QCOMPARE(undone.size(), checkedIn.size());
         const Parsed u = parse(undone);
         QCOMPARE(fileFlags(u), quint16(0));

@@ -3,6 +3,7 @@
 // the hand-over on OK.
 #include "ExplorerHarness.h"
 #include "ui/explorer/ExplorerSelection.h"
+#include "ui/main/Icons.h"
 
 #include <QAction>
 #include <QMenu>
@@ -103,8 +104,14 @@ private slots:
         H::click(w, "$/Web");
         QCOMPARE(H::lines(w.lstR), QStringList({"index.html", "app.js", "about.html", "logo.png"}));
         QCOMPARE(w.CurrentProject->Spec(), QStringLiteral("$/Web"));
-        QVERIFY(!w.lstR->item(0)->icon().isNull());
-        QVERIFY(w.lstR->item(2)->icon().cacheKey() != w.lstR->item(0)->icon().cacheKey());
+        // Free, checked out by the user, by another: in the list and the tree.
+        const auto image = [](const QIcon &icon) { return icon.pixmap(16, 16).toImage(); };
+        const QStringList names = {"index.html", "logo.png", "about.html"};
+        for (int state = 0; state < 3; ++state) {
+            const QImage expected = image(Icons::fileState(state));
+            QCOMPARE(image(w.lstR->findItems(names[state], Qt::MatchExactly)[0]->icon()), expected);
+            QCOMPARE(image(w.node("$/Web/" + names[state])->icon(0)), expected);
+        }
 
         H::click(w, "$/Tools"); // a project with a subproject and no files
         QCOMPARE(w.lstR->count(), 0);

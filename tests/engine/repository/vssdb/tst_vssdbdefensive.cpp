@@ -1,6 +1,8 @@
 // The reader on damaged and half-written databases: a torn or inconsistent
 // item is a failed call, never a value, and it reads again once repaired.
 #include "VssFixtures.h"
+#include "support/TestFiles.h"
+#include "support/VssGen.h"
 
 #include "engine/repository/vssdb/VssLayout.h"
 #include "engine/repository/vssdb/VssRecord.h"
@@ -14,27 +16,6 @@ namespace {
 
 const QString ClingBling = QStringLiteral("$/esign-java-authenticator/clingBling.txt");
 const QString Player = QStringLiteral("$/Widgie/AVI_PlayerDlg.cpp");
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-// Rewrites the CRC of the record at `offset`, as a writer would.
-void resealRecord(QByteArray &file, qint64 offset)
-{
-    const quint32 length = VssBytes(file).u32(offset);
-    VssPut::u16(file, offset + 6,
-                VssRecord::crc16(QByteArrayView(file).sliced(offset + 8, length)));
-}
 
 qint32 headerField(const QByteArray &file, qint64 payloadOffset)
 {
@@ -65,15 +46,15 @@ private:
     template <typename Call, typename Damage>
     void expectFailureThenRecovery(const QString &path, Damage damage, Call call, int expected)
     {
-        const QByteArray original = readAll(path);
+        const QByteArray original = TestFiles::read(path);
         QVERIFY(!original.isEmpty());
         QCOMPARE(call(), expected);
         QByteArray damaged = original;
         damage(damaged);
-        QVERIFY(writeAll(path, damaged));
+        QVERIFY(TestFiles::write(path, damaged));
         QVERIFY_THROWS_EXCEPTION(RepositoryError, call());
         QVERIFY_THROWS_EXCEPTION(RepositoryError, call()); // no stale success either
-        QVERIFY(writeAll(path, original));
+        QVERIFY(TestFiles::write(path, original));
         QCOMPARE(call(), expected);
     }
 
@@ -87,6 +68,7 @@ private slots:
         QTest::newRow("wrong signature") << 3;
         QTest::newRow("unsupported version") << 4;
         QTest::newRow("empty file") << 5;
+        QTest::newRow("header counts one entry more, resealed") << 6;
     }
     void damagedFileItem()
     {
@@ -111,6 +93,10 @@ private slots:
                 break;
             case 4:
                 file[ItemFileVersionOffset] = 7;
+                break;
+            case 6:
+                ++file[DH::FileOffset + RecordHeaderSize + DH::ElCount];
+                VssGen::reseal(file, DH::FileOffset);
                 break;
             default:
                 file.clear();
@@ -143,9 +129,9 @@ private slots:
         copyFixture(QStringLiteral("tempnjayaraj-vss/4c10b8f-Database.rar"));
         auto db = open(m_db + "srcsafe.ini", QStringLiteral("johns"));
         const QString path = dataFile("d/daaaaaaa");
-        QByteArray file = readAll(path);
+        QByteArray file = TestFiles::read(path);
         file.append(QByteArray(600, '\x5A'));
-        QVERIFY(writeAll(path, file));
+        QVERIFY(TestFiles::write(path, file));
         const VSSItemPtr item = db->VSSItem(ClingBling);
         QCOMPARE(item->VersionNumber(), 4);
         QCOMPARE(item->Versions().size(), size_t(4));
@@ -163,7 +149,7 @@ private slots:
         const auto damage = [](QByteArray &file) {
             const qint32 newest = headerField(file, DH::LastEl);
             VssPut::u32(file, newest + RecordHeaderSize + EL::Previous, quint32(newest));
-            resealRecord(file, newest);
+            VssGen::reseal(file, newest);
         };
         expectFailureThenRecovery(dataFile("d/daaaaaaa"), damage, versions, 4);
     }
@@ -183,7 +169,7 @@ private slots:
         // The data file is replaced only together with a new header, so a
         // listing already read is kept: damage shows to a new session.
         const auto db = [&] { return open(m_db + "srcsafe.ini", QStringLiteral("johns")); };
-        const QByteArray header = readAll(dataFile("b/baaaaaaa"));
+        const QByteArray header = TestFiles::read(dataFile("b/baaaaaaa"));
         const char ext = char(header[DH::FileOffset + RecordHeaderSize + DH::DataExtension + 1]);
         const QString path = dataFile(QStringLiteral("b/baaaaaaa.") + QChar(ext).toLower());
         const QString project = QStringLiteral("$/esign-java-authenticator");
@@ -201,18 +187,18 @@ private slots:
                 break;
             default:
                 file.replace(RecordHeaderSize + JP::Physical, 8, "../../..");
-                resealRecord(file, 0);
+                VssGen::reseal(file, 0);
             }
         };
         const auto lookUp = [&] { return db()->VSSItem(ClingBling)->VersionNumber(); };
         const auto list = [&] { return int(db()->VSSItem(project)->Items().size()); };
         if (kind == 0) {
-            const QByteArray original = readAll(path);
+            const QByteArray original = TestFiles::read(path);
             QCOMPARE(list(), 4);
             QVERIFY(QFile::remove(path));
             QVERIFY_THROWS_EXCEPTION(RepositoryError, lookUp());
             QVERIFY_THROWS_EXCEPTION(RepositoryError, list());
-            QVERIFY(writeAll(path, original));
+            QVERIFY(TestFiles::write(path, original));
             QCOMPARE(list(), 4);
             QCOMPARE(lookUp(), 4);
             return;
@@ -242,11 +228,11 @@ private slots:
                 file[live + RecordHeaderSize + CF::Machine] ^= 0x01;
             } else if (kind == 1) {
                 VssPut::u32(file, live + RecordHeaderSize + CF::Previous, quint32(live));
-                resealRecord(file, live);
+                VssGen::reseal(file, live);
             } else {
                 VssPut::u32(file, DH::FileOffset + RecordHeaderSize + DH::LiveCheckout,
                             quint32(file.size() + 100));
-                resealRecord(file, DH::FileOffset);
+                VssGen::reseal(file, DH::FileOffset);
             }
         };
         expectFailureThenRecovery(
@@ -265,11 +251,11 @@ private slots:
         const QString path = db->context()->session.folder().itemPath(
             dynamic_cast<VssDbItem &>(*item).physicalName());
         QCOMPARE(item->IsCheckedOut(), 2);
-        QByteArray file = readAll(path);
+        QByteArray file = TestFiles::read(path);
         const qint32 live = headerField(file, DH::LiveCheckout);
         file.replace(live + RecordHeaderSize + CF::User, 6, QByteArray("Admin\0", 6));
-        resealRecord(file, live);
-        QVERIFY(writeAll(path, file));
+        VssGen::reseal(file, live);
+        QVERIFY(TestFiles::write(path, file));
         QCOMPARE(item->IsCheckedOut(), 1);
         QCOMPARE(item->Checkouts().Item(1).Username, QStringLiteral("Admin"));
     }
@@ -300,15 +286,15 @@ private slots:
     void damagedUserFileRefusesOpen()
     {
         copyFixture(QStringLiteral("tempnjayaraj-vss/54d0818"));
-        const QByteArray intact = readAll(dataFile("um.dat"));
+        const QByteArray intact = TestFiles::read(dataFile("um.dat"));
         QByteArray users = intact;
         users[FileHeaderSize + RecordHeaderSize + HU::PayloadSize + RecordHeaderSize + 1] ^= 0x01;
-        QVERIFY(writeAll(dataFile("um.dat"), users));
+        QVERIFY(TestFiles::write(dataFile("um.dat"), users));
         const auto openJohns = [&] { open(m_db + "srcsafe.ini", QStringLiteral("johns")); };
         QVERIFY_THROWS_EXCEPTION(RepositoryOpenError, openJohns());
-        QVERIFY(writeAll(dataFile("um.dat"), intact));
+        QVERIFY(TestFiles::write(dataFile("um.dat"), intact));
         openJohns();
-        QVERIFY(writeAll(dataFile("version.dat"), QByteArray("\x05\x00", 2)));
+        QVERIFY(TestFiles::write(dataFile("version.dat"), QByteArray("\x05\x00", 2)));
         QVERIFY_THROWS_EXCEPTION(RepositoryOpenError, openJohns());
     }
 

@@ -2,6 +2,8 @@
 // of calls made on one item, the history is built once per state of the
 // file, and the cheap newest version date agrees with the full history.
 #include "VssFixtures.h"
+#include "support/TestFiles.h"
+#include "support/VssGen.h"
 
 #include "VssGenPopulate.h"
 #include "VssWriter.h"
@@ -12,20 +14,12 @@
 #include <QtTest>
 
 using namespace VssFixtures;
+using VssGen::at;
+using VssGen::by;
 
 namespace {
 
 const QString Apress = QStringLiteral("Apress-exp-.net-delivery-using-nant-cruisecontrol.net");
-
-QDateTime at(int minutes)
-{
-    return QDateTime(QDate(2024, 6, 3), QTime(10, 0)).addSecs(60 * minutes);
-}
-
-VssWriter::Stamp by(const QString &user, int minutes)
-{
-    return VssWriter::Stamp{user, at(minutes), {}};
-}
 
 VssDbOptions reuseFor(int ms)
 {
@@ -53,18 +47,16 @@ int compareNewestDates(VssDbDatabase &db)
 
 QString itemFile(VssDbDatabase &db, const QString &spec)
 {
-    const auto &item = dynamic_cast<const VssDbItem &>(*db.VSSItem(spec));
-    return db.context()->session.folder().itemPath(item.physicalName());
+    const VSSItemPtr item = db.VSSItem(spec); // keeps the item alive while it is used
+    return db.context()->session.folder().itemPath(
+        dynamic_cast<const VssDbItem &>(*item).physicalName());
 }
 
 bool flipByte(const QString &path, qint64 offset)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
-    QByteArray bytes = file.readAll();
+    QByteArray bytes = TestFiles::read(path);
     bytes[offset] = char(bytes[offset] ^ 0x01);
-    return file.seek(0) && file.write(bytes) == bytes.size();
+    return TestFiles::write(path, bytes);
 }
 
 } // namespace
@@ -234,10 +226,7 @@ private slots:
     void fileReadsWholeOrPrefix()
     {
         const QString path = m_tmp.filePath(QStringLiteral("plain.bin"));
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        QVERIFY(out.write(QByteArray(10000, 'x') + "end") == 10003);
-        out.close();
+        QVERIFY(TestFiles::write(path, QByteArray(10000, 'x') + "end"));
         QByteArray bytes;
         qint64 size = 0;
         QCOMPARE(VssDataFolder::readFile(path, bytes, 4096, &size), QString());
@@ -276,10 +265,10 @@ private slots:
         writer.undoCheckout(spec, by("Admin", 5));
         writer.remove(spec, by("Admin", 6));
         QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(spec));
-        const auto &gone = dynamic_cast<const VssDbItem &>(*db->VSSItem(spec, true));
-        const auto &first = dynamic_cast<const VssDbItem &>(*live);
-        QVERIFY(gone.physicalName() != first.physicalName()); // the first one deleted
-        QCOMPARE(gone.VersionNumber(), 1);
+        const VSSItemPtr gone = db->VSSItem(spec, true);
+        QVERIFY(dynamic_cast<const VssDbItem &>(*gone).physicalName() !=
+                dynamic_cast<const VssDbItem &>(*live).physicalName()); // the first one deleted
+        QCOMPARE(gone->VersionNumber(), 1);
     }
 };
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QFile>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+// Whole files as bytes, and the event log's records, for any test.
+namespace TestFiles {
+
+inline QByteArray read(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+// The event log's records as (object, action) pairs, oldest first.
+inline QList<QPair<QString, QString>> records(const QString &logPath)
+{
+    QList<QPair<QString, QString>> out;
+    for (const QByteArray &line : read(logPath).split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split('\t');
+        if (fields.size() == 4)
+            out.append({QString::fromUtf8(fields[2]), QString::fromUtf8(fields[3])});
+    }
+    return out;
+}
+
+} // namespace TestFiles
