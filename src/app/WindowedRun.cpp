@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QSessionManager>
+#include <QSettings>
 
 int RunWindowed(int argc, char *argv[])
 {
@@ -23,6 +24,14 @@ int RunWindowed(int argc, char *argv[])
     const QString dir = ParseCommandLine(app).configDir;
     if (!dir.isEmpty())
         QDir().mkpath(dir);
+
+#ifndef Q_OS_WIN
+    // What Qt keeps for the user (the file dialogs' history, QtProject.conf)
+    // stays in the settings folder with everything else.
+    const QString settingsFolder = dir.isEmpty() ? SettingsStore::defaultConfigDir() : dir;
+    for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, settingsFolder);
+#endif
 
     SingleInstance instance(dir);
     SettingsStore store(dir);
@@ -35,6 +44,8 @@ int RunWindowed(int argc, char *argv[])
     services.factory = ProgramRepositoryFactory();
     services.store = &store;
     services.claimInstance = [&instance] { return instance.tryAcquire(); };
+    if (!dir.isEmpty())
+        services.programArguments = {QStringLiteral("--config-dir"), QDir(dir).absolutePath()};
 
     frmZel window(services);
     PlugEventLogViewer(window);

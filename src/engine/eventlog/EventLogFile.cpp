@@ -225,12 +225,9 @@ QString EventLogFile::ReadTextFile(const QString &path)
 {
     if (path.isEmpty())
         return {};
-    if (!QFileInfo::exists(path)) {
-        // Leave an empty log behind, as the viewer and the settings dialog
-        // expect; a folder that does not allow it is no error here.
-        QFile(path).open(QIODevice::WriteOnly | QIODevice::NewOnly);
-        return {};
-    }
+    if (!QFileInfo::exists(path))
+        return {}; // the first record creates the log; nothing is left behind
+
     return LogText::decode(LogFileIo::readAll(path, QStringLiteral("ReadTextFile")));
 }
 

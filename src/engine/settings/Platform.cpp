@@ -67,8 +67,12 @@ QString AutostartFilePath(const QString &name)
            QStringLiteral("/autostart/") + name + QStringLiteral(".desktop");
 }
 
-QString AutostartEntry(const QString &name, const QString &programPath)
+QString AutostartEntry(const QString &name, const QString &programPath,
+                       const QStringList &arguments)
 {
+    QString exec = ExecArgument(programPath);
+    for (const QString &argument : arguments)
+        exec += QLatin1Char(' ') + ExecArgument(argument);
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=%1\n"
@@ -77,7 +81,7 @@ QString AutostartEntry(const QString &name, const QString &programPath)
                           "X-GNOME-Autostart-enabled=true\n"
                           // let the panel with its tray come up first
                           "X-GNOME-Autostart-Delay=10\n")
-        .arg(escapeStringValue(name), ExecArgument(programPath));
+        .arg(escapeStringValue(name), exec);
 }
 
 QString ReadRegString(const QString &root, const QString &subKey, const QString &valueName,
@@ -97,7 +101,8 @@ QString ReadRegString(const QString &root, const QString &subKey, const QString 
 }
 
 // Failures are silent: without the right to write, nothing happens.
-void SetRunAtStartup(const QString &valueName, const QString &programPath, bool flag)
+void SetRunAtStartup(const QString &valueName, const QString &programPath, bool flag,
+                     const QStringList &arguments)
 {
 #ifdef Q_OS_WIN
     QSettings run(
@@ -105,9 +110,12 @@ void SetRunAtStartup(const QString &valueName, const QString &programPath, bool 
         QSettings::NativeFormat);
     // Quoted when it holds a space, so that "C:\Program Files\..." cannot
     // start C:\Program.exe instead.
-    QString command = QDir::toNativeSeparators(programPath);
-    if (command.contains(QLatin1Char(' ')))
-        command = QLatin1Char('"') + command + QLatin1Char('"');
+    auto quoted = [](const QString &text) {
+        return text.contains(QLatin1Char(' ')) ? QLatin1Char('"') + text + QLatin1Char('"') : text;
+    };
+    QString command = quoted(QDir::toNativeSeparators(programPath));
+    for (const QString &argument : arguments)
+        command += QLatin1Char(' ') + quoted(argument);
     if (flag)
         run.setValue(valueName, command);
     else
@@ -122,7 +130,7 @@ void SetRunAtStartup(const QString &valueName, const QString &programPath, bool 
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
-        file.write(AutostartEntry(valueName, programPath).toUtf8());
+        file.write(AutostartEntry(valueName, programPath, arguments).toUtf8());
         file.commit();
     }
 #endif

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 class modZel;
 class SettingsStore;
@@ -32,8 +33,10 @@ QString XorByLength(const QString &text);
 // default.
 QString ReadRegString(const QString &root, const QString &subKey, const QString &valueName,
                       const QString &defaultValue);
-// Registers (flag true) or removes the program's start at logon.
-void SetRunAtStartup(const QString &valueName, const QString &programPath, bool flag);
+// Registers (flag true) or removes the program's start at logon; `arguments`
+// (the options in use, such as the settings folder) follow the program.
+void SetRunAtStartup(const QString &valueName, const QString &programPath, bool flag,
+                     const QStringList &arguments = {});
 
 // Date-time encoding of stored values.
 QString DateToSetting(const QDateTime &value);

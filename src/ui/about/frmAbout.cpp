@@ -1,6 +1,7 @@
 #include "frmAbout.h"
 
 #include "engine/settings/Settings.h"
+#include "ui/DefaultButtons.h"
 #include "ui/main/DialogHook.h"
 
 #include <QCoreApplication>
@@ -71,6 +72,13 @@ void frmAbout::showAbout()
     show();
     raise();
     activateWindow();
+    cmdOK->setFocus();
+}
+
+void frmAbout::keyPressEvent(QKeyEvent *event)
+{
+    if (!PressDefaultButton(this, event, cmdOK, cmdOK))
+        QWidget::keyPressEvent(event);
 }
 
 void frmAbout::Form_Load()
@@ -85,6 +93,9 @@ void frmAbout::Form_Load()
     lblVersion->setText(VersionText());
     lblTitle->setText(title);
     lblDescription->setText(DescriptionText());
+    // The wrapped texts decide the height: every line shows whole.
+    ensurePolished();
+    setFixedHeight(layout()->totalHeightForWidth(width()));
 }
 
 void frmAbout::cmdOK_Click()

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 
@@ -43,6 +44,10 @@ public:
 
     QLabel *picIcon, *lblTitle, *lblVersion, *lblDescription, *lblDisclaimer;
     QPushButton *cmdOK, *cmdSysInfo;
+
+protected:
+    // Enter presses OK (or the focused button), Escape presses OK.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     std::function<QIcon()> m_mainIcon;

@@ -1,11 +1,12 @@
 #include "frmLog.h"
 
+#include "ui/Twips.h"
 #include "ui/WaitCursor.h"
 
+#include "engine/eventlog/EventList.h"
 #include "engine/modZel.h"
 #include "engine/settings/Settings.h"
 #include "engine/settings/SettingsStore.h"
-#include "engine/eventlog/EventList.h"
 #include "frmLogPrint.h"
 #include "frmOptions.h"
 #include "ui/main/DialogHook.h"
@@ -25,14 +26,10 @@ namespace {
 
 const QString kSection = QStringLiteral("Settings");
 
-int toPixels(int twips)
-{
-    return qRound(twips / double(frmLog::TwipsPerPixel));
-}
-
+using Twips::toPixels;
 int toTwips(int pixels)
 {
-    return pixels * frmLog::TwipsPerPixel;
+    return Twips::fromPixels(pixels);
 }
 
 // A command's failure does nothing visible (its own messages aside).
@@ -119,7 +116,8 @@ void frmLog::buildControls()
 
     // The design-time places: laid out for the default window size.
     lvTrace->move(toPixels(50), tbToolBar->height());
-    resize(toPixels(DefaultSize), toPixels(DefaultSize));
+    m_outer = QSize(DefaultSize, DefaultSize);
+    resize(Twips::clientPixels(DefaultSize, DefaultSize));
     doLayout(DefaultSize, DefaultSize);
 }
 
@@ -138,15 +136,17 @@ QAction *frmLog::button(const QString &key) const
 
 // ------------------------------------------------------------- load, unload
 
-void frmLog::showViewer()
+void frmLog::showViewer(bool activate)
 {
     if (!m_loaded)
         Form_Load();
     if (isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
+    setAttribute(Qt::WA_ShowWithoutActivating, !activate);
     show();
     raise();
-    activateWindow();
+    if (activate)
+        activateWindow();
 }
 
 void frmLog::Form_Load()
@@ -169,7 +169,7 @@ void frmLog::Form_Load()
     }
     if (lvTrace->model() != &list())
         lvTrace->setModel(&list());
-    setObjectColumnWidth(longest);
+    sizeColumns(longest);
     showSortIndicator();
 }
 
@@ -210,7 +210,8 @@ void frmLog::restoreGeometry()
     const int width = std::max(stored("MainWidth", DefaultSize), 0);
     const int height = std::max(stored("MainHeight", DefaultSize), 0);
     move(toPixels(left), toPixels(top));
-    resize(toPixels(width), toPixels(height));
+    m_outer = QSize(width, height);
+    resize(Twips::clientPixels(width, height));
 }
 
 void frmLog::storeGeometry()
@@ -218,9 +219,10 @@ void frmLog::storeGeometry()
     if (isMinimized())
         return;
     const QPoint place = pos();
-    const QString values[] = {
-        QString::number(toTwips(place.x())), QString::number(toTwips(place.y())),
-        QString::number(toTwips(width())), QString::number(toTwips(height()))};
+    const QSize outer = outerTwips();
+    const QString values[] = {QString::number(toTwips(place.x())),
+                              QString::number(toTwips(place.y())), QString::number(outer.width()),
+                              QString::number(outer.height())};
     const char *const keys[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
     for (int i = 0; i < 4; ++i)
         m_store.SaveSetting(kAppName, kSection, QLatin1String(keys[i]), values[i]);
@@ -240,13 +242,40 @@ void frmLog::LoadEventList()
                                  QStringLiteral("Cannot read the event log: ") +
                                      QString::fromUtf8(e.what()));
     }
-    setObjectColumnWidth(longest);
+    sizeColumns(longest);
 }
 
-void frmLog::setObjectColumnWidth(int longestObject)
+void frmLog::sizeColumns(int longestObject)
 {
-    lvTrace->header()->resizeSection(EventList::ObjectColumn,
-                                     toPixels(ObjectTwipsPerChar * longestObject));
+    // Measured in the list's own font, so that every text shows whole: the
+    // widest action, a date, a time and the widest of the longest objects.
+    const QFontMetrics text = lvTrace->fontMetrics(), header = lvTrace->header()->fontMetrics();
+    const int padding = 3 * text.horizontalAdvance(QLatin1Char(' '));
+    const EventList &events = list();
+    auto fit = [&](int column, int width) {
+        const QString caption = events.headerData(column, Qt::Horizontal).toString();
+        lvTrace->header()->resizeSection(
+            column, std::max(width, header.horizontalAdvance(caption)) + padding);
+    };
+    fit(EventList::ActionColumn,
+        text.horizontalAdvance(QStringLiteral("Check In (Undo Check Out)")));
+    fit(EventList::DateColumn, text.horizontalAdvance(QStringLiteral("8888-88-88")));
+    fit(EventList::TimeColumn, text.horizontalAdvance(QStringLiteral("88:88:88")));
+    if (longestObject == 0) {
+        lvTrace->header()->resizeSection(EventList::ObjectColumn, 0);
+        return;
+    }
+    // Only texts about as long as the longest are measured (a few hundred).
+    int widest = 0, measured = 0;
+    const int rows = events.rowCount();
+    for (int r = 0; r < rows && measured < 500; ++r) {
+        const QString object = events.data(events.index(r, EventList::ObjectColumn)).toString();
+        if (object.size() + 4 < longestObject)
+            continue;
+        widest = std::max(widest, text.horizontalAdvance(object));
+        ++measured;
+    }
+    lvTrace->header()->resizeSection(EventList::ObjectColumn, widest + padding);
 }
 
 void frmLog::lvTrace_ColumnClick(int column)
@@ -272,9 +301,13 @@ void frmLog::showSortIndicator()
 void frmLog::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    // The window's own size, its frame included where the desktop adds one.
-    const QSize outer = frameGeometry().size();
-    doLayout(toTwips(outer.width()), toTwips(outer.height()));
+    const QSize outer = outerTwips();
+    doLayout(outer.width(), outer.height());
+}
+
+QSize frmLog::outerTwips() const
+{
+    return Twips::outerTwips(size(), m_outer);
 }
 
 void frmLog::doLayout(int windowWidth, int windowHeight)

@@ -29,8 +29,10 @@ public:
            QWidget *parent = nullptr);
     ~frmLog() override;
 
-    // Shows the window without blocking, loading it first when needed.
-    void showViewer();
+    // Shows the window without blocking, loading it first when needed;
+    // without `activate` it comes to the front but leaves the keyboard focus
+    // where the user is typing.
+    void showViewer(bool activate = true);
     bool isLoaded() const { return m_loaded; }
     void Form_Load();
     // Stores the geometry (unless minimised), drops the rows and hides.
@@ -63,10 +65,7 @@ public:
     QPushButton *Command1;
 
     // Geometry defaults and keys, in twips, section "Settings".
-    static constexpr int TwipsPerPixel = 15;
     static constexpr int DefaultPlace = 1000, DefaultSize = 6500;
-    // Widths of the Object column: 85 twips per character of the longest object.
-    static constexpr int ObjectTwipsPerChar = 85;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -76,13 +75,16 @@ private:
     void buildControls();
     EventList &list();
     void restoreGeometry();
+    // The window's outer size in twips (the size restored, while unchanged).
+    QSize outerTwips() const;
     void storeGeometry();
-    void setObjectColumnWidth(int longestObject);
+    void sizeColumns(int longestObject);
     void showSortIndicator();
 
     modZel &m_zel;
     SettingsStore &m_store;
     std::function<QIcon()> m_mainIcon;
     bool m_loaded = false;
+    QSize m_outer; // the outer size last restored (twips)
     frmOptions *m_options = nullptr;
 };

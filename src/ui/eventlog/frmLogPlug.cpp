@@ -10,7 +10,7 @@ frmLog &PlugEventLogViewer(frmZel &main)
     auto *viewer = new frmLog(main.zel(), main.store(), [&main] { return main.windowIcon(); });
     QObject::connect(&main, &QObject::destroyed, viewer, [viewer] { delete viewer; });
     ProgramWindows &hooks = main.windows;
-    hooks.showEventLog = [viewer] { viewer->showViewer(); };
+    hooks.showEventLog = [viewer](bool activate) { viewer->showViewer(activate); };
     hooks.eventLogVisible = [viewer] { return viewer->isVisible(); };
     hooks.unloadEventLog = [viewer] { viewer->Form_Unload(); };
     hooks.unloadOptions = [viewer] { viewer->unloadOptions(); };

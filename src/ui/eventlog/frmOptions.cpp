@@ -1,10 +1,12 @@
 #include "frmOptions.h"
 
 #include "engine/ZelError.h"
+#include "engine/eventlog/EventList.h"
 #include "engine/modZel.h"
+#include "engine/settings/SettingValues.h"
 #include "engine/settings/Settings.h"
 #include "engine/settings/SettingsStore.h"
-#include "engine/eventlog/EventList.h"
+#include "ui/FocusMove.h"
 #include "ui/main/DialogHook.h"
 
 #include <QButtonGroup>
@@ -77,13 +79,12 @@ int daysPositionFor(int d)
     return d > 1 ? 30 : 1;
 }
 
+// The locale's general date-and-time text.
 QString dateTimeText(const QDateTime &when)
 {
     if (!when.isValid())
         return QStringLiteral("(unknown)");
-    const QLocale locale = QLocale::system();
-    return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-           when.time().toString(QStringLiteral("HH:mm:ss"));
+    return DateToSetting(when, QLocale::system());
 }
 
 } // namespace
@@ -412,7 +413,11 @@ bool frmOptions::eventFilter(QObject *watched, QEvent *event)
         if (std::find(std::begin(dialogKeys), std::end(dialogKeys), key->key()) !=
             std::end(dialogKeys))
             return false;
-        const bool typesCharacter = !key->text().isEmpty() || key->key() == Qt::Key_Backspace;
+        // Delete carries the text U+007F on X11 and Wayland: like the
+        // cursor keys and Ctrl combinations it types no character.
+        const QString text = key->text();
+        const bool typesCharacter =
+            key->key() == Qt::Key_Backspace || (!text.isEmpty() && text.at(0).isPrint());
         if (!typesCharacter)
             return false; // cursor and editing keys
         box_KeyPress(box, key);
@@ -429,7 +434,9 @@ bool frmOptions::eventFilter(QObject *watched, QEvent *event)
         QTimer::singleShot(0, box.box, &QLineEdit::selectAll);
         return false;
     case QEvent::FocusOut:
-        box_LostFocus(box);
+        // Not when the dialog closes (Enter pressed OK) or loses the focus.
+        if (FocusMovedWithinWindow(box.box))
+            box_LostFocus(box);
         return false;
     default:
         return false;

@@ -28,6 +28,7 @@ bool ExplorerHost::open()
     }
     modZel &z = m_main.zel();
     m_window = new frmTree(z, m_main.store(), m_factory);
+    m_window->onHelp = [this](int context) { m_main.showHelp(context); };
     try {
         m_window->TreeIni();
     } catch (const std::exception &e) {

@@ -6,23 +6,13 @@
 
 namespace ExplorerLayout {
 
-int TwipsToPixels(int twips)
-{
-    return qRound(double(twips) / kTwipsPerPixel);
-}
-
-int PixelsToTwips(int pixels)
-{
-    return pixels * kTwipsPerPixel;
-}
-
 QRect ToPixels(const QRect &twips)
 {
     // Edges are converted, not sizes, so that neighbours stay neighbours.
-    const int left = TwipsToPixels(twips.left());
-    const int top = TwipsToPixels(twips.top());
-    return QRect(left, top, std::max(0, TwipsToPixels(twips.left() + twips.width()) - left),
-                 std::max(0, TwipsToPixels(twips.top() + twips.height()) - top));
+    const int left = toPixels(twips.left());
+    const int top = toPixels(twips.top());
+    return QRect(left, top, std::max(0, toPixels(twips.left() + twips.width()) - left),
+                 std::max(0, toPixels(twips.top() + twips.height()) - top));
 }
 
 Placement Compute(int width, int height, int vbar, int hbar, bool normalState, int currentWidth,

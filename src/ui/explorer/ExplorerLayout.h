@@ -1,19 +1,20 @@
 #pragma once
 
+#include "ui/Twips.h"
+
 #include <QRect>
 
 // Geometry of the explorer window in twips (1/1440 inch). The window's size
 // is its outer size; the controls are placed in its client area.
 namespace ExplorerLayout {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr int kMinWidth = 3000;
 constexpr int kMinHeight = 2000;
 constexpr int kButtonWidth = 1000;
 constexpr int kButtonHeight = 300;
 
-int TwipsToPixels(int twips);
-int PixelsToTwips(int pixels);
+using Twips::fromPixels;
+using Twips::toPixels;
 // QRect in twips -> QRect in pixels (sizes never below 0).
 QRect ToPixels(const QRect &twips);
 

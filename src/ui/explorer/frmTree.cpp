@@ -7,6 +7,7 @@
 #include "ExplorerSettings.h"
 #include "engine/modZel.h"
 #include "ui/WaitCursor.h"
+#include "ui/main/HelpPages.h"
 #include "ui/main/Icons.h"
 #include "ui/main/ProgramActivation.h"
 
@@ -17,6 +18,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
@@ -127,6 +129,11 @@ void frmTree::connectControls()
     connect(m_removeall, &QAction::triggered, this, &frmTree::RemoveAll);
     connect(m_copy, &QAction::triggered, this, &frmTree::AddPickedFiles);
     lstR->onDragStart = [this] { runFileDrag(); };
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] {
+        if (onHelp)
+            onHelp(HelpPages::ExplorerContext);
+    });
 
     for (QObject *o :
          std::initializer_list<QObject *>{this, tv, tv->viewport(), lstR, lstR->viewport(), List1,
@@ -285,6 +292,7 @@ void frmTree::tv_NodeClick(QTreeWidgetItem *node)
         return; // the file list stays as it stood
     }
     lstR->clear();
+    m_listedNode = node;
     CurrentProject = read.item;
     for (const ExplorerTree::FileEntry &file : read.files) {
         auto *item = new QListWidgetItem(ExplorerIcons::Image(file.icon), file.name);

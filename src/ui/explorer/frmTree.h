@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <functional>
 #include <memory>
 
 class ExplorerFileList;
@@ -85,6 +86,9 @@ public:
     int VBarTwips() const;
     int HBarTwips() const;
 
+    // F1 anywhere in the window: the explorer's help context (4001).
+    std::function<void(int context)> onHelp;
+
     // --- state ---
     VSSItemPtr CurrentProject;
     int FocusPane = 0; // 0 tree, 1 file list, 2 selection list
@@ -109,7 +113,6 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -137,19 +140,15 @@ private:
     bool splitterEvent(QWidget *bar, QEvent *event);
     void moveBars(const QPoint &windowPos);
     void activationChanged();
-    QSize frameExtra() const;
-    // The window manager framed the window (or changed its frame): the
-    // outer size is kept, the client area gives way.
-    bool frameChanged();
 
     modZel &m_zel;
     SettingsStore &m_store;
     RepositoryFactory m_factory;
     QHash<QString, QTreeWidgetItem *> m_nodes;
+    QTreeWidgetItem *m_listedNode = nullptr; // whose files the file list shows
     // The layout last applied (twips): read back exactly while the pixels
     // have not moved, so unchanged values are stored unchanged.
     int m_width = 0, m_height = 0, m_vbar = 0, m_hbar = 0;
-    QSize m_frameExtra;
     bool m_layingOut = false;
     bool m_activated = false;
     bool m_unloaded = false;

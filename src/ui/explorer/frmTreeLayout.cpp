@@ -15,25 +15,19 @@ namespace {
 // The remembered twips while the pixels still match them, else the pixels.
 int exactTwips(int pixels, int remembered)
 {
-    return TwipsToPixels(remembered) == pixels ? remembered : PixelsToTwips(pixels);
+    return toPixels(remembered) == pixels ? remembered : fromPixels(pixels);
 }
 
 } // namespace
 
-QSize frmTree::frameExtra() const
-{
-    // Title bar and border; nothing before the window manager framed it.
-    return frameGeometry().size() - geometry().size();
-}
-
 int frmTree::WidthTwips() const
 {
-    return exactTwips(width() + frameExtra().width(), m_width);
+    return Twips::outerTwips(size(), QSize(m_width, m_height)).width();
 }
 
 int frmTree::HeightTwips() const
 {
-    return exactTwips(height() + frameExtra().height(), m_height);
+    return Twips::outerTwips(size(), QSize(m_width, m_height)).height();
 }
 
 int frmTree::VBarTwips() const
@@ -51,18 +45,14 @@ void frmTree::doLayout(int width, int height, int vbar, int hbar)
     const bool normal =
         !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
     const Placement p = Compute(width, height, vbar, hbar, normal, WidthTwips(), HeightTwips());
-    m_frameExtra = frameExtra();
     m_width = p.width;
     m_height = p.height;
     m_vbar = p.vbar;
     m_hbar = p.hbar;
 
     if (normal) {
-        const QSize extra = frameExtra();
-        setMinimumSize(TwipsToPixels(kMinWidth) - extra.width(),
-                       TwipsToPixels(kMinHeight) - extra.height());
-        const QSize client(TwipsToPixels(p.width) - extra.width(),
-                           TwipsToPixels(p.height) - extra.height());
+        setMinimumSize(Twips::clientPixels(kMinWidth, kMinHeight));
+        const QSize client = Twips::clientPixels(p.width, p.height);
         if (client != size()) {
             m_layingOut = true; // the same layout follows from the new size
             resize(client);
@@ -86,30 +76,11 @@ void frmTree::doLayout(int width, int height, int vbar, int hbar)
     }
 }
 
-bool frmTree::frameChanged()
-{
-    if (frameExtra() == m_frameExtra)
-        return false;
-    m_frameExtra = frameExtra();
-    return true;
-}
-
 void frmTree::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
-    if (m_layingOut)
-        return;
-    if (frameChanged())
-        doLayout(m_width, m_height, m_vbar, m_hbar);
-    else
+    if (!m_layingOut)
         doLayout(WidthTwips(), HeightTwips(), VBarTwips(), HBarTwips());
-}
-
-void frmTree::moveEvent(QMoveEvent *event)
-{
-    QDialog::moveEvent(event);
-    if (!m_layingOut && frameChanged())
-        doLayout(m_width, m_height, m_vbar, m_hbar);
 }
 
 // ----------------------------------------------------------- splitter bars

@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 // -------------------------------------------------------- adding and removing
 
 void frmTree::appendLine(const QString &spec)
@@ -142,6 +144,16 @@ bool ctrlOnly(const QKeyEvent *event)
     return (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
 }
 
+// The arrows and paging keys, or a letter that finds a node by its name.
+bool movesInTree(const QKeyEvent *event)
+{
+    static const int moves[] = {Qt::Key_Up,   Qt::Key_Down, Qt::Key_Left,   Qt::Key_Right,
+                                Qt::Key_Home, Qt::Key_End,  Qt::Key_PageUp, Qt::Key_PageDown};
+    const QString text = event->text();
+    return std::find(std::begin(moves), std::end(moves), event->key()) != std::end(moves) ||
+           (!text.isEmpty() && text.at(0).isPrint());
+}
+
 } // namespace
 
 bool frmTree::keyReleased(QObject *pane, QKeyEvent *event)
@@ -152,6 +164,8 @@ bool frmTree::keyReleased(QObject *pane, QKeyEvent *event)
     if (pane == tv) {
         if (key == Qt::Key_Insert)
             AddTreeFile();
+        else if (movesInTree(event) && tv->currentItem() != m_listedNode)
+            tv_NodeClick(tv->currentItem()); // the file list follows the keys
     } else if (pane == lstR) {
         if (!ctrlOnly(event))
             return false;
@@ -285,6 +299,12 @@ bool frmTree::eventFilter(QObject *watched, QEvent *event)
             AddPickedFiles();
         else if (watched == List1->viewport())
             RemovePickedEntries();
+        break;
+    case QEvent::MouseButtonPress:
+        // The selection stays as it was until the popup acts.
+        if ((watched == lstR->viewport() || watched == List1->viewport()) &&
+            static_cast<QMouseEvent *>(event)->button() == Qt::RightButton)
+            return true;
         break;
     case QEvent::MouseButtonRelease: {
         const auto *mouse = static_cast<QMouseEvent *>(event);

@@ -51,4 +51,12 @@ QString HelpStartPage(const QString &programFolder)
     return target + QLatin1Char('/') + kHelpPage;
 }
 
+QString HelpPage(const QString &programFolder, int context)
+{
+    const QString start = HelpStartPage(programFolder);
+    if (start.isEmpty() || context != ExplorerContext)
+        return start;
+    return QFileInfo(start).dir().filePath(QStringLiteral("explorer.html"));
+}
+
 } // namespace HelpPages

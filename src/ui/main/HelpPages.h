@@ -9,4 +9,9 @@ namespace HelpPages {
 // user's cache folder. Empty when none can be provided.
 QString HelpStartPage(const QString &programFolder);
 
+// Help context numbers: the explorer window and its controls carry 4001.
+constexpr int ExplorerContext = 4001;
+// The page of a help context (0: the start page); empty as above.
+QString HelpPage(const QString &programFolder, int context);
+
 } // namespace HelpPages

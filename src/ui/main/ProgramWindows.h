@@ -18,8 +18,9 @@ struct ProgramWindows
     std::function<bool()> aboutVisible;
     std::function<void()> unloadAbout;
 
-    // Event log viewer (frmLog), shown without blocking.
-    std::function<void()> showEventLog;
+    // Event log viewer (frmLog), shown without blocking; activated (given
+    // the keyboard) when the user asked for it, not when a poll shows it.
+    std::function<void(bool activate)> showEventLog;
     std::function<bool()> eventLogVisible;
     std::function<void()> unloadEventLog;
 

@@ -1,19 +1,22 @@
 #include "frmZel.h"
 
 #include "DialogHook.h"
+#include "HelpWindow.h"
 #include "Icons.h"
 #include "engine/program/ProgramPaths.h"
 #include "engine/settings/Settings.h"
+#include "ui/DefaultButtons.h"
+#include "ui/FocusMove.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -42,11 +45,14 @@ frmZelServices withDefaults(frmZelServices s)
     if (s.programPath.isEmpty())
         s.programPath = QCoreApplication::applicationFilePath();
     if (!s.runAtStartup)
-        s.runAtStartup = SetRunAtStartup;
+        s.runAtStartup = [arguments = s.programArguments](const QString &name, const QString &path,
+                                                          bool flag) {
+            SetRunAtStartup(name, path, flag, arguments);
+        };
     if (!s.trayAvailable)
         s.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     if (!s.openUrl)
-        s.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+        s.openUrl = OpenWithDesktop;
     return s;
 }
 
@@ -145,6 +151,7 @@ void frmZel::buildControls()
 
     Label3 = new QLabel(QStringLiteral("&Polling Interval"), this);
     cmbEvery = new QComboBox(this);
+    cmbEvery->setObjectName(QStringLiteral("cmbEvery"));
     cmbEvery->installEventFilter(this);
     Label3->setBuddy(cmbEvery);
     options->addWidget(Label3);
@@ -185,6 +192,7 @@ void frmZel::buildControls()
     chkStartUp = new QCheckBox(QStringLiteral("&Run Quorvik at System Startup"), this);
     cmOk = new QPushButton(QStringLiteral("Hide && &Watch"), this);
     cmOk->setDefault(true);
+    cmOk->installEventFilter(this);
     Command1 = new QPushButton(QStringLiteral("E&xit"), this);
     bottom->addWidget(chkStartUp);
     bottom->addStretch(1);
@@ -206,6 +214,9 @@ void frmZel::buildMenus()
     m_removeall = mright->addAction(QStringLiteral("Remove All"));
 
     mnuShow = new QMenu(QStringLiteral("popup"), this);
+    mnuBusy = mnuShow->addAction(QString());
+    mnuBusy->setEnabled(false);
+    mnuBusy->setVisible(false);
     mnuSet = mnuShow->addAction(QStringLiteral("Settings"));
     mnuReset = mnuShow->addAction(QStringLiteral("Reset"));
     mnuShowLog = mnuShow->addAction(QStringLiteral("Event Log"));
@@ -367,6 +378,13 @@ void frmZel::changeEvent(QEvent *event)
     }
 }
 
+void frmZel::keyPressEvent(QKeyEvent *event)
+{
+    // Enter presses the button drawn as the default (or the focused one).
+    if (!PressDefaultButton(this, event, cmOk, nullptr))
+        QWidget::keyPressEvent(event);
+}
+
 void frmZel::hideEvent(QHideEvent *event)
 {
     m_activation.mainWindowLeft();
@@ -383,9 +401,15 @@ void frmZel::showEvent(QShowEvent *event)
 
 bool frmZel::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == cmbEvery && event->type() == QEvent::FocusOut &&
-        static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason) {
-        cmbEvery_Validate();
+    // "Pass&word" and "Hide && &Watch" share Alt+W: it presses the button.
+    if (event->type() == QEvent::Shortcut && (watched == cmOk || watched == Label2[2]) &&
+        static_cast<QShortcutEvent *>(event)->key() == cmOk->shortcut()) {
+        cmOk->click();
+        return true;
+    }
+    if (watched == cmbEvery && event->type() == QEvent::FocusOut) {
+        if (FocusMovedWithinWindow(cmbEvery))
+            cmbEvery_Validate();
     } else if (watched == lst && event->type() == QEvent::KeyRelease &&
                static_cast<QKeyEvent *>(event)->key() == Qt::Key_Insert) {
         cmdAdd_Click();
@@ -495,7 +519,7 @@ void frmZel::cmdLogin_Click()
         z.settings.Inifile = QDir::toNativeSeparators(chosen);
         txtDatabase->setText(z.settings.Inifile);
         if (asked)
-            m_removeall_Click();
+            emptyFileList();
         SaveSettings(z, store());
         z.ReleaseDatabase();
     } catch (const std::exception &) {
@@ -636,6 +660,9 @@ void frmZel::showMainWindow()
         show();
     raise();
     activateWindow();
+    // A window hidden while the tray host went away and came back may be
+    // mapped again without its contents: paint it afresh.
+    update();
 }
 
 void frmZel::showMessage(const QString &text)

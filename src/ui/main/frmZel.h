@@ -25,6 +25,7 @@ class QMenu;
 class QPushButton;
 class QTimer;
 class QUrl;
+class HelpWindow;
 class SettingsStore;
 
 // What the main window is built on. The program passes the real services;
@@ -42,12 +43,15 @@ struct frmZelServices
     // running executable's.
     QString programFolder;
     QString programPath;
+    // The options in use that the start at logon passes on (--config-dir DIR).
+    QStringList programArguments;
 
     // Empty entries use the real thing.
     std::function<void(const QString &name, const QString &path, bool flag)> runAtStartup;
     std::function<void()> beep;
     std::function<bool()> trayAvailable;
-    std::function<void(const QUrl &)> openUrl;
+    // Opens a page in the desktop's browser; `failed` runs when none starts.
+    std::function<void(const QUrl &, const std::function<void()> &failed)> openUrl;
 };
 
 // The main window: the settings screen, the watched-file list with its
@@ -99,6 +103,10 @@ public:
     void mnuShowLog_Click();
     void mnuAbout_Click();
     void mnuHelp_Click();
+    // The manual at a help context's page (0: the start page; the explorer
+    // passes its own), in the browser or else in a window of the program's.
+    void showHelp(int context = 0);
+    HelpWindow *helpWindow() const { return m_help.get(); }
     // Marks the default entry (bold) and the entries that act (before it pops up).
     void prepareTrayMenu();
     TrayLook trayLook() const { return m_look; }
@@ -119,7 +127,12 @@ public:
     void showMainWindow() override;
     bool aboutVisible() const override { return ProgramWindows::ask(windows.aboutVisible); }
     bool eventLogVisible() const override { return ProgramWindows::ask(windows.eventLogVisible); }
-    void showEventLog() override { ProgramWindows::run(windows.showEventLog); }
+    // A poll's changes: the viewer comes up without taking the keyboard.
+    void showEventLog() override
+    {
+        if (windows.showEventLog)
+            windows.showEventLog(false);
+    }
     void showMessage(const QString &text) override;
     void setConnectionFields(const QString &inifile, const QString &user,
                              const QString &password) override;
@@ -141,6 +154,9 @@ public:
     QAction *m_selectall, *m_unselect, *m_addnew, *m_remove, *m_removeall;
     QMenu *mnuShow;
     QAction *mnuSet, *mnuReset, *mnuShowLog, *mnuAbout, *mnuHelp, *mnuExit;
+    // The one line the tray menu shows while a window of the program is on
+    // the screen (its entries would do nothing then).
+    QAction *mnuBusy;
 
     static const QStringList &IntervalTexts();
 
@@ -151,6 +167,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -176,6 +193,8 @@ private:
 
     QListWidgetItem *selectedEntry() const;
     void removeEntry(QListWidgetItem *entry);
+    // The list and MonitoredFiles emptied together; the status line stays.
+    void emptyFileList();
     void showFileCount();
 
     frmZelServices m_services;
@@ -193,4 +212,5 @@ private:
     bool m_unloading = false;
     bool m_unloaded = false;
     bool m_sessionEnding = false;
+    std::unique_ptr<HelpWindow> m_help;
 };

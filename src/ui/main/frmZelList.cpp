@@ -92,12 +92,17 @@ void frmZel::m_remove_Click()
         lst->setToolTip(QString());
 }
 
-void frmZel::m_removeall_Click()
+void frmZel::emptyFileList()
 {
     for (int n = lst->count(); n > 0; --n)
         removeEntry(lst->item(0));
-    showFileCount();
     lst->setToolTip(QString());
+}
+
+void frmZel::m_removeall_Click()
+{
+    emptyFileList();
+    showFileCount();
 }
 
 void frmZel::m_selectall_Click()

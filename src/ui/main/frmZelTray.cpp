@@ -1,11 +1,13 @@
 // The tray icon's clicks and its menu.
 #include "HelpPages.h"
+#include "HelpWindow.h"
 #include "frmZel.h"
 
 #include <QAction>
 #include <QDateTime>
 #include <QListWidget>
 #include <QMenu>
+#include <QPointer>
 #include <QUrl>
 
 namespace {
@@ -38,12 +40,17 @@ void frmZel::trayActivated(QSystemTrayIcon::ActivationReason reason)
 void frmZel::prepareTrayMenu()
 {
     // Desktops pop the menu up themselves; while the main window or the
-    // explorer is on the screen its entries do nothing.
-    const bool acts = !mainWindowVisible() && !ProgramWindows::ask(windows.explorerVisible);
+    // explorer is on the screen its entries would do nothing, so one
+    // disabled line says why instead.
+    const bool explorerShown = ProgramWindows::ask(windows.explorerVisible);
+    const bool acts = !mainWindowVisible() && !explorerShown;
     for (QAction *entry : mnuShow->actions())
-        if (!entry->isSeparator())
-            entry->setEnabled(acts);
-    mnuReset->setEnabled(acts && m_resetEnabled);
+        entry->setVisible(acts && entry != mnuBusy);
+    mnuBusy->setVisible(!acts);
+    mnuBusy->setText(
+        explorerShown ? QStringLiteral("The explorer is open: finish it with OK or Cancel")
+                      : QStringLiteral("The settings window is open: close it to use this menu"));
+    mnuReset->setEnabled(m_resetEnabled);
     mnuShow->setDefaultAction(m_resetEnabled ? mnuReset : mnuSet);
 }
 
@@ -66,8 +73,8 @@ void frmZel::mnuReset_Click()
 
 void frmZel::mnuShowLog_Click()
 {
-    if (!zel().ModalOpen)
-        showEventLog();
+    if (!zel().ModalOpen && windows.showEventLog)
+        windows.showEventLog(true);
 }
 
 void frmZel::mnuAbout_Click()
@@ -78,9 +85,23 @@ void frmZel::mnuAbout_Click()
 
 void frmZel::mnuHelp_Click()
 {
-    if (zel().ModalOpen)
+    if (!zel().ModalOpen)
+        showHelp();
+}
+
+void frmZel::showHelp(int context)
+{
+    const QString page = HelpPages::HelpPage(m_services.programFolder, context);
+    if (page.isEmpty()) {
+        showMessage(QStringLiteral("The help pages are missing from this installation."));
         return;
-    const QString page = HelpPages::HelpStartPage(m_services.programFolder);
-    if (!page.isEmpty())
-        m_services.openUrl(QUrl::fromLocalFile(page));
+    }
+    const QPointer<frmZel> self(this);
+    m_services.openUrl(QUrl::fromLocalFile(page), [self, page] {
+        if (!self)
+            return;
+        if (!self->m_help)
+            self->m_help = std::make_unique<HelpWindow>();
+        self->m_help->showPage(page);
+    });
 }

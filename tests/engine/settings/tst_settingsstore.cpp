@@ -189,11 +189,12 @@ private slots:
         const QString path = AutostartFilePath("Quorvik");
         QCOMPARE(path, xdgHome.filePath("autostart/Quorvik.desktop"));
         SetRunAtStartup("Quorvik", "/opt/My Apps/quorvik", true);
-        SetRunAtStartup("Quorvik", "/usr/bin/quorvik", true); // replaced, not added to
+        // Replaced, not added to; the options in use follow the program.
+        SetRunAtStartup("Quorvik", "/usr/bin/quorvik", true, {"--config-dir", "/my dir"});
         const QByteArray entry = onDisk(path);
         QVERIFY(entry.startsWith("[Desktop Entry]\nType=Application\n"));
         QCOMPARE(entry.count("Exec="), 1);
-        QVERIFY(entry.contains("\nExec=/usr/bin/quorvik\n"));
+        QVERIFY(entry.contains("\nExec=/usr/bin/quorvik --config-dir \"/my dir\"\n"));
         SetRunAtStartup("Quorvik", QString(), false);
         QVERIFY(!QFile::exists(path));
         SetRunAtStartup("Quorvik", QString(), false); // nothing to delete: silent

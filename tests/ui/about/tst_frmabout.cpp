@@ -44,6 +44,14 @@ private slots:
 
         about.cmdOK->click();
         QVERIFY(!main.aboutVisible());
+        // The keys as drawn: the focus starts on OK; Enter and Escape close.
+        for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
+            main.mnuAbout_Click();
+            QVERIFY(QTest::qWaitForWindowActive(&about));
+            QCOMPARE(QApplication::focusWidget(), about.cmdOK);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+            QVERIFY(!main.aboutVisible());
+        }
         main.mnuAbout_Click();
         main.ExitProgram(); // program exit unloads it
         QVERIFY(!about.isVisible());

@@ -84,9 +84,14 @@ private slots:
         for (int c = 0; c < EventList::ColumnCount; ++c)
             headers << v.list().headerData(c, Qt::Horizontal).toString();
         QCOMPARE(headers, QStringList({"Action", "Date", "Time", "Object", "User"}));
-        // 85 twips per character of the longest object.
+        // Every text shows whole in the list's font.
         QHeaderView *header = v.log.lvTrace->header();
-        QCOMPARE(header->sectionSize(EventList::ObjectColumn), pixels(85 * 17));
+        const QFontMetrics font = v.log.lvTrace->fontMetrics();
+        const int objectWidth = header->sectionSize(EventList::ObjectColumn);
+        QVERIFY(objectWidth > font.horizontalAdvance("$/a/long-name.txt"));
+        QVERIFY(objectWidth < font.horizontalAdvance("$/a/long-name.txt + some more"));
+        QVERIFY(header->sectionSize(EventList::ActionColumn) >
+                font.horizontalAdvance("Check In (Undo Check Out)"));
         QCOMPARE(header->sortIndicatorSection(), int(EventList::DateColumn));
         QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
         QStringList buttons;
@@ -101,7 +106,7 @@ private slots:
         v.log.close();
         v.log.showViewer();
         QCOMPARE(v.list().rowCount(), 3);
-        QCOMPARE(header->sectionSize(EventList::ObjectColumn), pixels(85 * 17));
+        QCOMPARE(header->sectionSize(EventList::ObjectColumn), objectWidth);
 
         // An empty log: a zero-width object column.
         v.write("");
@@ -161,21 +166,27 @@ private slots:
     void geometryIsStoredAtUnloadAndRestoredAtLoad()
     {
         Viewer v(kThree);
-        v.log.showViewer(); // the defaults: 1000, 1000, 6500, 6500 twips
-        QCOMPARE(v.log.size(), QSize(pixels(6500), pixels(6500)));
+        // The defaults, 1000, 1000, 6500, 6500 twips: the outer size, whose
+        // frame is that of a Windows window (8 by 28 pixels).
+        v.log.showViewer();
+        QCOMPARE(v.log.size(), QSize(pixels(6500 - 120), pixels(6500 - 420)));
+        v.log.close(); // unchanged: stored exactly as it was given
+        QCOMPARE(v.setting("MainWidth"), QStringLiteral("6500"));
+        QCOMPARE(v.setting("MainHeight"), QStringLiteral("6500"));
+        v.log.showViewer();
         v.log.resize(500, 400);
         v.log.close();
-        QCOMPARE(v.setting("MainWidth"), QStringLiteral("7500"));
-        QCOMPARE(v.setting("MainHeight"), QStringLiteral("6000"));
+        QCOMPARE(v.setting("MainWidth"), QStringLiteral("7620"));
+        QCOMPARE(v.setting("MainHeight"), QStringLiteral("6420"));
         QVERIFY(!v.setting("MainLeft").isEmpty());
 
         // Reaches the disk, and comes back at the next load.
         SettingsStore reread(v.h.dir.path());
-        QCOMPARE(reread.GetSetting(kAppName, "Settings", "MainHeight"), QStringLiteral("6000"));
+        QCOMPARE(reread.GetSetting(kAppName, "Settings", "MainHeight"), QStringLiteral("6420"));
         v.h.store->SaveSetting(kAppName, "Settings", "MainWidth", "9000");
         v.h.store->SaveSetting(kAppName, "Settings", "MainHeight", "not a number");
         v.log.showViewer();
-        QCOMPARE(v.log.size(), QSize(600, pixels(6500)));
+        QCOMPARE(v.log.size(), QSize(592, pixels(6500 - 420)));
 
         // A minimised window stores nothing; program exit unloads like the close box.
         v.log.showMinimized();
@@ -204,8 +215,12 @@ private slots:
         QCOMPARE(v.log.Command1->y(),
                  pixels(v.log.lvTrace->y() * 15 + 2000 - toolbar - button - 600 + 50));
 
-        v.log.resize(700, 500); // a real resize: the window's size with its frame
-        QCOMPARE(v.log.lvTrace->width(), pixels(v.log.frameGeometry().width() * 15 - 200));
+        // A real resize: the Close button sits at the bottom right margin.
+        v.log.resize(700, 500);
+        QCOMPARE(v.log.lvTrace->width(), pixels(700 * 15 + 120 - 200));
+        const QRect closeAt = v.log.Command1->geometry();
+        QCOMPARE(QPoint(700 - closeAt.right(), 500 - closeAt.bottom()) - QPoint(1, 1),
+                 QPoint(pixels(80), pixels(130)));
     }
 
     void refreshPollsAtOnce()

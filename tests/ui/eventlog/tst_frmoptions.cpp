@@ -2,6 +2,7 @@
 // scroll bars, the policy buttons, the log file choice, Clear Log and what
 // Apply, OK and Cancel store.
 #include "engine/eventlog/EventList.h"
+#include "engine/settings/SettingValues.h"
 #include "ui/eventlog/frmOptions.h"
 #include "ui/main/FrmZelHarness.h"
 
@@ -38,17 +39,21 @@ struct Options
     QString stored(const char *key) { return h.storedParam(QLatin1String(key)); }
 };
 
-// Types into a box as the user does (its whole text selected first) and
-// leaves it.
-void typeAndLeave(QLineEdit *box, const QString &text)
+// Types into a box of the shown dialog as the user does (its whole text
+// selected first); `leave` then moves the focus to another control.
+void typeInto(QLineEdit *box, const QString &text, bool leave = true)
 {
+    QWidget *dialog = box->window();
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    box->setFocus();
     box->selectAll();
     if (text.isEmpty())
         QTest::keyClick(box, Qt::Key_Backspace);
     else
         QTest::keyClicks(box, text);
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QCoreApplication::sendEvent(box, &out);
+    if (leave)
+        static_cast<frmOptions *>(dialog)->cmdClear->setFocus();
 }
 
 } // namespace
@@ -78,7 +83,9 @@ private slots:
         QVERIFY(d.txtPath->isReadOnly());
         QVERIFY(QFile::exists(o.path)); // created empty
         QCOMPARE(d.lblItem[4]->text(), QStringLiteral("0"));
-        QVERIFY(!d.lblItem[6]->text().isEmpty());
+        // The locale's general date-and-time text.
+        QCOMPARE(d.lblItem[6]->text(),
+                 DateToSetting(QFileInfo(o.path).lastModified(), QLocale::system()));
         QVERIFY(!o.zel.SessionOpen);
         d.nextTab(); // Ctrl+Tab with the single tab
         QCOMPARE(d.tbsOptions->currentIndex(), 0);
@@ -195,7 +202,7 @@ private slots:
             d.optMax[1]->click();
         bar->setPosition(startPosition);
         const QString otherBefore = otherValue;
-        typeAndLeave(box, typed);
+        typeInto(box, typed);
         QCOMPARE(bar->position(), position);
         QCOMPARE(box->text(), shown);
         QCOMPARE(value, shown);
@@ -223,6 +230,21 @@ private slots:
                  QStringLiteral("205"));          // Backspace's release stores nothing
         d.txtSize->insert(QStringLiteral("abc")); // pasted or dropped text
         QCOMPARE(d.txtSize->text(), QStringLiteral("20"));
+        // Delete, which carries the text U+007F on X11, deletes.
+        d.txtSize->setCursorPosition(0);
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent key(type, Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7f"));
+            QApplication::sendEvent(d.txtSize, &key);
+        }
+        QCOMPARE(d.txtSize->text(), QStringLiteral("0"));
+
+        // Enter presses OK: what was typed is stored and stays in effect;
+        // the dialog closing is no leaving of the box.
+        typeInto(d.txtSize, QStringLiteral("100"), false);
+        QTest::keyClick(d.txtSize, Qt::Key_Return);
+        QVERIFY(!d.isVisible());
+        QCOMPARE(o.stored("MaxLogSize"), QStringLiteral("100"));
+        QCOMPARE(o.zel.eventLog.MaxLogSize, QStringLiteral("100"));
 
         Options fresh;
         frmOptions &e = fresh.open();

@@ -120,6 +120,18 @@ private slots:
         H::click(w, "$/readme.txt"); // a file: empties the list, which stays empty
         QCOMPARE(w.lstR->count(), 0);
         QCOMPARE(w.CurrentProject->Spec(), QStringLiteral("$/readme.txt"));
+
+        // Moving in the tree with the keys: the file list follows.
+        w.tv->setCurrentItem(w.node("$/Web"));
+        H::release(w.tv, Qt::Key_Down);
+        QCOMPARE(w.lstR->count(), 4);
+        QCOMPARE(w.CurrentProject->Spec(), QStringLiteral("$/Web"));
+
+        // F1: the explorer's page of the manual (help context 4001).
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(w.tv, Qt::Key_F1);
+        QVERIFY(!h.opened.isEmpty());
+        QVERIFY(h.opened.last().toLocalFile().endsWith(QLatin1String("/help/explorer.html")));
     }
 
     void addingFromTheTreeTakesFilesOnceAndNeverProjects()
@@ -292,14 +304,20 @@ private slots:
             watched.Add(QString("$/f%1").arg(i), 0, 1, h.clock.now(), QString("$/f%1").arg(i));
         frmTree &w = h.open();
         H::select(w.List1, {"$/f1", "$/f3", "$/f4", "$/f6", "$/f8"});
-        H::release(w.List1, Qt::Key_Delete, Qt::AltModifier);
+        // A right-click on a sixth line keeps the five selected for the popup.
+        const QPoint sixth = w.List1->visualItemRect(w.List1->item(1)).center();
+        QTest::mouseClick(w.List1->viewport(), Qt::RightButton, {}, sixth);
+        QCOMPARE(w.List1->selectedItems().size(), 5);
+        w.mnuList->hide();
+        w.m_remove->trigger();
         QCOMPARE(H::lines(w.List1), QStringList({"$/f2", "$/f5", "$/f7"}));
         QCOMPARE(H::keys(*w.WorkList), QStringList({"$/f2", "$/f5", "$/f7"}));
 
-        // Nothing selected: nothing happens.
-        w.List1->clearSelection();
-        w.RemovePickedEntries();
-        QCOMPARE(w.List1->count(), 3);
+        // Delete, with any modifier; with nothing selected nothing happens.
+        H::select(w.List1, {"$/f5"});
+        H::release(w.List1, Qt::Key_Delete, Qt::AltModifier);
+        H::release(w.List1, Qt::Key_Delete);
+        QCOMPARE(H::lines(w.List1), QStringList({"$/f2", "$/f7"}));
     }
 
     void keysAndPopupMenuActOnTheirOwnPane()

@@ -15,12 +15,6 @@ class tst_frmTreeLayout : public QObject
     using H = ExplorerHarness;
 
     static QRect px(int l, int t, int w, int h) { return ToPixels(QRect(l, t, w, h)); }
-    // The window's outer size (frame included), as the stored values mean it.
-    static QSize outer(const QWidget &w) { return w.frameGeometry().size(); }
-    static void resizeOuter(QWidget &w, const QSize &size)
-    {
-        w.resize(size - (w.frameGeometry().size() - w.size()));
-    }
 
     static void mouse(QWidget *w, QEvent::Type type, const QPoint &windowPos,
                       Qt::MouseButton button = Qt::LeftButton)
@@ -81,7 +75,7 @@ private slots:
         frmTree &w = h.open();
         QCOMPARE(QList<int>({w.WidthTwips(), w.HeightTwips(), w.VBarTwips(), w.HBarTwips()}),
                  QList<int>({3000, 2000, 3000 - 150, 50}));
-        QCOMPARE(outer(w), QSize(200, 133));
+        QCOMPARE(w.size(), Twips::clientPixels(3000, 2000));
     }
 
     void opensWithTheDefaultLayout()
@@ -95,6 +89,9 @@ private slots:
         QCOMPARE(w.List1->geometry(), px(50, 2050, 7825, 2100)); // 50 above the buttons' top
         QCOMPARE(w.cmdOK->geometry(), px(6800, 4200, 1000, 300));
         QCOMPARE(w.cmdCancel->geometry(), px(5750, 4200, 1000, 300));
+        // The stored size is the outer one: the buttons sit at the bottom margin.
+        QCOMPARE(w.size(), QSize(toPixels(8000 - 120), toPixels(5000 - 420)));
+        QCOMPARE(w.height() - w.cmdOK->geometry().bottom() - 1, toPixels(80));
         QCOMPARE(w.split->geometry(), px(50, 2000, 7825, 50));
         QCOMPARE(w.vsplit->pos(), px(4000, 0, 10, 2035).topLeft());
         QCOMPARE(w.vsplit->height(), px(4000, 0, 10, 2035).height());
@@ -108,12 +105,13 @@ private slots:
         H h;
         frmTree &w = h.open();
         w.resize(40, 40);
-        QTRY_COMPARE(outer(w), QSize(200, 133));
-        resizeOuter(w, QSize(700, 500));
-        QTRY_COMPARE(outer(w), QSize(700, 500));
-        QCOMPARE(w.WidthTwips(), 700 * 15);
-        QCOMPARE(w.cmdOK->geometry(), px(700 * 15 - 1200, 500 * 15 - 800, 1000, 300));
-        QCOMPARE(w.List1->geometry().bottom() + 1, TwipsToPixels(500 * 15 - 800 - 50));
+        QTRY_COMPARE(w.size(), Twips::clientPixels(3000, 2000));
+        w.resize(700, 500);
+        QTRY_COMPARE(w.size(), QSize(700, 500));
+        const int width = 700 * 15 + 120, height = 500 * 15 + 420;
+        QCOMPARE(w.WidthTwips(), width);
+        QCOMPARE(w.cmdOK->geometry(), px(width - 1200, height - 800, 1000, 300));
+        QCOMPARE(w.List1->geometry().bottom() + 1, toPixels(height - 800 - 50));
     }
 
     void barsFollowThePointerAndSnapBackInsideTheLimits()
@@ -162,21 +160,27 @@ private slots:
     void okStoresTheCurrentLayoutForTheNextOpening()
     {
         H h;
+        auto stored = [&h] {
+            return QStringList({h.storedParam("X1"), h.storedParam("X2"), h.storedParam("X3"),
+                                h.storedParam("X4")});
+        };
+        // Opened and closed unchanged: stored exactly as it was.
+        h.open().cmdOK_Click();
+        QCOMPARE(stored(), QStringList({"8000", "5000", "4000", "2000"}));
+
         frmTree &w = h.open();
-        resizeOuter(w, QSize(600, 400));
-        QTRY_COMPARE(outer(w), QSize(600, 400));
+        w.resize(600, 400);
+        QTRY_COMPARE(w.size(), QSize(600, 400));
         dragBar(w.split, QPoint(10, 150));
         dragBar(w.vsplit, QPoint(250, 10));
         w.cmdOK_Click();
-        QCOMPARE(QStringList({h.storedParam("X1"), h.storedParam("X2"), h.storedParam("X3"),
-                              h.storedParam("X4")}),
-                 QStringList({"9000", "6000", "3750", "2250"}));
+        QCOMPARE(stored(), QStringList({"9120", "6420", "3750", "2250"}));
 
         frmTree &again = h.open();
-        QCOMPARE(outer(again), QSize(600, 400));
+        QCOMPARE(again.size(), QSize(600, 400));
         QCOMPARE(again.HBarTwips(), 2250);
         QCOMPARE(again.VBarTwips(), 3750);
-        QCOMPARE(again.tv->width(), TwipsToPixels(3750 - 50));
+        QCOMPARE(again.tv->width(), toPixels(3750 - 50));
 
         // Cancel after moving a bar keeps what OK stored.
         dragBar(again.split, QPoint(10, 100));

@@ -36,6 +36,7 @@ struct FrmZelHarness
     QList<RunCall> runCalls;
     int beeps = 0;
     QList<QUrl> opened;
+    bool browserFails = false; // no browser: the program shows the page itself
     QStringList informed;
 
     static void isolateFromUser()
@@ -116,7 +117,11 @@ struct FrmZelHarness
         };
         s.beep = [this] { ++beeps; };
         s.trayAvailable = [this] { return trayAvailable; };
-        s.openUrl = [this](const QUrl &url) { opened.append(url); };
+        s.openUrl = [this](const QUrl &url, const std::function<void()> &failed) {
+            opened.append(url);
+            if (browserFails)
+                failed();
+        };
         frm = std::make_unique<frmZel>(s);
         return *frm;
     }

@@ -198,7 +198,9 @@ private slots:
         f.showMainWindow();
         f.txtUser->setText(QStringLiteral("me"));
         f.txtPwd->setText(QStringLiteral("wrong"));
-        f.cmOk_Click();
+        // "Pass&word" shares Alt+W with the button: the button takes it.
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyClick(&f, Qt::Key_W, Qt::AltModifier);
         QCOMPARE(f.status(), QStringLiteral("ERROR: Cannot open VSS database"));
         QVERIFY(!f.isVisible()); // hidden in every case
         QVERIFY(!f.zel().SessionOpen);
@@ -208,9 +210,11 @@ private slots:
     {
         FrmZelHarness h;
         frmZel &f = h.start({"$/Web/a.htm"});
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.cmbEvery->setFocus();
         f.cmbEvery->setCurrentIndex(7); // selected, focus not yet left
         QCOMPARE(f.zel().settings.PollDelay, 3);
-        f.cmOk_Click();
+        QTest::keyClick(f.cmbEvery, Qt::Key_Return); // the default button
         QCOMPARE(f.status(), QString());
         QVERIFY(!f.isVisible());
         QVERIFY(f.zel().SessionOpen);
@@ -267,6 +271,13 @@ private slots:
         QVERIFY(h.timerRunning());
         QCOMPARE(h.timerPeriod(), 30000);
         QCOMPARE(h.storedParam("PollDelay"), QString()); // persisted by the next save only
+
+        // Hidden by its close box, the window runs no validation.
+        f.cmbEvery->setFocus();
+        f.cmbEvery->setCurrentIndex(5);
+        f.close();
+        QCOMPARE(f.zel().settings.PollDelay, 1);
+        QCOMPARE(h.timerPeriod(), 30000);
     }
 
     void selectDatabaseAsksThenClearsTheList()
@@ -306,7 +317,9 @@ private slots:
         QVERIFY(f.zel().OpenDatabase(false));
 
         chosen = QStringLiteral("/other/srcsafe.ini");
+        f.setStatus(QStringLiteral("before"));
         f.cmdLogin_Click();
+        QCOMPARE(f.status(), QStringLiteral("before")); // only the list is emptied
         QCOMPARE(f.zel().settings.Inifile, chosen);
         QCOMPARE(f.txtDatabase->text(), chosen);
         QCOMPARE(f.lst->count(), 0);

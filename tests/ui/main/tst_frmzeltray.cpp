@@ -1,5 +1,7 @@
 // The tray icon of the main window: its clicks, its menu and its looks.
 #include "FrmZelHarness.h"
+#include "ui/main/HelpPages.h"
+#include "ui/main/HelpWindow.h"
 #include "ui/main/Icons.h"
 #include "ui/main/ProgramActivation.h"
 #include "ui/main/TrayClickFilter.h"
@@ -7,8 +9,10 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QTextBrowser>
 #include <QtTest>
 
 class tst_frmZelTray : public QObject
@@ -85,14 +89,18 @@ private slots:
     {
         FrmZelHarness h;
         frmZel &f = h.start({"$/Web/a.htm"});
-        QStringList captions;
-        for (QAction *a : f.mnuShow->actions())
-            captions << a->text();
-        QCOMPARE(captions,
-                 QStringList({"Settings", "Reset", "Event Log", "", "About", "Help", "", "Exit"}));
+        auto shown = [&f] {
+            QStringList captions;
+            for (QAction *a : f.mnuShow->actions())
+                if (a->isVisible())
+                    captions << a->text() + (a->isEnabled() ? "" : " (off)");
+            return captions;
+        };
         QCOMPARE(f.trayIcon()->contextMenu(), f.mnuShow);
         f.cmOk_Click();
         f.prepareTrayMenu();
+        QCOMPARE(shown(), QStringList({"Settings", "Reset (off)", "Event Log", "", "About", "Help",
+                                       "", "Exit"}));
         QCOMPARE(f.mnuShow->defaultAction(), f.mnuSet);
         QVERIFY(!f.mnuReset->isEnabled());
         QVERIFY(f.mnuSet->isEnabled() && f.mnuExit->isEnabled());
@@ -101,12 +109,17 @@ private slots:
         QCOMPARE(f.mnuShow->defaultAction(), f.mnuReset);
         QVERIFY(f.mnuReset->isEnabled());
 
-        // With the main window on the screen the menu does nothing.
+        // With the main window or the explorer on the screen the menu would
+        // do nothing: one disabled line says why.
         f.showMainWindow();
         f.prepareTrayMenu();
-        for (QAction *a : f.mnuShow->actions())
-            QVERIFY2(a->isSeparator() || !a->isEnabled(), qPrintable(a->text()));
+        QCOMPARE(shown(),
+                 QStringList({"The settings window is open: close it to use this menu (off)"}));
         QVERIFY(f.resetEnabled()); // the Reset state itself is kept
+        f.hide();
+        f.windows.explorerVisible = [] { return true; };
+        f.prepareTrayMenu();
+        QCOMPARE(shown(), QStringList({"The explorer is open: finish it with OK or Cancel (off)"}));
     }
 
     void clickRunsResetOnceThenSettings_data()
@@ -167,7 +180,7 @@ private slots:
         frmZel &f = watchingWithAChange(h);
         int about = 0, viewer = 0;
         f.windows.showAbout = [&] { ++about; };
-        f.windows.showEventLog = [&] { ++viewer; };
+        f.windows.showEventLog = [&](bool) { ++viewer; };
         f.zel().ModalOpen = true;
         f.trayActivated(QSystemTrayIcon::Trigger);
         f.mnuSet->trigger();
@@ -230,6 +243,17 @@ private slots:
         // The pictures the page shows are beside it.
         QVERIFY(QFileInfo(QFileInfo(page).dir().filePath(QStringLiteral("../icons/quorvik.svg")))
                     .isFile());
+        QVERIFY(!f.helpWindow());
+
+        // No browser: the program shows the page in a window of its own and
+        // says where the manual is.
+        h.browserFails = true;
+        f.showHelp(HelpPages::ExplorerContext);
+        QVERIFY(h.opened.last().toLocalFile().endsWith(QLatin1String("/help/explorer.html")));
+        QVERIFY(f.helpWindow() && f.helpWindow()->isVisible());
+        QCOMPARE(f.helpWindow()->browser->source(), h.opened.last());
+        QVERIFY(f.helpWindow()->browser->toPlainText().contains(QLatin1String("explorer")));
+        QVERIFY(f.helpWindow()->lblWhere->text().contains(h.opened.last().toLocalFile()));
     }
 };
 
