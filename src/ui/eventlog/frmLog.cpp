@@ -17,6 +17,8 @@
 #include <QHeaderView>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -170,7 +172,28 @@ void frmLog::Form_Load()
     if (lvTrace->model() != &list())
         lvTrace->setModel(&list());
     sizeColumns(longest);
+    if (m_widthIsDefault)
+        widenToColumns();
     showSortIndicator();
+}
+
+void frmLog::widenToColumns()
+{
+    // With no stored width the window opens wide enough for every column
+    // (the User column's caption included), within the screen.
+    const QHeaderView *header = lvTrace->header();
+    int columns = header->fontMetrics().horizontalAdvance(QStringLiteral("User ")) * 2;
+    for (int c = 0; c < EventList::UserColumn; ++c)
+        columns += header->sectionSize(c);
+    const int listPixels = columns + 2 * lvTrace->frameWidth() +
+                           style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, lvTrace);
+    int outerWidth = std::max(m_outer.width(), toTwips(listPixels) + 200);
+    if (const QScreen *where = screen())
+        outerWidth = std::min(outerWidth, toTwips(where->availableGeometry().width() * 9 / 10));
+    if (outerWidth <= m_outer.width())
+        return;
+    m_outer.setWidth(outerWidth);
+    resize(Twips::clientPixels(m_outer.width(), m_outer.height()));
 }
 
 void frmLog::Form_Unload()
@@ -199,15 +222,17 @@ void frmLog::unloadOptions()
 
 void frmLog::restoreGeometry()
 {
-    auto stored = [this](const char *key, int defaultValue) {
+    auto stored = [this](const char *key, int defaultValue, bool *isDefault = nullptr) {
         bool ok = false;
         const int value =
             m_store.GetSetting(kAppName, kSection, QLatin1String(key), QString()).toInt(&ok);
+        if (isDefault)
+            *isDefault = !ok;
         return ok ? value : defaultValue;
     };
     const int left = stored("MainLeft", DefaultPlace);
     const int top = stored("MainTop", DefaultPlace);
-    const int width = std::max(stored("MainWidth", DefaultSize), 0);
+    const int width = std::max(stored("MainWidth", DefaultSize, &m_widthIsDefault), 0);
     const int height = std::max(stored("MainHeight", DefaultSize), 0);
     move(toPixels(left), toPixels(top));
     m_outer = QSize(width, height);

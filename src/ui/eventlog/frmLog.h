@@ -75,6 +75,7 @@ private:
     void buildControls();
     EventList &list();
     void restoreGeometry();
+    void widenToColumns();
     // The window's outer size in twips (the size restored, while unchanged).
     QSize outerTwips() const;
     void storeGeometry();
@@ -86,5 +87,6 @@ private:
     std::function<QIcon()> m_mainIcon;
     bool m_loaded = false;
     QSize m_outer; // the outer size last restored (twips)
+    bool m_widthIsDefault = false;
     frmOptions *m_options = nullptr;
 };
