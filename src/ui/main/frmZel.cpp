@@ -488,8 +488,12 @@ void frmZel::checkTray()
         m_tray->show();
     if (available && isVisible() && isMinimized()) {
         // The panel came up after the program: a window minimised for
-        // watching moves to the tray.
+        // watching moves to the tray. Un-minimising a hidden X11 window
+        // maps it behind the program's back (black, never painted), so the
+        // hidden window's native window is let go first; showing it again
+        // makes a fresh one.
         hide();
+        destroy();
         setWindowState(windowState() & ~Qt::WindowMinimized);
     } else if (!available && !isVisible()) {
         // The tray went away: a hidden window could not be brought back.
@@ -660,9 +664,6 @@ void frmZel::showMainWindow()
         show();
     raise();
     activateWindow();
-    // A window hidden while the tray host went away and came back may be
-    // mapped again without its contents: paint it afresh.
-    update();
 }
 
 void frmZel::showMessage(const QString &text)
