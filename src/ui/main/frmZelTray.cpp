@@ -100,8 +100,10 @@ void frmZel::showHelp(int context)
     m_services.openUrl(QUrl::fromLocalFile(page), [self, page] {
         if (!self)
             return;
-        if (!self->m_help)
+        if (!self->m_help) {
             self->m_help = std::make_unique<HelpWindow>();
+            self->m_help->setWindowIcon(self->windowIcon());
+        }
         self->m_help->showPage(page);
     });
 }

@@ -152,14 +152,16 @@ private slots:
         QTest::mouseClick(v.log.Command1, Qt::LeftButton); // Close only hides
         QVERIFY(!v.log.isVisible());
         QVERIFY(v.log.isLoaded());
-        v.main.mnuShowLog_Click(); // the tray menu's "Event Log"
+        v.main.mnuShowLog_Click(); // the tray menu's "Event Log": given the keyboard
         QVERIFY(v.log.isVisible());
+        QVERIFY(!v.log.testAttribute(Qt::WA_ShowWithoutActivating));
         QCOMPARE(v.list().rowCount(), 0);
 
         v.log.close(); // the close box unloads
         QVERIFY(!v.log.isLoaded());
         QVERIFY(!v.main.eventLogVisible());
-        v.main.showEventLog();
+        v.main.showEventLog(); // a poll's changes: the keyboard stays where it is
+        QVERIFY(v.log.testAttribute(Qt::WA_ShowWithoutActivating));
         QCOMPARE(v.list().rowCount(), 3);
     }
 
