@@ -4,12 +4,14 @@
 #include "engine/QtTimerService.h"
 #include "engine/Shell.h"
 #include "engine/modZel.h"
-#include "engine/settings/Settings.h"
-#include "engine/settings/SettingsStore.h"
 #include "engine/program/ProgramPaths.h"
 #include "engine/program/SingleInstance.h"
+#include "engine/settings/Settings.h"
+#include "engine/settings/SettingsStore.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <cstdio>
@@ -29,7 +31,8 @@ public:
     void setStatus(const QString &text) override
     {
         m_status = text;
-        if (text != m_printed) {
+        // An error is said each time it happens; other texts once.
+        if (text != m_printed || text.startsWith(QLatin1String("ERROR"))) {
             m_printed = text;
             err(text);
         }
@@ -70,16 +73,31 @@ private:
 
 #ifdef Q_OS_UNIX
 int g_signalPipe[2] = {-1, -1};
+volatile sig_atomic_t g_stopping = 0;
 
-void onStopSignal(int)
+// How long a poll may take to finish after a stop signal.
+constexpr unsigned kStopGraceSeconds = 10;
+
+void onStopDeadline(int)
 {
+    ::_exit(128 + SIGTERM);
+}
+
+void onStopSignal(int signal)
+{
+    // Only async-signal-safe work here. The first signal wakes the event
+    // loop, which ends after the poll under way; a poll that does not end in
+    // time (a share that hangs) or a second signal ends the program at once.
+    if (g_stopping)
+        ::_exit(128 + signal);
+    g_stopping = 1;
     const char byte = 1;
-    // Only async-signal-safe work here: wake the event loop.
     [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+    ::alarm(kStopGraceSeconds);
 }
 
 // SIGINT and SIGTERM end the event loop between two events, so a poll is
-// never cut off half-way.
+// not cut off half-way unless it hangs.
 void quitOnStopSignals(QObject *owner)
 {
     if (::pipe(g_signalPipe) != 0)
@@ -93,10 +111,40 @@ void quitOnStopSignals(QObject *owner)
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    action.sa_handler = onStopDeadline;
+    sigaction(SIGALRM, &action, nullptr);
+}
+
+void stopDeadlineMet()
+{
+    ::alarm(0);
 }
 #else
 void quitOnStopSignals(QObject *) {}
+void stopDeadlineMet() {}
 #endif
+
+// Why the session could not start, said after "ERROR: Cannot open VSS
+// database": the settings folder or file when they are the cause, else the
+// repository's own words.
+QString startFailureReason(const HeadlessOptions &options, const SettingsStore &store,
+                           const modZel &zel)
+{
+    const QString dir = QDir::toNativeSeparators(options.configDir);
+    if (!options.configDir.isEmpty() && !QFileInfo(options.configDir).isDir())
+        return QStringLiteral("Cannot create the settings folder ") + dir;
+    const QFileInfo file(store.fileName());
+    const QString name = QDir::toNativeSeparators(file.filePath());
+    if (file.exists() && (!file.isFile() || !file.isReadable()))
+        return QStringLiteral("Cannot read the settings file ") + name;
+    if (zel.settings.Inifile.isEmpty())
+        return QStringLiteral("No database is set (Inifile in ") + name + QLatin1Char(')');
+    if (zel.settings.Username.isEmpty())
+        return QStringLiteral("No user name is set (Username in ") + name + QLatin1Char(')');
+    return zel.StartFailure;
+}
+
+constexpr int kNotStored = 3;
 
 } // namespace
 
@@ -114,19 +162,24 @@ int RunHeadless(const HeadlessOptions &options)
     HeadlessShell shell;
     modZel zel(shell, timers, clock, ProgramRepositoryFactory());
     zel.setSettingsStore(&store);
+    zel.KeepNewestEventOnly = true; // no viewer: rule A2 needs the newest row only
     zel.eventLog.EventLogPath = ProgramPaths::DefaultEventLogPath(options.programFolder);
     LoadSettings(zel, store);
     LoadEventLogSettings(zel, store);
 
-    if (!zel.ZelIni())
+    if (!zel.ZelIni()) {
+        if (!zel.Database) // the database did not open
+            HeadlessShell::err(startFailureReason(options, store, zel));
         return 2;
+    }
     if (options.once) {
         zel.CheckFiles();
-        return 0;
+        return zel.StoreFailed ? kNotStored : 0;
     }
     QObject lifetime;
     quitOnStopSignals(&lifetime);
     QCoreApplication::exec();
+    stopDeadlineMet();
     zel.KillPollTimer();
     return 0;
 }

@@ -13,5 +13,6 @@ struct HeadlessOptions
 };
 
 // Exit status: 0 when the session started (with --once: and the poll ran),
-// 2 when it could not start.
+// 2 when it could not start, 3 (--once) when the poll ran but an event
+// record, the event log's trimming or the watched list could not be stored.
 int RunHeadless(const HeadlessOptions &options);

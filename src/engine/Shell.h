@@ -47,7 +47,8 @@ public:
     virtual void beep() = 0;
     virtual void processEvents() = 0;
 
-    // An event record (date, time, object, action, TAB-separated) was written
-    // to the event log, or the newest record was amended to read so.
+    // An event record (date, time, object, action, TAB-separated) was made:
+    // written to the event log (a failure to write it is reported on the
+    // status line), or the newest record was amended to read so.
     virtual void eventRecorded(const QString &record) { Q_UNUSED(record); }
 };

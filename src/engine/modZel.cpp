@@ -1,6 +1,7 @@
 #include "modZel.h"
 
 #include "engine/eventlog/EventList.h"
+#include "engine/eventlog/LogText.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -50,6 +51,7 @@ EventList &modZel::lvTrace()
         m_eventListLoaded = true;
         LoadEventList();
         m_eventList->sort(EventList::DateColumn, Qt::AscendingOrder);
+        keepNewestRowOnly(*m_eventList);
     }
     return *m_eventList;
 }
@@ -123,6 +125,7 @@ bool modZel::OpenDatabase(bool showMainWindowOnFailure)
 {
     auto fail = [&](const QString &trace, const QString &status, const QString &description) {
         Trace(trace, description);
+        StartFailure = description;
         ReleaseDatabase();
         m_shell.setStatus(status);
         m_shell.setTrayLook(TrayLook::Error);
@@ -152,8 +155,15 @@ bool modZel::ZelIni()
     // Asking whether the viewer shows loads it, so the event list holds the
     // file's records before the first poll.
     eventListQuietly();
-    if (m_shell.aboutVisible() || m_shell.eventLogVisible())
+    if (m_shell.aboutVisible() || m_shell.eventLogVisible()) {
+        // No session starts while they are open: say so rather than leave
+        // the user believing the hidden program watches.
+        m_shell.setStatus(QStringLiteral("ERROR: Not watching: close the %1, then Hide & Watch")
+                              .arg(m_shell.aboutVisible() ? QStringLiteral("About box")
+                                                          : QStringLiteral("event log viewer")));
+        m_shell.setTrayLook(TrayLook::Error);
         return false;
+    }
     SessionOpen = false;
     if (!Database && !OpenDatabase(true))
         return false;
@@ -181,8 +191,7 @@ bool modZel::CheckList()
         m_shell.setStatus(QStringLiteral("ERROR: No files in list"));
         return false;
     }
-    m_shell.setStatus(QStringLiteral("Files in the list: ") +
-                      QString::number(MonitoredFiles.Count()));
+    m_shell.setStatus(FilesInListText());
     for (const Suspect &file : MonitoredFiles) {
         const QString key = file.Key();
         if (key.isEmpty())
@@ -224,18 +233,31 @@ void modZel::CheckFiles()
             continue;
         try {
             CurrentItem = Database->VSSItem(key, false);
+            if (!CurrentItem)
+                throw RepositoryError(QStringLiteral("No item"));
         } catch (const std::exception &) {
-            m_shell.setStatus(QStringLiteral("ERROR: Cannot find ") + key);
+            // A deleted or renamed file ends the poll; the error look shows
+            // it while the window is hidden, at every poll.
+            m_pollEndedEarly = true;
+            m_shell.setStatus(QStringLiteral("ERROR: Cannot find ") + LogText::printable(key));
+            m_shell.setTrayLook(TrayLook::Error);
             return;
         }
-        if (!CurrentItem)
-            return;
         try {
             CheckFile(file, *CurrentItem);
-        } catch (const std::exception &) {
+            ReadRecovered(key);
+        } catch (const std::exception &e) {
             // A value that could not be read never makes a rule fire: the
             // file is skipped for this poll and looked at again next time.
+            ReadFailed(key, QString::fromUtf8(e.what()));
         }
+    }
+    if (m_pollEndedEarly) {
+        // Every file was reached again: the look and the status recover.
+        m_pollEndedEarly = false;
+        m_shell.setStatus(FilesInListText());
+        m_shell.setTrayLook(m_shell.resetEnabled() && settings.ShowIcon ? TrayLook::Change
+                                                                        : TrayLook::Normal);
     }
 
     if (EventsFound) {
@@ -245,13 +267,44 @@ void modZel::CheckFiles()
     }
 }
 
+void modZel::ReadFailed(const QString &key, const QString &reason)
+{
+    // Said once, and again when the reason changes.
+    QString &said = m_readFailures[key];
+    if (said == reason)
+        return;
+    said = reason;
+    const QString status = QStringLiteral("ERROR: Cannot read ") + LogText::printable(key) +
+                           QStringLiteral(": ") + reason;
+    m_shell.setStatus(status);
+    Trace(QStringLiteral("CheckFiles: ") + status, QString());
+}
+
+void modZel::ReadRecovered(const QString &key)
+{
+    const auto failure = m_readFailures.find(key);
+    if (failure == m_readFailures.end())
+        return;
+    if (m_shell.status().startsWith(QStringLiteral("ERROR: Cannot read ") +
+                                    LogText::printable(key)))
+        m_shell.setStatus(FilesInListText());
+    m_readFailures.erase(failure);
+}
+
+QString modZel::FilesInListText() const
+{
+    return QStringLiteral("Files in the list: ") + QString::number(MonitoredFiles.Count());
+}
+
 void modZel::CheckFile(Suspect &file, const VSSItem &item)
 {
     const int X = item.IsCheckedOut();
     if (X < 0 || X > 2)
         throw RepositoryError(QStringLiteral("Unexpected check-out state"));
     const int S = file.Status();
-    const QString spec = file.Key();
+    // Names come from a database anyone may write: no control character of
+    // theirs reaches a message, a record or standard output.
+    const QString spec = LogText::printable(file.Key());
 
     // Read everything the rule needs before anything fires, then make sure
     // the check-out state did not change meanwhile: a check-in landing
@@ -263,7 +316,7 @@ void modZel::CheckFile(Suspect &file, const VSSItem &item)
         newest = item.NewestVersionDate();
     else if (X != 0 && S == 0 && settings.NotifyOut) {
         const VSSCheckouts checkouts = item.Checkouts();
-        user = checkouts.Item(checkouts.Count()).Username;
+        user = LogText::printable(checkouts.Item(checkouts.Count()).Username);
     }
     if (item.IsCheckedOut() != X)
         throw RepositoryError(QStringLiteral("The item changed while it was read"));
@@ -310,7 +363,8 @@ void modZel::RecordEvent(const QString &spec, const QString &action, const QStri
                          bool mayAmend)
 {
     const QDateTime now = m_clock.now();
-    const QString rowKey = DateToSetting(now) + spec;
+    const QString object = LogText::printable(spec);
+    const QString rowKey = DateToSetting(now) + object;
     EventList &list = eventListQuietly();
 
     // Rule A2: the newest row concerns this file: amend it to "check in".
@@ -318,22 +372,23 @@ void modZel::RecordEvent(const QString &spec, const QString &action, const QStri
     // substring test would let $/a.txt amend the row of $/a.txt.bak), and
     // so must the log's last record, which may differ from the newest row
     // when the list is sorted otherwise or was cleared: another file's record
-    // is never rewritten; this file's check-in is then appended instead.
-    if (mayAmend && !list.isEmpty() && list.lastRow().object == spec) {
+    // is never rewritten; this file's check-in then gets a row and a record
+    // of its own, so the list keeps showing what the log holds.
+    if (mayAmend && !list.isEmpty() && list.lastRow().object == object) {
         const EventRow newest = list.lastRow();
-        list.amendLastRow(rowKey, kAmendedCheckIn);
+        bool amended = false;
         try {
-            if (eventLog.LastActionObject() == spec) {
-                eventLog.UpdateLastAction(kAmendedCheckIn);
-                m_shell.eventRecorded(RecordText(newest.date, newest.time, spec, kAmendedCheckIn));
-                return;
-            }
-        } catch (const std::exception &) {
-            // The poll goes on; the row is amended in any case.
+            amended = eventLog.AmendLastAction(object, kAmendedCheckIn);
+        } catch (const std::exception &e) {
+            // The row shows the check-in even though the log could not.
+            amended = true;
+            ReportStoreFailure(e);
+        }
+        if (amended) {
+            list.amendLastRow(rowKey, kAmendedCheckIn);
+            m_shell.eventRecorded(RecordText(newest.date, newest.time, object, kAmendedCheckIn));
             return;
         }
-        WriteRecord(now, spec, action);
-        return;
     }
 
     EventRow row;
@@ -341,10 +396,11 @@ void modZel::RecordEvent(const QString &spec, const QString &action, const QStri
     row.text = action;
     row.date = now.toString(QStringLiteral("yyyy-MM-dd"));
     row.time = now.toString(QStringLiteral("hh:mm:ss"));
-    row.object = spec;
+    row.object = object;
     row.user = user;
     list.addRow(row);
-    WriteRecord(now, spec, action);
+    keepNewestRowOnly(list);
+    WriteRecord(now, object, action);
 }
 
 QString modZel::RecordText(const QString &date, const QString &time, const QString &spec,
@@ -354,16 +410,40 @@ QString modZel::RecordText(const QString &date, const QString &time, const QStri
     return date + tab + time + tab + spec + tab + action;
 }
 
-void modZel::WriteRecord(const QDateTime &when, const QString &spec, const QString &action)
+void modZel::WriteRecord(const QDateTime &when, const QString &object, const QString &action)
 {
     const QString record = RecordText(when.toString(QStringLiteral("yyyy-MM-dd")),
-                                      when.toString(QStringLiteral("hh:mm:ss")), spec, action);
+                                      when.toString(QStringLiteral("hh:mm:ss")), object, action);
+    // Standard output gets the event even when the log cannot take it.
+    m_shell.eventRecorded(record);
     try {
         eventLog.WriteLog(eventLog.EventLogPath, record, true);
-        m_shell.eventRecorded(record);
-    } catch (const std::exception &) {
-        // An event log that cannot be written does not stop the poll.
+    } catch (const std::exception &e) {
+        ReportStoreFailure(e);
     }
+}
+
+void modZel::ReportStoreFailure(const std::exception &e)
+{
+    ReportStoreFailure(QStringLiteral("ERROR: ") + QString::fromUtf8(e.what()));
+}
+
+void modZel::ReportStoreFailure(const QString &status)
+{
+    // The poll goes on and the in-memory state moves on, so nothing is
+    // reported twice within this run; the user learns what was not kept.
+    StoreFailed = true;
+    m_shell.setStatus(status);
+    Trace(QStringLiteral("CheckFiles: ") + status, QString());
+}
+
+void modZel::keepNewestRowOnly(EventList &list)
+{
+    if (!KeepNewestEventOnly || list.count() <= 1)
+        return;
+    const EventRow newest = list.lastRow();
+    list.clear();
+    list.addRow(newest);
 }
 
 // ------------------------------------------------------------- notifications
@@ -386,11 +466,13 @@ void modZel::StoreList()
 {
     if (!m_store)
         return;
+    bool stored = false;
     try {
-        StoreFileList(MonitoredFiles, *m_store);
+        stored = StoreFileList(MonitoredFiles, *m_store);
     } catch (const std::exception &) {
-        m_shell.setStatus(QStringLiteral("ERROR: Cannot store the list of files"));
     }
+    if (!stored)
+        ReportStoreFailure(QStringLiteral("ERROR: Cannot store the list of files"));
 }
 
 void modZel::ResetTrayIcon()

@@ -7,6 +7,7 @@
 #include "TimerService.h"
 #include "engine/eventlog/EventLogFile.h"
 
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -53,6 +54,14 @@ public:
     bool EventsFound = false;
     QString PendingMessage;
     bool ModalOpen = false;
+    // An event record, the log's upkeep or the watched list could not be
+    // stored (reported on the status line and in the trace log).
+    bool StoreFailed = false;
+    // Without a viewer (headless) the event list keeps only its newest row,
+    // all that rule A2 looks at.
+    bool KeepNewestEventOnly = false;
+    // Why the last OpenDatabase failed (the repository's own words).
+    QString StartFailure;
     EventLogFile eventLog; // EventLogPath, MaxLogSize, MaxAction, MaxDays
 
     // The store the poll rewrites the watched list into (none: not stored).
@@ -113,7 +122,13 @@ private:
                      bool mayAmend);
     static QString RecordText(const QString &date, const QString &time, const QString &spec,
                               const QString &action);
-    void WriteRecord(const QDateTime &when, const QString &spec, const QString &action);
+    void WriteRecord(const QDateTime &when, const QString &object, const QString &action);
+    void ReportStoreFailure(const std::exception &e);
+    void ReportStoreFailure(const QString &status);
+    void keepNewestRowOnly(EventList &list);
+    void ReadFailed(const QString &key, const QString &reason);
+    void ReadRecovered(const QString &key);
+    QString FilesInListText() const;
     void EndOfPoll();
     void StoreList();
 
@@ -124,4 +139,6 @@ private:
     SettingsStore *m_store = nullptr;
     std::unique_ptr<EventList> m_eventList;
     bool m_eventListLoaded = false;
+    QHash<QString, QString> m_readFailures; // key -> the reason last said
+    bool m_pollEndedEarly = false;          // a watched file could not be found
 };

@@ -4,8 +4,11 @@
 #include "engine/settings/SettingsStore.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 // The program without windows, end to end: a prepared settings folder, a
 // database written by the test writer, one `quorvik --headless --once` per
@@ -113,19 +116,71 @@ private slots:
         QCOMPARE(once().out, QString()); // reported once
     }
 
-    void sessionThatCannotStartExitsWithTwo()
+    // A settings folder of its own: m_config's with `changes` applied.
+    QString otherConfig(const QString &name, const QMap<QString, QString> &changes)
     {
-        QTemporaryDir other;
-        SettingsStore store(other.path());
-        store.SaveSetting(kAppName, "Params", "Inifile", m_db + "/srcsafe.ini");
-        store.SaveSetting(kAppName, "Params", "Username", "me");
-        store.SaveSetting(kAppName, "Params", "Password", XorByLength("wrong"));
-        store.SaveSetting(kAppName, "Params", "Logfile", other.filePath("QVEvent.txt"));
-        store.commit();
-        const Run run = quorvik({"--headless", "--once", "--config-dir", other.path()});
+        const QString dir = m_dir.filePath(name);
+        SettingsStore store(dir);
+        store.SaveSetting(kAppName, "Params", "Logfile", dir + "/QVEvent.txt");
+        for (const char *key : {"Inifile", "Username", "Password", "StartUp"})
+            store.SaveSetting(
+                kAppName, "Params", key,
+                changes.value(key, SettingsStore(m_config).GetSetting(kAppName, "Params", key)));
+        for (auto it = changes.begin(); it != changes.end(); ++it)
+            store.SaveSetting(kAppName, "Params", it.key(), it.value());
+        Suspects files;
+        files.Add("$/Web/a.txt", 0, 1, m_created);
+        StoreFileList(files, store);
+        return dir;
+    }
+
+    // Each start failure prints its reason after the error line.
+    void sessionThatCannotStartSaysWhy_data()
+    {
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("wrong password")
+            << otherConfig("pw", {{"Password", XorByLength("wrong")}}) << "Wrong password";
+        QTest::newRow("unknown user")
+            << otherConfig("user", {{"Username", "Zed"}}) << "\"Zed\" is not a user";
+        QTest::newRow("no srcsafe.ini")
+            << otherConfig("ini", {{"Inifile", m_dir.filePath("none/srcsafe.ini")}})
+            << "does not exist";
+        const QString empty = m_dir.filePath("empty");
+        QDir().mkpath(empty);
+        QFile(empty + "/Quorvik.ini").open(QIODevice::WriteOnly);
+        QTest::newRow("empty Quorvik.ini") << empty << "No database is set";
+        const QString unreadable = m_dir.filePath("unreadable");
+        QDir().mkpath(unreadable + "/Quorvik.ini"); // a folder: never readable
+        QTest::newRow("unreadable Quorvik.ini") << unreadable << "Cannot read the settings file";
+        QTest::newRow("folder cannot be made")
+            << m_dir.filePath("empty/Quorvik.ini/sub") << "Cannot create the settings folder";
+    }
+    void sessionThatCannotStartSaysWhy()
+    {
+        QFETCH(QString, config);
+        QFETCH(QString, reason);
+        const Run run = quorvik({"--headless", "--once", "--config-dir", config});
         QCOMPARE(run.exitCode, 2);
-        QVERIFY(run.err.contains("ERROR: Cannot open VSS database"));
+        QVERIFY2(run.err.contains(QRegularExpression("ERROR: Cannot open VSS database\n.*" +
+                                                     QRegularExpression::escape(reason))),
+                 qPrintable(run.err));
         QCOMPARE(run.out, QString());
+    }
+
+    // An event the log cannot take still goes to standard output; the
+    // failure goes to standard error and the exit status says it.
+    void eventThatCannotBeLoggedIsPrintedAndExitsWithThree()
+    {
+        const QString config =
+            otherConfig("nolog", {{"Logfile", m_dir.filePath("missing/QVEvent.txt")}});
+        VssWriter writer(m_db);
+        writer.checkout("$/Web/a.txt", by("Dora"));
+        const Run run = quorvik({"--headless", "--once", "--config-dir", config});
+        writer.undoCheckout("$/Web/a.txt", by("Dora"));
+        QCOMPARE(run.exitCode, 3);
+        QVERIFY2(run.out.endsWith("\t$/Web/a.txt\tCheck Out\n"), qPrintable(run.out));
+        QVERIFY2(run.err.contains("ERROR: Path not found"), qPrintable(run.err));
     }
 
     void watchingStopsCleanlyOnTerminate()
@@ -145,6 +200,42 @@ private slots:
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 0);
+    }
+
+    // A poll that hangs (an item file replaced by a FIFO) does not make the
+    // program deaf to SIGTERM.
+    void terminateEndsAPollThatHangs()
+    {
+        const QString db = m_dir.filePath("fifodb");
+        VssWriter::create(db, {{"me", "secret"}}, m_created);
+        VssWriter writer(db);
+        writer.addProject("$/Web", {"Admin", m_created, {}});
+        writer.addFile("$/Web/a.txt", {"Admin", m_created, {}}, "a");
+        const QString config =
+            otherConfig("fifo", {{"Inifile", db + "/srcsafe.ini"}, {"PollDelay", "0"}});
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", m_dir.filePath("run"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(QUORVIK_BIN_DIR "/quorvik"), {"--headless", "--config-dir", config});
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("Files in the list"),
+                                 20000);
+        QDirIterator items(db + "/data", QDir::Files, QDirIterator::Subdirectories);
+        while (items.hasNext()) {
+            const QString item = items.next();
+            if (QFileInfo(item).fileName().size() == 8 && QFile::remove(item))
+                QCOMPARE(::mkfifo(QFile::encodeName(item).constData(), 0644), 0);
+        }
+        QTest::qWait(12000); // the first poll, 10 s after the start, hangs
+        QElapsedTimer stopping;
+        stopping.start();
+        p.terminate();
+        const bool ended = p.waitForFinished(20000);
+        if (!ended)
+            p.kill();
+        QVERIFY(ended);
+        QVERIFY(stopping.elapsed() < 15000);
     }
 
     void onceNeedsHeadless()

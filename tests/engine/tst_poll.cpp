@@ -3,6 +3,9 @@
 #include "engine/eventlog/EventList.h"
 #include "engine/settings/SettingsStore.h"
 
+#include <QDir>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QtTest>
 
 using Records = QList<QPair<QString, QString>>;
@@ -216,6 +219,7 @@ private slots:
     void deletedFileEndsThePollAndHidesLaterFiles()
     {
         EngineFixture f;
+        f.zel.settings.ShowMessages = false;
         QVERIFY(f.startWatching({a, b}));
         f.repo->remove(a);
         f.repo->checkOut(b, "Dora");
@@ -226,6 +230,16 @@ private slots:
         QCOMPARE(f.zel.lvTrace().count(), 0);
         QCOMPARE(file(f, 2).Status(), qint16(0));
         QCOMPARE(f.shell.refreshes, 0);
+        // Seen while hidden: the error look, at every poll.
+        f.shell.looks.clear();
+        f.poll();
+        QCOMPARE(f.shell.looks, QList<TrayLook>{TrayLook::Error});
+        // Back again: the poll reaches every file and the look recovers.
+        f.repo->recover(a);
+        f.poll();
+        QCOMPARE(f.zel.lvTrace().count(), 1);
+        QCOMPARE(f.shell.look, TrayLook::Change);
+        QCOMPARE(f.shell.statusText, QString("Files in the list: 2"));
     }
 
     void unreadableValueSkipsOnlyThatFile()
@@ -239,6 +253,16 @@ private slots:
         // a: its user could not be read, so nothing fires and nothing is stored.
         QCOMPARE(file(f, 1).Status(), qint16(0));
         QCOMPARE(file(f, 2).Status(), qint16(1));
+        // Said once, again when the reason changes.
+        QCOMPARE(f.shell.statusText, "ERROR: Cannot read " + a + ": Injected failure of Checkouts");
+        f.shell.statusText.clear();
+        f.poll();
+        QCOMPARE(f.shell.statusText, QString());
+        f.repo->clearFailures();
+        f.repo->failOn("IsCheckedOut", a);
+        f.poll();
+        QCOMPARE(f.shell.statusText,
+                 "ERROR: Cannot read " + a + ": Injected failure of IsCheckedOut");
         f.repo->clearFailures();
         f.repo->failOn("Versions", b);
         f.poll(); // a is reported late, never falsely; b's history is unreadable
@@ -277,8 +301,127 @@ private slots:
         f.zel.lvTrace().sort(EventList::ObjectColumn, Qt::DescendingOrder);
         f.repo->checkIn(a, "Dora", f.clock.now(), true);
         f.poll();
+        Records shown = f.records();
+        QCOMPARE(shown, (Records{{a, "Check Out"}, {b, "Check Out"}, {a, "Check In"}}));
+        // The list shows what the log holds, as a reload would.
+        Records rows;
+        for (int i = 0; i < f.zel.lvTrace().count(); ++i)
+            rows.append({f.zel.lvTrace().row(i).object, f.zel.lvTrace().row(i).text});
+        std::sort(rows.begin(), rows.end());
+        std::sort(shown.begin(), shown.end());
+        QCOMPARE(rows, shown);
+    }
+
+    // An event the log cannot take still reaches the list, the message, the
+    // tray and standard output, and the failure is said; the state moves on.
+    void eventThatCannotBeLoggedIsStillDelivered_data()
+    {
+        QTest::addColumn<QString>("log");
+        QTest::addColumn<bool>("recordKept");
+        QTest::newRow("missing folder") << "missing/QVEvent.txt" << false;
+        QTest::newRow("path is a folder") << "folder" << false;
+        QTest::newRow("read-only file") << "readonly.txt" << false;
+        QTest::newRow("disk full") << "/dev/full" << false;
+        QTest::newRow("too big to read") << "huge.txt" << true;
+    }
+    void eventThatCannotBeLoggedIsStillDelivered()
+    {
+        QFETCH(QString, log);
+        EngineFixture f;
+        const QString path = log.startsWith('/') ? log : f.dir.filePath(log);
+        if (!QFile::exists("/dev/full") && log == "/dev/full")
+            QSKIP("no /dev/full");
+        QDir().mkpath(f.dir.filePath("folder"));
+        QFile readOnly(f.dir.filePath("readonly.txt"));
+        QVERIFY(readOnly.open(QIODevice::WriteOnly));
+        readOnly.close();
+        readOnly.setPermissions(QFile::ReadOwner);
+        // Modes do not bind root: the immutable attribute does.
+        const bool immutable = log == "readonly.txt" && readOnly.open(QIODevice::Append) &&
+                               QProcess::execute("chattr", {"+i", readOnly.fileName()}) == 0;
+        const auto mutableAgain = qScopeGuard([&] {
+            if (immutable)
+                QProcess::execute("chattr", {"-i", readOnly.fileName()});
+        });
+        readOnly.close();
+        if (log == "readonly.txt" && readOnly.open(QIODevice::Append))
+            QSKIP("the file stays writable for this user");
+        QFile huge(f.dir.filePath("huge.txt"));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(300LL << 20)); // sparse
+        huge.close();
+        f.zel.eventLog.EventLogPath = path;
+        f.zel.eventLog.MaxLogSize = "1";
+        f.zel.settings.ShowMessages = false;
+        QVERIFY(f.startWatching({a}));
+        f.repo->checkOut(a, "Dora");
+        f.poll();
+        QCOMPARE(f.zel.lvTrace().count(), 1);
+        QVERIFY(f.zel.PendingMessage.startsWith(a));
+        QCOMPARE(f.shell.look, TrayLook::Change);
+        QCOMPARE(f.shell.records.size(), 1);
+        QVERIFY2(f.shell.statusText.startsWith("ERROR: "), qPrintable(f.shell.statusText));
+        QVERIFY(f.zel.StoreFailed);
+        QFETCH(bool, recordKept);
+        QCOMPARE(QFileInfo(path).size() > (300LL << 20), recordKept);
+        f.poll(); // reported once
+        QCOMPARE(f.shell.records.size(), 1);
+    }
+
+    void listThatCannotBeStoredIsSaidAndNotRepeated()
+    {
+        EngineFixture f;
+        const QString config = f.dir.filePath("config");
+        QDir().mkpath(config + "/Quorvik.ini"); // a folder where the file belongs
+        SettingsStore store(config);
+        f.zel.setSettingsStore(&store);
+        QVERIFY(f.startWatching({a}));
+        f.repo->checkOut(a, "Dora");
+        f.poll();
+        QCOMPARE(f.shell.statusText, QString("ERROR: Cannot store the list of files"));
+        QVERIFY(f.zel.StoreFailed);
+        QCOMPARE(file(f, 1).Status(), qint16(1));
+        f.poll();
+        QCOMPARE(f.zel.lvTrace().count(), 1);
+    }
+
+    // A name from the database may hold any character: none splits or
+    // forges a record, in the log or on standard output.
+    void controlCharactersNeitherSplitNorForgeRecords()
+    {
+        EngineFixture f;
+        f.zel.settings.ShowMessages = false;
+        const QString odd = "$/Web/x\r\n2026-01-01\t00:00:00\tforged\tCheck In\x7F\u0085.txt";
+        const QString shown = "$/Web/x\u240D\u240A2026-01-01\u240900:00:00\u2409forged\u2409Check "
+                              "In\u2421\uFFFD.txt";
+        QVERIFY(f.startWatching({odd}));
+        f.repo->checkOut(odd, "Do\nra");
+        f.poll();
+        QCOMPARE(f.records(), Records({{shown, "Check Out"}}));
+        QCOMPARE(f.shell.records.value(0).split('\t').value(2), shown);
+        QVERIFY(f.zel.PendingMessage.endsWith("Do\u240Ara\r\n"));
+        f.repo->checkIn(odd, "Dora", f.clock.now(), true);
+        f.poll(); // the amendment still finds its own record
+        QCOMPARE(f.records(), Records({{shown, "check in"}}));
+    }
+
+    // Without a viewer the list keeps only what rule A2 looks at.
+    void boundedListKeepsOnlyTheNewestRow()
+    {
+        EngineFixture f;
+        TestFiles::write(
+            f.zel.eventLog.EventLogPath,
+            QByteArray("2026-01-01\t09:00:00\t$/old.txt\tCheck Out\r\n").repeated(100));
+        f.zel.KeepNewestEventOnly = true;
+        QVERIFY(f.startWatching({a, b}));
+        QCOMPARE(f.zel.lvTrace().count(), 1);
+        f.repo->checkOut(a, "Dora");
+        f.repo->checkOut(b, "Dora");
+        f.poll();
+        f.repo->checkIn(b, "Dora", f.clock.now(), true);
+        f.poll();
+        QCOMPARE(f.zel.lvTrace().count(), 1);
         QCOMPARE(f.zel.lvTrace().lastRow().text, QString("check in"));
-        QCOMPARE(f.records(), (Records{{a, "Check Out"}, {b, "Check Out"}, {a, "Check In"}}));
+        QCOMPARE(f.records().last(), (QPair<QString, QString>{b, "check in"}));
     }
 
     void gatesOffStillUpdateAndStore()

@@ -144,17 +144,19 @@ private slots:
         QCOMPARE(QFileInfo(log).size(), 300LL * 1024 * 1024 + f.shell.records[0].size() + 2);
     }
 
-    void visibleViewerOrAboutBoxChangesNothing()
+    void visibleViewerOrAboutBoxStartsNothingAndSaysSo()
     {
         EngineFixture f;
         f.watch("$/Web/a.txt");
         f.shell.eventLog = true;
         QVERIFY(!f.start());
+        QVERIFY(f.shell.statusText.startsWith("ERROR: Not watching: close the event log viewer"));
         f.shell.eventLog = false;
         f.shell.about = true;
         QVERIFY(!f.start());
+        QVERIFY(f.shell.statusText.startsWith("ERROR: Not watching: close the About box"));
         QCOMPARE(f.timers.starts, 0);
-        QVERIFY(f.shell.looks.isEmpty());
+        QCOMPARE(f.shell.looks, (QList<TrayLook>{TrayLook::Error, TrayLook::Error}));
         QCOMPARE(f.repo->calls("create"), 0);
         // The question loaded the event list.
         QVERIFY(f.zel.eventListLoaded());

@@ -8,10 +8,14 @@
 
 #include <cerrno>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 #ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <linux/falloc.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#include <unistd.h>
 #endif
 
 namespace {
@@ -34,19 +38,39 @@ AtomicFile::AtomicFile(const QString &path, const QString &source) : m_file(path
         throw ZelError(52, source, QStringLiteral("Bad file name or number: empty path"));
     // The temporary file needs a folder that takes new files.
     const QFileInfo folder(QFileInfo(path).absolutePath());
-    if (folder.isDir() && !folder.isWritable())
+    const bool folderRefuses = folder.isDir() && !folder.isWritable();
+    if (!folderRefuses && m_file.open(QIODevice::WriteOnly))
+        return;
+    // No temporary file: a regular file that can itself be written is
+    // rewritten in place.
+    if (QFileInfo(path).isFile()) {
+        m_target = std::make_unique<QFile>(path);
+        if (m_target->open(QIODevice::ReadWrite)) {
+            m_inPlace = true;
+            return;
+        }
+    }
+    if (folderRefuses)
         throw ZelError(70, source,
                        QStringLiteral("Permission denied: no new file can be created in %1")
                            .arg(QDir::toNativeSeparators(folder.filePath())));
-    if (!m_file.open(QIODevice::WriteOnly))
-        throw LogFileIo::openError(m_file, QIODevice::WriteOnly, source);
+    throw LogFileIo::openError(m_file, QIODevice::WriteOnly, source);
 }
 
-// Without commit() the QSaveFile discards its temporary file.
+// Without commit() the QSaveFile discards its temporary file and a rewrite
+// in place has changed nothing.
 AtomicFile::~AtomicFile() = default;
 
 void AtomicFile::copyPrefix(const QString &sourcePath, qint64 length)
 {
+    if (m_inPlace && QFileInfo(sourcePath) == QFileInfo(m_target->fileName())) {
+        if (m_target->size() < length)
+            throw ZelError(62, m_source,
+                           QStringLiteral("Input past end of file: %1 shrank while it was copied")
+                               .arg(QDir::toNativeSeparators(sourcePath)));
+        m_kept = m_length = length;
+        return;
+    }
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly))
         throw LogFileIo::openError(source, QIODevice::ReadOnly, m_source);
@@ -54,6 +78,13 @@ void AtomicFile::copyPrefix(const QString &sourcePath, qint64 length)
         throw ZelError(62, m_source,
                        QStringLiteral("Input past end of file: %1 shrank while it was copied")
                            .arg(QDir::toNativeSeparators(sourcePath)));
+    if (m_inPlace) {
+        m_pending = source.read(length);
+        if (m_pending.size() != length)
+            throw LogFileIo::ioError(source, m_source);
+        m_length = length;
+        return;
+    }
     if (cloneFrom(source.handle(), length))
         g_lastCopyMethod = CopyMethod::Clone;
     else if (kernelCopyFrom(source.handle(), length))
@@ -131,6 +162,11 @@ void AtomicFile::plainCopyFrom(QFile &source, qint64 length)
 
 void AtomicFile::write(const QByteArray &bytes)
 {
+    if (m_inPlace) {
+        m_pending += bytes;
+        m_length += bytes.size();
+        return;
+    }
     if (m_file.write(bytes) != bytes.size())
         throw LogFileIo::ioError(m_file, m_source);
     m_length += bytes.size();
@@ -138,6 +174,8 @@ void AtomicFile::write(const QByteArray &bytes)
 
 qint64 AtomicFile::commit()
 {
+    if (m_inPlace)
+        return commitInPlace();
     if (!m_file.flush())
         throw LogFileIo::ioError(m_file, m_source);
     if (beforeReplaceHook())
@@ -145,6 +183,36 @@ qint64 AtomicFile::commit()
     // QSaveFile::commit syncs the new file to disk before the rename.
     if (!m_file.commit())
         throw LogFileIo::ioError(m_file, m_source);
+    return m_length;
+}
+
+// Careful in place: room for a longer file is reserved before any byte
+// changes, so a full disk changes nothing. New bytes then go over the old
+// ones front to back; every rewrite here keeps a tail of the old content or
+// moves it towards the start (a trim), so a crash half-way leaves old bytes
+// after the new ones, records doubled but none lost. The cut to the new
+// length and the sync come last.
+qint64 AtomicFile::commitInPlace()
+{
+    QFile &file = *m_target;
+    if (file.size() < m_kept)
+        throw ZelError(62, m_source,
+                       QStringLiteral("Input past end of file: %1 shrank while it was rewritten")
+                           .arg(QDir::toNativeSeparators(file.fileName())));
+#ifdef Q_OS_LINUX
+    if (m_length > file.size() &&
+        ::fallocate(file.handle(), FALLOC_FL_KEEP_SIZE, 0, m_length) != 0 && errno == ENOSPC)
+        throw ZelError(61, m_source,
+                       QStringLiteral("Disk full: ") + QDir::toNativeSeparators(file.fileName()));
+#endif
+    if (beforeReplaceHook())
+        beforeReplaceHook()(file.fileName());
+    if (!file.seek(m_kept) || file.write(m_pending) != m_pending.size() || !file.flush() ||
+        !file.resize(m_length))
+        throw LogFileIo::ioError(file, m_source);
+#ifdef Q_OS_UNIX
+    ::fsync(file.handle());
+#endif
     return m_length;
 }
 

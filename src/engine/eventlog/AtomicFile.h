@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QFile;
 
@@ -13,6 +14,10 @@ class QFile;
 // old file, keeping the old file's permissions. Until commit() succeeds the
 // old file is untouched; an AtomicFile destroyed without commit() removes its
 // temporary file. Failures are raised as ZelError.
+//
+// Where the folder takes no new file but the file itself can be written, the
+// file is rewritten in place instead of refusing the change (and losing the
+// record it was made for): see commit().
 class AtomicFile
 {
 public:
@@ -37,7 +42,13 @@ public:
     void copyPrefix(const QString &sourcePath, qint64 length);
     void write(const QByteArray &bytes);
     // Replaces the old file by the new content; returns its length in bytes.
+    // In place, the bytes from copyPrefix() of the file itself stay where
+    // they are, the rest is written over the old bytes from there on and the
+    // file is then cut to its new length and synced.
     qint64 commit();
+    // Whether this replacement is made in place (the folder refused a
+    // temporary file).
+    bool inPlace() const { return m_inPlace; }
 
     static CopyMethod lastCopyMethod();
 
@@ -50,8 +61,13 @@ private:
     bool cloneFrom(int sourceFd, qint64 length);
     bool kernelCopyFrom(int sourceFd, qint64 length);
     void plainCopyFrom(QFile &source, qint64 length);
+    qint64 commitInPlace();
 
     QSaveFile m_file;
+    bool m_inPlace = false;
+    std::unique_ptr<QFile> m_target; // in place: the file itself, open to read and write
+    qint64 m_kept = 0;               // in place: leading bytes that stay as they are
+    QByteArray m_pending;            // in place: the bytes after them
     QString m_source;
     qint64 m_length = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "LogFileIo.h"
+#include "LogLock.h"
 #include "LogText.h"
 #include "engine/Clock.h"
 #include "engine/ZelError.h"
@@ -112,17 +113,32 @@ void EventLogFile::WriteLog(const QString &fileName, const QString &text, bool i
         return;
     try {
         QString entry = text;
+        std::optional<ZelError> trimFailure;
+        std::optional<LogLock> lock;
         if (isEvent) {
+            lock.emplace(fileName);
             // Strictly larger: a file of exactly the limit is left alone.
-            if (limitInBytes(MaxLogSize, source) < LogFileIo::length(fileName) && TrimEventLog())
-                entry.prepend(QLatin1String("\r\n"));
+            try {
+                if (limitInBytes(MaxLogSize, source) < LogFileIo::length(fileName) &&
+                    TrimEventLog())
+                    entry.prepend(QLatin1String("\r\n"));
+            } catch (const ZelError &e) {
+                // A log that cannot be trimmed still takes the record.
+                trimFailure = e;
+            }
         } else {
             const QString stamp = m_clock.now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
             entry = QLatin1String("\r\n") + stamp + QLatin1Char(' ') + text;
             // The trace log's per-user folder may not exist yet.
             QDir().mkpath(QFileInfo(fileName).absolutePath());
         }
-        LogFileIo::append(fileName, LogText::encode(entry) + kLineEnd, source);
+        const bool utf16 = LogText::isUtf16File(fileName);
+        LogFileIo::append(fileName, LogText::encode(entry + QLatin1String("\r\n"), utf16), source);
+        if (trimFailure)
+            throw ZelError(
+                trimFailure->number(), trimFailure->source(),
+                QStringLiteral("The record was added but the log could not be trimmed: ") +
+                    trimFailure->description());
     } catch (const ZelError &) {
         throw;
     } catch (const std::bad_alloc &) {
@@ -143,40 +159,61 @@ bool EventLogFile::TrimEventLog()
         return false;
 
     // Bytes, not decoded text: whatever the file holds is kept byte for byte.
-    const QByteArray content = LogText::toEightBit(LogFileIo::readAll(EventLogPath, source));
+    // A UTF-16 file is cut as UTF-8 and stays UTF-16; a UTF-8 byte stands for
+    // at most two bytes of it, so half the limit (less the mark) is enough.
+    const QByteArray raw = LogFileIo::readAll(EventLogPath, source);
+    const bool utf16 = LogText::hasUtf16Bom(raw);
+    const QByteArray content = LogText::toLineBytes(raw);
+    const auto keep = [&](const QByteArray &kept) {
+        return replaceContent(EventLogPath, LogText::fromLineBytes(kept, utf16), source);
+    };
     if (MaxAction == 0) {
-        if (const auto cut = oldestCutUnderLimit(content, limit)) {
+        if (const auto cut = oldestCutUnderLimit(content, utf16 ? (limit - 2) / 2 : limit)) {
             // Starts with the line end of the last dropped line.
-            replaceContent(EventLogPath, content.mid(*cut), source);
+            keep(content.mid(*cut));
             return true;
         }
         // No cut leaves the file under the limit: keep only the unfinished
         // last line (normally nothing) so that the record can still go in.
-        return limit > replaceContent(EventLogPath, afterLastLineEnd(content), source);
+        return limit > keep(afterLastLineEnd(content));
     }
 
     const auto young =
         firstYoungRecord(content, m_clock.now().date(), maxDaysValue(MaxDays, source));
-    const QByteArray kept = young ? content.mid(*young) : afterLastLineEnd(content);
-    return limit > replaceContent(EventLogPath, kept, source);
+    return limit > keep(young ? content.mid(*young) : afterLastLineEnd(content));
 }
 
 void EventLogFile::UpdateLastAction(const QString &action)
 {
-    static const QString source = QStringLiteral("UpdateLastAction");
-    const QByteArray newEnd = LogText::encode(action) + kLineEnd;
+    const LogLock lock(EventLogPath);
+    replaceLastAction(action);
+}
 
-    QFile probe(EventLogPath);
-    if (probe.open(QIODevice::ReadOnly) && LogText::hasUtf16Bom(probe.read(2))) {
-        // A UTF-16 file is rewritten whole in the 8-bit encoding.
-        probe.close();
-        const QByteArray content = LogText::toEightBit(LogFileIo::readAll(EventLogPath, source));
+bool EventLogFile::AmendLastAction(const QString &object, const QString &action)
+{
+    // One lock over the look and the rewrite: another writer's record
+    // appended in between is never the one amended.
+    const LogLock lock(EventLogPath);
+    if (LastActionObject() != object)
+        return false;
+    replaceLastAction(action);
+    return true;
+}
+
+void EventLogFile::replaceLastAction(const QString &action)
+{
+    static const QString source = QStringLiteral("UpdateLastAction");
+    if (LogText::isUtf16File(EventLogPath)) {
+        // A UTF-16 file is rewritten whole, in UTF-16.
+        const QByteArray content = LogText::toLineBytes(LogFileIo::readAll(EventLogPath, source));
         const qsizetype tab = content.lastIndexOf('\t');
         if (tab >= 0)
-            replaceContent(EventLogPath, content.left(tab + 1) + newEnd, source);
+            replaceContent(
+                EventLogPath,
+                LogText::fromLineBytes(content.left(tab + 1) + action.toUtf8() + kLineEnd, true),
+                source);
         return;
     }
-    probe.close();
 
     // Only the tail changes: find the last TAB from the end and let the
     // replacement share or copy the bytes before it.
@@ -185,7 +222,7 @@ void EventLogFile::UpdateLastAction(const QString &action)
         return;
     AtomicFile file(EventLogPath, source);
     file.copyPrefix(EventLogPath, tab + 1);
-    file.write(newEnd);
+    file.write(LogText::encode(action) + kLineEnd);
     file.commit();
 }
 
@@ -193,16 +230,14 @@ QString EventLogFile::LastActionObject() const
 {
     static const QString source = QStringLiteral("LastActionObject");
     QByteArray line;
-    QFile probe(EventLogPath);
-    if (probe.open(QIODevice::ReadOnly) && LogText::hasUtf16Bom(probe.read(2))) {
-        probe.close();
-        const QByteArray content = LogText::toEightBit(LogFileIo::readAll(EventLogPath, source));
+    const bool utf16 = LogText::isUtf16File(EventLogPath);
+    if (utf16) {
+        const QByteArray content = LogText::toLineBytes(LogFileIo::readAll(EventLogPath, source));
         const qsizetype tab = content.lastIndexOf('\t');
         if (tab < 0)
             return {};
         line = content.left(tab);
     } else {
-        probe.close();
         const qint64 tab = LogFileIo::lastIndexOf(EventLogPath, '\t', source);
         if (tab < 0)
             return {};
@@ -218,7 +253,8 @@ QString EventLogFile::LastActionObject() const
     const QList<QByteArray> fields = line.split('\t');
     if (fields.size() < 3)
         return {};
-    return LogText::decode(fields.mid(2).join('\t'));
+    const QByteArray object = fields.mid(2).join('\t');
+    return utf16 ? QString::fromUtf8(object) : LogText::decode(object);
 }
 
 QString EventLogFile::ReadTextFile(const QString &path)
@@ -234,6 +270,7 @@ QString EventLogFile::ReadTextFile(const QString &path)
 qint32 EventLogFile::WriteTextFile(const QString &path, const QString &content)
 {
     static const QString source = QStringLiteral("WriteTextFile");
+    const LogLock lock(path);
     const QByteArray bytes = LogText::encode(content);
     if (bytes.size() > std::numeric_limits<qint32>::max())
         throw ZelError(6, source,

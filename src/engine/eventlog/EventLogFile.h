@@ -5,7 +5,9 @@
 class Clock;
 
 // The event log file (one TAB-separated record per detected change, CR LF
-// line ends) and the trace log. Every rewrite replaces the file atomically.
+// line ends) and the trace log. Every rewrite replaces the file atomically;
+// appends, trims and amendments of the event log hold its writers' lock
+// (LogLock), so several processes may share one log.
 class EventLogFile
 {
 public:
@@ -19,10 +21,16 @@ public:
 
     // Appends one entry. isEvent: `text` is a record for EventLogPath and the
     // size policy applies; otherwise a trace message gets its timestamp.
-    // Raises ZelError on failure; nothing is then written.
+    // The entry is written in the file's encoding (UTF-16LE after FF FE).
+    // Raises ZelError on failure; nothing is then written, except when only
+    // the trim failed: the record is then added and the trim failure raised.
     void WriteLog(const QString &fileName, const QString &text, bool isEvent);
     // Replaces the action (text after the last TAB) of the last record.
     void UpdateLastAction(const QString &action);
+    // Rule A2 on the file: replaces the last record's action when that record
+    // is `object`'s, under the writers' lock; false (nothing written) when it
+    // is another object's or there is none.
+    bool AmendLastAction(const QString &object, const QString &action);
     // The object of the record whose action UpdateLastAction would replace
     // (everything between the second and the last TAB of that line); empty
     // when the file has no TAB. Reads only the file's tail.
@@ -37,11 +45,14 @@ public:
     // ZelError for a file that cannot be read or is larger than 256 MiB.
     static QString ReadTextFile(const QString &path);
     // Replaces the file's content atomically (the old content stays intact
-    // on any failure) in the 8-bit encoding; returns its length in bytes.
+    // on any failure) in the 8-bit encoding, under the writers' lock; returns
+    // its length in bytes.
     // Raises ZelError on failure.
     static qint32 WriteTextFile(const QString &path, const QString &content);
 
 private:
+    void replaceLastAction(const QString &action);
+
     const Clock &m_clock;
 };
 

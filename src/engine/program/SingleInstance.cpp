@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QStandardPaths>
 
@@ -20,8 +21,14 @@ QString SingleInstance::lockFilePathFor(const QString &configDir)
         folder = QDir::tempPath();
     // The temporary folder is shared by all users: the home folder names the
     // user; the settings folder tells instances with their own settings apart.
-    const QString who = QDir::homePath() + QLatin1Char('\n') +
-                        (configDir.isEmpty() ? QString() : QDir(configDir).absolutePath());
+    // The canonical folder: one reached through a symbolic link is the same.
+    QString folderPath;
+    if (!configDir.isEmpty()) {
+        folderPath = QFileInfo(configDir).canonicalFilePath();
+        if (folderPath.isEmpty()) // not there (yet)
+            folderPath = QDir(configDir).absolutePath();
+    }
+    const QString who = QDir::homePath() + QLatin1Char('\n') + folderPath;
     const QByteArray hash =
         QCryptographicHash::hash(who.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     return folder + QStringLiteral("/quorvik-") + QString::fromLatin1(hash) +

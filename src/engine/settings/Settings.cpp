@@ -152,7 +152,7 @@ void LoadEventLogSettings(modZel &zel, SettingsStore &store)
         log.MaxDays = QString::number(*days);
 }
 
-void SaveSettings(modZel &zel, SettingsStore &store)
+bool SaveSettings(modZel &zel, SettingsStore &store)
 {
     ZelSettings &s = zel.settings;
     Params params(store);
@@ -169,11 +169,11 @@ void SaveSettings(modZel &zel, SettingsStore &store)
         params.setFlag(QStringLiteral("Debug"), s.Debug);
     }
     WriteFileList(zel.MonitoredFiles, store);
-    store.commit();
+    return store.commit();
 }
 
-void StoreFileList(const Suspects &files, SettingsStore &store)
+bool StoreFileList(const Suspects &files, SettingsStore &store)
 {
     WriteFileList(files, store);
-    store.commit();
+    return store.commit();
 }

@@ -20,11 +20,12 @@ bool LoadSettings(modZel &zel, SettingsStore &store);
 // in the log settings dialog stays in use across restarts. Keys that are not
 // stored, or cannot be read, leave the start values as they are.
 void LoadEventLogSettings(modZel &zel, SettingsStore &store);
-// Writes every setting and the watched list; one atomic write.
-void SaveSettings(modZel &zel, SettingsStore &store);
+// Writes every setting and the watched list; one atomic write. False when
+// the store could not be written (the caller tells the user).
+bool SaveSettings(modZel &zel, SettingsStore &store);
 // Rewrites section "Files" and "FilesCount" from the watched list (after a
-// poll with changes); one atomic write.
-void StoreFileList(const Suspects &files, SettingsStore &store);
+// poll with changes); one atomic write. False when it could not be written.
+bool StoreFileList(const Suspects &files, SettingsStore &store);
 
 // Scrambles or unscrambles the stored password (its own inverse).
 QString XorByLength(const QString &text);

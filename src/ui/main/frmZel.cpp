@@ -30,6 +30,7 @@ namespace {
 
 const QString kTitle = QStringLiteral("Quorvik");
 const QString kInvalidCredentials = QStringLiteral("ERROR: Invalid VSS credentials");
+const QString kCannotStoreSettings = QStringLiteral("ERROR: Cannot store the settings");
 const QString kChangeDatabaseQuestion =
     QStringLiteral("Changing the database will clean up monitored file list. Proceed?");
 const QString kDatabaseFilter = QStringLiteral("SourceSafe databases (srcsafe.ini) (*.ini)");
@@ -448,14 +449,17 @@ void frmZel::cmOk_Click()
     s.Inifile = txtDatabase->text();
     s.Username = txtUser->text();
     s.Password = txtPwd->text();
-    SaveSettings(zel(), store());
+    const bool saved = SaveSettings(zel(), store());
 
     if (s.Username.isEmpty() || s.Inifile.isEmpty()) {
         setStatus(kInvalidCredentials);
         zel().KillPollTimer();
         setTrayLook(TrayLook::Error);
     } else if (zel().ZelIni()) {
-        setStatus(QString());
+        // Watching runs on what was entered even when it could not be kept.
+        setStatus(saved ? QString() : kCannotStoreSettings);
+        if (!saved)
+            setTrayLook(TrayLook::Error);
     }
     hideToWatch();
 }
@@ -524,7 +528,8 @@ void frmZel::cmdLogin_Click()
         txtDatabase->setText(z.settings.Inifile);
         if (asked)
             emptyFileList();
-        SaveSettings(z, store());
+        if (!SaveSettings(z, store()))
+            setStatus(kCannotStoreSettings);
         z.ReleaseDatabase();
     } catch (const std::exception &) {
         // A failure ends the command; what was saved stays saved.
@@ -630,6 +635,7 @@ void frmZel::Unload()
 void frmZel::setStatus(const QString &text)
 {
     lblStatus->setText(text);
+    updateTrayToolTip();
 }
 
 QString frmZel::status() const
@@ -642,6 +648,16 @@ void frmZel::setTrayLook(TrayLook look)
     m_look = look;
     if (m_tray)
         m_tray->setIcon(Icons::trayLook(look));
+    updateTrayToolTip();
+}
+
+// With the error look the tooltip tells what is wrong, for a hidden window.
+void frmZel::updateTrayToolTip()
+{
+    if (!m_tray)
+        return;
+    const bool error = m_look == TrayLook::Error && status().startsWith(QLatin1String("ERROR"));
+    m_tray->setToolTip(error ? kTitle + QLatin1Char('\n') + status() : kTitle);
 }
 
 void frmZel::setResetEnabled(bool enabled)

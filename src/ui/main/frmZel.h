@@ -190,6 +190,7 @@ private:
     // Hides the window to watch from the tray; without a tray, minimises it.
     void hideToWatch();
     void focusWindowChanged();
+    void updateTrayToolTip();
 
     QListWidgetItem *selectedEntry() const;
     void removeEntry(QListWidgetItem *entry);

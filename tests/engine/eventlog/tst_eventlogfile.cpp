@@ -44,14 +44,15 @@ QByteArray utf16File(const QString &text)
 }
 
 // The rewrite of the last action done the plain way: decode the whole file,
-// cut after its last TAB, write it back in the 8-bit encoding.
+// cut after its last TAB, write it back in its encoding.
 QByteArray referenceUpdateLastAction(const QString &path, const QString &action)
 {
     const QString text = EventLogFile::ReadTextFile(path);
     const qsizetype tab = text.lastIndexOf('\t');
     if (tab < 0)
         return readBytes(path);
-    return (text.left(tab + 1) + action + "\r\n").toUtf8();
+    const QString result = text.left(tab + 1) + action + "\r\n";
+    return readBytes(path).startsWith("\xFF\xFE") ? utf16File(result) : result.toUtf8();
 }
 
 // The error that `step` raises; number 0 when it raises none.
@@ -63,6 +64,13 @@ ZelError errorOf(const std::function<void()> &step)
         return e;
     }
     return ZelError(0, "", "");
+}
+
+constexpr int kWriterRecords = 60;
+
+QByteArray writerRecord(const QString &writer, int i)
+{
+    return QString("2026-12-06\t09:00:00\t$/writer/%1/%2\tCheck Out").arg(writer).arg(i).toUtf8();
 }
 
 QFile::Permissions ownerGroupOther(const QString &path)
@@ -276,14 +284,25 @@ private slots:
         QCOMPARE(EventLogFile::ReadTextFile(""), QString());
     }
 
-    void trimmingAUtf16LogWritesItInEightBit()
+    // A UTF-16 log takes appended, trimmed and amended records in UTF-16.
+    void utf16LogKeepsItsEncoding()
     {
         EventLogFile log = makeLog(0, "1");
-        writeBytes(path(), utf16File(QString::fromUtf8(tenRecords())));
-        appendEvent(log, record(today(), "$/new.txt"));
-        const QByteArray result = readBytes(path());
-        QVERIFY(result.startsWith(kCrLf + today().toString("yyyy-MM-dd").toUtf8() + "\t"));
-        QVERIFY(!result.contains('\0'));
+        const QString object = "$/Größe/" + QString(40, 'x');
+        const QString rec = QString::fromUtf8(record(today(), object));
+        QString text;
+        writeBytes(path(), utf16File(text));
+        for (int i = 0; i < 12; ++i) { // the last ones trim
+            appendEvent(log, rec.toUtf8());
+            const QByteArray bytes = readBytes(path());
+            QVERIFY(bytes.startsWith("\xFF\xFE"));
+            QVERIFY(bytes.size() <= 1024 + 2 * (rec.size() + 4));
+            text = EventLogFile::ReadTextFile(path());
+            QVERIFY(text.endsWith(rec + "\r\n"));
+            QVERIFY(text.count(object) >= std::min(i + 1, 3));
+        }
+        QVERIFY(log.AmendLastAction(object, "check in"));
+        QCOMPARE(readBytes(path()), utf16File(text.chopped(11) + "check in\r\n"));
     }
 
     // --- trace log ---
@@ -313,9 +332,9 @@ private slots:
         });
         const auto checkUntouched = [&] {
             QCOMPARE(seenByReader, content);
-            QCOMPARE(readBytes(path()), content);
+            QVERIFY(readBytes(path()).startsWith(content));
             QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
-                     QStringList{"QVEvent.txt"});
+                     (QStringList{"QVEvent.txt", "QVEvent.txt.lock"}));
             seenByReader.clear();
         };
 
@@ -323,10 +342,13 @@ private slots:
         checkUntouched();
         QVERIFY_THROWS_EXCEPTION(ZelError, log.UpdateLastAction("check in"));
         checkUntouched();
+        QCOMPARE(readBytes(path()), content);
+        // A trim that fails still lets the record in, and says so.
         const ZelError error = errorOf([&] { appendEvent(log, record(today(), "$/new.txt")); });
         QCOMPARE(error.number(), 57);
-        QCOMPARE(error.description(), QString("simulated crash"));
+        QVERIFY(error.description().endsWith("trimmed: simulated crash"));
         checkUntouched();
+        QCOMPARE(readBytes(path()), content + record(today(), "$/new.txt") + kCrLf);
     }
 
     // --- bad input ---
@@ -363,7 +385,9 @@ private slots:
         QVERIFY(!QFile::exists(path("missing")));
     }
 
-    void readOnlyFolderIsAClearErrorAndLosesNothing()
+    // A folder that takes no temporary file: the writable log is rewritten
+    // in place rather than losing the record.
+    void readOnlyFolderRewritesInPlace()
     {
         EventLogFile log = makeLog(0, "1");
         const QByteArray content = tenRecords();
@@ -371,22 +395,54 @@ private slots:
         ReadOnlyFolder readOnly(m_dir->path());
         if (!readOnly.ok())
             QSKIP("cannot make a folder read-only here");
-        QCOMPARE(errorOf([&] { appendEvent(log, record(today(), "$/a.txt")); }).number(), 70);
-        QVERIFY_THROWS_EXCEPTION(ZelError, log.UpdateLastAction("check in"));
-        QCOMPARE(readBytes(path()), content);
+        const QByteArray rec = record(today(), "$/a.txt");
+        appendEvent(log, rec);
+        QCOMPARE(readBytes(path()), dropOldest(content) + rec + kCrLf);
+        log.UpdateLastAction("check in");
+        QCOMPARE(readBytes(path()), dropOldest(content) + rec.chopped(9) + "check in" + kCrLf);
     }
 
-    void hugeFileIsRefusedWithoutLoss()
+    // A log too big to read cannot be trimmed: the record still goes in and
+    // the trim failure is raised.
+    void hugeFileTakesTheRecordAndRaises()
     {
         EventLogFile log = makeLog(0, "1");
         const qint64 huge = 300LL * 1024 * 1024; // sparse: costs no disk space
         writeBytes(path(), tenRecords());
         QVERIFY(QFile::resize(path(), huge));
-        const ZelError error = errorOf([&] { appendEvent(log, record(today(), "$/a.txt")); });
+        const QByteArray rec = record(today(), "$/a.txt") + kCrLf;
+        const ZelError error = errorOf([&] { appendEvent(log, rec.chopped(2)); });
         QCOMPARE(error.number(), 7);
         QVERIFY(error.description().contains("QVEvent.txt"));
-        QCOMPARE(QFileInfo(path()).size(), huge);
+        QCOMPARE(QFileInfo(path()).size(), huge + rec.size());
         QVERIFY_THROWS_EXCEPTION(ZelError, EventLogFile::ReadTextFile(path()));
+    }
+
+    // Two processes append to one log at its size limit, so every append
+    // trims (rewrites) it: no record of either is lost.
+    void twoWritersLoseNothing()
+    {
+        QByteArray filler;
+        for (int i = 0; i < 520; ++i)
+            filler += record(today(), "$/filler/" + QString(34, 'f')) + kCrLf;
+        writeBytes(path(), filler);
+        QList<QProcess *> writers;
+        for (const char *name : {"A", "B"}) {
+            auto *p = new QProcess(this);
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("QV_LOG_WRITER", QString(name) + ";" + path());
+            p->setProcessEnvironment(env);
+            p->start(QCoreApplication::applicationFilePath(), {});
+            writers << p;
+        }
+        for (QProcess *p : writers) {
+            QVERIFY(p->waitForFinished(120000));
+            QCOMPARE(p->exitCode(), 0);
+        }
+        const QByteArray result = readBytes(path());
+        for (const char *name : {"A", "B"})
+            for (int i = 0; i < kWriterRecords; ++i)
+                QVERIFY2(result.contains(writerRecord(name, i) + kCrLf), name);
     }
 
     void unwritableDeviceAndBadSizeAreErrors()
@@ -402,5 +458,23 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_EventLogFile)
+// With QV_LOG_WRITER=<name>;<log> set, the test program is one of the two
+// writers of twoWritersLoseNothing.
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList writer = qEnvironmentVariable("QV_LOG_WRITER").split(';');
+    if (writer.size() == 2) {
+        ManualClock clock;
+        EventLogFile log(clock);
+        log.EventLogPath = writer[1];
+        log.MaxLogSize = "32";
+        for (int i = 0; i < kWriterRecords; ++i)
+            log.WriteLog(log.EventLogPath, writerRecord(writer[0], i), true);
+        return 0;
+    }
+    tst_EventLogFile test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_eventlogfile.moc"

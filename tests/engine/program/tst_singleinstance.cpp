@@ -22,6 +22,11 @@ private slots:
 
         SingleInstance second(config.path());
         QVERIFY(!second.tryAcquire());
+        // The same folder through a symbolic link, or spelt otherwise.
+        QTemporaryDir links;
+        QVERIFY(QFile::link(config.path(), links.filePath("link")));
+        QVERIFY(!SingleInstance(links.filePath("link")).tryAcquire());
+        QVERIFY(!SingleInstance(config.path() + "/./").tryAcquire());
 
         // Other settings folders run beside it.
         QTemporaryDir other;
