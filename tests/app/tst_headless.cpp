@@ -120,17 +120,12 @@ private slots:
     QString otherConfig(const QString &name, const QMap<QString, QString> &changes)
     {
         const QString dir = m_dir.filePath(name);
+        QDir().mkpath(dir);
+        QFile::copy(m_config + "/Quorvik.ini", dir + "/Quorvik.ini");
         SettingsStore store(dir);
         store.SaveSetting(kAppName, "Params", "Logfile", dir + "/QVEvent.txt");
-        for (const char *key : {"Inifile", "Username", "Password", "StartUp"})
-            store.SaveSetting(
-                kAppName, "Params", key,
-                changes.value(key, SettingsStore(m_config).GetSetting(kAppName, "Params", key)));
         for (auto it = changes.begin(); it != changes.end(); ++it)
             store.SaveSetting(kAppName, "Params", it.key(), it.value());
-        Suspects files;
-        files.Add("$/Web/a.txt", 0, 1, m_created);
-        StoreFileList(files, store);
         return dir;
     }
 
@@ -211,6 +206,7 @@ private slots:
         VssWriter writer(db);
         writer.addProject("$/Web", {"Admin", m_created, {}});
         writer.addFile("$/Web/a.txt", {"Admin", m_created, {}}, "a");
+        writer.addFile("$/Web/b.txt", {"Admin", m_created, {}}, "b");
         const QString config =
             otherConfig("fifo", {{"Inifile", db + "/srcsafe.ini"}, {"PollDelay", "0"}});
         QProcess p;

@@ -126,24 +126,6 @@ private slots:
         QFile::remove(TraceLogPath());
     }
 
-    void unreadableEventLogDoesNotStopTheSession()
-    {
-        // Too large to read into the list; with no trimming the append works.
-        EngineFixture f;
-        QFile log(f.zel.eventLog.EventLogPath);
-        QVERIFY(log.open(QIODevice::WriteOnly));
-        QVERIFY(log.resize(300LL * 1024 * 1024)); // sparse
-        log.close();
-        f.zel.eventLog.MaxAction = 2;
-        QVERIFY(f.startWatching({"$/Web/a.txt"}));
-        QCOMPARE(f.zel.lvTrace().count(), 0);
-        f.repo->checkOut("$/Web/a.txt", "Dora");
-        f.poll();
-        QCOMPARE(f.zel.lvTrace().count(), 1);
-        QCOMPARE(f.shell.records.size(), 1);
-        QCOMPARE(QFileInfo(log).size(), 300LL * 1024 * 1024 + f.shell.records[0].size() + 2);
-    }
-
     void visibleViewerOrAboutBoxStartsNothingAndSaysSo()
     {
         EngineFixture f;

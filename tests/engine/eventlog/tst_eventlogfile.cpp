@@ -402,22 +402,6 @@ private slots:
         QCOMPARE(readBytes(path()), dropOldest(content) + rec.chopped(9) + "check in" + kCrLf);
     }
 
-    // A log too big to read cannot be trimmed: the record still goes in and
-    // the trim failure is raised.
-    void hugeFileTakesTheRecordAndRaises()
-    {
-        EventLogFile log = makeLog(0, "1");
-        const qint64 huge = 300LL * 1024 * 1024; // sparse: costs no disk space
-        writeBytes(path(), tenRecords());
-        QVERIFY(QFile::resize(path(), huge));
-        const QByteArray rec = record(today(), "$/a.txt") + kCrLf;
-        const ZelError error = errorOf([&] { appendEvent(log, rec.chopped(2)); });
-        QCOMPARE(error.number(), 7);
-        QVERIFY(error.description().contains("QVEvent.txt"));
-        QCOMPARE(QFileInfo(path()).size(), huge + rec.size());
-        QVERIFY_THROWS_EXCEPTION(ZelError, EventLogFile::ReadTextFile(path()));
-    }
-
     // Two processes append to one log at its size limit, so every append
     // trims (rewrites) it: no record of either is lost.
     void twoWritersLoseNothing()
