@@ -30,15 +30,20 @@ class TestHeadless : public QObject
     Run quorvik(const QStringList &args)
     {
         QProcess p;
+        start(p, args);
+        if (!p.waitForFinished(60000))
+            return {};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+    // Starts the program with its data and runtime folders in the test's.
+    void start(QProcess &p, const QStringList &args)
+    {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_DATA_HOME", m_dir.filePath("data"));
         env.insert("XDG_RUNTIME_DIR", m_dir.filePath("run"));
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(QUORVIK_BIN_DIR "/quorvik"), args);
-        if (!p.waitForFinished(60000))
-            return {};
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
     }
     Run once() { return quorvik({"--headless", "--once", "--config-dir", m_config}); }
 
@@ -181,12 +186,7 @@ private slots:
     void watchingStopsCleanlyOnTerminate()
     {
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_DATA_HOME", m_dir.filePath("data"));
-        env.insert("XDG_RUNTIME_DIR", m_dir.filePath("run"));
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(QUORVIK_BIN_DIR "/quorvik"),
-                {"--headless", "--config-dir", m_config});
+        start(p, {"--headless", "--config-dir", m_config});
         QVERIFY(p.waitForStarted());
         QByteArray err;
         QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("Files in the list"),
@@ -210,10 +210,7 @@ private slots:
         const QString config =
             otherConfig("fifo", {{"Inifile", db + "/srcsafe.ini"}, {"PollDelay", "0"}});
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_RUNTIME_DIR", m_dir.filePath("run"));
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(QUORVIK_BIN_DIR "/quorvik"), {"--headless", "--config-dir", config});
+        start(p, {"--headless", "--config-dir", config});
         QByteArray err;
         QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("Files in the list"),
                                  20000);

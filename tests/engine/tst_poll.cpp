@@ -329,26 +329,21 @@ private slots:
         QFETCH(QString, log);
         EngineFixture f;
         const QString path = log.startsWith('/') ? log : f.dir.filePath(log);
-        if (!QFile::exists("/dev/full") && log == "/dev/full")
-            QSKIP("no /dev/full");
-        QDir().mkpath(f.dir.filePath("folder"));
-        QFile readOnly(f.dir.filePath("readonly.txt"));
-        QVERIFY(readOnly.open(QIODevice::WriteOnly));
-        readOnly.close();
-        readOnly.setPermissions(QFile::ReadOwner);
+        if (log == "folder")
+            QDir().mkpath(path);
+        if (log == "huge.txt") // sparse
+            QVERIFY(TestFiles::write(path, "x") && QFile::resize(path, 300LL << 20));
         // Modes do not bind root: the immutable attribute does.
-        const bool immutable = log == "readonly.txt" && readOnly.open(QIODevice::Append) &&
-                               QProcess::execute("chattr", {"+i", readOnly.fileName()}) == 0;
+        const bool immutable = log == "readonly.txt" && TestFiles::write(path, "") &&
+                               QFile::setPermissions(path, QFile::ReadOwner) &&
+                               QProcess::execute("chattr", {"+i", path}) == 0;
         const auto mutableAgain = qScopeGuard([&] {
             if (immutable)
-                QProcess::execute("chattr", {"-i", readOnly.fileName()});
+                QProcess::execute("chattr", {"-i", path});
         });
-        readOnly.close();
-        if (log == "readonly.txt" && readOnly.open(QIODevice::Append))
-            QSKIP("the file stays writable for this user");
-        QFile huge(f.dir.filePath("huge.txt"));
-        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(300LL << 20)); // sparse
-        huge.close();
+        if (log == "/dev/full" ? !QFile::exists(path)
+                               : log == "readonly.txt" && QFile(path).open(QIODevice::Append))
+            QSKIP("no such fault here");
         f.zel.eventLog.EventLogPath = path;
         f.zel.eventLog.MaxLogSize = "1";
         f.zel.settings.ShowMessages = false;

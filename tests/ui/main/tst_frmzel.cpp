@@ -192,6 +192,7 @@ private slots:
         QCOMPARE(f.status(), QStringLiteral("ERROR: Invalid VSS credentials"));
         QVERIFY(!h.timerRunning());
         QCOMPARE(f.trayLook(), TrayLook::Error);
+        QCOMPARE(f.trayIcon()->toolTip(), "Quorvik\nERROR: Invalid VSS credentials");
         QVERIFY(!f.isVisible());
         QCOMPARE(h.storedParam("Username"), QString()); // saved before the check
 
