@@ -255,7 +255,8 @@ void modZel::CheckFiles()
     if (m_pollEndedEarly) {
         // Every file was reached again: the look and the status recover.
         m_pollEndedEarly = false;
-        m_shell.setStatus(FilesInListText());
+        if (m_shell.status().startsWith(QLatin1String("ERROR: Cannot find ")))
+            m_shell.setStatus(FilesInListText());
         m_shell.setTrayLook(m_shell.resetEnabled() && settings.ShowIcon ? TrayLook::Change
                                                                         : TrayLook::Normal);
     }
