@@ -1,6 +1,6 @@
-// The poll over a database written as VSS writes it: check-outs, undos and
-// check-ins seen through the native reader, also while another process is
-// writing the database.
+// The poll over a database written as VSS writes it, through the native
+// reader: several holders, and a soak of check-outs, undos and check-ins
+// while another process is writing the database.
 #include "VssPollFixture.h"
 
 #include <QElapsedTimer>
@@ -11,7 +11,6 @@
 namespace {
 
 const QString A = QStringLiteral("$/Web/a.txt");
-const QString B = QStringLiteral("$/Web/b.txt");
 const QString CheckOut = QStringLiteral("Check Out");
 const QString Undo = QStringLiteral("Check In (Undo Check Out)");
 const QString Amended = QStringLiteral("check in");
@@ -26,58 +25,6 @@ class tst_VssGenPoll : public QObject
     Q_OBJECT
 
 private slots:
-    void rulesFireOnWrittenChanges()
-    {
-        VssPollFixture f;
-        VssWriter w(f.db);
-        w.addProject("$/Web", by("Raul", 0));
-        w.addFile(A, by("Raul", 1));
-        w.addFile(B, by("Raul", 1));
-        f.watch(A, at(1));
-        f.watch(B, at(1));
-        QVERIFY(f.start());
-        f.poll();
-        QCOMPARE(f.rows().count(), 0); // nothing changed: nothing reported
-        QVERIFY(!f.zel.EventsFound);
-
-        // Rule B, another user's check-out; rule C on its undo.
-        w.checkout(A, by("Guest", 2));
-        f.poll();
-        QCOMPARE(f.rows().count(), 1);
-        QCOMPARE(f.rows().lastRow().user, QString("Guest"));
-        QCOMPARE(f.file(A).Status(), qint16(1));
-        QCOMPARE(f.file(B).Status(), qint16(0));
-        w.undoCheckout(A, by("Guest", 3));
-        f.poll();
-        QCOMPARE(f.file(A).Status(), qint16(0));
-        QCOMPARE(f.file(A).DateIn(), at(1));
-        f.poll();
-        QCOMPARE(f.rows().count(), 2);
-
-        // Our own check-out (2), then a check-in: rule C, then rule A amends it.
-        w.checkout(B, by("Raul", 4), false);
-        f.poll();
-        QCOMPARE(f.file(B).Status(), qint16(2));
-        w.checkin(B, by("Raul", 5));
-        f.poll();
-        QCOMPARE(f.rows().lastRow().text, Undo);
-        f.poll();
-        QCOMPARE(f.rows().count(), 4);
-        QCOMPARE(f.file(B).DateIn(), at(5));
-
-        // Out and in between two polls: one rule A row.
-        w.checkout(A, by("Guest", 6));
-        w.checkin(A, by("Guest", 7));
-        f.poll();
-        QCOMPARE(f.rows().count(), 5);
-        QCOMPARE(f.file(A).DateIn(), at(7));
-        f.poll();
-        QCOMPARE(f.rows().count(), 5);
-        const QList<QPair<QString, QString>> expected = {
-            {A, CheckOut}, {A, Undo}, {B, CheckOut}, {B, Amended}, {A, "Check In"}};
-        QCOMPARE(f.records(), expected);
-    }
-
     // Several holders: rule B names the newest; one leaving ends nothing.
     void severalHolders()
     {
@@ -132,7 +79,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         int minute = 10, ops = 0, pollsDuringWrites = 0, splitCheckIns = 0;
-        while (clock.elapsed() < seconds * 1000) {
+        while (clock.elapsed() < seconds * 1000 || ops < 24) {
             const QString spec = specs[random.bounded(int(specs.size()))];
             State &state = states[spec];
             QStringList args;
@@ -204,7 +151,6 @@ private slots:
         qInfo("%d writes, %d polls while a write was in progress, %d check-ins reported as "
               "rule A then C",
               ops, pollsDuringWrites, splitCheckIns);
-        QVERIFY(ops > 10);
     }
 };
 
