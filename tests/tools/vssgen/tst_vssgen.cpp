@@ -231,24 +231,6 @@ private slots:
         QCOMPARE(db->VSSItem("$/B/a.txt")->NewestVersionDate(), at(6));
     }
 
-    // A check-out record that spells the user in another case is still the
-    // logged-in user's.
-    void checkoutUserInAnotherCase()
-    {
-        const QString dir = freshDatabase();
-        VssWriter w(dir);
-        w.addFile("$/a.txt", by("Raul", 1));
-        w.checkout("$/a.txt", by("Raul", 2));
-        const QString path = itemFileOf(dir, "$/a.txt");
-        QByteArray file = read(path);
-        const qint32 cf = VssBytes(file).i32(DH::FileOffset + RecordHeaderSize + DH::LiveCheckout);
-        file.replace(cf + RecordHeaderSize + CF::User, 4, "rAUL");
-        VssGen::reseal(file, cf);
-        QVERIFY(TestFiles::write(path, file));
-        QCOMPARE(openAs(dir, "RAUL", "secret")->VSSItem("$/a.txt")->IsCheckedOut(), 2);
-        QCOMPARE(openAs(dir, "Guest")->VSSItem("$/a.txt")->IsCheckedOut(), 1);
-    }
-
     void deletedAndRenamedEntries()
     {
         const QString dir = freshDatabase();
