@@ -1,6 +1,7 @@
 #include "HeadlessRun.h"
 
 #include "RepositoryBackend.h"
+#include "engine/ChangeTrigger.h"
 #include "engine/QtTimerService.h"
 #include "engine/Shell.h"
 #include "engine/modZel.h"
@@ -158,11 +159,14 @@ int RunHeadless(const HeadlessOptions &options)
 
     SettingsStore store(options.configDir);
     QtTimerService timers;
+    ChangeTrigger changes;
     SystemClock clock;
     HeadlessShell shell;
     modZel zel(shell, timers, clock, ProgramRepositoryFactory());
     zel.setSettingsStore(&store);
     zel.KeepNewestEventOnly = true; // no viewer: rule A2 needs the newest row only
+    if (!options.once)
+        zel.setChangeWatch(&changes);
     zel.eventLog.EventLogPath = ProgramPaths::DefaultEventLogPath(options.programFolder);
     LoadSettings(zel, store);
     LoadEventLogSettings(zel, store);

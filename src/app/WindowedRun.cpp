@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "RepositoryBackend.h"
+#include "engine/ChangeTrigger.h"
 #include "engine/Clock.h"
 #include "engine/QtTimerService.h"
 #include "engine/program/SingleInstance.h"
@@ -36,10 +37,12 @@ int RunWindowed(int argc, char *argv[])
     SingleInstance instance(dir);
     SettingsStore store(dir);
     QtTimerService timers;
+    ChangeTrigger changes;
     SystemClock clock;
 
     frmZelServices services;
     services.timers = &timers;
+    services.changes = &changes;
     services.clock = &clock;
     services.factory = ProgramRepositoryFactory();
     services.store = &store;

@@ -100,14 +100,24 @@ public:
     // entries that carry VersionNumber (a label shares the number of the
     // version it marks); invalid when there is none. A backend may answer
     // without walking the whole history.
-    virtual QDateTime NewestVersionDate() const
+    virtual QDateTime NewestVersionDate() const { return NewestVersion().Date; }
+    // Who made that version; empty when there is none.
+    virtual QString NewestVersionUser() const { return NewestVersion().Username; }
+
+    // The file whose writes can change what this item reports (watched for
+    // changes between polls); empty when the backend has none.
+    virtual QString ChangeFile() const { return {}; }
+
+protected:
+    // The entry NewestVersionDate dates, read from the whole history.
+    VSSVersion NewestVersion() const
     {
         const int newestNumber = VersionNumber();
-        QDateTime newest;
+        VSSVersion newest;
         for (const VSSVersion &version : Versions(0))
             if (version.VersionNumber == newestNumber &&
-                (!newest.isValid() || version.Date > newest))
-                newest = version.Date;
+                (!newest.Date.isValid() || version.Date > newest.Date))
+                newest = version;
         return newest;
     }
 };

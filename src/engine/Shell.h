@@ -51,4 +51,12 @@ public:
     // written to the event log (a failure to write it is reported on the
     // status line), or the newest record was amended to read so.
     virtual void eventRecorded(const QString &record) { Q_UNUSED(record); }
+
+    // A desktop notification for a poll's announced changes; it never takes
+    // the keyboard focus, and clicking it opens the event log viewer.
+    virtual void showDesktopNotification(const QString &summary, const QString &body)
+    {
+        Q_UNUSED(summary);
+        Q_UNUSED(body);
+    }
 };

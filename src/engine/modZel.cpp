@@ -94,6 +94,8 @@ int modZel::PollSeconds(int index)
 
 void modZel::ReleaseDatabase()
 {
+    if (m_changeWatch)
+        m_changeWatch->Stop();
     CurrentItem.reset();
     Database.reset();
 }
@@ -169,10 +171,14 @@ bool modZel::ZelIni()
         return false;
     if (!CheckList()) {
         KillPollTimer();
+        if (m_changeWatch)
+            m_changeWatch->Stop();
         m_shell.setTrayLook(TrayLook::Error);
         return false;
     }
     StartPollTimer();
+    if (m_changeWatch)
+        m_changeWatch->Watch(m_changeFiles, [this] { ChangePoll(); });
     m_shell.setTrayLook(TrayLook::Normal);
     SessionOpen = true;
     return true;
@@ -192,6 +198,7 @@ bool modZel::CheckList()
         return false;
     }
     m_shell.setStatus(FilesInListText());
+    m_changeFiles.clear();
     for (const Suspect &file : MonitoredFiles) {
         const QString key = file.Key();
         if (key.isEmpty())
@@ -202,6 +209,8 @@ bool modZel::CheckList()
             CurrentItem = Database->VSSItem(key, false);
             if (!CurrentItem)
                 throw RepositoryError(QStringLiteral("No item"));
+            if (m_changeWatch)
+                m_changeFiles << CurrentItem->ChangeFile();
         } catch (const std::exception &) {
             m_shell.setStatus(CannotFindText(key));
             return false;
@@ -223,6 +232,8 @@ void modZel::TimerProc()
 void modZel::CheckFiles()
 {
     EventsFound = false;
+    m_changeToTell = false;
+    m_announced.clear();
     PendingMessage.clear();
     if (!Database || !SessionOpen)
         return;
@@ -262,7 +273,8 @@ void modZel::CheckFiles()
     }
 
     if (EventsFound) {
-        EndOfPoll();
+        if (m_changeToTell)
+            EndOfPoll();
         StoreList();
         m_shell.refreshFileList();
     }
@@ -312,42 +324,62 @@ void modZel::CheckFile(Suspect &file, const VSSItem &item)
     // between two reads would otherwise be seen as a new version now and as
     // an ended check-out next time, and be reported twice.
     QDateTime newest;
-    QString user;
-    if (X == S)
+    QString user, newestBy;
+    if (X == S) {
         newest = item.NewestVersionDate();
-    else if (X != 0 && S == 0 && settings.NotifyOut) {
+        if (settings.IgnoreOwnChanges)
+            newestBy = item.NewestVersionUser();
+    } else if (X != 0 && S == 0 && settings.NotifyOut) {
         const VSSCheckouts checkouts = item.Checkouts();
         user = LogText::printable(checkouts.Item(checkouts.Count()).Username);
     }
     if (item.IsCheckedOut() != X)
         throw RepositoryError(QStringLiteral("The item changed while it was read"));
 
+    // The user's own changes, when asked to leave them out: a check-out by
+    // the logged-in user (2), a version the user made, the end of the
+    // user's own check-out. Their stored state moves on all the same.
+    const bool ignoreOwn = settings.IgnoreOwnChanges;
     if (X == S) {
         // Rule A: a version newer than the one last seen, by whole seconds.
         if (!newest.isValid() || wholeSecondsBetween(orNeverRecorded(file.DateIn()), newest) < 1)
             return;
-        if (settings.NotifyIn)
+        const bool tell = !(ignoreOwn && IsLoggedInUser(newestBy));
+        if (settings.NotifyIn && tell)
             Announce(spec, spec + kCrLf + QStringLiteral("has been checked in!") + kCrLf, kCheckIn,
                      QString(), true);
         file.setDateIn(newest);
-        EventsFound = true;
+        ChangeFound(tell);
     } else if (X != 0 && S == 0) {
         // Rule B: a check-out; the user is the last entry of the check-outs.
-        if (settings.NotifyOut)
+        const bool tell = !(ignoreOwn && X == 2);
+        if (settings.NotifyOut && tell)
             Announce(spec,
                      spec + kCrLf + QStringLiteral(" has been checked out by ") + user + kCrLf,
                      kCheckOut, user, false);
         file.setStatus(qint16(X));
-        EventsFound = true;
+        ChangeFound(tell);
     } else if (X == 0 && S != 0) {
         // Rule C: a check-in or an undone check-out.
-        if (settings.NotifyIn)
+        const bool tell = !(ignoreOwn && S == 2);
+        if (settings.NotifyIn && tell)
             Announce(spec, spec + kCrLf + QStringLiteral("has been checked in!") + kCrLf,
                      kUndoCheckOut, QString(), false);
         file.setStatus(qint16(X));
-        EventsFound = true;
+        ChangeFound(tell);
     }
     // Anything else (1 <-> 2, -1 while checked out) is not reported.
+}
+
+bool modZel::IsLoggedInUser(const QString &user) const
+{
+    return !user.isEmpty() && user.compare(settings.Username, Qt::CaseInsensitive) == 0;
+}
+
+void modZel::ChangeFound(bool tell)
+{
+    EventsFound = true;
+    m_changeToTell = m_changeToTell || tell;
 }
 
 void modZel::Announce(const QString &spec, const QString &message, const QString &action,
@@ -355,6 +387,7 @@ void modZel::Announce(const QString &spec, const QString &message, const QString
 {
     m_shell.setResetEnabled(true);
     PendingMessage += message;
+    m_announced.push_back({spec, action, user});
     RecordEvent(spec, action, user, mayAmend);
     if (settings.ShowIcon)
         m_shell.setTrayLook(TrayLook::Change);
@@ -451,6 +484,10 @@ void modZel::keepNewestRowOnly(EventList &list)
 
 void modZel::EndOfPoll()
 {
+    if (settings.DesktopNotify && !m_announced.empty()) {
+        const DesktopNote note = DesktopNote::For(m_announced);
+        m_shell.showDesktopNotification(note.summary, note.body);
+    }
     if (settings.PlaySound)
         m_shell.beep();
     if (settings.ShowMessages) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ChangeWatch.h"
 #include "Clock.h"
+#include "DesktopNote.h"
 #include "Repository.h"
 #include "Shell.h"
 #include "Suspects.h"
@@ -31,6 +33,10 @@ struct ZelSettings
     bool NotifyOut = true;
     bool StartUp = true;
     qint16 PollDelay = 3;
+    // A desktop notification per poll with announced changes.
+    bool DesktopNotify = true;
+    // Check-outs and check-ins of the logged-in user are not announced.
+    bool IgnoreOwnChanges = false;
 };
 
 // The monitoring engine: the module state and its routines (session start,
@@ -68,6 +74,9 @@ public:
     void setSettingsStore(SettingsStore *store) { m_store = store; }
     SettingsStore *settingsStore() const { return m_store; }
 
+    // Writes to the watched items' files start a poll (none: the timer only).
+    void setChangeWatch(ChangeWatch *watch) { m_changeWatch = watch; }
+
     // The event list (lvTrace), loaded from EventLogPath on first use.
     EventList &lvTrace();
     bool eventListLoaded() const { return m_eventListLoaded; }
@@ -97,6 +106,9 @@ public:
 
     // --- poll ---
     void TimerProc();
+    // A poll started by a change of the watched files: a timer poll in all
+    // but its cause, under the same conditions.
+    void ChangePoll() { TimerProc(); }
     void CheckFiles();
 
     // --- notifications ---
@@ -116,6 +128,10 @@ private:
     EventList &eventListQuietly();
     // Reads what the rules need first; raises when a value cannot be read.
     void CheckFile(Suspect &file, const VSSItem &item);
+    bool IsLoggedInUser(const QString &user) const;
+    // A rule fired: the stored state moves on; `tell` whether it is
+    // announced when its gate is open (not the user's own change).
+    void ChangeFound(bool tell);
     void Announce(const QString &spec, const QString &message, const QString &action,
                   const QString &user, bool mayAmend);
     void RecordEvent(const QString &spec, const QString &action, const QString &user,
@@ -137,8 +153,14 @@ private:
     const Clock &m_clock;
     RepositoryFactory m_factory;
     SettingsStore *m_store = nullptr;
+    ChangeWatch *m_changeWatch = nullptr;
+    QStringList m_changeFiles; // of the items CheckList found
     std::unique_ptr<EventList> m_eventList;
     bool m_eventListLoaded = false;
     QHash<QString, QString> m_readFailures; // key -> the reason last said
     bool m_pollEndedEarly = false;          // a watched file could not be found
+    // This poll found a change that is not the user's own ignored one.
+    bool m_changeToTell = false;
+    // What this poll announced, for the desktop notification.
+    std::vector<AnnouncedChange> m_announced;
 };

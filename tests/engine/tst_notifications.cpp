@@ -85,6 +85,30 @@ private slots:
         QVERIFY(!f.shell.reset);
     }
 
+    void desktopNotificationPerPollNamesFileActionAndUser()
+    {
+        const QString b = QStringLiteral("$/Web/b.txt");
+        EngineFixture f;
+        f.zel.settings.ShowMessages = false;
+        QVERIFY(f.startWatching({a, b}));
+        f.repo->checkOut(a, "Dora");
+        f.poll();
+        f.repo->undoCheckOut(a, "Dora");
+        f.repo->checkIn(b, "Eve", f.clock.now());
+        f.poll();
+        f.zel.settings.NotifyOut = false; // an unannounced change: no notification
+        f.repo->checkOut(a, "Dora");
+        f.poll();
+        f.zel.settings.NotifyOut = true;
+        f.zel.settings.DesktopNotify = false;
+        f.repo->undoCheckOut(a, "Dora");
+        f.poll();
+        QCOMPARE(f.shell.notes,
+                 QStringList({"a.txt: Check Out by Dora\n$/Web/a.txt: Check Out by Dora",
+                              "2 changes to watched files\n"
+                              "$/Web/a.txt: Check In (Undo Check Out)\n$/Web/b.txt: Check In"}));
+    }
+
     void showMessagesOpensViewerWithTimerStoppedAndBusySet()
     {
         EngineFixture f;

@@ -438,6 +438,73 @@ private slots:
         QVERIFY(store.GetSetting("Quorvik", "Files", "2").endsWith(";" + b));
     }
 
+    void ownChangesAreLeftOutWhenAskedButStored()
+    {
+        EngineFixture f;
+        SettingsStore store(f.dir.path());
+        f.zel.setSettingsStore(&store);
+        f.zel.settings.IgnoreOwnChanges = true;
+        QVERIFY(f.startWatching({a, b}));
+        f.repo->checkOut(a, "ME"); // user names compare case-insensitively
+        f.poll();
+        QCOMPARE(f.zel.MonitoredFiles.Item(1)->Status(), qint16(2));
+        QVERIFY(store.GetSetting("Quorvik", "Files", "1").startsWith("2;"));
+        const QDateTime mine = f.clock.now();
+        f.repo->checkIn(a, "me", mine);
+        f.poll(); // the end of my check-out
+        QCOMPARE(f.zel.MonitoredFiles.Item(1)->Status(), qint16(0));
+        f.poll(); // my version
+        QCOMPARE(f.zel.MonitoredFiles.Item(1)->DateIn(), mine);
+        QCOMPARE(f.shell.refreshes, 3);
+        QCOMPARE(f.zel.lvTrace().count(), 0);
+        QVERIFY(f.logBytes().isEmpty());
+        QVERIFY(!f.shell.reset);
+        QVERIFY(!f.shell.looks.contains(TrayLook::Change));
+        QCOMPARE(f.shell.beeps + f.shell.eventLogShown + f.shell.notes.size(), 0);
+
+        // Others' changes are told as before; so are mine with the option off.
+        f.repo->checkOut(b, "Dora");
+        f.poll();
+        f.zel.settings.IgnoreOwnChanges = false;
+        f.repo->checkOut(a, "me");
+        f.poll();
+        QCOMPARE(f.zel.lvTrace().count(), 2);
+        QCOMPARE(f.shell.beeps, 2);
+    }
+
+    void changeTriggeredPollHasTheTimersConditions()
+    {
+        struct ManualChangeWatch : ChangeWatch
+        {
+            std::function<void()> fire;
+            void Watch(const QStringList &, std::function<void()> onChange) override
+            {
+                fire = std::move(onChange);
+            }
+            void Stop() override { fire = nullptr; }
+        } watch;
+        EngineFixture f;
+        f.zel.setChangeWatch(&watch);
+        QVERIFY(f.startWatching({a}));
+        QVERIFY(watch.fire);
+        f.repo->checkOut(a, "Dora");
+        f.shell.mainVisible = true;
+        watch.fire();
+        f.shell.mainVisible = false;
+        f.zel.PollBusy = true;
+        watch.fire();
+        f.zel.PollBusy = false;
+        f.zel.SessionOpen = false;
+        watch.fire();
+        QCOMPARE(f.zel.lvTrace().count(), 0);
+        f.zel.SessionOpen = true;
+        watch.fire();
+        watch.fire(); // just a poll: reported once
+        QCOMPARE(f.zel.lvTrace().count(), 1);
+        f.zel.ReleaseDatabase();
+        QVERIFY(!watch.fire);
+    }
+
     void refreshIgnoresBusyAndVisibilityTimerDoesNot()
     {
         EngineFixture f;

@@ -23,6 +23,7 @@ public:
     int beeps = 0;
     int processed = 0;
     QStringList records; // event records announced as written
+    QStringList notes;   // desktop notifications: summary, newline, body
 
     void setStatus(const QString &text) override { statusText = text; }
     QString status() const override { return statusText; }
@@ -57,4 +58,8 @@ public:
     void beep() override { ++beeps; }
     void processEvents() override { ++processed; }
     void eventRecorded(const QString &record) override { records.append(record); }
+    void showDesktopNotification(const QString &summary, const QString &body) override
+    {
+        notes.append(summary + '\n' + body);
+    }
 };

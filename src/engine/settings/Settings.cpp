@@ -47,6 +47,19 @@ const NamedFlag kPlainFlags[] = {
     {"NotifyOut", &ZelSettings::NotifyOut},       {"StartUp", &ZelSettings::StartUp},
 };
 
+// Flags added later. A store written before them reads them as false, so an
+// existing installation behaves as it did; a first start gets `firstStart`.
+struct LaterFlag
+{
+    const char *key;
+    bool ZelSettings::*field;
+    bool firstStart;
+};
+const LaterFlag kLaterFlags[] = {
+    {"DesktopNotify", &ZelSettings::DesktopNotify, true},
+    {"IgnoreOwnChanges", &ZelSettings::IgnoreOwnChanges, false},
+};
+
 constexpr int kDefaultPollDelay = 3;
 constexpr int kLastPollDelay = 7; // the interval list has eight entries
 
@@ -102,6 +115,7 @@ bool LoadSettings(modZel &zel, SettingsStore &store)
 {
     ZelSettings &s = zel.settings;
     const Params params(store);
+    const bool firstStart = store.Keys(kAppName, kParams).isEmpty();
     s.UseLastDB = params.flag(QStringLiteral("UseLastDB"), true);
     s.UseLastUser = params.flag(QStringLiteral("UseLastUser"), true);
     s.Debug = params.flag(QStringLiteral("Debug"), false);
@@ -122,6 +136,8 @@ bool LoadSettings(modZel &zel, SettingsStore &store)
 
     for (const NamedFlag &f : kPlainFlags)
         s.*f.field = params.flag(QLatin1String(f.key), true);
+    for (const LaterFlag &f : kLaterFlags)
+        s.*f.field = params.flag(QLatin1String(f.key), firstStart && f.firstStart);
     s.PollDelay = pollDelay(params.text(QStringLiteral("PollDelay")));
 
     if (s.UseLastDB && s.UseLastUser)
@@ -162,6 +178,8 @@ bool SaveSettings(modZel &zel, SettingsStore &store)
     params.setFlag(QStringLiteral("UseLastDB"), s.UseLastDB);
     params.setFlag(QStringLiteral("UseLastUser"), s.UseLastUser);
     for (const NamedFlag &f : kPlainFlags)
+        params.setFlag(QLatin1String(f.key), s.*f.field);
+    for (const LaterFlag &f : kLaterFlags)
         params.setFlag(QLatin1String(f.key), s.*f.field);
     params.setText(QStringLiteral("PollDelay"), QString::number(s.PollDelay));
     if (const std::optional<bool> trace = traceSwitch(s.Username)) {

@@ -77,6 +77,7 @@ frmZel::frmZel(frmZelServices services, QWidget *parent)
     m_zel =
         std::make_unique<modZel>(*this, *m_services.timers, *m_services.clock, m_services.factory);
     m_zel->setSettingsStore(m_services.store);
+    m_zel->setChangeWatch(m_services.changes);
 
     setObjectName(QStringLiteral("frmZel"));
     setWindowTitle(kTitle);
@@ -137,8 +138,10 @@ void frmZel::buildControls()
     Check3 = new QCheckBox(QStringLiteral("Show Icon on &Taskbar"), Frame2);
     Check4 = new QCheckBox(QStringLiteral("Display Message &Box "), Frame2);
     Check7 = new QCheckBox(QStringLiteral("Play a &Sound"), Frame2);
+    chkDesktop = new QCheckBox(QStringLiteral("Desktop Notifi&cation"), Frame2);
     method->addWidget(Check3);
     method->addWidget(Check4);
+    method->addWidget(chkDesktop);
     method->addWidget(Check7);
     options->addWidget(Frame2);
 
@@ -146,8 +149,10 @@ void frmZel::buildControls()
     auto *notify = new QVBoxLayout(Frame3);
     Check5 = new QCheckBox(QStringLiteral("Check &In"), Frame3);
     Check6 = new QCheckBox(QStringLiteral("Check &Out"), Frame3);
+    chkIgnoreOwn = new QCheckBox(QStringLiteral("Ignore &my own changes"), Frame3);
     notify->addWidget(Check5);
     notify->addWidget(Check6);
+    notify->addWidget(chkIgnoreOwn);
     options->addWidget(Frame3);
 
     Label3 = new QLabel(QStringLiteral("&Polling Interval"), this);
@@ -245,8 +250,13 @@ void frmZel::connectControls()
     bind(Check5, &ZelSettings::NotifyIn);
     bind(Check6, &ZelSettings::NotifyOut);
     bind(Check7, &ZelSettings::PlaySound);
+    bind(chkIgnoreOwn, &ZelSettings::IgnoreOwnChanges);
     connect(Check3, &QCheckBox::toggled, this, &frmZel::Check3_Click);
     connect(Check4, &QCheckBox::toggled, this, &frmZel::Check4_Click);
+    connect(chkDesktop, &QCheckBox::toggled, this, [this](bool on) {
+        zel().settings.DesktopNotify = on;
+        applyNotificationRule(chkDesktop);
+    });
     connect(chkStartUp, &QCheckBox::toggled, this, &frmZel::chkStartUp_Click);
 
     connect(txtDatabase, &QLineEdit::textChanged, this, &frmZel::txtDatabase_Change);
@@ -296,11 +306,13 @@ bool frmZel::Load()
     Check2->setChecked(z.settings.UseLastUser);
     Check3->setChecked(z.settings.ShowIcon);
     Check4->setChecked(z.settings.ShowMessages);
+    chkDesktop->setChecked(z.settings.DesktopNotify);
     chkStartUp->setChecked(z.settings.StartUp);
     applyNotificationRuleAtStart();
     Check7->setChecked(z.settings.PlaySound);
     Check5->setChecked(z.settings.NotifyIn);
     Check6->setChecked(z.settings.NotifyOut);
+    chkIgnoreOwn->setChecked(z.settings.IgnoreOwnChanges);
 
     setResetEnabled(false);
 
@@ -326,6 +338,7 @@ void frmZel::addTrayIcon()
     m_tray->setToolTip(kTitle);
     m_tray->setContextMenu(mnuShow);
     connect(m_tray, &QSystemTrayIcon::activated, this, &frmZel::trayActivated);
+    connect(m_tray, &QSystemTrayIcon::messageClicked, this, &frmZel::mnuShowLog_Click);
     m_tray->show();
 }
 
@@ -540,24 +553,31 @@ void frmZel::cmdLogin_Click()
 
 void frmZel::Check3_Click()
 {
-    ZelSettings &s = zel().settings;
-    s.ShowIcon = Check3->isChecked();
-    Check4->setEnabled(s.ShowIcon || !s.ShowMessages);
+    zel().settings.ShowIcon = Check3->isChecked();
+    applyNotificationRule(Check3);
 }
 
 void frmZel::Check4_Click()
 {
-    ZelSettings &s = zel().settings;
-    s.ShowMessages = Check4->isChecked();
-    Check3->setEnabled(s.ShowMessages || !s.ShowIcon);
+    zel().settings.ShowMessages = Check4->isChecked();
+    applyNotificationRule(Check4);
 }
 
 void frmZel::applyNotificationRuleAtStart()
 {
+    applyNotificationRule(nullptr);
+}
+
+void frmZel::applyNotificationRule(const QCheckBox *changed)
+{
     // At least one way of notifying stays on: a lone one cannot be switched off.
     const ZelSettings &s = zel().settings;
-    Check3->setEnabled(s.ShowMessages || !s.ShowIcon);
-    Check4->setEnabled(s.ShowIcon || !s.ShowMessages);
+    const std::pair<QCheckBox *, bool> methods[] = {
+        {Check3, s.ShowIcon}, {Check4, s.ShowMessages}, {chkDesktop, s.DesktopNotify}};
+    const int on = int(s.ShowIcon) + int(s.ShowMessages) + int(s.DesktopNotify);
+    for (const auto &[box, isOn] : methods)
+        if (box != changed)
+            box->setEnabled(!(isOn && on == 1));
 }
 
 void frmZel::chkStartUp_Click()
@@ -706,4 +726,19 @@ void frmZel::beep()
 void frmZel::processEvents()
 {
     QCoreApplication::processEvents();
+}
+
+void frmZel::showDesktopNotification(const QString &summary, const QString &body)
+{
+    if (!m_notifier) {
+        // Without a notification service: the tray icon's own message.
+        m_notifier = new DesktopNotifier(
+            [this](const QString &title, const QString &text) {
+                if (m_tray && m_tray->isVisible())
+                    m_tray->showMessage(title, text, QSystemTrayIcon::Information);
+            },
+            this);
+        connect(m_notifier, &DesktopNotifier::clicked, this, &frmZel::mnuShowLog_Click);
+    }
+    m_notifier->notify(summary, body);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DesktopNotifier.h"
 #include "DesktopSound.h"
 #include "ProgramActivation.h"
 #include "ProgramWindows.h"
@@ -33,6 +34,7 @@ class SettingsStore;
 struct frmZelServices
 {
     TimerService *timers = nullptr;
+    ChangeWatch *changes = nullptr; // none: polls by the timer only
     const Clock *clock = nullptr;
     RepositoryFactory factory;
     SettingsStore *store = nullptr;
@@ -139,6 +141,7 @@ public:
     void refreshFileList() override { RefreshFileList(); }
     void beep() override;
     void processEvents() override;
+    void showDesktopNotification(const QString &summary, const QString &body) override;
 
     // --- controls, named as the other windows and the tests address them ---
     QGroupBox *Frame1, *Frame2, *Frame3;
@@ -146,6 +149,8 @@ public:
     QLineEdit *txtDatabase, *txtUser, *txtPwd;
     QPushButton *cmdLogin;
     QCheckBox *Check1, *Check2, *Check3, *Check4, *Check5, *Check6, *Check7, *chkStartUp;
+    QCheckBox *chkDesktop;   // "Desktop Notifi&cation"
+    QCheckBox *chkIgnoreOwn; // "Ignore &my own changes"
     QLabel *Label3, *Label1, *lblStatus;
     QComboBox *cmbEvery;
     QListWidget *lst;
@@ -183,6 +188,9 @@ private:
     void Check4_Click();
     void chkStartUp_Click();
     void applyNotificationRuleAtStart();
+    // The notification-method rule after `changed` was clicked: each other
+    // method box is disabled exactly when it is the only method on.
+    void applyNotificationRule(const QCheckBox *changed);
     void txtDatabase_Change();
     void txtUser_Change();
     void txtPwd_Change();
@@ -202,6 +210,7 @@ private:
     std::unique_ptr<modZel> m_zel;
     DesktopSound m_sound;
     QSystemTrayIcon *m_tray = nullptr;
+    DesktopNotifier *m_notifier = nullptr;
     TrayLook m_look = TrayLook::Normal;
     bool m_resetEnabled = false;
     bool m_trayAvailable = false;

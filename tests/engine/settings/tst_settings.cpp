@@ -67,6 +67,7 @@ private slots:
         const ZelSettings &defaults = f.load().settings;
         QVERIFY(!f.loaded);
         QVERIFY(defaults.UseLastDB && defaults.UseLastUser && !defaults.Debug && defaults.StartUp);
+        QVERIFY(defaults.DesktopNotify && !defaults.IgnoreOwnChanges); // a first start
         QCOMPARE(defaults.PollDelay, qint16(3));
         QVERIFY(f.engine->shell.statusText.isEmpty());
 
@@ -75,7 +76,8 @@ private slots:
         s.Inifile = "/srv/vss/srcsafe.ini";
         s.Username = "Dora";
         s.Password = "s3cret;=,Ω";
-        s.ShowMessages = s.PlaySound = s.NotifyOut = s.StartUp = false;
+        s.ShowMessages = s.PlaySound = s.NotifyOut = s.StartUp = s.DesktopNotify = false;
+        s.IgnoreOwnChanges = true;
         s.PollDelay = 7;
         const QDateTime when(QDate(2026, 12, 6), QTime(9, 0, 1));
         zel.MonitoredFiles.Add("$/Web/a.txt", 1, 2, when, "$/Web/a.txt");
@@ -93,7 +95,7 @@ private slots:
         QCOMPARE(r.Username, saved.Username);
         QCOMPARE(r.Password, saved.Password);
         QVERIFY(!r.ShowMessages && r.ShowIcon && !r.PlaySound && r.NotifyIn && !r.NotifyOut);
-        QVERIFY(!r.StartUp);
+        QVERIFY(!r.StartUp && !r.DesktopNotify && r.IgnoreOwnChanges);
         QCOMPARE(r.PollDelay, qint16(7));
         const Suspects &files = f.engine->zel.MonitoredFiles;
         QCOMPARE(files.Count(), 2);
@@ -102,6 +104,14 @@ private slots:
         QCOMPARE(files.Item("$/Web/a;b.txt")->Status(), qint16(-1));
         QCOMPARE(f.engine->shell.statusText, QString("Files in the list: 2"));
         QCOMPARE(f.engine->shell.password, saved.Password);
+    }
+
+    void storeWrittenBeforeTheLaterFlagsKeepsItsBehaviour()
+    {
+        Fixture f;
+        f.set("ShowMessages", "True");
+        const ZelSettings &s = f.load().settings;
+        QVERIFY(!s.DesktopNotify && !s.IgnoreOwnChanges);
     }
 
     void entryForms_data()

@@ -38,6 +38,17 @@ private slots:
                                 "&Box |Play a &Sound|Notify on|Check &In|Check &Out|&Polling "
                                 "Interval|Monitored &Files|+|-|Hide && &Watch|E&xit|&Run Quorvik "
                                 "at System Startup"));
+        // The later boxes' access keys collide with no other caption's.
+        QString keys;
+        auto key = [](QString text) { return text.remove("&&").section('&', 1, 1).left(1); };
+        for (const QAbstractButton *b : f.findChildren<QAbstractButton *>())
+            keys += key(b->text()).toLower();
+        for (const QLabel *l : f.findChildren<QLabel *>())
+            keys += key(l->text()).toLower();
+        QCOMPARE(f.chkDesktop->text(), QStringLiteral("Desktop Notifi&cation"));
+        QCOMPARE(f.chkIgnoreOwn->text(), QStringLiteral("Ignore &my own changes"));
+        QCOMPARE(keys.count('c'), 1);
+        QCOMPARE(keys.count('m'), 1);
         QCOMPARE(frmZel::IntervalTexts(), QStringList({"10 sec", "30 sec", "1  min", "3  min",
                                                        "5  min", "10 min", "30 min", "60 min"}));
         QCOMPARE(f.txtPwd->echoMode(), QLineEdit::Password);
@@ -50,9 +61,10 @@ private slots:
         QVERIFY(f.Load());
         QCOMPARE(f.trayLook(), TrayLook::Error);
         QVERIFY(f.status().startsWith(QLatin1String("ERROR: ")));
-        for (QCheckBox *box :
-             {f.Check1, f.Check2, f.Check3, f.Check4, f.Check5, f.Check6, f.Check7, f.chkStartUp})
+        for (QCheckBox *box : {f.Check1, f.Check2, f.Check3, f.Check4, f.Check5, f.Check6, f.Check7,
+                               f.chkStartUp, f.chkDesktop})
             QVERIFY2(box->isChecked(), qPrintable(box->text()));
+        QVERIFY(!f.chkIgnoreOwn->isChecked());
         QVERIFY(f.Check3->isEnabled() && f.Check4->isEnabled());
         QCOMPARE(f.cmbEvery->currentText(), QStringLiteral("3  min"));
         QVERIFY(!f.resetEnabled());
@@ -68,7 +80,10 @@ private slots:
 
         ZelSettings &s = f.zel().settings;
 
-        // At least one notification method stays on.
+        // At least one notification method stays on: of the icon and the
+        // message box, and with the desktop notification of the three.
+        f.chkDesktop->setChecked(false);
+        QVERIFY(!s.DesktopNotify);
         f.Check3->setChecked(false);
         QVERIFY(!s.ShowIcon);
         QVERIFY(!f.Check4->isEnabled());
@@ -79,14 +94,19 @@ private slots:
         QVERIFY(!f.Check3->isEnabled());
         f.Check4->setChecked(true);
         QVERIFY(f.Check3->isEnabled());
+        f.chkDesktop->setChecked(true);
+        f.Check3->setChecked(false);
+        f.Check4->setChecked(false);
+        QVERIFY(!f.chkDesktop->isEnabled() && f.Check3->isEnabled());
+        f.Check4->setChecked(true);
+        QVERIFY(f.chkDesktop->isEnabled());
+        f.Check3->setChecked(true);
 
         // The plain boxes set their flag only.
         const std::pair<QCheckBox *, bool ZelSettings::*> plain[] = {
-            {f.Check1, &ZelSettings::UseLastDB},
-            {f.Check2, &ZelSettings::UseLastUser},
-            {f.Check5, &ZelSettings::NotifyIn},
-            {f.Check6, &ZelSettings::NotifyOut},
-            {f.Check7, &ZelSettings::PlaySound}};
+            {f.Check1, &ZelSettings::UseLastDB}, {f.Check2, &ZelSettings::UseLastUser},
+            {f.Check5, &ZelSettings::NotifyIn},  {f.Check6, &ZelSettings::NotifyOut},
+            {f.Check7, &ZelSettings::PlaySound}, {f.chkIgnoreOwn, &ZelSettings::IgnoreOwnChanges}};
         for (const auto &[box, flag] : plain) {
             box->setChecked(false);
             QVERIFY2(!(s.*flag), qPrintable(box->text()));

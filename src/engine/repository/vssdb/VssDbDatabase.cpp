@@ -85,6 +85,18 @@ QDateTime VssDbItem::NewestVersionDate() const
     return snapshot()->newestDate;
 }
 
+QString VssDbItem::NewestVersionUser() const
+{
+    if (m_ref.pinned > 0)
+        return VSSItem::NewestVersionUser();
+    return m_context->session.decode(snapshot()->state.newest.user);
+}
+
+QString VssDbItem::ChangeFile() const
+{
+    return m_context->session.folder().itemPath(m_ref.physical);
+}
+
 std::vector<VSSVersion> VssDbItem::Versions(int) const
 {
     const VssItemCache::EntryPtr entry = snapshot(true);

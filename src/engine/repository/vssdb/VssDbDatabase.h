@@ -62,6 +62,8 @@ public:
     // one log never share a number (a label takes the next one), so the
     // newest entry alone carries VersionNumber.
     QDateTime NewestVersionDate() const override;
+    QString NewestVersionUser() const override;
+    QString ChangeFile() const override;
     QByteArray physicalName() const { return m_ref.physical; }
 
 private:

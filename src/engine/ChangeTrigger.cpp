@@ -1,0 +1,138 @@
+#include "ChangeTrigger.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QSocketNotifier>
+
+#ifdef Q_OS_LINUX
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace {
+
+// An item file and its data files ("abcdefgh", "abcdefgh.a") share the stem.
+QString stem(const QString &fileName)
+{
+    return fileName.section(QLatin1Char('.'), 0, 0).toLower();
+}
+
+} // namespace
+
+ChangeTrigger::ChangeTrigger(int quietMs, int maxWaitMs, QObject *parent)
+    : QObject(parent), m_maxWaitMs(maxWaitMs)
+{
+    m_quiet.setSingleShot(true);
+    m_quiet.setInterval(quietMs);
+    connect(&m_quiet, &QTimer::timeout, this, [this] {
+        if (m_onChange)
+            m_onChange();
+    });
+}
+
+ChangeTrigger::~ChangeTrigger()
+{
+    Stop();
+}
+
+void ChangeTrigger::Stop()
+{
+    m_quiet.stop();
+    m_onChange = nullptr;
+    m_folders.clear();
+    m_names.clear();
+    delete m_notifier;
+    m_notifier = nullptr;
+    if (m_fd >= 0) {
+#ifdef Q_OS_LINUX
+        ::close(m_fd);
+#endif
+        m_fd = -1;
+    }
+    delete m_watcher;
+    m_watcher = nullptr;
+}
+
+void ChangeTrigger::Watch(const QStringList &files, std::function<void()> onChange)
+{
+    Stop();
+    QStringList paths;
+    for (const QString &file : files) {
+        if (file.isEmpty())
+            continue;
+        const QFileInfo info(file);
+        m_folders.insert(info.absolutePath());
+        m_names.insert(stem(info.fileName()));
+        paths << info.absoluteFilePath();
+    }
+    if (m_folders.isEmpty())
+        return;
+    m_onChange = std::move(onChange);
+    if (watchFolders())
+        return;
+    // Without inotify: the folders (files added, removed, renamed) and the
+    // files themselves (written in place).
+    m_watcher = new QFileSystemWatcher(this);
+    m_watcher->addPaths(QStringList(m_folders.cbegin(), m_folders.cend()));
+    m_watcher->addPaths(paths);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this,
+            [this](const QString &path) { written(QFileInfo(path).fileName()); });
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { written(QString()); });
+}
+
+void ChangeTrigger::written(const QString &name)
+{
+    if (!name.isEmpty() && !m_names.contains(stem(name)))
+        return; // another item's file
+    if (!m_quiet.isActive())
+        m_firstWrite.start();
+    else if (m_firstWrite.elapsed() >= m_maxWaitMs)
+        return; // writes without end: the poll runs when the timer runs out
+    m_quiet.start();
+}
+
+#ifdef Q_OS_LINUX
+bool ChangeTrigger::watchFolders()
+{
+    m_fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_fd < 0)
+        return false;
+    const uint32_t mask =
+        IN_MODIFY | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
+    for (const QString &folder : std::as_const(m_folders))
+        // A folder that cannot be watched (the per-user limit) is left to
+        // the poll timer.
+        inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), mask);
+    m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &ChangeTrigger::readEvents);
+    return true;
+}
+
+void ChangeTrigger::readEvents()
+{
+    alignas(inotify_event) char buffer[16384];
+    for (;;) {
+        const ssize_t length = ::read(m_fd, buffer, sizeof buffer);
+        if (length <= 0)
+            return; // EAGAIN: all read
+        for (ssize_t at = 0; at < length;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+            if (event->mask & IN_Q_OVERFLOW)
+                written(QString()); // events were lost: poll to be sure
+            else if (event->len > 0)
+                written(QFile::decodeName(event->name));
+            at += ssize_t(sizeof(inotify_event) + event->len);
+        }
+    }
+}
+#else
+bool ChangeTrigger::watchFolders()
+{
+    return false;
+}
+
+void ChangeTrigger::readEvents() {}
+#endif

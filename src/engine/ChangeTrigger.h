@@ -1,0 +1,53 @@
+#pragma once
+
+#include "ChangeWatch.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSet>
+#include <QTimer>
+
+class QFileSystemWatcher;
+class QSocketNotifier;
+
+// ChangeWatch over the file system. It watches the folders that hold the
+// files (a database keeps its item files in a few dozen folders, so any list
+// costs a few dozen watches), reacts to writes of the watched files and of
+// files named after them (an item's data files), and calls back once the
+// writes have been quiet for `quietMs`, or at the latest `maxWaitMs` after
+// the first one, so that one repository operation gives one poll.
+//
+// On Linux the folders are watched with inotify, which also reports writes
+// into existing files; elsewhere QFileSystemWatcher watches the folders and
+// the files themselves. Changes made on other machines reach neither on a
+// Linux mount of a network share: there the poll timer alone notices them.
+class ChangeTrigger : public QObject, public ChangeWatch
+{
+public:
+    explicit ChangeTrigger(int quietMs = 300, int maxWaitMs = 2000, QObject *parent = nullptr);
+    ~ChangeTrigger() override;
+
+    void Watch(const QStringList &files, std::function<void()> onChange) override;
+    void Stop() override;
+
+    // The folders being watched.
+    int folderCount() const { return int(m_folders.size()); }
+
+private:
+    // A write to `name` (a file name; empty when unknown) in a watched folder.
+    void written(const QString &name);
+    bool watchFolders();
+    void readEvents();
+
+    const int m_maxWaitMs;
+    QTimer m_quiet;
+    QElapsedTimer m_firstWrite;
+    std::function<void()> m_onChange;
+    QSet<QString> m_folders;
+    // Lower-case stems of the watched files' names: a write to a file with
+    // one of these stems counts.
+    QSet<QString> m_names;
+    int m_fd = -1;
+    QSocketNotifier *m_notifier = nullptr;
+    QFileSystemWatcher *m_watcher = nullptr;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QStringList>
+
+#include <functional>
+
+// Change notification for the files behind the watched items, so that a
+// poll runs soon after another user's write instead of at the next timer
+// period. The program uses ChangeTrigger; tests fire the callback by hand.
+class ChangeWatch
+{
+public:
+    virtual ~ChangeWatch() = default;
+    // Watches `files` (replacing what was watched before); `onChange` runs
+    // once after writes to them have settled.
+    virtual void Watch(const QStringList &files, std::function<void()> onChange) = 0;
+    virtual void Stop() = 0;
+};

@@ -1,0 +1,40 @@
+#include "DesktopNote.h"
+
+#include <QStringList>
+
+namespace {
+
+// Longer lists end with a count of the rest: a bubble stays readable.
+constexpr size_t kMaxLines = 8;
+
+QString described(const AnnouncedChange &change, const QString &what)
+{
+    QString text = what + QStringLiteral(": ") + change.action;
+    if (!change.user.isEmpty())
+        text += QStringLiteral(" by ") + change.user;
+    return text;
+}
+
+QString fileName(const QString &spec)
+{
+    return spec.mid(spec.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+} // namespace
+
+DesktopNote DesktopNote::For(const std::vector<AnnouncedChange> &changes)
+{
+    DesktopNote note;
+    if (changes.empty())
+        return note;
+    note.summary = changes.size() == 1
+                       ? described(changes.front(), fileName(changes.front().spec))
+                       : QStringLiteral("%1 changes to watched files").arg(changes.size());
+    QStringList lines;
+    for (size_t i = 0; i < changes.size() && i < kMaxLines; ++i)
+        lines << described(changes[i], changes[i].spec);
+    if (changes.size() > kMaxLines)
+        lines << QStringLiteral("and %1 more").arg(changes.size() - kMaxLines);
+    note.body = lines.join(QLatin1Char('\n'));
+    return note;
+}
