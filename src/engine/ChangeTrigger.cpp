@@ -58,18 +58,26 @@ void ChangeTrigger::Stop()
 
 void ChangeTrigger::Watch(const QStringList &files, std::function<void()> onChange)
 {
-    Stop();
+    QSet<QString> folders, names;
     QStringList paths;
     for (const QString &file : files) {
         if (file.isEmpty())
             continue;
         const QFileInfo info(file);
-        m_folders.insert(info.absolutePath());
-        m_names.insert(stem(info.fileName()));
+        folders.insert(info.absolutePath());
+        names.insert(stem(info.fileName()));
         paths << info.absoluteFilePath();
     }
-    if (m_folders.isEmpty())
+    if (m_onChange && folders == m_folders && names == m_names) {
+        // The same files again (every session start): a poll already due stays due.
+        m_onChange = std::move(onChange);
         return;
+    }
+    Stop();
+    if (folders.isEmpty())
+        return;
+    m_folders = folders;
+    m_names = names;
     m_onChange = std::move(onChange);
     if (watchFolders())
         return;

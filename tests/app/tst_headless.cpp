@@ -183,14 +183,26 @@ private slots:
         QVERIFY2(run.err.contains("ERROR: Path not found"), qPrintable(run.err));
     }
 
-    void watchingStopsCleanlyOnTerminate()
+    // Watching: a write to the database starts a poll at once, long before
+    // the 60-minute timer; SIGTERM ends the program cleanly.
+    void watchingPollsOnWritesAndStopsCleanly()
     {
+        SettingsStore(m_config).SaveSetting(kAppName, "Params", "PollDelay", "7");
         QProcess p;
         start(p, {"--headless", "--config-dir", m_config});
         QVERIFY(p.waitForStarted());
         QByteArray err;
         QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("Files in the list"),
                                  20000);
+        VssWriter writer(m_db);
+        QByteArray out;
+        writer.checkout("$/Web/b.txt", by("Dora"));
+        QTRY_VERIFY_WITH_TIMEOUT((out += p.readAllStandardOutput()).contains("b.txt\tCheck Out\n"),
+                                 10000);
+        writer.undoCheckout("$/Web/b.txt", by("Dora"));
+        QTRY_VERIFY_WITH_TIMEOUT((out += p.readAllStandardOutput()).contains("(Undo Check Out)\n"),
+                                 10000);
+        QCOMPARE(out.count('\n'), 2);
         p.terminate(); // SIGTERM
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);

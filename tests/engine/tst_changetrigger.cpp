@@ -3,50 +3,42 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-// Writes to the watched files, coalesced into one callback per burst; other
-// items' files in the same folders are ignored.
+// Writes to the watched files (and their data files) give one callback per
+// burst; other items' files in the same folders give none.
 class TestChangeTrigger : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-
-    QString file(const QString &relative)
-    {
-        const QString path = m_dir.filePath(relative);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        return path;
-    }
-    static void write(const QString &path, bool append = true)
-    {
-        QFile f(path);
-        QVERIFY(f.open(append ? QIODevice::Append : QIODevice::ReadWrite));
-        f.write("x");
-    }
-
 private slots:
     void burstsOfWritesGiveOneCallback()
     {
-        const QString a = file("a/aaaaaaaa"), other = file("a/aaaaaaab"), b = file("b/baaaaaaa");
-        for (const QString &path : {a, other, b})
-            write(path);
+        QTemporaryDir dir;
+        QDir(dir.path()).mkpath("a");
+        QDir(dir.path()).mkpath("b");
+        const QString a = dir.filePath("a/aaaaaaaa"), b = dir.filePath("b/baaaaaaa");
+        auto write = [&](const QString &path) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadWrite)); // in place, as the database writes
+            f.write("x");
+        };
+        write(a);
+        write(b);
         ChangeTrigger trigger(100, 2000);
         int calls = 0;
         trigger.Watch({a, b, ""}, [&] { ++calls; });
         QCOMPARE(trigger.folderCount(), 2);
 
-        write(other);
+        write(dir.filePath("a/aaaaaaab")); // another item
         QTest::qWait(300);
         QCOMPARE(calls, 0);
         for (int i = 0; i < 3; ++i)
-            write(a, false);         // in place, as the database writes its item files
-        write(file("a/aaaaaaaa.b")); // a new data file of the item
+            write(a);
+        write(a + ".b"); // a new data file of the item
         QTRY_COMPARE(calls, 1);
         QTest::qWait(300);
         QCOMPARE(calls, 1);
         write(b);
         QTRY_COMPARE(calls, 2);
-
         trigger.Stop();
         write(a);
         QTest::qWait(300);

@@ -96,12 +96,11 @@ private slots:
         f.repo->undoCheckOut(a, "Dora");
         f.repo->checkIn(b, "Eve", f.clock.now());
         f.poll();
-        f.zel.settings.NotifyOut = false; // an unannounced change: no notification
+        f.zel.settings.NotifyOut = false; // an unannounced change: none
         f.repo->checkOut(a, "Dora");
         f.poll();
-        f.zel.settings.NotifyOut = true;
         f.zel.settings.DesktopNotify = false;
-        f.repo->undoCheckOut(a, "Dora");
+        f.repo->checkIn(b, "Eve", f.clock.now());
         f.poll();
         QCOMPARE(f.shell.notes,
                  QStringList({"a.txt: Check Out by Dora\n$/Web/a.txt: Check Out by Dora",

@@ -419,85 +419,77 @@ private slots:
         QCOMPARE(f.records().last(), (QPair<QString, QString>{b, "check in"}));
     }
 
-    void gatesOffStillUpdateAndStore()
+    // Changes not announced, because their gates are off or because they are
+    // the user's own and left out: the stored state moves on all the same.
+    void unannouncedChangesStillUpdateAndStore_data()
     {
+        QTest::addColumn<bool>("own");
+        QTest::newRow("gates off") << false;
+        QTest::newRow("own changes left out") << true;
+    }
+    void unannouncedChangesStillUpdateAndStore()
+    {
+        QFETCH(bool, own);
         EngineFixture f;
         SettingsStore store(f.dir.path());
         f.zel.setSettingsStore(&store);
         ZelSettings &s = f.zel.settings;
-        s.NotifyIn = s.NotifyOut = s.ShowIcon = s.ShowMessages = s.PlaySound = false;
+        if (own)
+            s.IgnoreOwnChanges = true;
+        else
+            s.NotifyIn = s.NotifyOut = s.ShowIcon = s.ShowMessages = s.PlaySound = false;
+        const QString user = own ? "ME" : "Dora"; // user names compare case-insensitively
         QVERIFY(f.startWatching({a, b}));
-        f.repo->checkOut(a, "Dora");
-        f.repo->checkIn(b, "Dora", f.clock.now());
+        f.repo->checkOut(a, user);
+        f.repo->checkIn(b, user, f.clock.now());
         f.poll();
-        QVERIFY(f.logBytes().isEmpty());
-        QCOMPARE(f.shell.beeps, 0);
-        QCOMPARE(f.shell.eventLogShown, 0);
+        QCOMPARE(f.zel.MonitoredFiles.Item(1)->Status(), qint16(own ? 2 : 1));
         QCOMPARE(store.GetSetting("Quorvik", "Params", "FilesCount"), QString("2"));
-        QVERIFY(store.GetSetting("Quorvik", "Files", "1").startsWith("1;"));
+        QVERIFY(store.GetSetting("Quorvik", "Files", "1").startsWith(own ? "2;" : "1;"));
         QVERIFY(store.GetSetting("Quorvik", "Files", "2").endsWith(";" + b));
-    }
-
-    void ownChangesAreLeftOutWhenAskedButStored()
-    {
-        EngineFixture f;
-        SettingsStore store(f.dir.path());
-        f.zel.setSettingsStore(&store);
-        f.zel.settings.IgnoreOwnChanges = true;
-        QVERIFY(f.startWatching({a, b}));
-        f.repo->checkOut(a, "ME"); // user names compare case-insensitively
-        f.poll();
-        QCOMPARE(f.zel.MonitoredFiles.Item(1)->Status(), qint16(2));
-        QVERIFY(store.GetSetting("Quorvik", "Files", "1").startsWith("2;"));
-        const QDateTime mine = f.clock.now();
-        f.repo->checkIn(a, "me", mine);
-        f.poll(); // the end of my check-out
+        const QDateTime checkIn = f.clock.now();
+        f.repo->checkIn(a, user, checkIn);
+        f.poll(); // the end of the check-out
+        f.poll(); // the new version
         QCOMPARE(f.zel.MonitoredFiles.Item(1)->Status(), qint16(0));
-        f.poll(); // my version
-        QCOMPARE(f.zel.MonitoredFiles.Item(1)->DateIn(), mine);
+        QCOMPARE(f.zel.MonitoredFiles.Item(1)->DateIn(), checkIn);
         QCOMPARE(f.shell.refreshes, 3);
-        QCOMPARE(f.zel.lvTrace().count(), 0);
-        QVERIFY(f.logBytes().isEmpty());
-        QVERIFY(!f.shell.reset);
+        QVERIFY(f.zel.lvTrace().count() == 0 && f.logBytes().isEmpty());
+        QVERIFY(f.zel.PendingMessage.isEmpty() && !f.shell.reset);
         QVERIFY(!f.shell.looks.contains(TrayLook::Change));
         QCOMPARE(f.shell.beeps + f.shell.eventLogShown + f.shell.notes.size(), 0);
-
-        // Others' changes are told as before; so are mine with the option off.
-        f.repo->checkOut(b, "Dora");
-        f.poll();
-        f.zel.settings.IgnoreOwnChanges = false;
-        f.repo->checkOut(a, "me");
-        f.poll();
-        QCOMPARE(f.zel.lvTrace().count(), 2);
-        QCOMPARE(f.shell.beeps, 2);
+        if (own) { // others' changes, and mine with the option off, are told
+            f.repo->checkOut(b, "Dora");
+            f.poll();
+            s.IgnoreOwnChanges = false;
+            f.repo->checkOut(a, "me");
+            f.poll();
+            QCOMPARE(f.zel.lvTrace().count(), 2);
+        }
     }
 
     void changeTriggeredPollHasTheTimersConditions()
     {
-        struct ManualChangeWatch : ChangeWatch
+        struct : ChangeWatch
         {
             std::function<void()> fire;
-            void Watch(const QStringList &, std::function<void()> onChange) override
-            {
-                fire = std::move(onChange);
-            }
+            void Watch(const QStringList &, std::function<void()> poll) override { fire = poll; }
             void Stop() override { fire = nullptr; }
         } watch;
         EngineFixture f;
         f.zel.setChangeWatch(&watch);
         QVERIFY(f.startWatching({a}));
-        QVERIFY(watch.fire);
         f.repo->checkOut(a, "Dora");
-        f.shell.mainVisible = true;
-        watch.fire();
-        f.shell.mainVisible = false;
-        f.zel.PollBusy = true;
-        watch.fire();
-        f.zel.PollBusy = false;
-        f.zel.SessionOpen = false;
-        watch.fire();
+        // Window shown, poll busy, session closed: each alone keeps it from running.
+        bool *gates[] = {&f.shell.mainVisible, &f.zel.PollBusy, &f.zel.SessionOpen};
+        const bool closed[] = {true, true, false};
+        for (int i = 0; i < 3; ++i) {
+            const bool open = *gates[i];
+            *gates[i] = closed[i];
+            watch.fire();
+            *gates[i] = open;
+        }
         QCOMPARE(f.zel.lvTrace().count(), 0);
-        f.zel.SessionOpen = true;
         watch.fire();
         watch.fire(); // just a poll: reported once
         QCOMPARE(f.zel.lvTrace().count(), 1);
