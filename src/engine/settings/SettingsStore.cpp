@@ -8,6 +8,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <QHash>
+
 #include <map>
 
 namespace {
@@ -74,10 +76,31 @@ void restrictToOwner(const QString &path)
 
 } // namespace
 
+// The names of one application's sections and keys as stored, for the
+// case-insensitive lookups. Listing them scans the store, so they are listed
+// once and kept in step with the writes; a lookup by the exact name needs no
+// listing at all.
+struct StoredNames
+{
+    bool listed = false;
+    QStringList sections;
+    // Per section as stored: case-folded key -> key as stored (the first).
+    QHash<QString, QHash<QString, QString>> keys;
+
+    void forget()
+    {
+        listed = false;
+        sections.clear();
+        keys.clear();
+    }
+};
+
 struct SettingsStore::Private
 {
     QString dir; // empty: the registry
     std::map<QString, std::unique_ptr<BufferedSettings>> byApp;
+    std::map<QString, StoredNames> names;
+    int scans = 0;
 
     std::unique_ptr<BufferedSettings> open(const QString &app) const
     {
@@ -95,6 +118,48 @@ struct SettingsStore::Private
         if (!slot)
             slot = open(app);
         return *slot;
+    }
+
+    // The section as stored: the exact name when present, else one that
+    // differs in case only, else the name.
+    QString section(const QString &app, const QString &name)
+    {
+        StoredNames &stored = names[app];
+        if (!stored.listed) {
+            ++scans;
+            stored.sections = settings(app).childGroups();
+            stored.listed = true;
+        }
+        return matchName(stored.sections, name);
+    }
+
+    // The keys of a section as stored, by case-folded name.
+    const QHash<QString, QString> &keys(const QString &app, const QString &storedSection)
+    {
+        StoredNames &stored = names[app];
+        auto known = stored.keys.find(storedSection);
+        if (known != stored.keys.end())
+            return *known;
+        QSettings &s = settings(app);
+        ++scans;
+        s.beginGroup(storedSection);
+        const QStringList present = s.childKeys();
+        s.endGroup();
+        QHash<QString, QString> byFolded;
+        byFolded.reserve(present.size());
+        for (const QString &key : present)
+            byFolded.insert(key.toCaseFolded(), key);
+        return *stored.keys.insert(storedSection, std::move(byFolded));
+    }
+
+    void saved(const QString &app, const QString &section, const QString &key)
+    {
+        StoredNames &stored = names[app];
+        if (stored.listed && !stored.sections.contains(section))
+            stored.sections.append(section);
+        auto known = stored.keys.find(section);
+        if (known != stored.keys.end() && !known->contains(key.toCaseFolded()))
+            known->insert(key.toCaseFolded(), key);
     }
 
     bool isFile() const { return !dir.isEmpty(); }
@@ -124,10 +189,13 @@ QString SettingsStore::GetSetting(const QString &app, const QString &section, co
                                   const QString &defaultValue) const
 {
     QSettings &s = d->settings(app);
-    s.beginGroup(matchName(s.childGroups(), section));
-    const QString name = matchName(s.childKeys(), key);
-    const QVariant value = s.value(name);
-    s.endGroup();
+    QVariant value = s.value(section + QLatin1Char('/') + key);
+    if (!value.isValid()) {
+        const QString stored = d->section(app, section);
+        const QString storedKey = d->keys(app, stored).value(key.toCaseFolded());
+        if (!storedKey.isEmpty())
+            value = s.value(stored + QLatin1Char('/') + storedKey);
+    }
     return value.isValid() ? valueText(value) : defaultValue;
 }
 
@@ -138,24 +206,34 @@ void SettingsStore::SaveSetting(const QString &app, const QString &section, cons
     s.beginGroup(section);
     s.setValue(key, value);
     s.endGroup();
+    d->saved(app, section, key);
 }
 
 void SettingsStore::DeleteSetting(const QString &app, const QString &section)
 {
     QSettings &s = d->settings(app);
-    for (const QString &group : s.childGroups()) {
+    d->section(app, section); // lists the sections
+    StoredNames &stored = d->names[app];
+    for (const QString &group : std::as_const(stored.sections)) {
         if (group.compare(section, Qt::CaseInsensitive) == 0)
             s.remove(group);
     }
+    stored.forget();
 }
 
 QStringList SettingsStore::Keys(const QString &app, const QString &section) const
 {
     QSettings &s = d->settings(app);
-    s.beginGroup(matchName(s.childGroups(), section));
+    s.beginGroup(d->section(app, section));
+    ++d->scans;
     QStringList keys = s.childKeys();
     s.endGroup();
     return keys;
+}
+
+int SettingsStore::scans() const
+{
+    return d->scans;
 }
 
 bool SettingsStore::commit()
@@ -166,6 +244,8 @@ bool SettingsStore::commit()
         if (!path.isEmpty())
             createOwnerOnly(path);
         settings->sync();
+        // Syncing reads back what another program wrote meanwhile.
+        d->names[app].forget();
         if (!path.isEmpty())
             restrictToOwner(path);
         if (settings->status() == QSettings::AccessError) {

@@ -22,7 +22,9 @@ public:
     SettingsStore(const SettingsStore &) = delete;
     SettingsStore &operator=(const SettingsStore &) = delete;
 
-    // Sections and keys match case-insensitively (an exact match wins).
+    // Sections and keys match case-insensitively (an exact match wins). A
+    // read by the exact name costs one look-up; the names are listed (a scan
+    // of the store) only for other spellings, once until the next commit.
     QString GetSetting(const QString &app, const QString &section, const QString &key,
                        const QString &defaultValue = QString()) const;
     void SaveSetting(const QString &app, const QString &section, const QString &key,
@@ -31,6 +33,8 @@ public:
     void DeleteSetting(const QString &app, const QString &section);
     // The keys present in a section, pending changes included.
     QStringList Keys(const QString &app, const QString &section) const;
+    // How many times the store's sections or keys were listed (tests).
+    int scans() const;
     // Writes pending changes; false when the store could not be written.
     bool commit();
 

@@ -18,9 +18,11 @@ namespace {
 constexpr qint64 MaxFileSize = 256 * 1024 * 1024;
 
 #ifdef Q_OS_UNIX
-// A file opened for reading with plain system calls: QFile stats a file
-// twice per open (once to refuse a folder, once more for its size), and a
-// poll opens every watched item file.
+// A file opened for reading with plain system calls, as few as a poll over
+// every watched item file can make: open, one read, close; the size is asked
+// for only where the read cannot tell it. Opening never blocks (a FIFO or a
+// terminal put in place of a database file), and what is not a regular file
+// is refused once its kind is known.
 class ReadOnlyFile
 {
 public:
@@ -37,19 +39,24 @@ public:
     {
         const QByteArray local = QFile::encodeName(path);
         do
-            m_fd = ::open(local.constData(), O_RDONLY | O_CLOEXEC);
+            m_fd = ::open(local.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         while (m_fd < 0 && errno == EINTR);
+        return m_fd >= 0 || fail();
+    }
+    // The size of a regular file; false for anything else.
+    bool statRegular(qint64 &size)
+    {
         struct stat info;
-        if (m_fd < 0 || ::fstat(m_fd, &info) != 0)
+        if (::fstat(m_fd, &info) != 0)
             return fail();
-        if (S_ISDIR(info.st_mode))
-            return fail(EISDIR);
-        m_size = qint64(info.st_size);
+        if (!S_ISREG(info.st_mode))
+            return fail(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, true);
+        size = qint64(info.st_size);
         return true;
     }
-    qint64 size() const { return m_size; }
-    // Up to `wanted` bytes; fewer only at the end of the file.
-    qint64 read(char *data, qint64 wanted)
+    // Up to `wanted` bytes; fewer only at the end of the file. With `once`,
+    // a single read: for a regular file a short read is its end.
+    qint64 read(char *data, qint64 wanted, bool once = false)
     {
         qint64 got = 0;
         while (got < wanted) {
@@ -58,24 +65,29 @@ public:
                 continue;
             if (n < 0)
                 return fail(), -1;
-            if (n == 0)
-                break;
             got += n;
+            if (n == 0 || once)
+                break;
         }
         return got;
     }
-    QString errorString() const { return qt_error_string(m_error); }
+    QString errorString() const
+    {
+        return m_notRegular && m_error != EISDIR ? QStringLiteral("not a regular file")
+                                                 : qt_error_string(m_error);
+    }
 
 private:
-    bool fail(int error = errno)
+    bool fail(int error = errno, bool notRegular = false)
     {
         m_error = error;
+        m_notRegular = notRegular;
         return false;
     }
 
     int m_fd = -1;
     int m_error = 0;
-    qint64 m_size = 0;
+    bool m_notRegular = false;
 };
 #else
 class ReadOnlyFile
@@ -86,8 +98,12 @@ public:
         m_file.setFileName(path);
         return m_file.open(QIODevice::ReadOnly);
     }
-    qint64 size() const { return m_file.size(); }
-    qint64 read(char *data, qint64 wanted) { return m_file.read(data, wanted); }
+    bool statRegular(qint64 &size)
+    {
+        size = m_file.size();
+        return true;
+    }
+    qint64 read(char *data, qint64 wanted, bool = false) { return m_file.read(data, wanted); }
     QString errorString() const { return m_file.errorString(); }
 
 private:
@@ -164,11 +180,13 @@ QString VssDataFolder::readDataFile(QByteArrayView physical, char extension, QBy
 QString VssDataFolder::readLocated(const QString &relativeLower, QByteArray &out, qint64 limit,
                                    qint64 *fileSize, QString *path) const
 {
-    const bool remembered = m_located.contains(relativeLower);
-    QString located = locate(relativeLower);
+    // The remembered spelling, else the usual lower-case one: no look-up
+    // before the read.
+    const auto known = m_located.constFind(relativeLower);
+    QString located = known != m_located.constEnd() ? *known : lowerPath(relativeLower);
     QString error = readFile(located, out, limit, fileSize);
-    if (!error.isEmpty() && remembered) {
-        // Removed or renamed since it was found: search again.
+    if (!error.isEmpty()) {
+        // Another spelling, or removed or renamed since it was found.
         m_located.remove(relativeLower);
         const QString again = locate(relativeLower);
         if (again != located) {
@@ -181,6 +199,11 @@ QString VssDataFolder::readLocated(const QString &relativeLower, QByteArray &out
     return error;
 }
 
+QString VssDataFolder::lowerPath(const QString &relativeLower) const
+{
+    return m_path + QLatin1Char('/') + relativeLower;
+}
+
 QString VssDataFolder::locate(const QString &relativeLower) const
 {
     const auto known = m_located.constFind(relativeLower);
@@ -188,14 +211,15 @@ QString VssDataFolder::locate(const QString &relativeLower) const
         return *known;
     const QString found = search(relativeLower);
     if (found.isEmpty())
-        return m_path + QLatin1Char('/') + relativeLower; // the read reports it
-    m_located.insert(relativeLower, found);
+        return lowerPath(relativeLower); // the read reports it
+    if (found != lowerPath(relativeLower))
+        m_located.insert(relativeLower, found);
     return found;
 }
 
 QString VssDataFolder::search(const QString &relativeLower) const
 {
-    const QString lower = m_path + QLatin1Char('/') + relativeLower;
+    const QString lower = lowerPath(relativeLower);
     if (QFileInfo::exists(lower))
         return lower;
     const QString upper = m_path + QLatin1Char('/') + relativeLower.toUpper();
@@ -220,23 +244,41 @@ QString VssDataFolder::search(const QString &relativeLower) const
 QString VssDataFolder::readFile(const QString &path, QByteArray &out, qint64 limit,
                                 qint64 *fileSize)
 {
+    const auto failed = [&path](const char *what, const ReadOnlyFile &file) {
+        return QStringLiteral("cannot %1 %2: %3")
+            .arg(QLatin1String(what), QDir::toNativeSeparators(path), file.errorString());
+    };
     ReadOnlyFile file;
     if (!file.open(path))
-        return QStringLiteral("cannot open %1: %2")
-            .arg(QDir::toNativeSeparators(path), file.errorString());
-    const qint64 size = file.size();
-    if (size > MaxFileSize)
-        return QStringLiteral("%1 is too large (%2 bytes)")
-            .arg(QDir::toNativeSeparators(path))
-            .arg(size);
+        return failed("open", file);
+    // The first `limit` bytes in one read, before asking for the size: a
+    // shorter read is the whole file (an empty one may be no file at all).
+    qint64 got = -1;
+    out.clear();
+    if (limit > 0) {
+        out.resize(limit);
+        got = file.read(out.data(), limit, true);
+        if (got < 0)
+            return failed("read", file);
+        out.resize(got);
+    }
+    qint64 size = got;
+    if (got <= 0 || got == limit) {
+        if (!file.statRegular(size))
+            return failed("open", file);
+        if (size > MaxFileSize)
+            return QStringLiteral("%1 is too large (%2 bytes)")
+                .arg(QDir::toNativeSeparators(path))
+                .arg(size);
+    }
     if (fileSize)
         *fileSize = size;
-    const qint64 wanted = limit >= 0 ? std::min(limit, size) : size;
-    out.resize(wanted);
-    const qint64 got = wanted > 0 ? file.read(out.data(), wanted) : 0;
+    if (limit >= 0)
+        return {};
+    out.resize(size);
+    got = size > 0 ? file.read(out.data(), size) : 0;
     if (got < 0)
-        return QStringLiteral("cannot read %1: %2")
-            .arg(QDir::toNativeSeparators(path), file.errorString());
+        return failed("read", file);
     // A file that shrank while we read it yields fewer bytes; the parser then
     // sees a short file and rejects the read as torn.
     out.resize(got);

@@ -26,16 +26,19 @@ public:
     QString itemPath(QByteArrayView physical) const;
     QString dataFilePath(QByteArrayView physical, char extension) const;
 
-    // Reads a whole file (or its first `limit` bytes) with one read call;
-    // `fileSize` receives the size of the whole file. Returns an empty
+    // Reads a whole regular file (or its first `limit` bytes) with one read
+    // call; `fileSize` receives the size of the whole file. A first read
+    // shorter than `limit` is the whole file: open, read and close are then
+    // the only system calls. Never blocks on a FIFO or device put in place
+    // of a file; anything but a regular file is refused. Returns an empty
     // description on success.
     static QString readFile(const QString &path, QByteArray &out, qint64 limit = -1,
                             qint64 *fileSize = nullptr);
 
-    // readFile on the item file of `physical`. Paths found once are
-    // remembered; a remembered path that no longer opens is searched for
-    // again. `path` receives the path read (for messages). Invalid names
-    // are refused without touching the disk.
+    // readFile on the item file of `physical`, in lower case or as found
+    // before; a file that does not open there is searched for under other
+    // spellings (and remembered when found). `path` receives the path read (for messages). Invalid
+    // names are refused without touching the disk.
     QString readItemFile(QByteArrayView physical, QByteArray &out, qint64 limit = -1,
                          qint64 *fileSize = nullptr, QString *path = nullptr) const;
     // The same for a whole data file (extension 'A' or 'B').
@@ -47,12 +50,14 @@ private:
     static QString dataRelative(QByteArrayView physical, char extension);
     QString readLocated(const QString &relativeLower, QByteArray &out, qint64 limit,
                         qint64 *fileSize, QString *path) const;
+    QString lowerPath(const QString &relativeLower) const;
     QString locate(const QString &relativeLower) const;
     // The existing file's path, or empty.
     QString search(const QString &relativeLower) const;
 
     QString m_path;
-    // Relative lower-case path -> path found on disk. Only files that exist
-    // are remembered, so a missing file is looked for again on every call.
+    // Relative lower-case path -> path found on disk, for the files found
+    // under another spelling only; a missing file is looked for again on
+    // every call.
     mutable QHash<QString, QString> m_located;
 };

@@ -57,7 +57,20 @@ VssItemCache::EntryPtr VssItemCache::read(const QByteArray &physical, bool withV
 {
     m_session.readConsistently(
         physical, [&](QString &path) { return tryRead(physical, withVersions, path); });
-    return m_entries.value(physical);
+    Slot &slot = m_entries[physical];
+    slot.readAt = m_clock.elapsed();
+    return slot.entry;
+}
+
+void VssItemCache::remember(const QByteArray &physical, EntryPtr entry)
+{
+    const VssDbOptions &options = m_session.options();
+    if (m_entries.size() >= std::max(m_sweepAt, qsizetype(options.itemsKept))) {
+        const qint64 before = m_clock.elapsed() - options.itemForgetMs;
+        m_entries.removeIf([before](const auto &item) { return item.value().readAt < before; });
+        m_sweepAt = 2 * m_entries.size();
+    }
+    m_entries.insert(physical, Slot{std::move(entry), m_clock.elapsed()});
 }
 
 QString VssItemCache::tryRead(const QByteArray &physical, bool withVersions, QString &path)
@@ -69,9 +82,9 @@ QString VssItemCache::tryRead(const QByteArray &physical, bool withVersions, QSt
     QString error = folder.readItemFile(physical, bytes, PrefixRead, &size, &path);
     if (!error.isEmpty())
         return error;
-    const auto cached = m_entries.constFind(physical);
-    if (cached != m_entries.constEnd() && (!withVersions || (*cached)->versions) &&
-        unchangedSince(bytes, size, **cached))
+    const auto slot = m_entries.constFind(physical);
+    const EntryPtr cached = slot != m_entries.constEnd() ? slot->entry : nullptr;
+    if (cached && (!withVersions || cached->versions) && unchangedSince(bytes, size, *cached))
         return {}; // nothing written since the last consistent read
 
     if (bytes.size() == PrefixRead) {
@@ -100,7 +113,7 @@ QString VssItemCache::tryRead(const QByteArray &physical, bool withVersions, QSt
             bytes.left(DH::FileOffset + RecordHeaderSize + entry->state.headerPayload.size());
     }
     entry->newestDate = VssActionText::localDate(entry->state.newest.time);
-    m_entries.insert(physical, std::move(entry));
+    remember(physical, std::move(entry));
     return {};
 }
 

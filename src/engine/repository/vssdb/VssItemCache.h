@@ -4,6 +4,7 @@
 #include "engine/Repository.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QHash>
 
 #include <memory>
@@ -32,12 +33,15 @@ public:
     };
     using EntryPtr = std::shared_ptr<const Entry>;
 
-    explicit VssItemCache(VssSession &session) : m_session(session) {}
+    explicit VssItemCache(VssSession &session) : m_session(session) { m_clock.start(); }
 
     // The current state of the item file `physical`; `withVersions` also
     // loads its whole history. Raises RepositoryError when no consistent
     // read succeeds (torn write, damaged or missing file).
     EntryPtr read(const QByteArray &physical, bool withVersions = false);
+
+    // Items remembered (bounded as the options' itemsKept tells).
+    qsizetype size() const { return m_entries.size(); }
 
     // How many times an item file was parsed in full (tests, benchmarks).
     int fullReads() const { return m_fullReads; }
@@ -48,8 +52,17 @@ private:
     QString tryRead(const QByteArray &physical, bool withVersions, QString &path);
     std::vector<VSSVersion> versionsOf(const std::vector<VssHistoryEntry> &history) const;
 
+    struct Slot
+    {
+        EntryPtr entry;
+        qint64 readAt = 0; // m_clock's time
+    };
+    void remember(const QByteArray &physical, EntryPtr entry);
+
     VssSession &m_session;
-    QHash<QByteArray, EntryPtr> m_entries;
+    QHash<QByteArray, Slot> m_entries;
+    qsizetype m_sweepAt = 0;
+    QElapsedTimer m_clock;
     int m_fullReads = 0;
     int m_fileReads = 0;
 };

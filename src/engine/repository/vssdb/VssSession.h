@@ -27,6 +27,12 @@ struct VssDbOptions
     // consistent state. Items kept longer see changes once it has passed.
     // 0: read on every call.
     int itemReuseMs = 250;
+    // The item states kept: once there are twice as many as after the last
+    // sweep (and at least itemsKept), those not read for itemForgetMs are
+    // forgotten. A watcher that runs for months keeps what its polls read,
+    // at the longest interval too, and forgets items looked at once.
+    int itemsKept = 1024;
+    qint64 itemForgetMs = 2 * 3600 * 1000;
     // Attempts at a consistent read before a call fails.
     int readAttempts = 3;
 };

@@ -9,6 +9,12 @@
 
 #include <QTemporaryDir>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 using namespace VssFixtures;
 using namespace VssLayout;
 
@@ -302,6 +308,41 @@ private slots:
         QVERIFY(TestFiles::write(dataFile("version.dat"), QByteArray("\x05\x00", 2)));
         QVERIFY_THROWS_EXCEPTION(RepositoryOpenError, openJohns());
     }
+
+#ifdef Q_OS_UNIX
+    // A FIFO in place of a database file, with or without a writer holding
+    // it open, is refused at once: never waited on.
+    void fifoInPlaceOfAFileIsRefused_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("writer");
+        for (const char *file : {"version.dat", "um.dat", "names.dat", "item"})
+            for (bool writer : {false, true})
+                QTest::addRow("%s%s", file, writer ? " with a writer" : "") << file << writer;
+    }
+    void fifoInPlaceOfAFileIsRefused()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, writer);
+        copyFixture(QStringLiteral("tempnjayaraj-vss/54d0818"));
+        const auto openJohns = [&] { return open(m_db + "srcsafe.ini", QStringLiteral("johns")); };
+        auto db = openJohns();
+        const VSSItemPtr held = db->VSSItem(ClingBling);
+        const auto &item = dynamic_cast<const VssDbItem &>(*held);
+        const QString path = file == "item"
+                                 ? db->context()->session.folder().itemPath(item.physicalName())
+                                 : dataFile(file);
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        const int fd = writer ? ::open(QFile::encodeName(path).constData(), O_RDWR) : -1;
+        if (file == "item")
+            QVERIFY_THROWS_EXCEPTION(RepositoryError, item.IsCheckedOut());
+        else
+            QVERIFY_THROWS_EXCEPTION(RepositoryOpenError, openJohns());
+        if (fd >= 0)
+            ::close(fd);
+    }
+#endif
 
     void missingNamesFileFallsBackToShortNames()
     {

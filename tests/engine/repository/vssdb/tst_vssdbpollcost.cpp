@@ -152,6 +152,29 @@ private slots:
         QCOMPARE(strictDb->context()->items.fileReads() - reads, 2);
     }
 
+    // The states kept stay bounded: items not read for a while are
+    // forgotten once the cache has doubled; items read since are kept.
+    void itemStatesNotReadLatelyAreForgotten()
+    {
+        VssDbOptions options = strict();
+        options.itemsKept = 4;
+        options.itemForgetMs = 200;
+        auto db = openGenerated(options);
+        const VssItemCache &cache = db->context()->items;
+        const auto readFiles = [&](int from, int to) {
+            for (int i = from; i < to; ++i)
+                db->VSSItem(m_files[i])->IsCheckedOut();
+        };
+        readFiles(0, 8); // the first sweep, at 4, finds nothing old
+        QTest::qWait(300);
+        readFiles(4, 8);
+        readFiles(8, 9); // the second, at 8: files 0-3 go
+        QCOMPARE(cache.size(), 5);
+        const int reads = cache.fullReads();
+        readFiles(4, 9);
+        QCOMPARE(cache.fullReads(), reads);
+    }
+
     void longLivedItemSeesChangesAfterWindow()
     {
         auto db = openGenerated(reuseFor(40));
@@ -237,7 +260,12 @@ private slots:
         QCOMPARE(VssDataFolder::readFile(path, bytes, 0, &size), QString());
         QVERIFY(bytes.isEmpty());
 
-        QVERIFY(VssDataFolder::readFile(m_tmp.path(), bytes).startsWith("cannot open"));
+        QCOMPARE(VssDataFolder::readFile(path, bytes, 20000, &size), QString());
+        QVERIFY(size == 10003 && bytes.endsWith("xend"));
+
+        for (const QString &odd : {m_tmp.path(), QStringLiteral("/dev/zero")})
+            for (qint64 limit : {-1, 4096})
+                QVERIFY(VssDataFolder::readFile(odd, bytes, limit).startsWith("cannot"));
         const QString missing = VssDataFolder::readFile(path + "-gone", bytes);
         QVERIFY2(missing.startsWith("cannot open") && missing.contains("plain.bin-gone"),
                  qPrintable(missing));

@@ -1,0 +1,375 @@
+// The whole watcher with 1,000, 10,000 and 50,000 watched files on one
+// generated database (history 20, depth 4): start-up as a process, polls in
+// a running watcher, memory per watched file, system calls per file in an
+// unchanged poll, wake-ups while idle and memory after 10,000 events.
+// Usage: bench_watch [idle_seconds]; QUORVIK_BENCH_WATCH_SIZES=1000,10000
+// picks other list lengths. Prints one name=value figure per line.
+#include "../tests/support/FakeShell.h"
+#include "../tests/support/ManualTimers.h"
+
+#include "VssGenPopulate.h"
+
+#include "engine/modZel.h"
+#include "engine/repository/vssdb/VssDbDatabase.h"
+#include "engine/repository/vssdb/VssDbFactory.h"
+#include "engine/settings/Settings.h"
+#include "engine/settings/SettingsStore.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+extern char **environ;
+
+namespace {
+
+// A shell that keeps nothing, as the headless one: a long run's memory is
+// the engine's own.
+class QuietShell : public FakeShell
+{
+public:
+    void setStatus(const QString &) override {}
+    void eventRecorded(const QString &) override {}
+};
+
+double bestMs(int runs, const std::function<void()> &run)
+{
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        run();
+        best = std::min(best, t.nsecsElapsed() / 1e6);
+    }
+    return best;
+}
+
+// The generated database is kept between runs, keyed by its parameters.
+QString database(const VssGenPopulate::Options &o, QStringList &specs)
+{
+    const QString dir = QDir::tempPath() + QStringLiteral("/quorvik-bench-watch-%1-%2-%3-%4-v1")
+                                               .arg(o.files)
+                                               .arg(o.history)
+                                               .arg(o.projects)
+                                               .arg(o.depth);
+    const QString done = dir + QStringLiteral("/specs.txt");
+    QFile list(done);
+    if (list.open(QIODevice::ReadOnly)) {
+        specs = QString::fromUtf8(list.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return dir;
+    }
+    QDir(dir).removeRecursively();
+    specs = VssGenPopulate::populate(dir, o);
+    if (!list.open(QIODevice::WriteOnly) || list.write(specs.join('\n').toUtf8()) < 0)
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(done));
+    return dir;
+}
+
+// A settings folder watching the first `count` files, each as the database
+// holds it, polled every 60 minutes, logging to the folder.
+QString configFor(const QString &root, const QString &ini, const QStringList &specs,
+                  const std::vector<QDateTime> &newest, int count)
+{
+    const QString dir = root + QStringLiteral("/config-%1").arg(count);
+    QDir(dir).removeRecursively();
+    FakeShell shell;
+    ManualTimers timers;
+    ManualClock clock;
+    modZel zel(shell, timers, clock, VssDbFactory());
+    zel.settings.Inifile = ini;
+    zel.settings.Username = QStringLiteral("Admin");
+    zel.settings.ShowMessages = false;
+    zel.settings.PlaySound = false;
+    zel.settings.PollDelay = 7;
+    for (int i = 0; i < count; ++i)
+        zel.MonitoredFiles.Add(specs[i], 0, 1, newest[size_t(i)], specs[i]);
+    SettingsStore store(dir);
+    SaveSettings(zel, store);
+    store.SaveSetting(kAppName, QStringLiteral("Params"), QStringLiteral("Logfile"),
+                      dir + QStringLiteral("/events.txt"));
+    store.SaveSetting(kAppName, QStringLiteral("Params"), QStringLiteral("MaxLogSize"),
+                      QStringLiteral("65536"));
+    store.commit();
+    return dir;
+}
+
+struct Child
+{
+    pid_t pid = -1;
+};
+
+Child spawn(const QStringList &args, const QString &output = QStringLiteral("/dev/null"))
+{
+    std::vector<QByteArray> bytes;
+    for (const QString &a : args)
+        bytes.push_back(QFile::encodeName(a));
+    std::vector<char *> argv;
+    for (QByteArray &b : bytes)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const QByteArray out = QFile::encodeName(output);
+    posix_spawn_file_actions_addopen(&actions, 1, out.constData(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    Child child;
+    if (posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        child.pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return child;
+}
+
+// Waits for the child; its exit status, and its peak resident memory in KB.
+int finish(const Child &child, long *maxRssKb = nullptr)
+{
+    int status = 0;
+    struct rusage usage = {};
+    if (child.pid < 0 || wait4(child.pid, &status, 0, &usage) < 0)
+        return -1;
+    if (maxRssKb)
+        *maxRssKb = usage.ru_maxrss;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+long statusField(const QString &path, const QByteArray &field)
+{
+    QFile status(path);
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+long rssKb()
+{
+    return statusField(QStringLiteral("/proc/self/status"), "VmRSS:");
+}
+
+// Times the process sleeps and wakes, over all its threads.
+long wakeUps(pid_t pid)
+{
+    long sum = 0;
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        sum += statusField(tasks + QLatin1Char('/') + task + QStringLiteral("/status"),
+                           "voluntary_ctxt_switches:");
+    return sum;
+}
+
+// A running watcher in this process, loaded from a settings folder.
+struct Watcher
+{
+    QuietShell shell;
+    ManualTimers timers;
+    ManualClock clock;
+    SettingsStore store;
+    modZel zel{shell, timers, clock, VssDbFactory()};
+
+    explicit Watcher(const QString &configDir) : store(configDir)
+    {
+        zel.setSettingsStore(&store);
+        LoadSettings(zel, store);
+        LoadEventLogSettings(zel, store);
+        shell.mainVisible = false;
+    }
+    bool start() { return zel.ZelIni(); }
+    // Rule A fires for the files from `first` on: their last check-in is
+    // taken as a day older than it is.
+    void ageFiles(int first, int count)
+    {
+        for (int i = first; i < first + count; ++i) {
+            Suspect &file = *zel.MonitoredFiles.Item(i + 1);
+            file.setDateIn(file.DateIn().addDays(-1));
+        }
+    }
+};
+
+// --poll-child CONFIG POLLS: a watcher that makes POLLS unchanged polls after
+// its first; run under strace, the difference between two such runs is what
+// the polls cost. The pause makes every poll look at the project listings
+// again, as polls minutes apart do.
+int pollChild(const QString &configDir, int polls)
+{
+    Watcher w(configDir);
+    if (!w.start())
+        return 1;
+    w.zel.CheckFiles();
+    for (int i = 0; i < polls; ++i) {
+        QThread::msleep(1100);
+        w.zel.CheckFiles();
+    }
+    return w.zel.EventsFound ? 1 : 0;
+}
+
+// The system calls of a run of this program under `strace -c -f`, or -1.
+long tracedCalls(const QString &self, const QString &configDir, int polls, const QString &out)
+{
+    const Child child = spawn({QStringLiteral("/usr/bin/strace"), QStringLiteral("-c"),
+                               QStringLiteral("-f"), QStringLiteral("-o"), out, self,
+                               QStringLiteral("--poll-child"), configDir, QString::number(polls)});
+    if (finish(child) != 0)
+        return -1;
+    QFile summary(out);
+    if (!summary.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : summary.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() >= 5 && fields.last() == "total")
+            return fields[3].toLong();
+    }
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.value(1) == QLatin1String("--poll-child"))
+        return pollChild(args.value(2), args.value(3).toInt());
+    const int idleSeconds = args.size() > 1 ? args[1].toInt() : 60;
+    std::vector<int> sizes;
+    const QString sizeList = qEnvironmentVariable("QUORVIK_BENCH_WATCH_SIZES", "1000,10000,50000");
+    for (const QString &n : sizeList.split(QLatin1Char(',')))
+        sizes.push_back(n.toInt());
+    std::sort(sizes.begin(), sizes.end());
+
+    VssGenPopulate::Options o;
+    o.files = sizes.back();
+    o.history = 20;
+    o.depth = 4;
+    o.projects = std::max(4, o.files / 250);
+    QStringList specs;
+    QElapsedTimer t;
+    t.start();
+    const QString dir = database(o, specs);
+    const QString ini = dir + QStringLiteral("/srcsafe.ini");
+    std::vector<QDateTime> newest;
+    {
+        VssDbDatabase reader;
+        reader.Open(ini, o.user, o.password);
+        for (const QString &spec : specs)
+            newest.push_back(reader.VSSItem(spec)->NewestVersionDate());
+    }
+    std::printf("files=%d\nhistory=%d\ndepth=%d\nprojects=%d\nprepare_ms=%lld\n", o.files,
+                o.history, o.depth, o.projects, t.elapsed());
+    std::fflush(stdout);
+
+    const QString quorvik = app.applicationDirPath() + QStringLiteral("/quorvik");
+    std::map<int, double> startMs;
+    std::map<int, long> startRss;
+    std::map<int, QString> configs;
+    int failures = 0;
+    for (int n : sizes) {
+        const QString config = configFor(dir, ini, specs, newest, n);
+        configs[n] = config;
+        startMs[n] =
+            bestMs(n <= 1000    ? 3
+                   : n <= 10000 ? 2
+                                : 1,
+                   [&] {
+                       long rss = 0;
+                       const int status = finish(
+                           spawn({quorvik, QStringLiteral("--headless"), QStringLiteral("--once"),
+                                  QStringLiteral("--config-dir"), config}),
+                           &rss);
+                       failures += status == 0 ? 0 : 1;
+                       startRss[n] = rss;
+                   });
+        Watcher w(config);
+        if (!w.start()) {
+            std::fprintf(stderr, "cannot start with %d files\n", n);
+            return 1;
+        }
+        w.zel.CheckFiles(); // the first poll reads every file
+        const double pollMs = bestMs(3, [&] {
+            w.zel.CheckFiles();
+            failures += w.zel.EventsFound ? 1 : 0;
+        });
+        int next = 0;
+        const double eventMs = bestMs(3, [&] {
+            w.ageFiles(next++, 1);
+            w.zel.CheckFiles();
+            failures += w.zel.EventsFound ? 0 : 1;
+        });
+        std::printf("start_once_ms_%d=%.0f\npoll_ms_%d=%.1f\nevent_poll_ms_%d=%.1f\n"
+                    "once_max_rss_kb_%d=%ld\n",
+                    n, startMs[n], n, pollMs, n, eventMs, n, startRss[n]);
+        std::fflush(stdout);
+    }
+    const int small = sizes.front();
+    const int large = sizes.back();
+    if (startMs.count(1000) && startMs.count(10000))
+        std::printf("scaling=%.2f\n", startMs[10000] / startMs[1000]);
+    if (large > small)
+        std::printf("rss_kb_per_file=%.2f\n",
+                    double(startRss[large] - startRss[small]) / (large - small));
+
+    // System calls per file in a steady-state poll: three polls less one.
+    const int traced = configs.count(10000) ? 10000 : large;
+    if (QFile::exists(QStringLiteral("/usr/bin/strace"))) {
+        const QString out = dir + QStringLiteral("/strace.txt");
+        const long one = tracedCalls(args[0], configs[traced], 1, out);
+        const long three = tracedCalls(args[0], configs[traced], 3, out);
+        if (one > 0 && three > one)
+            std::printf("syscalls_per_file_poll=%.2f\n", double(three - one) / 2 / traced);
+        else
+            std::printf("syscalls_per_file_poll=n/a\n");
+    } else {
+        std::printf("syscalls_per_file_poll=n/a (no strace)\n");
+    }
+    std::fflush(stdout);
+
+    // Wake-ups of a headless watcher between polls 60 minutes apart.
+    {
+        const Child watcher = spawn({quorvik, QStringLiteral("--headless"),
+                                     QStringLiteral("--config-dir"), configs[small]});
+        QThread::sleep(3); // started
+        const long before = wakeUps(watcher.pid);
+        QThread::sleep(unsigned(idleSeconds));
+        const long after = wakeUps(watcher.pid);
+        ::kill(watcher.pid, SIGTERM);
+        const bool stopped = finish(watcher) == 0;
+        failures += stopped ? 0 : 1;
+        std::printf("idle_wakeups_per_min=%.1f\n",
+                    double(after - before) * 60.0 / std::max(1, idleSeconds));
+    }
+
+    // Memory of a running watcher of the smallest list after 10,000 events.
+    {
+        Watcher w(configs[small]);
+        w.start();
+        w.zel.CheckFiles();
+        const long before = rssKb();
+        int events = 0;
+        QElapsedTimer spent;
+        spent.start();
+        while (events < 10000) {
+            const int count = std::min(small, 10000 - events);
+            w.ageFiles(0, count);
+            w.zel.CheckFiles();
+            events += count;
+        }
+        std::printf("rss_kb_before_events_%d=%ld\nrss_kb_after_10000_events_%d=%ld\n"
+                    "events_ms=%lld\n",
+                    small, before, small, rssKb(), spent.elapsed());
+    }
+    if (failures)
+        std::fprintf(stderr, "%d runs failed or reported events where none were due\n", failures);
+    return failures == 0 ? 0 : 1;
+}
