@@ -252,7 +252,8 @@ QString VssDataFolder::readFile(const QString &path, QByteArray &out, qint64 lim
     if (!file.open(path))
         return failed("open", file);
     // The first `limit` bytes in one read, before asking for the size: a
-    // shorter read is the whole file (an empty one may be no file at all).
+    // shorter read is the whole file (an empty one may be no file at all),
+    // and the size of a longer one is asked for only when wanted.
     qint64 got = -1;
     out.clear();
     if (limit > 0) {
@@ -263,7 +264,7 @@ QString VssDataFolder::readFile(const QString &path, QByteArray &out, qint64 lim
         out.resize(got);
     }
     qint64 size = got;
-    if (got <= 0 || got == limit) {
+    if (got <= 0 || (got == limit && fileSize)) {
         if (!file.statRegular(size))
             return failed("open", file);
         if (size > MaxFileSize)

@@ -27,10 +27,11 @@ public:
     QString dataFilePath(QByteArrayView physical, char extension) const;
 
     // Reads a whole regular file (or its first `limit` bytes) with one read
-    // call; `fileSize` receives the size of the whole file. A first read
-    // shorter than `limit` is the whole file: open, read and close are then
-    // the only system calls. Never blocks on a FIFO or device put in place
-    // of a file; anything but a regular file is refused. Returns an empty
+    // call; `fileSize` receives the size of the whole file. A read of the
+    // first bytes costs open, read and close only, unless `fileSize` is
+    // asked for and the file is longer. Never blocks on a FIFO or a device
+    // put in place of a file; one found not to be a regular file (always
+    // on a whole read, a size or an empty read) is refused. Returns an empty
     // description on success.
     static QString readFile(const QString &path, QByteArray &out, qint64 limit = -1,
                             qint64 *fileSize = nullptr);

@@ -38,15 +38,17 @@ bool checkoutChain(const VssBytes &file, const VssHeader &header, QByteArray &ou
     return true;
 }
 
-// Whether the first bytes of an item file of `size` bytes show what `cached`
-// was read from: the same file header and DH record, byte for byte, and the
-// same live CF records. Records identical to ones already checked need no
-// second check.
-bool unchangedSince(const QByteArray &bytes, qint64 size, const VssItemCache::Entry &cached)
+// Whether the first bytes of an item file show what `cached` was read from:
+// the same file header and DH record, byte for byte, and the same live CF
+// records. Records identical to ones already checked need no second check.
+// A read shorter than asked for is the whole file, which must reach the end
+// the header names; the length of a longer file is not asked for, as that
+// would cost a system call per file and poll.
+bool unchangedSince(const QByteArray &bytes, qint64 asked, const VssItemCache::Entry &cached)
 {
     QByteArray chain;
     return !cached.head.isEmpty() && bytes.startsWith(cached.head) &&
-           cached.state.header.endOffset <= size &&
+           (bytes.size() == asked || cached.state.header.endOffset <= bytes.size()) &&
            checkoutChain(VssBytes(bytes), cached.state.header, chain) &&
            chain == cached.checkoutRecords;
 }
@@ -77,14 +79,13 @@ QString VssItemCache::tryRead(const QByteArray &physical, bool withVersions, QSt
 {
     const VssDataFolder &folder = m_session.folder();
     QByteArray bytes;
-    qint64 size = 0;
     ++m_fileReads;
-    QString error = folder.readItemFile(physical, bytes, PrefixRead, &size, &path);
+    QString error = folder.readItemFile(physical, bytes, PrefixRead, nullptr, &path);
     if (!error.isEmpty())
         return error;
     const auto slot = m_entries.constFind(physical);
     const EntryPtr cached = slot != m_entries.constEnd() ? slot->entry : nullptr;
-    if (cached && (!withVersions || cached->versions) && unchangedSince(bytes, size, *cached))
+    if (cached && (!withVersions || cached->versions) && unchangedSince(bytes, PrefixRead, *cached))
         return {}; // nothing written since the last consistent read
 
     if (bytes.size() == PrefixRead) {

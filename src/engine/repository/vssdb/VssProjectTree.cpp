@@ -115,14 +115,14 @@ QString VssProjectTree::tryReadListing(const QByteArray &physical, QString &path
     // A first small read decides whether the listing can have changed.
     constexpr qint64 prefixRead = 4096;
     QByteArray first;
-    qint64 size = 0;
-    QString error = folder.readItemFile(physical, first, prefixRead, &size, &path);
+    QString error = folder.readItemFile(physical, first, prefixRead, nullptr, &path);
     if (!error.isEmpty())
         return error;
     VssItemState state;
     auto cached = m_listings.find(physical);
     if (cached != m_listings.end() && VssItemFile::parseHeader(VssBytes(first), state).isEmpty() &&
-        state.header.endOffset <= size && cached->headerPayload == state.headerPayload) {
+        (first.size() == prefixRead || state.header.endOffset <= first.size()) &&
+        cached->headerPayload == state.headerPayload) {
         cached->checked.start();
         return {};
     }

@@ -265,7 +265,7 @@ private slots:
 
         for (const QString &odd : {m_tmp.path(), QStringLiteral("/dev/zero")})
             for (qint64 limit : {-1, 4096})
-                QVERIFY(VssDataFolder::readFile(odd, bytes, limit).startsWith("cannot"));
+                QVERIFY(VssDataFolder::readFile(odd, bytes, limit, &size).startsWith("cannot"));
         const QString missing = VssDataFolder::readFile(path + "-gone", bytes);
         QVERIFY2(missing.startsWith("cannot open") && missing.contains("plain.bin-gone"),
                  qPrintable(missing));
