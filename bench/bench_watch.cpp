@@ -27,7 +27,6 @@
 #include <fcntl.h>
 #include <functional>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 
 extern char **environ;
@@ -131,15 +130,12 @@ Child spawn(const QStringList &args, const QString &output = QStringLiteral("/de
     return child;
 }
 
-// Waits for the child; its exit status, and its peak resident memory in KB.
-int finish(const Child &child, long *maxRssKb = nullptr)
+// Waits for the child; its exit status.
+int finish(const Child &child)
 {
     int status = 0;
-    struct rusage usage = {};
-    if (child.pid < 0 || wait4(child.pid, &status, 0, &usage) < 0)
+    if (child.pid < 0 || waitpid(child.pid, &status, 0) < 0)
         return -1;
-    if (maxRssKb)
-        *maxRssKb = usage.ru_maxrss;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
@@ -215,38 +211,74 @@ int pollChild(const QString &configDir, int polls)
     return w.zel.EventsFound ? 1 : 0;
 }
 
-// --events-child CONFIG: a fresh watcher's resident memory after its first
-// poll and after 10,000 events (check-ins of its files, as many per poll as
-// it watches), each logged and followed by storing the list.
-int eventsChild(const QString &configDir)
+// --memory-child CONFIG EVENTS: a fresh watcher's resident memory after its
+// first poll and, with EVENTS, after that many events (check-ins of its
+// files, as many per poll as it watches), each logged and followed by storing
+// the list. A fresh process, as the peak of a spawned child counts the
+// parent's memory it started from.
+int memoryChild(const QString &configDir, int events)
 {
     Watcher w(configDir);
     if (!w.start())
         return 1;
     w.zel.CheckFiles();
-    const long before = rssKb();
     const int watched = w.zel.MonitoredFiles.Count();
+    std::printf("rss_kb_first_poll_%d=%ld\n", watched, rssKb());
+    if (events <= 0)
+        return 0;
     QElapsedTimer spent;
     spent.start();
-    for (int events = 0; events < 10000;) {
-        const int count = std::min(watched, 10000 - events);
+    for (int done = 0; done < events;) {
+        const int count = std::min(watched, events - done);
         w.ageFiles(0, count);
         w.zel.CheckFiles();
-        events += count;
+        done += count;
     }
-    std::printf(
-        "rss_kb_first_poll_%d=%ld\nrss_kb_after_10000_events_%d=%ld\nevents_10000_ms=%lld\n",
-        watched, before, watched, rssKb(), spent.elapsed());
+    std::printf("rss_kb_after_%d_events_%d=%ld\nevents_ms=%lld\n", events, watched, rssKb(),
+                spent.elapsed());
     return 0;
 }
 
-// The system calls of a run of this program under `strace -c -f`, or -1.
-long tracedCalls(const QString &self, const QString &configDir, int polls, const QString &out)
+// Runs a memory child; its figures, by name.
+std::map<QByteArray, long> memoryFigures(const QString &self, const QString &configDir, int events,
+                                         const QString &report)
 {
-    const Child child = spawn({QStringLiteral("/usr/bin/strace"), QStringLiteral("-c"),
-                               QStringLiteral("-f"), QStringLiteral("-o"), out, self,
-                               QStringLiteral("--poll-child"), configDir, QString::number(polls)});
-    if (finish(child) != 0)
+    std::map<QByteArray, long> figures;
+    if (finish(spawn({self, QStringLiteral("--memory-child"), configDir, QString::number(events)},
+                     report)) != 0)
+        return figures;
+    QFile out(report);
+    if (out.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : out.readAll().split('\n'))
+            if (line.contains('='))
+                figures[line.left(line.indexOf('='))] = line.mid(line.indexOf('=') + 1).toLong();
+    return figures;
+}
+
+// The system calls of a run of this program's poll child: counted by perf
+// (which does not slow them), else by strace (which makes a poll slow enough
+// to look at the project listings more than once); -1 when neither works.
+long countedCalls(const QString &self, const QString &configDir, int polls, const QString &out)
+{
+    const QStringList child = {self, QStringLiteral("--poll-child"), configDir,
+                               QString::number(polls)};
+    const QStringList perf = {QStringLiteral("/usr/bin/perf"),
+                              QStringLiteral("stat"),
+                              QStringLiteral("-e"),
+                              QStringLiteral("raw_syscalls:sys_enter"),
+                              QStringLiteral("-x,"),
+                              QStringLiteral("-o"),
+                              out};
+    if (QFile::exists(perf[0]) && finish(spawn(perf + child)) == 0) {
+        QFile summary(out);
+        if (summary.open(QIODevice::ReadOnly))
+            for (const QByteArray &line : summary.readAll().split('\n'))
+                if (line.contains("raw_syscalls:sys_enter") && line.split(',')[0].toLong() > 0)
+                    return line.split(',')[0].toLong();
+    }
+    const QStringList strace = {QStringLiteral("/usr/bin/strace"), QStringLiteral("-c"),
+                                QStringLiteral("-f"), QStringLiteral("-o"), out};
+    if (!QFile::exists(strace[0]) || finish(spawn(strace + child)) != 0)
         return -1;
     QFile summary(out);
     if (!summary.open(QIODevice::ReadOnly))
@@ -267,8 +299,8 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     if (args.value(1) == QLatin1String("--poll-child"))
         return pollChild(args.value(2), args.value(3).toInt());
-    if (args.value(1) == QLatin1String("--events-child"))
-        return eventsChild(args.value(2));
+    if (args.value(1) == QLatin1String("--memory-child"))
+        return memoryChild(args.value(2), args.value(3).toInt());
     const int idleSeconds = args.size() > 1 ? args[1].toInt() : 60;
     std::vector<int> sizes;
     const QString sizeList = qEnvironmentVariable("QUORVIK_BENCH_WATCH_SIZES", "1000,10000,50000");
@@ -299,25 +331,17 @@ int main(int argc, char **argv)
 
     const QString quorvik = app.applicationDirPath() + QStringLiteral("/quorvik");
     std::map<int, double> startMs;
-    std::map<int, long> startRss;
+    std::map<int, long> rss;
+    const QString report = dir + QStringLiteral("/memory-child.txt");
     std::map<int, QString> configs;
     int failures = 0;
     for (int n : sizes) {
         const QString config = configFor(dir, ini, specs, newest, n);
         configs[n] = config;
-        startMs[n] =
-            bestMs(n <= 1000    ? 3
-                   : n <= 10000 ? 2
-                                : 1,
-                   [&] {
-                       long rss = 0;
-                       const int status = finish(
-                           spawn({quorvik, QStringLiteral("--headless"), QStringLiteral("--once"),
-                                  QStringLiteral("--config-dir"), config}),
-                           &rss);
-                       failures += status == 0 ? 0 : 1;
-                       startRss[n] = rss;
-                   });
+        const QStringList once = {quorvik, QStringLiteral("--headless"), QStringLiteral("--once"),
+                                  QStringLiteral("--config-dir"), config};
+        const int runs = n <= 1000 ? 3 : n <= 10000 ? 2 : 1;
+        startMs[n] = bestMs(runs, [&] { failures += finish(spawn(once)) == 0 ? 0 : 1; });
         Watcher w(config);
         if (!w.start()) {
             std::fprintf(stderr, "cannot start with %d files\n", n);
@@ -334,9 +358,11 @@ int main(int argc, char **argv)
             w.zel.CheckFiles();
             failures += w.zel.EventsFound ? 0 : 1;
         });
+        rss[n] =
+            memoryFigures(args[0], config, 0, report)["rss_kb_first_poll_" + QByteArray::number(n)];
         std::printf("start_once_ms_%d=%.0f\npoll_ms_%d=%.1f\nevent_poll_ms_%d=%.1f\n"
-                    "once_max_rss_kb_%d=%ld\n",
-                    n, startMs[n], n, pollMs, n, eventMs, n, startRss[n]);
+                    "rss_kb_first_poll_%d=%ld\n",
+                    n, startMs[n], n, pollMs, n, eventMs, n, rss[n]);
         std::fflush(stdout);
     }
     const int small = sizes.front();
@@ -344,22 +370,17 @@ int main(int argc, char **argv)
     if (startMs.count(1000) && startMs.count(10000))
         std::printf("scaling=%.2f\n", startMs[10000] / startMs[1000]);
     if (large > small)
-        std::printf("rss_kb_per_file=%.2f\n",
-                    double(startRss[large] - startRss[small]) / (large - small));
+        std::printf("rss_kb_per_file=%.2f\n", double(rss[large] - rss[small]) / (large - small));
 
     // System calls per file in a steady-state poll: three polls less one.
     const int traced = configs.count(10000) ? 10000 : large;
-    if (QFile::exists(QStringLiteral("/usr/bin/strace"))) {
-        const QString out = dir + QStringLiteral("/strace.txt");
-        const long one = tracedCalls(args[0], configs[traced], 1, out);
-        const long three = tracedCalls(args[0], configs[traced], 3, out);
-        if (one > 0 && three > one)
-            std::printf("syscalls_per_file_poll=%.2f\n", double(three - one) / 2 / traced);
-        else
-            std::printf("syscalls_per_file_poll=n/a\n");
-    } else {
-        std::printf("syscalls_per_file_poll=n/a (no strace)\n");
-    }
+    const QString out = dir + QStringLiteral("/syscalls.txt");
+    const long one = countedCalls(args[0], configs[traced], 1, out);
+    const long three = countedCalls(args[0], configs[traced], 3, out);
+    if (one > 0 && three > one)
+        std::printf("syscalls_per_file_poll=%.2f\n", double(three - one) / 2 / traced);
+    else
+        std::printf("syscalls_per_file_poll=n/a (neither perf nor strace ran)\n");
     std::fflush(stdout);
 
     // Wake-ups of a headless watcher between polls 60 minutes apart.
@@ -378,11 +399,8 @@ int main(int argc, char **argv)
     }
 
     // Memory of a running watcher of the smallest list after 10,000 events.
-    const QString report = dir + QStringLiteral("/events-child.txt");
-    failures += finish(spawn({args[0], QStringLiteral("--events-child"), configs[small]}, report));
-    QFile events(report);
-    if (events.open(QIODevice::ReadOnly))
-        std::fputs(events.readAll().constData(), stdout);
+    for (const auto &[name, value] : memoryFigures(args[0], configs[small], 10000, report))
+        std::printf("%s=%ld\n", name.constData(), value);
     if (failures)
         std::fprintf(stderr, "%d runs failed or reported events where none were due\n", failures);
     return failures == 0 ? 0 : 1;
