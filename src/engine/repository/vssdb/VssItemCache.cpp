@@ -113,6 +113,9 @@ QString VssItemCache::tryRead(const QByteArray &physical, bool withVersions, QSt
         entry->head =
             bytes.left(DH::FileOffset + RecordHeaderSize + entry->state.headerPayload.size());
     }
+    // The payload's bytes are kept once, in `head`: a watcher holds an entry
+    // per watched file.
+    entry->state.headerPayload = QByteArray();
     entry->newestDate = VssActionText::localDate(entry->state.newest.time);
     remember(physical, std::move(entry));
     return {};

@@ -23,7 +23,7 @@ public:
     // so an item may keep it as its snapshot.
     struct Entry
     {
-        VssItemState state;
+        VssItemState state;         // without its headerPayload
         QDateTime newestDate;       // date of state.newest
         QByteArray head;            // file header and DH record, as read
         QByteArray checkoutRecords; // the live CF records, as read

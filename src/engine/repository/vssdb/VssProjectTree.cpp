@@ -33,6 +33,8 @@ VssItemRef VssProjectTree::resolve(const QString &spec, bool deleted)
         return hit->item;
     Resolved resolved;
     resolved.item = walk(spec, deleted, resolved.listings);
+    if (resolved.item.spec == spec)
+        resolved.item.spec = spec; // one copy of the text for a watched file
     if (known.size() >= MaxResolvedSpecs)
         known.clear();
     known.insert(spec, resolved);
