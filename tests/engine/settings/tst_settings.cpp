@@ -179,7 +179,7 @@ private slots:
                 QCOMPARE(f.load().MonitoredFiles.Count(), count);
                 scans << f.store->scans();
             }
-            QVERIFY2(scans[0] == scans[1] && scans[1] <= 4, section);
+            QVERIFY2(scans[0] == scans[1] && scans[1] <= 8, section);
         }
     }
 
