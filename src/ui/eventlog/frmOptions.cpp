@@ -394,16 +394,19 @@ void frmOptions::nextTab()
 
 // --------------------------------------------------------- the number boxes
 
-frmOptions::NumberBox &frmOptions::boxOf(QObject *watched)
+frmOptions::NumberBox *frmOptions::boxOf(QObject *watched) const
 {
-    return watched == txtSize ? *m_sizeBox : *m_daysBox;
+    return watched == txtSize ? m_sizeBox : watched == txtDays ? m_daysBox : nullptr;
 }
 
 bool frmOptions::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != txtSize && watched != txtDays)
+    // Also events that arrive before the box is set up (the polish that its
+    // first size hint sends) go by.
+    NumberBox *const found = boxOf(watched);
+    if (!found)
         return QDialog::eventFilter(watched, event);
-    NumberBox &box = boxOf(watched);
+    NumberBox &box = *found;
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto *key = static_cast<QKeyEvent *>(event);

@@ -90,7 +90,7 @@ private:
     void fillFileLabels(const QString &path);
     void centreOnScreen();
 
-    NumberBox &boxOf(QObject *watched);
+    NumberBox *boxOf(QObject *watched) const; // null: not a number box (yet)
     void box_KeyPress(NumberBox &box, QKeyEvent *event);
     void box_KeyUp(NumberBox &box, QKeyEvent *event);
     void box_LostFocus(NumberBox &box);
