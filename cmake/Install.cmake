@@ -6,6 +6,8 @@
 #   share/icons/hicolor/scalable/apps/quorvik.svg
 #   share/quorvik/help/                          the manual and its screenshots
 #   share/quorvik/icons/                         the pictures the manual shows
+#   lib/systemd/user/quorvik-headless.service    the headless watcher as a user
+#                                                service (Linux)
 #
 # The program looks for its help at <bin>/../share/quorvik/help/index.html,
 # so the data folder must stay "share" relative to the program's folder.
@@ -27,6 +29,17 @@ if(TARGET quorvik)
     install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/icons/
         DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvik/icons
         FILES_MATCHING PATTERN "*.svg")
+endif()
+
+# The unit names the installed program, so it is written at install time,
+# when the prefix is known (`cmake --install --prefix`, DESTDIR, CPack).
+if(TARGET quorvik AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    install(CODE "
+        set(QUORVIK_PROGRAM \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/quorvik\")
+        set(unit \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/systemd/user/quorvik-headless.service\")
+        message(STATUS \"Installing: \${unit}\")
+        configure_file(\"${PROJECT_SOURCE_DIR}/resources/quorvik-headless.service.in\" \"\${unit}\" @ONLY)
+    ")
 endif()
 
 # The screenshots are kept once, in docs/screenshots. Bundled beside the pages
@@ -57,6 +70,10 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "The package also holds quorvik-vss, a command-line tool that prints what"
     "the watcher sees in a database (project tree, history, check-outs).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# Install through DESTDIR with the prefix the package has, so files written at
+# install time (the systemd unit) name /usr paths, not the staging folder.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_PACKAGE_NAME quorvik)

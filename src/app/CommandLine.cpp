@@ -35,6 +35,39 @@ const QCommandLineOption &onceOption()
     return option;
 }
 
+const QCommandLineOption &jsonOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("json"),
+        QStringLiteral("With --headless: print each event as one JSON object per line."));
+    return option;
+}
+
+const QCommandLineOption &checkOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("check"),
+        QStringLiteral("With --headless: check the settings, the database login and the watched "
+                       "files, then exit (0 when all is well; see the README for the other "
+                       "statuses)."));
+    return option;
+}
+
+const QCommandLineOption &onEventOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("on-event"),
+        QStringLiteral("With --headless: run COMMAND for each event, with QUORVIK_DATE, "
+                       "QUORVIK_TIME, QUORVIK_SPEC, QUORVIK_ACTION, QUORVIK_USER and "
+                       "QUORVIK_DATABASE set (instead of the OnEvent setting)."),
+        QStringLiteral("COMMAND"));
+    return option;
+}
+
+// The options that only make sense without windows.
+const QCommandLineOption *const kHeadlessOnly[] = {&onceOption(), &jsonOption(), &checkOption(),
+                                                   &onEventOption()};
+
 } // namespace
 
 CommandLine ParseCommandLine(const QCoreApplication &app)
@@ -47,15 +80,23 @@ CommandLine ParseCommandLine(const QCoreApplication &app)
     parser.addVersionOption();
     parser.addOption(configDirOption());
     parser.addOption(headlessOption());
-    parser.addOption(onceOption());
+    for (const QCommandLineOption *option : kHeadlessOnly)
+        parser.addOption(*option);
     parser.process(app);
     CommandLine line;
     line.configDir = parser.value(configDirOption());
     line.headless = parser.isSet(headlessOption());
     line.once = parser.isSet(onceOption());
-    if (line.once && !line.headless) {
-        fputs("quorvik: --once goes with --headless\n", stderr);
-        ::exit(1);
+    line.json = parser.isSet(jsonOption());
+    line.check = parser.isSet(checkOption());
+    if (parser.isSet(onEventOption()))
+        line.onEvent = parser.value(onEventOption());
+    for (const QCommandLineOption *option : kHeadlessOnly) {
+        if (parser.isSet(*option) && !line.headless) {
+            fprintf(stderr, "quorvik: --%s goes with --headless\n",
+                    qPrintable(option->names().constFirst()));
+            ::exit(1);
+        }
     }
     return line;
 }
@@ -65,9 +106,9 @@ bool NeedsNoDisplay(int argc, char *argv[])
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
         if (arg == "-h" || arg == "--help" || arg == "-?" || arg == "--help-all" || arg == "-v" ||
-            arg == "--version" || arg == "--headless" || arg == "--once")
+            arg == "--version" || arg == "--headless" || arg == "--once" || arg == "--json" ||
+            arg == "--check" || arg.startsWith("--on-event"))
             return true;
     }
     return false;
 }
-

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QCoreApplication;
 
 struct CommandLine
@@ -9,11 +11,14 @@ struct CommandLine
     QString configDir;
     bool headless = false;
     bool once = false;
+    bool json = false;              // records as JSON lines
+    bool check = false;             // validate the settings and the login, then exit
+    std::optional<QString> onEvent; // the event command, over the stored one
 };
 
 // Parses the command line; prints help, the version or an error and ends the
 // process when asked to or when the line is wrong.
 CommandLine ParseCommandLine(const QCoreApplication &app);
 
-// --help, --version and --headless run without a display.
+// --help, --version and --headless (and what goes with it) run without a display.
 bool NeedsNoDisplay(int argc, char *argv[]);

@@ -1,5 +1,7 @@
 #include "HeadlessRun.h"
 
+#include "HeadlessCheck.h"
+#include "ReloadSignal.h"
 #include "RepositoryBackend.h"
 #include "engine/ChangeTrigger.h"
 #include "engine/QtTimerService.h"
@@ -8,6 +10,7 @@
 #include "engine/program/ProgramPaths.h"
 #include "engine/program/SingleInstance.h"
 #include "engine/settings/Settings.h"
+#include "engine/settings/SettingsReload.h"
 #include "engine/settings/SettingsStore.h"
 
 #include <QCoreApplication>
@@ -29,6 +32,8 @@ namespace {
 class HeadlessShell : public Shell
 {
 public:
+    explicit HeadlessShell(bool json) : m_json(json) {}
+
     void setStatus(const QString &text) override
     {
         m_status = text;
@@ -52,10 +57,13 @@ public:
     void refreshFileList() override {}
     void beep() override {}
     void processEvents() override { QCoreApplication::processEvents(); }
-    void eventRecorded(const QString &record) override
+    void eventRecorded(const EventRecord &record) override
     {
         QTextStream out(stdout);
-        out << record << '\n';
+        if (m_json)
+            out << QString::fromUtf8(record.json()) << '\n';
+        else
+            out << record.text() << '\n';
         out.flush();
     }
 
@@ -67,6 +75,7 @@ public:
     }
 
 private:
+    const bool m_json;
     QString m_status;
     QString m_printed;
     bool m_reset = false;
@@ -147,12 +156,15 @@ QString startFailureReason(const HeadlessOptions &options, const SettingsStore &
 
 constexpr int kNotStored = 3;
 
+// How long running event commands may finish after SIGTERM or SIGINT.
+constexpr int kStopGraceMs = 5000;
+
 } // namespace
 
 int RunHeadless(const HeadlessOptions &options)
 {
     SingleInstance instance(options.configDir);
-    if (!instance.tryAcquire()) {
+    if (!options.check && !instance.tryAcquire()) {
         HeadlessShell::err(QStringLiteral("ERROR: Quorvik is already running with these settings"));
         return 2;
     }
@@ -161,15 +173,22 @@ int RunHeadless(const HeadlessOptions &options)
     QtTimerService timers;
     ChangeTrigger changes;
     SystemClock clock;
-    HeadlessShell shell;
+    HeadlessShell shell(options.json);
     modZel zel(shell, timers, clock, ProgramRepositoryFactory());
     zel.setSettingsStore(&store);
     zel.KeepNewestEventOnly = true; // no viewer: rule A2 needs the newest row only
     if (!options.once)
         zel.setChangeWatch(&changes);
     zel.eventLog.EventLogPath = ProgramPaths::DefaultEventLogPath(options.programFolder);
+    const auto applyCommandLine = [&] {
+        if (options.onEvent)
+            zel.settings.OnEvent = *options.onEvent;
+    };
     LoadSettings(zel, store);
     LoadEventLogSettings(zel, store);
+    applyCommandLine();
+    if (options.check)
+        return CheckSettings(zel, store);
 
     if (!zel.ZelIni()) {
         if (!zel.Database) // the database did not open
@@ -178,12 +197,19 @@ int RunHeadless(const HeadlessOptions &options)
     }
     if (options.once) {
         zel.CheckFiles();
+        zel.KillPollTimer();
+        zel.hooks().finish(-1);
         return zel.StoreFailed ? kNotStored : 0;
     }
     QObject lifetime;
     quitOnStopSignals(&lifetime);
+    OnReloadSignal(&lifetime, [&] {
+        ReloadSettings(zel, store);
+        applyCommandLine();
+    });
     QCoreApplication::exec();
     stopDeadlineMet();
     zel.KillPollTimer();
+    zel.hooks().finish(kStopGraceMs);
     return 0;
 }

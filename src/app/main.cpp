@@ -25,6 +25,9 @@ int main(int argc, char *argv[])
         options.configDir = line.configDir;
         options.programFolder = QCoreApplication::applicationDirPath();
         options.once = line.once;
+        options.json = line.json;
+        options.check = line.check;
+        options.onEvent = line.onEvent;
         if (!options.configDir.isEmpty())
             QDir().mkpath(options.configDir);
         return RunHeadless(options);

@@ -37,6 +37,13 @@ public:
     using RepositoryError::RepositoryError;
 };
 
+// Open refused the user or the password (the database itself was readable).
+class RepositoryLoginError : public RepositoryOpenError
+{
+public:
+    using RepositoryOpenError::RepositoryOpenError;
+};
+
 // One entry of an item's history. The engine uses VersionNumber and Date;
 // the other fields serve the command-line tool and the explorer.
 struct VSSVersion

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/eventlog/EventRecord.h"
+
 #include <QString>
 
 // The narrow seam through which the engine reaches the user interface. The
@@ -47,10 +49,10 @@ public:
     virtual void beep() = 0;
     virtual void processEvents() = 0;
 
-    // An event record (date, time, object, action, TAB-separated) was made:
-    // written to the event log (a failure to write it is reported on the
-    // status line), or the newest record was amended to read so.
-    virtual void eventRecorded(const QString &record) { Q_UNUSED(record); }
+    // An event record was made: written to the event log (a failure to write
+    // it is reported on the status line), or the newest record was amended
+    // to read so.
+    virtual void eventRecorded(const EventRecord &record) { Q_UNUSED(record); }
 
     // A desktop notification for a poll's announced changes; it never takes
     // the keyboard focus, and clicking it opens the event log viewer.

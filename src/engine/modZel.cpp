@@ -31,7 +31,8 @@ QDateTime orNeverRecorded(const QDateTime &value)
 
 modZel::modZel(Shell &shell, TimerService &timers, const Clock &clock, RepositoryFactory factory)
     : eventLog(clock), m_shell(shell), m_timers(timers), m_clock(clock),
-      m_factory(std::move(factory))
+      m_factory(std::move(factory)),
+      m_hooks([this](const QString &text) { m_shell.setStatus(text); })
 {}
 
 modZel::~modZel()
@@ -420,7 +421,8 @@ void modZel::RecordEvent(const QString &spec, const QString &action, const QStri
         }
         if (amended) {
             list.amendLastRow(rowKey, kAmendedCheckIn);
-            m_shell.eventRecorded(RecordText(newest.date, newest.time, object, kAmendedCheckIn));
+            Deliver(
+                {newest.date, newest.time, object, kAmendedCheckIn, QString(), settings.Inifile});
             return;
         }
     }
@@ -434,27 +436,32 @@ void modZel::RecordEvent(const QString &spec, const QString &action, const QStri
     row.user = user;
     list.addRow(row);
     keepNewestRowOnly(list);
-    WriteRecord(now, object, action);
+    WriteRecord(now, object, action, user);
 }
 
-QString modZel::RecordText(const QString &date, const QString &time, const QString &spec,
-                           const QString &action)
+void modZel::WriteRecord(const QDateTime &when, const QString &object, const QString &action,
+                         const QString &user)
 {
-    const QChar tab(u'\t');
-    return date + tab + time + tab + spec + tab + action;
-}
-
-void modZel::WriteRecord(const QDateTime &when, const QString &object, const QString &action)
-{
-    const QString record = RecordText(when.toString(QStringLiteral("yyyy-MM-dd")),
-                                      when.toString(QStringLiteral("hh:mm:ss")), object, action);
-    // Standard output gets the event even when the log cannot take it.
-    m_shell.eventRecorded(record);
+    const EventRecord record{when.toString(QStringLiteral("yyyy-MM-dd")),
+                             when.toString(QStringLiteral("hh:mm:ss")),
+                             object,
+                             action,
+                             user,
+                             settings.Inifile};
+    // Standard output and the event command get the event even when the log
+    // cannot take it.
+    Deliver(record);
     try {
-        eventLog.WriteLog(eventLog.EventLogPath, record, true);
+        eventLog.WriteLog(eventLog.EventLogPath, record.text(), true);
     } catch (const std::exception &e) {
         ReportStoreFailure(e);
     }
+}
+
+void modZel::Deliver(const EventRecord &record)
+{
+    m_shell.eventRecorded(record);
+    m_hooks.run(settings.OnEvent, settings.OnEventTimeout * 1000, record);
 }
 
 void modZel::ReportStoreFailure(const std::exception &e)

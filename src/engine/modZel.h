@@ -8,6 +8,7 @@
 #include "Suspects.h"
 #include "TimerService.h"
 #include "engine/eventlog/EventLogFile.h"
+#include "engine/hooks/EventHooks.h"
 
 #include <QHash>
 #include <QString>
@@ -37,6 +38,8 @@ struct ZelSettings
     bool DesktopNotify = true;
     // Check-outs and check-ins of the logged-in user are not announced.
     bool IgnoreOwnChanges = false;
+    QString OnEvent;         // the command run for each event record (empty: none)
+    int OnEventTimeout = 30; // seconds before that command is stopped
 };
 
 // The monitoring engine: the module state and its routines (session start,
@@ -120,6 +123,8 @@ public:
     void Trace(const QString &message, const QString &description);
 
     Shell &shell() { return m_shell; }
+    // The event command's runner (settings.OnEvent).
+    EventHooks &hooks() { return m_hooks; }
     const Clock &clock() const { return m_clock; }
 
 private:
@@ -136,9 +141,10 @@ private:
                   const QString &user, bool mayAmend);
     void RecordEvent(const QString &spec, const QString &action, const QString &user,
                      bool mayAmend);
-    static QString RecordText(const QString &date, const QString &time, const QString &spec,
-                              const QString &action);
-    void WriteRecord(const QDateTime &when, const QString &object, const QString &action);
+    void WriteRecord(const QDateTime &when, const QString &object, const QString &action,
+                     const QString &user);
+    // Hands a record on: to the shell and the event command.
+    void Deliver(const EventRecord &record);
     void ReportStoreFailure(const std::exception &e);
     void ReportStoreFailure(const QString &status);
     void keepNewestRowOnly(EventList &list);
@@ -163,4 +169,5 @@ private:
     bool m_changeToTell = false;
     // What this poll announced, for the desktop notification.
     std::vector<AnnouncedChange> m_announced;
+    EventHooks m_hooks;
 };

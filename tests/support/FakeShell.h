@@ -57,7 +57,7 @@ public:
     void refreshFileList() override { ++refreshes; }
     void beep() override { ++beeps; }
     void processEvents() override { ++processed; }
-    void eventRecorded(const QString &record) override { records.append(record); }
+    void eventRecorded(const EventRecord &record) override { records.append(record.text()); }
     void showDesktopNotification(const QString &summary, const QString &body) override
     {
         notes.append(summary + '\n' + body);

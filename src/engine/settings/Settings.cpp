@@ -109,6 +109,15 @@ qint16 pollDelay(const QString &text)
     return qint16(*value);
 }
 
+// Seconds an event command may run: 1 to an hour, else the default.
+int onEventTimeout(const QString &text)
+{
+    const std::optional<int> value = WholeNumberFromSetting(text);
+    if (!value || *value < 1 || *value > 3600)
+        return ZelSettings().OnEventTimeout;
+    return *value;
+}
+
 } // namespace
 
 bool LoadSettings(modZel &zel, SettingsStore &store)
@@ -139,6 +148,8 @@ bool LoadSettings(modZel &zel, SettingsStore &store)
     for (const LaterFlag &f : kLaterFlags)
         s.*f.field = params.flag(QLatin1String(f.key), firstStart && f.firstStart);
     s.PollDelay = pollDelay(params.text(QStringLiteral("PollDelay")));
+    s.OnEvent = params.text(QStringLiteral("OnEvent"));
+    s.OnEventTimeout = onEventTimeout(params.text(QStringLiteral("OnEventTimeout")));
 
     if (s.UseLastDB && s.UseLastUser)
         ReadFileList(store, zel.MonitoredFiles);

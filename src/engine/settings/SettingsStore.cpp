@@ -236,6 +236,13 @@ int SettingsStore::scans() const
     return d->scans;
 }
 
+void SettingsStore::reload()
+{
+    commit();
+    d->byApp.clear();
+    d->names.clear();
+}
+
 bool SettingsStore::commit()
 {
     bool ok = true;

@@ -37,6 +37,9 @@ public:
     int scans() const;
     // Writes pending changes; false when the store could not be written.
     bool commit();
+    // Writes pending changes, then reads everything afresh on next use (the
+    // file was edited meanwhile).
+    void reload();
 
     // The file behind the store (empty when it is the registry).
     QString fileName() const;

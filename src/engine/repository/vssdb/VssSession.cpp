@@ -66,10 +66,12 @@ void VssSession::open(const QString &iniPath, const QString &user, const QString
         if (decode(candidate.name).compare(user.trimmed(), Qt::CaseInsensitive) == 0)
             account = &candidate;
     if (!account || user.trimmed().isEmpty())
-        refuse(QStringLiteral("User \"%1\" is not a user of this database").arg(user));
+        throw RepositoryLoginError(
+            QStringLiteral("User \"%1\" is not a user of this database").arg(user));
     const quint16 hash = VssUsers::passwordHash(m_codePage->encode(password.toUpper()));
     if (hash != account->passwordHash)
-        refuse(QStringLiteral("Wrong password for user \"%1\"").arg(decode(account->name)));
+        throw RepositoryLoginError(
+            QStringLiteral("Wrong password for user \"%1\"").arg(decode(account->name)));
     m_userName = decode(account->name);
 }
 

@@ -1,0 +1,186 @@
+#include "EventHooks.h"
+
+#include <QEventLoop>
+#include <QProcess>
+#include <QTimer>
+#include <QVariant>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <unistd.h>
+#endif
+
+namespace {
+
+const char *const kTimedOut = "quorvikTimedOut";
+
+QProcessEnvironment environmentFor(const EventRecord &event)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUORVIK_DATE"), event.date);
+    env.insert(QStringLiteral("QUORVIK_TIME"), event.time);
+    env.insert(QStringLiteral("QUORVIK_SPEC"), event.spec);
+    env.insert(QStringLiteral("QUORVIK_ACTION"), event.action);
+    env.insert(QStringLiteral("QUORVIK_USER"), event.user);
+    env.insert(QStringLiteral("QUORVIK_DATABASE"), event.database);
+    return env;
+}
+
+void setCommand(QProcess &process, const QString &command)
+{
+#ifdef Q_OS_WIN
+    // cmd has its own quoting rules: hand the line over as it is.
+    process.setProgram(QStringLiteral("cmd.exe"));
+    process.setNativeArguments(QStringLiteral("/c ") + command);
+#else
+    process.setProgram(QStringLiteral("/bin/sh"));
+    process.setArguments({QStringLiteral("-c"), command});
+    // A group of its own, so a time-out stops what the shell started too.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
+}
+
+} // namespace
+
+EventHooks::EventHooks(Report report) : m_report(std::move(report)) {}
+
+EventHooks::~EventHooks()
+{
+    for (QProcess *process : m_running) {
+        QObject::disconnect(process, nullptr, &m_owner, nullptr);
+        kill(process);
+    }
+}
+
+void EventHooks::run(const QString &command, int timeLimitMs, const EventRecord &event)
+{
+    if (command.trimmed().isEmpty())
+        return;
+    if (int(m_queue.size()) >= kMaxQueued) {
+        m_report(QStringLiteral("ERROR: Too many events wait for the event command; not handed "
+                                "over: %1")
+                     .arg(describe(event)));
+        return;
+    }
+    m_queue.push_back({command, timeLimitMs, event});
+    startQueued();
+}
+
+void EventHooks::startQueued()
+{
+    while (int(m_running.size()) < kMaxRunning && !m_queue.empty() &&
+           !m_busyKeys.contains(key(m_queue.front().event))) {
+        const Job job = m_queue.front();
+        m_queue.pop_front();
+        start(job);
+    }
+}
+
+void EventHooks::start(const Job &job)
+{
+    auto *process = new QProcess(&m_owner);
+    setCommand(*process, job.command);
+    process->setProcessEnvironment(environmentFor(job.event));
+    // Its output would mix with ours (the records on standard output);
+    // its error output is worth seeing.
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+
+    auto *timer = new QTimer(process);
+    timer->setSingleShot(true);
+    QObject::connect(timer, &QTimer::timeout, &m_owner, [process] {
+        process->setProperty(kTimedOut, true);
+        kill(process);
+    });
+    QObject::connect(process, &QProcess::started, timer,
+                     [timer, job] { timer->start(job.timeLimitMs); });
+    QObject::connect(
+        process, &QProcess::finished, &m_owner,
+        [this, process, job](int code, QProcess::ExitStatus status) {
+            QString failure;
+            if (process->property(kTimedOut).toBool())
+                failure =
+                    QStringLiteral("ran over %1 s and was stopped").arg(job.timeLimitMs / 1000.0);
+            else if (status == QProcess::CrashExit)
+                failure = QStringLiteral("was ended by a signal");
+            else if (code != 0)
+                failure = QStringLiteral("failed with exit status %1").arg(code);
+            ended(process, job, failure);
+        });
+    QObject::connect(process, &QProcess::errorOccurred, &m_owner,
+                     [this, process, job](QProcess::ProcessError error) {
+                         if (error == QProcess::FailedToStart)
+                             ended(process, job,
+                                   QStringLiteral("could not be started: ") +
+                                       process->errorString());
+                     });
+    m_running.push_back(process);
+    m_busyKeys.insert(key(job.event));
+    process->start();
+}
+
+void EventHooks::ended(QProcess *process, const Job &job, const QString &failure)
+{
+    const auto found = std::find(m_running.begin(), m_running.end(), process);
+    if (found == m_running.end())
+        return;
+    m_running.erase(found);
+    m_busyKeys.remove(key(job.event));
+    QObject::disconnect(process, nullptr, &m_owner, nullptr);
+    process->deleteLater();
+    if (!failure.isEmpty())
+        m_report(
+            QStringLiteral("ERROR: The event command %1 (%2)").arg(failure, describe(job.event)));
+    startQueued();
+    if (m_waiting && busy() == 0)
+        m_waiting->quit();
+}
+
+void EventHooks::kill(QProcess *process)
+{
+#ifdef Q_OS_UNIX
+    // While the process is not reaped its id (and so its group) is not reused.
+    if (process->state() != QProcess::NotRunning && process->processId() > 0)
+        ::kill(-pid_t(process->processId()), SIGKILL);
+#endif
+    process->kill();
+}
+
+bool EventHooks::waitForIdle(int ms)
+{
+    if (busy() == 0)
+        return true;
+    QEventLoop loop;
+    m_waiting = &loop;
+    if (ms >= 0)
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    m_waiting = nullptr;
+    return busy() == 0;
+}
+
+int EventHooks::finish(int graceMs)
+{
+    waitForIdle(graceMs);
+    const int left = busy();
+    for (QProcess *process : m_running) {
+        QObject::disconnect(process, nullptr, &m_owner, nullptr);
+        kill(process);
+        process->waitForFinished(1000);
+        process->deleteLater();
+    }
+    m_running.clear();
+    m_busyKeys.clear();
+    m_queue.clear();
+    if (left > 0)
+        m_report(
+            QStringLiteral("ERROR: %1 event command(s) stopped or not run at the end").arg(left));
+    return left;
+}
+
+QString EventHooks::describe(const EventRecord &event)
+{
+    return event.spec + QStringLiteral(", ") + event.action + QStringLiteral(", ") + event.date +
+           u' ' + event.time;
+}

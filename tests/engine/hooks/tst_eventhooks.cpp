@@ -1,0 +1,94 @@
+#include "engine/hooks/EventHooks.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The event command runner: what each command sees, the order of one file's
+// events, and what becomes of commands that fail or run too long.
+class TestEventHooks : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    static EventRecord event(const QString &spec, const QString &action, const QString &user = {})
+    {
+        return {"2026-12-06", "10:00:0" + QString::number(spec.size() % 10),
+                spec,         action,
+                user,         "/vss/srcsafe.ini"};
+    }
+    static QString fields(const EventRecord &e)
+    {
+        return QStringList{e.date, e.time, e.spec, e.action, e.user, e.database}.join('|');
+    }
+
+private slots:
+    void commandsAndWhatBecomesOfThem_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("limitMs");
+        QTest::addColumn<QString>("report"); // expected in each report; empty: none
+        // The first event's command takes longest: a second command of the
+        // same file started beside it would record first.
+        QTest::newRow("records") << "[ \"$QUORVIK_ACTION\" = 'Check Out' ] && sleep 0.3; "
+                                    "printf '%s|%s|%s|%s|%s|%s\\n' \"$QUORVIK_DATE\" "
+                                    "\"$QUORVIK_TIME\" \"$QUORVIK_SPEC\" \"$QUORVIK_ACTION\" "
+                                    "\"$QUORVIK_USER\" \"$QUORVIK_DATABASE\" >> recorded"
+                                 << 5000 << QString();
+        QTest::newRow("fails") << "exit 3" << 5000 << "failed with exit status 3 ($/a \"b\" c, ";
+        // What the shell started is stopped with it: it never writes.
+        QTest::newRow("runs too long") << "(sleep 1; echo late >> recorded) & sleep 10" << 300
+                                       << "ran over 0.3 s and was stopped ($/a \"b\" c, ";
+    }
+    void commandsAndWhatBecomesOfThem()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, limitMs);
+        QFETCH(QString, report);
+        QStringList reports;
+        EventHooks hooks([&](const QString &text) { reports.append(text); });
+        const QString recorded = m_dir.filePath("recorded");
+        QFile::remove(recorded);
+        const QList<EventRecord> events{event("$/a \"b\" c", "Check Out", "Dora"),
+                                        event("$/a \"b\" c", "Check In")};
+        QElapsedTimer clock;
+        clock.start();
+        for (const EventRecord &e : events)
+            hooks.run("cd '" + m_dir.path() + "' && " + command, limitMs, e);
+        QVERIFY(clock.elapsed() < 200); // the caller never waits
+        QVERIFY(hooks.waitForIdle(10000));
+
+        QCOMPARE(reports.size(), report.isEmpty() ? 0 : 2);
+        for (const QString &text : reports)
+            QVERIFY2(text.startsWith("ERROR: ") && text.contains(report), qPrintable(text));
+        QTest::qWait(report.isEmpty() ? 0 : 1000);
+        QFile file(recorded);
+        QStringList lines;
+        if (file.open(QIODevice::ReadOnly))
+            lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+        QStringList expected;
+        if (report.isEmpty())
+            expected = {fields(events[0]), fields(events[1])};
+        QCOMPARE(lines, expected);
+    }
+
+    void theEndStopsWhatRunsAndSaysSo()
+    {
+        QStringList reports;
+        EventHooks hooks([&](const QString &text) { reports.append(text); });
+        for (int i = 0; i < EventHooks::kMaxRunning + 2; ++i)
+            hooks.run("sleep 10", 30000, event("$/f" + QString::number(i), "Check In"));
+        QCOMPARE(hooks.busy(), EventHooks::kMaxRunning + 2);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(hooks.finish(100), EventHooks::kMaxRunning + 2);
+        QVERIFY(clock.elapsed() < 3000);
+        QCOMPARE(hooks.busy(), 0);
+        QCOMPARE(reports.size(), 1);
+        QVERIFY(reports[0].contains(QString::number(EventHooks::kMaxRunning + 2)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEventHooks)
+#include "tst_eventhooks.moc"
