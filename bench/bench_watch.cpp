@@ -39,7 +39,7 @@ class QuietShell : public FakeShell
 {
 public:
     void setStatus(const QString &) override {}
-    void eventRecorded(const QString &) override {}
+    void eventRecorded(const EventRecord &) override {}
 };
 
 double bestMs(int runs, const std::function<void()> &run)

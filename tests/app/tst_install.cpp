@@ -2,6 +2,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -100,7 +101,7 @@ private slots:
         const auto entries = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
         QCOMPARE(QDir(installed("bin")).entryList(entries),
                  QStringList({"quorvik", "quorvik-vss"}));
-        QCOMPARE(QDir(m_prefix.path()).entryList(entries), QStringList({"bin", "share"}));
+        QCOMPARE(QDir(m_prefix.path()).entryList(entries), QStringList({"bin", "lib", "share"}));
         QVERIFY(readText(installed("share/icons/hicolor/scalable/apps/quorvik.svg"))
                     .contains(QLatin1String("<svg")));
     }
@@ -184,6 +185,23 @@ private slots:
             p.kill();
             QVERIFY(p.waitForFinished(5000));
         }
+    }
+
+    void serviceUnitRunsTheInstalledWatcherAndVerifies()
+    {
+        const QString unit = installed("lib/systemd/user/quorvik-headless.service");
+        QVERIFY(readText(unit).contains("\nExecStart=" + installed("bin/quorvik") +
+                                        " --headless --config-dir "));
+        const QString analyze = QStandardPaths::findExecutable("systemd-analyze");
+        if (analyze.isEmpty())
+            QSKIP("systemd-analyze is not installed (Debian package systemd)");
+        QProcess verify;
+        verify.setProcessEnvironment(isolatedEnvironment());
+        verify.setProcessChannelMode(QProcess::MergedChannels);
+        verify.start(analyze, {"--user", "verify", unit});
+        QVERIFY(verify.waitForFinished(30000));
+        const QByteArray said = verify.readAll(); // a warning is a fault too
+        QVERIFY2(verify.exitCode() == 0 && said.isEmpty(), said.constData());
     }
 
     void installedToolsAnswerVersionAndHelp()
