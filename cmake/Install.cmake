@@ -1,5 +1,6 @@
 # What `cmake --install` puts under the prefix besides the two programs, and
-# the Debian package CPack builds from it (`./run package`).
+# the package CPack builds from it: the Debian package (`./run package`), or
+# on Windows the zip (`./run windows`).
 #
 #   bin/quorvik, bin/quorvik-vss                 (their own install rules)
 #   share/applications/quorvik.desktop
@@ -12,11 +13,42 @@
 # The program looks for its help at <bin>/../share/quorvik/help/index.html,
 # so the data folder must stay "share" relative to the program's folder.
 # Tests, benchmarks, vssgen and the fuzz targets have no install rules.
+#
+# The Windows zip holds one folder quorvik-<version>-windows-x64/ with
+#   quorvik.exe, quorvik-vss.exe, README.txt
+#   help/       the manual and its screenshots (found beside the program)
+#   icons/      the pictures the manual shows
+
+file(GLOB QUORVIK_SCREENSHOTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/screenshots/*.png)
+
+# The screenshots are kept once, in docs/screenshots. Bundled beside the pages
+# (":/help/<name>.png") they also show in the copy of the manual the program
+# extracts when it finds no installed one (a run from the build folder).
+if(TARGET quorvik_ui AND QUORVIK_SCREENSHOTS)
+    qt_add_resources(quorvik_ui "help_pictures" PREFIX "/help"
+        BASE ${PROJECT_SOURCE_DIR}/docs/screenshots
+        FILES ${QUORVIK_SCREENSHOTS})
+endif()
+
+if(WIN32)
+    if(TARGET quorvik)
+        install(FILES ${PROJECT_SOURCE_DIR}/resources/windows/README.txt DESTINATION .)
+        install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/help/ DESTINATION help)
+        install(FILES ${QUORVIK_SCREENSHOTS} DESTINATION help)
+        install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/icons/ DESTINATION icons
+            FILES_MATCHING PATTERN "*.svg")
+    endif()
+    set(CPACK_GENERATOR ZIP)
+    set(CPACK_PACKAGE_NAME quorvik)
+    set(CPACK_PACKAGE_FILE_NAME quorvik-${PROJECT_VERSION}-windows-x64)
+    set(CPACK_STRIP_FILES ON)
+    include(CPack)
+    return()
+endif()
 
 include(GNUInstallDirs)
 
 set(QUORVIK_HELP_DIR ${CMAKE_INSTALL_DATADIR}/quorvik/help)
-file(GLOB QUORVIK_SCREENSHOTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/screenshots/*.png)
 
 if(TARGET quorvik)
     install(FILES ${PROJECT_SOURCE_DIR}/resources/quorvik.desktop
@@ -40,15 +72,6 @@ if(TARGET quorvik AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
         message(STATUS \"Installing: \${unit}\")
         configure_file(\"${PROJECT_SOURCE_DIR}/resources/quorvik-headless.service.in\" \"\${unit}\" @ONLY)
     ")
-endif()
-
-# The screenshots are kept once, in docs/screenshots. Bundled beside the pages
-# (":/help/<name>.png") they also show in the copy of the manual the program
-# extracts when it finds no installed one (a run from the build folder).
-if(TARGET quorvik_ui AND QUORVIK_SCREENSHOTS)
-    qt_add_resources(quorvik_ui "help_pictures" PREFIX "/help"
-        BASE ${PROJECT_SOURCE_DIR}/docs/screenshots
-        FILES ${QUORVIK_SCREENSHOTS})
 endif()
 
 # ------------------------------------------------------------ Debian package

@@ -25,6 +25,10 @@
 #include <csignal>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <QAbstractNativeEventFilter>
+#include <qt_windows.h>
+#endif
 
 namespace {
 
@@ -128,6 +132,40 @@ void quitOnStopSignals(QObject *owner)
 void stopDeadlineMet()
 {
     ::alarm(0);
+}
+#elif defined(Q_OS_WIN)
+// Ctrl+C, Ctrl+Break and closing the console arrive on a thread of their
+// own: the event loop is asked to end between two events.
+BOOL WINAPI onConsoleStop(DWORD)
+{
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
+    return TRUE;
+}
+
+// "taskkill" without /F and QProcess::terminate() post WM_CLOSE to the
+// program's main thread, which has no window to receive it.
+class CloseMessageFilter : public QAbstractNativeEventFilter
+{
+public:
+    bool nativeEventFilter(const QByteArray &, void *message, qintptr *) override
+    {
+        const MSG *msg = static_cast<const MSG *>(message);
+        if (msg->message == WM_CLOSE && msg->hwnd == nullptr)
+            QCoreApplication::quit();
+        return false;
+    }
+};
+
+void quitOnStopSignals(QObject *owner)
+{
+    static CloseMessageFilter filter;
+    QCoreApplication::instance()->installNativeEventFilter(&filter);
+    QObject::connect(owner, &QObject::destroyed, [] {
+        QCoreApplication::instance()->removeNativeEventFilter(&filter);
+        SetConsoleCtrlHandler(onConsoleStop, FALSE);
+    });
+    SetConsoleCtrlHandler(onConsoleStop, TRUE);
 }
 #else
 void quitOnStopSignals(QObject *) {}

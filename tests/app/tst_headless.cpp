@@ -33,8 +33,11 @@ class TestHeadless : public QObject
         start(p, args);
         if (!p.waitForFinished(60000))
             return {};
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        // Lines end in CR LF on Windows.
+        const auto text = [](const QByteArray &b) {
+            return QString::fromUtf8(b).replace("\r\n", "\n");
+        };
+        return {p.exitCode(), text(p.readAllStandardOutput()), text(p.readAllStandardError())};
     }
     // Starts the program with its data and runtime folders in the test's.
     void start(QProcess &p, const QStringList &args)
@@ -197,13 +200,15 @@ private slots:
         VssWriter writer(m_db);
         QByteArray out;
         writer.checkout("$/Web/b.txt", by("Dora"));
-        QTRY_VERIFY_WITH_TIMEOUT((out += p.readAllStandardOutput()).contains("b.txt\tCheck Out\n"),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (out += p.readAllStandardOutput().replace("\r\n", "\n")).contains("b.txt\tCheck Out\n"),
+            10000);
         writer.undoCheckout("$/Web/b.txt", by("Dora"));
-        QTRY_VERIFY_WITH_TIMEOUT((out += p.readAllStandardOutput()).contains("(Undo Check Out)\n"),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (out += p.readAllStandardOutput().replace("\r\n", "\n")).contains("(Undo Check Out)\n"),
+            10000);
         QCOMPARE(out.count('\n'), 2);
-        p.terminate(); // SIGTERM
+        p.terminate(); // SIGTERM; WM_CLOSE on Windows
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 0);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace ProgramPaths {
 
@@ -13,7 +14,16 @@ const QString kEventLogName = QStringLiteral("QVEvent.txt");
 bool folderIsWritable(const QString &folder)
 {
     const QFileInfo info(folder);
-    return !folder.isEmpty() && info.isDir() && info.isWritable();
+    if (folder.isEmpty() || !info.isDir())
+        return false;
+#ifdef Q_OS_WIN
+    // Folder permissions are access lists that QFileInfo does not read (it
+    // calls "C:\Program Files\..." writable): try it.
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("quorvik-XXXXXX.tmp")));
+    return probe.open();
+#else
+    return info.isWritable();
+#endif
 }
 
 } // namespace

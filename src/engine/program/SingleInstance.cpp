@@ -28,7 +28,10 @@ QString SingleInstance::lockFilePathFor(const QString &configDir)
         if (folderPath.isEmpty()) // not there (yet)
             folderPath = QDir(configDir).absolutePath();
     }
-    const QString who = QDir::homePath() + QLatin1Char('\n') + folderPath;
+    QString who = QDir::homePath() + QLatin1Char('\n') + folderPath;
+#ifdef Q_OS_WIN
+    who = who.toCaseFolded(); // "C:\\Cfg" and "c:/cfg" are one folder
+#endif
     const QByteArray hash =
         QCryptographicHash::hash(who.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     return folder + QStringLiteral("/quorvik-") + QString::fromLatin1(hash) +

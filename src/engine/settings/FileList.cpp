@@ -67,13 +67,24 @@ FileEntry ParseFileEntry(const QString &value)
     return entry;
 }
 
+// The registry takes each value as it comes, so a rewrite cut short must
+// leave a list that still loads whole. The entries are written over the old
+// ones in place (the list only grows at its end, and a removal moves later
+// entries forward), then the count, and only then are the entries past the
+// new end deleted. At every step entries 1..FilesCount hold each file that
+// stays in the list, at worst beside a duplicate (loading skips it) or the
+// file being removed.
 void WriteFileList(const Suspects &files, SettingsStore &store)
 {
-    store.DeleteSetting(kAppName, kFiles);
     int number = 0;
     for (const Suspect &file : files)
         store.SaveSetting(kAppName, kFiles, QString::number(++number), FormatFileEntry(file));
     store.SaveSetting(kAppName, kParams, kFilesCount, QString::number(number));
+    for (const QString &key : store.Keys(kAppName, kFiles)) {
+        const int n = key.toInt();
+        if (n < 1 || n > number || key != QString::number(n))
+            store.DeleteSetting(kAppName, kFiles, key);
+    }
 }
 
 void ReadFileList(const SettingsStore &store, Suspects &files)

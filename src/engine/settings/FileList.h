@@ -21,7 +21,8 @@ QString FormatFileEntry(const Suspect &file);
 // cannot be read leaves the file watched, as never recorded.
 FileEntry ParseFileEntry(const QString &value);
 
-// Replaces section "Files" and "FilesCount" by the list (not committed).
+// Replaces section "Files" and "FilesCount" by the list (not committed), in
+// an order that a rewrite cut short still loads (see FileList.cpp).
 void WriteFileList(const Suspects &files, SettingsStore &store);
 // Adds the stored entries 1..FilesCount to the list, reading only the keys
 // present; nothing when FilesCount is empty or not a number.

@@ -105,9 +105,9 @@ void SetRunAtStartup(const QString &valueName, const QString &programPath, bool 
                      const QStringList &arguments)
 {
 #ifdef Q_OS_WIN
-    QSettings run(
-        QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
-        QSettings::NativeFormat);
+    // The current user's Run key: the machine's needs administrator rights
+    // and would start the program for every user of the machine.
+    QSettings run(QString::fromLatin1(kRunKey), QSettings::NativeFormat);
     // Quoted when it holds a space, so that "C:\Program Files\..." cannot
     // start C:\Program.exe instead.
     auto quoted = [](const QString &text) {

@@ -35,7 +35,10 @@ QString XorByLength(const QString &text);
 QString ReadRegString(const QString &root, const QString &subKey, const QString &valueName,
                       const QString &defaultValue);
 // Registers (flag true) or removes the program's start at logon; `arguments`
-// (the options in use, such as the settings folder) follow the program.
+// (the options in use, such as the settings folder) follow the program. On
+// Windows: the value `valueName` under kRunKey, each part quoted when it
+// holds a space.
+constexpr char kRunKey[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 void SetRunAtStartup(const QString &valueName, const QString &programPath, bool flag,
                      const QStringList &arguments = {});
 

@@ -97,7 +97,8 @@ struct StoredNames
 
 struct SettingsStore::Private
 {
-    QString dir; // empty: the registry
+    QString dir;         // empty: the registry
+    int writesLeft = -1; // simulateCrashAfter(): changes still let through
     std::map<QString, std::unique_ptr<BufferedSettings>> byApp;
     std::map<QString, StoredNames> names;
     int scans = 0;
@@ -163,6 +164,16 @@ struct SettingsStore::Private
     }
 
     bool isFile() const { return !dir.isEmpty(); }
+
+    bool mayWrite()
+    {
+        if (writesLeft < 0)
+            return true;
+        if (writesLeft == 0)
+            return false;
+        --writesLeft;
+        return true;
+    }
 };
 
 SettingsStore::SettingsStore(const QString &configDir) : d(std::make_unique<Private>())
@@ -202,15 +213,19 @@ QString SettingsStore::GetSetting(const QString &app, const QString &section, co
 void SettingsStore::SaveSetting(const QString &app, const QString &section, const QString &key,
                                 const QString &value)
 {
+    if (!d->mayWrite())
+        return;
     QSettings &s = d->settings(app);
-    s.beginGroup(section);
-    s.setValue(key, value);
+    s.beginGroup(matchName(s.childGroups(), section));
+    s.setValue(matchName(s.childKeys(), key), value);
     s.endGroup();
     d->saved(app, section, key);
 }
 
 void SettingsStore::DeleteSetting(const QString &app, const QString &section)
 {
+    if (!d->mayWrite())
+        return;
     QSettings &s = d->settings(app);
     d->section(app, section); // lists the sections
     StoredNames &stored = d->names[app];
@@ -219,6 +234,21 @@ void SettingsStore::DeleteSetting(const QString &app, const QString &section)
             s.remove(group);
     }
     stored.forget();
+}
+
+void SettingsStore::DeleteSetting(const QString &app, const QString &section, const QString &key)
+{
+    if (!d->mayWrite())
+        return;
+    QSettings &s = d->settings(app);
+    s.beginGroup(matchName(s.childGroups(), section));
+    s.remove(matchName(s.childKeys(), key));
+    s.endGroup();
+}
+
+void SettingsStore::simulateCrashAfter(int writes)
+{
+    d->writesLeft = writes;
 }
 
 QStringList SettingsStore::Keys(const QString &app, const QString &section) const

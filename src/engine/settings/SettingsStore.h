@@ -12,8 +12,9 @@ class QSettings;
 // on Windows, INI files under the user's configuration folder elsewhere
 // ($XDG_CONFIG_HOME/Quorvik/Quorvik.ini, usually ~/.config/Quorvik/Quorvik.ini).
 // With a configuration folder given, the whole store is DIR/Quorvik.ini.
-// Changes are buffered and reach the disk in one atomic write at commit()
-// (or when the store is destroyed); the file is readable by its owner only.
+// In a file, changes are buffered and reach the disk in one atomic write at
+// commit() (or when the store is destroyed); the file is readable by its
+// owner only. The registry takes each change as it is made.
 class SettingsStore
 {
 public:
@@ -29,8 +30,9 @@ public:
                        const QString &defaultValue = QString()) const;
     void SaveSetting(const QString &app, const QString &section, const QString &key,
                      const QString &value);
-    // Deleting a section that does not exist is not an error.
+    // Deleting a section or key that does not exist is not an error.
     void DeleteSetting(const QString &app, const QString &section);
+    void DeleteSetting(const QString &app, const QString &section, const QString &key);
     // The keys present in a section, pending changes included.
     QStringList Keys(const QString &app, const QString &section) const;
     // How many times the store's sections or keys were listed (tests).
@@ -40,6 +42,10 @@ public:
     // Writes pending changes, then reads everything afresh on next use (the
     // file was edited meanwhile).
     void reload();
+
+    // For tests: the store takes `writes` more changes (SaveSetting,
+    // DeleteSetting) and drops the rest, as if the program died there.
+    void simulateCrashAfter(int writes);
 
     // The file behind the store (empty when it is the registry).
     QString fileName() const;

@@ -5,6 +5,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 namespace {
 
 const QString kEventPlayer = QStringLiteral("canberra-gtk-play");
@@ -42,7 +46,12 @@ DesktopSound::Method DesktopSound::play()
             QProcess::startDetached(QStandardPaths::findExecutable(kFilePlayer), {m_soundFile});
     }
     if (how == Bell || !started) {
+#ifdef Q_OS_WIN
+        // The user's "Default Beep" sound, whatever the platform plugin.
+        MessageBeep(MB_OK);
+#else
         QApplication::beep();
+#endif
         return Bell;
     }
     return how;

@@ -4,7 +4,8 @@
 
 // The notification sound. Linux desktops often ignore the terminal bell that
 // QApplication::beep() rings, so the desktop's event sound is played when a
-// player for it is installed; the bell is the fallback.
+// player for it is installed; the bell is the fallback. On Windows it is
+// always the bell: MessageBeep, the sound the user chose as "Default Beep".
 class DesktopSound
 {
 public:

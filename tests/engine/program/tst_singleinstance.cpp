@@ -45,8 +45,8 @@ private slots:
         const QString path = SingleInstance::lockFilePathFor(config.path());
         // A lock file as a crashed program leaves it: the id of a process
         // that no longer runs.
-        QProcess gone;
-        gone.start(QStringLiteral("true"), {});
+        QProcess gone; // a program there is on every system
+        gone.start(QStringLiteral(QUORVIK_BIN_DIR "/quorvik-vss"), {QStringLiteral("--version")});
         QVERIFY(gone.waitForFinished());
         const qint64 pid = gone.processId() ? gone.processId() : 999999;
         QFile lock(path);

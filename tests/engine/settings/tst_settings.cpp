@@ -203,6 +203,46 @@ private slots:
         QCOMPARE(f.get("UseLastDB"), QString("True"));
     }
 
+    // The registry takes each value as it comes: a rewrite cut short after
+    // any number of changes loads every file that was and stays in the list.
+    void rewriteCutShortLosesNoFileKept_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        const QStringList abcd = {"$/a", "$/b", "$/c", "$/d"};
+        QTest::newRow("one removed") << abcd << QStringList{"$/a", "$/c", "$/d"};
+        QTest::newRow("several removed") << abcd << QStringList{"$/b", "$/d"};
+        QTest::newRow("added") << abcd << abcd + QStringList{"$/e", "$/f"};
+        QTest::newRow("all removed") << abcd << QStringList{};
+    }
+    void rewriteCutShortLosesNoFileKept()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        const auto store = [](SettingsStore &to, const QStringList &keys, int writes) {
+            Suspects list;
+            for (const QString &key : keys)
+                list.Add(key, 0, 1, NeverRecordedDate(), key);
+            to.simulateCrashAfter(writes);
+            StoreFileList(list, to);
+        };
+        for (int writes = 0; writes <= before.size() + after.size() + 1; ++writes) {
+            Fixture f;
+            store(*f.store, before, -1);
+            store(*f.store, after, writes);
+            const QStringList loaded = f.loadedKeys();
+            for (const QString &key : before)
+                QVERIFY2(!after.contains(key) || loaded.contains(key), qPrintable(key));
+            for (const QString &key : loaded)
+                QVERIFY(before.contains(key) || after.contains(key));
+        }
+        Fixture whole; // not cut short: exactly the new list
+        store(*whole.store, before, -1);
+        store(*whole.store, after, -1);
+        QCOMPARE(whole.loadedKeys(), after);
+        QCOMPARE(whole.store->Keys(kAppName, "Files").size(), after.size());
+    }
+
     void rememberSwitchesOff()
     {
         Fixture f;

@@ -59,6 +59,9 @@ private slots:
 
     void defaultLocationIsTheUserConfigFolder()
     {
+#ifdef Q_OS_WIN
+        QSKIP("the registry on Windows: tst_windowsregistry");
+#endif
         const QString expected = xdgHome.filePath("Quorvik/Quorvik.ini");
         {
             SettingsStore store;
@@ -70,6 +73,9 @@ private slots:
 
     void fileIsReadableByItsOwnerOnly()
     {
+#ifdef Q_OS_WIN
+        QSKIP("no POSIX modes on Windows");
+#endif
         const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner;
         const QFile::Permissions others = QFile::ReadGroup | QFile::ReadOther;
         QTemporaryDir dir;
@@ -94,7 +100,9 @@ private slots:
         QVERIFY(store.commit());
         const QByteArray oldList = onDisk(path);
         QFile reader(path);
+#ifndef Q_OS_WIN // where an open file cannot be replaced
         QVERIFY(reader.open(QIODevice::ReadOnly));
+#endif
 
         // A rewrite cut short before its commit leaves the old list on disk.
         store.DeleteSetting(kAppName, "Files");
@@ -106,7 +114,8 @@ private slots:
         store.SaveSetting(kAppName, "Params", "FilesCount", "1");
         QVERIFY(store.commit());
         // Replaced, not rewritten in place: an open reader still sees it whole.
-        QCOMPARE(reader.readAll(), oldList);
+        if (reader.isOpen())
+            QCOMPARE(reader.readAll(), oldList);
         const QByteArray newList = onDisk(path);
         QVERIFY(newList.contains("FilesCount=1") && newList.contains("new1"));
         QVERIFY(!newList.contains("old"));
@@ -186,6 +195,9 @@ private slots:
 
     void autostartEntry()
     {
+#ifdef Q_OS_WIN
+        QSKIP("the Run value on Windows: tst_windowsregistry");
+#endif
         const QString path = AutostartFilePath("Quorvik");
         QCOMPARE(path, xdgHome.filePath("autostart/Quorvik.desktop"));
         SetRunAtStartup("Quorvik", "/opt/My Apps/quorvik", true);

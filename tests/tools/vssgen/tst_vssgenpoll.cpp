@@ -56,7 +56,7 @@ private slots:
     {
         const int fromEnv = qEnvironmentVariableIntValue("QUORVIK_SOAK_SECONDS");
         const int seconds = fromEnv > 0 ? fromEnv : 4;
-        const QString vssgen = QStringLiteral(QUORVIK_BIN_DIR) + "/vssgen";
+        const QString vssgen = QStringLiteral(QUORVIK_BIN_DIR "/vssgen" QUORVIK_EXE_SUFFIX);
         QVERIFY2(QFile::exists(vssgen), qPrintable(vssgen));
         VssPollFixture f;
         VssWriter w(f.db);

@@ -67,6 +67,10 @@ private slots:
 
         about.cmdSysInfo->click(); // nothing on the PATH
         QCOMPARE(h.informed, QStringList({"System Information Is Unavailable At This Time"}));
+#ifdef Q_OS_WIN
+        qputenv("PATH", oldPath);
+        QSKIP("the registry names the tool on Windows: tst_windowsplatform");
+#endif
 
         const QString marker = bin.filePath(QStringLiteral("started"));
         QFile tool(bin.filePath(QStringLiteral("xfce4-about")));

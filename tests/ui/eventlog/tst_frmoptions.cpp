@@ -340,7 +340,7 @@ private slots:
 
         answer = other;
         d.cmdBrowse->click();
-        QCOMPARE(d.txtPath->text(), other);
+        QCOMPARE(d.txtPath->text(), QDir::toNativeSeparators(other));
         QVERIFY(d.cmdApply->isEnabled());
         QCOMPARE(o.zel.eventLog.EventLogPath, o.path); // not before Apply
         d.cmdApply->click();

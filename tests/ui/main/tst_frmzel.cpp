@@ -340,8 +340,8 @@ private slots:
         f.setStatus(QStringLiteral("before"));
         f.cmdLogin_Click();
         QCOMPARE(f.status(), QStringLiteral("before")); // only the list is emptied
-        QCOMPARE(f.zel().settings.Inifile, chosen);
-        QCOMPARE(f.txtDatabase->text(), chosen);
+        QCOMPARE(f.zel().settings.Inifile, QDir::toNativeSeparators(chosen));
+        QCOMPARE(f.txtDatabase->text(), QDir::toNativeSeparators(chosen));
         QCOMPARE(f.lst->count(), 0);
         QCOMPARE(f.zel().MonitoredFiles.Count(), 0);
         QVERIFY(!f.zel().Database);

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
+#include <qt_windows.h>
 #endif
 
 namespace {
@@ -71,6 +71,46 @@ QString canonicalName(const QString &name)
     }
 }
 
+#ifdef Q_OS_WIN
+// Qt on Windows converts only Unicode and Latin-1; the system knows the rest.
+unsigned windowsCodePage(const QString &canonical)
+{
+    static const std::pair<const char *, unsigned> named[] = {
+        {"GBK", 936}, {"Shift_JIS", 932}, {"Big5", 950}};
+    unsigned page = 0;
+    for (const auto &[name, number] : named)
+        if (canonical.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            page = number;
+    if (canonical.startsWith(QLatin1String("windows-"), Qt::CaseInsensitive))
+        page = canonical.mid(8).toUInt();
+    return page && IsValidCodePage(page) ? page : 0;
+}
+
+QString decodeWindows(unsigned page, QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return QString();
+    const int size = int(bytes.size());
+    const int length = MultiByteToWideChar(page, 0, bytes.data(), size, nullptr, 0);
+    QString out(length, Qt::Uninitialized);
+    MultiByteToWideChar(page, 0, bytes.data(), size, reinterpret_cast<wchar_t *>(out.data()),
+                        length);
+    return out;
+}
+
+QByteArray encodeWindows(unsigned page, const QString &text)
+{
+    if (text.isEmpty())
+        return QByteArray();
+    const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
+    const int size = int(text.size());
+    const int length = WideCharToMultiByte(page, 0, wide, size, nullptr, 0, nullptr, nullptr);
+    QByteArray out(length, Qt::Uninitialized);
+    WideCharToMultiByte(page, 0, wide, size, out.data(), length, nullptr, nullptr);
+    return out;
+}
+#endif
+
 bool is1252(const QString &canonical)
 {
     return canonical.compare(QLatin1String("windows-1252"), Qt::CaseInsensitive) == 0;
@@ -125,6 +165,11 @@ VssCodePage::VssCodePage(const QString &name)
         m_builtin1252 = true;
         return;
     }
+#ifdef Q_OS_WIN
+    m_windowsCodePage = windowsCodePage(m_name);
+    if (m_windowsCodePage)
+        return;
+#endif
     m_fallback = true;
     m_note = QStringLiteral("code page \"%1\" is not available here; names are shown as Latin-1")
                  .arg(name);
@@ -136,6 +181,10 @@ QString VssCodePage::decode(QByteArrayView bytes) const
 {
     if (m_decoder)
         return m_decoder->decode(bytes);
+#ifdef Q_OS_WIN
+    if (m_windowsCodePage)
+        return decodeWindows(m_windowsCodePage, bytes);
+#endif
     if (m_builtin1252)
         return decode1252(bytes);
     return QString::fromLatin1(bytes);
@@ -145,6 +194,10 @@ QByteArray VssCodePage::encode(const QString &text) const
 {
     if (m_encoder)
         return m_encoder->encode(text);
+#ifdef Q_OS_WIN
+    if (m_windowsCodePage)
+        return encodeWindows(m_windowsCodePage, text);
+#endif
     if (m_builtin1252)
         return encode1252(text);
     return text.toLatin1();

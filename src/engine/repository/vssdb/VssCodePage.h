@@ -40,6 +40,7 @@ private:
     QString m_name;
     bool m_fallback = false;
     bool m_builtin1252 = false;
+    unsigned m_windowsCodePage = 0; // Windows: converted by the system, not by Qt
     QString m_note;
     std::unique_ptr<QStringDecoder> m_decoder;
     std::unique_ptr<QStringEncoder> m_encoder;

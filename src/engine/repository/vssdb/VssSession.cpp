@@ -79,9 +79,6 @@ QString VssSession::chooseCodePage(const QString &configured)
 {
     if (!configured.isEmpty())
         return configured;
-#ifdef Q_OS_WIN
-    return VssCodePage::systemDefault();
-#else
     // Sample the long names and the root project's entries.
     QList<QByteArray> names = m_names.allNames();
     QByteArray root;
@@ -96,8 +93,8 @@ QString VssSession::chooseCodePage(const QString &configured)
         for (const VssProjectEntry &entry : entries)
             names.append(entry.name.shortName);
     }
+    // A Chinese database read on a Western Windows still shows its names.
     return VssCodePage::guess(names, VssCodePage::systemDefault());
-#endif
 }
 
 QString VssSession::displayName(const VssNameBlock &block)

@@ -20,8 +20,9 @@ Run run(const QStringList &arguments)
     if (!process.waitForFinished(30000))
         return result;
     result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
+    // Lines end in CR LF on Windows.
+    result.out = QString::fromUtf8(process.readAllStandardOutput()).replace("\r\n", "\n");
+    result.err = QString::fromUtf8(process.readAllStandardError()).replace("\r\n", "\n");
     return result;
 }
 

@@ -234,6 +234,9 @@ private slots:
     // later (a copy onto a case-sensitive disk) is searched for again.
     void itemFileFoundAgainUnderAnotherSpelling()
     {
+#ifdef Q_OS_WIN
+        QSKIP("file names ignore case on Windows: the first spelling still opens");
+#endif
         auto db = openGenerated();
         QCOMPARE(db->VSSItem(m_files[8])->VersionNumber(), 4);
         const QString path = itemFile(*db, m_files[8]);
