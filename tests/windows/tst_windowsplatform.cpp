@@ -1,13 +1,13 @@
 #include "VssWriter.h"
+#include "engine/eventlog/EventLogFile.h"
+#include "engine/program/ProgramPaths.h"
+#include "engine/program/SingleInstance.h"
 #include "engine/repository/vssdb/VssIni.h"
 #include "engine/settings/Settings.h"
 #include "engine/settings/SettingsStore.h"
-#include "eventlog/EventLogFile.h"
 #include "support/EngineFixture.h"
 #include "ui/about/frmAbout.h"
 #include "ui/main/DesktopSound.h"
-#include "ui/main/ProgramPaths.h"
-#include "ui/main/SingleInstance.h"
 
 #include "../engine/repository/vssdb/VssFixtures.h"
 
