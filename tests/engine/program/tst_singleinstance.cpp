@@ -51,8 +51,12 @@ private slots:
         const qint64 pid = gone.processId() ? gone.processId() : 999999;
         QFile lock(path);
         QVERIFY(lock.open(QIODevice::WriteOnly));
-        lock.write(QByteArray::number(pid) + "\nquorvik\n" + QSysInfo::machineHostName().toUtf8() +
-                   "\n");
+#ifdef Q_OS_WIN
+        const QString host = qEnvironmentVariable("COMPUTERNAME"); // what QLockFile writes there
+#else
+        const QString host = QSysInfo::machineHostName();
+#endif
+        lock.write(QByteArray::number(pid) + "\nquorvik\n" + host.toUtf8() + "\n");
         lock.close();
 
         SingleInstance instance(config.path());

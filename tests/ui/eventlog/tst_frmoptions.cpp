@@ -344,10 +344,10 @@ private slots:
         QVERIFY(d.cmdApply->isEnabled());
         QCOMPARE(o.zel.eventLog.EventLogPath, o.path); // not before Apply
         d.cmdApply->click();
-        QCOMPARE(o.zel.eventLog.EventLogPath, other);
+        QCOMPARE(o.zel.eventLog.EventLogPath, QDir::toNativeSeparators(other));
         QCOMPARE(o.reloads, 1);
-        QCOMPARE(d.storedLogfile(), other);
-        QCOMPARE(o.stored("Logfile"), other);
+        QCOMPARE(d.storedLogfile(), QDir::toNativeSeparators(other));
+        QCOMPARE(o.stored("Logfile"), QDir::toNativeSeparators(other));
         QVERIFY(!QFile::exists(other)); // Apply does not create it
         d.cmdApply->click();
         QCOMPARE(o.reloads, 1);

@@ -345,14 +345,14 @@ private slots:
         QCOMPARE(f.lst->count(), 0);
         QCOMPARE(f.zel().MonitoredFiles.Count(), 0);
         QVERIFY(!f.zel().Database);
-        QCOMPARE(h.storedParam("Inifile"), chosen);
+        QCOMPARE(h.storedParam("Inifile"), QDir::toNativeSeparators(chosen));
         QCOMPARE(h.storedParam("FilesCount"), QStringLiteral("0"));
 
         // With an empty list nothing is asked.
         chosen = QStringLiteral("/db/srcsafe.ini");
         f.cmdLogin_Click();
         QCOMPARE(asked, 3);
-        QCOMPARE(h.storedParam("Inifile"), chosen);
+        QCOMPARE(h.storedParam("Inifile"), QDir::toNativeSeparators(chosen));
     }
 
     void closeBoxHidesExitIgnoredWhileBusyThenUnloadsInOrder()
