@@ -167,6 +167,8 @@ void quitOnStopSignals(QObject *owner)
     });
     SetConsoleCtrlHandler(onConsoleStop, TRUE);
 }
+
+void stopDeadlineMet() {} // a second Ctrl+C ends the program at once
 #else
 void quitOnStopSignals(QObject *) {}
 void stopDeadlineMet() {}
