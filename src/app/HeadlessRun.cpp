@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <atomic>
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
@@ -138,6 +139,9 @@ void stopDeadlineMet()
 // own: the event loop is asked to end between two events.
 BOOL WINAPI onConsoleStop(DWORD)
 {
+    static std::atomic<bool> stopping{false};
+    if (stopping.exchange(true))
+        return FALSE; // a second one: the system's handler ends the program
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
                               Qt::QueuedConnection);
     return TRUE;
@@ -168,7 +172,7 @@ void quitOnStopSignals(QObject *owner)
     SetConsoleCtrlHandler(onConsoleStop, TRUE);
 }
 
-void stopDeadlineMet() {} // a second Ctrl+C ends the program at once
+void stopDeadlineMet() {} // no deadline: a second Ctrl+C ends the program at once
 #else
 void quitOnStopSignals(QObject *) {}
 void stopDeadlineMet() {}
