@@ -5,7 +5,7 @@
 #include "../tests/support/FakeShell.h"
 #include "../tests/support/ManualTimers.h"
 
-#include "VssGenPopulate.h"
+#include "BenchSupport.h"
 
 #include "engine/modZel.h"
 #include "engine/repository/vssdb/VssDbDatabase.h"
@@ -21,12 +21,9 @@
 
 namespace {
 
-constexpr int kRuns = 3;
+using BenchSupport::argOr;
 
-int argOr(const QStringList &args, int index, int fallback)
-{
-    return args.size() > index ? args[index].toInt() : fallback;
-}
+constexpr int kRuns = 3;
 
 double bestMs(const std::function<void()> &run)
 {
@@ -38,30 +35,6 @@ double bestMs(const std::function<void()> &run)
         best = std::min(best, t.nsecsElapsed() / 1e6);
     }
     return best;
-}
-
-// The generated database is kept between runs, keyed by its parameters.
-QString database(const VssGenPopulate::Options &o, QStringList &specs)
-{
-    const QString dir = QDir::tempPath() + QStringLiteral("/quorvik-bench-poll-%1-%2-%3-%4-v1")
-                                               .arg(o.files)
-                                               .arg(o.history)
-                                               .arg(o.projects)
-                                               .arg(o.depth);
-    const QString done = dir + QStringLiteral("/specs.txt");
-    QFile list(done);
-    if (list.open(QIODevice::ReadOnly)) {
-        specs = QString::fromUtf8(list.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        return dir;
-    }
-    QDir(dir).removeRecursively();
-    QElapsedTimer t;
-    t.start();
-    specs = VssGenPopulate::populate(dir, o);
-    std::printf("generate_ms=%lld\n", t.elapsed());
-    if (!list.open(QIODevice::WriteOnly) || list.write(specs.join('\n').toUtf8()) < 0)
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(done));
-    return dir;
 }
 
 long peakRssKb()
@@ -87,7 +60,7 @@ int main(int argc, char **argv)
     o.projects = argOr(args, 3, 60);
     o.depth = argOr(args, 4, 6);
     QStringList specs;
-    const QString dir = database(o, specs);
+    const QString dir = BenchSupport::database(QStringLiteral("poll"), o, specs);
     const QString ini = dir + QStringLiteral("/srcsafe.ini");
 
     // The watched list starts from the state the database holds, and the

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const auto shortName = [](const VssNameBlock &n) { return QString::fromLatin1(n.shortName); };
     for (const VssHistoryEntry &entry : history) {
         FuzzInput::consume(VssActionText::describe(entry, shortName, latin1));
-        FuzzInput::consume(VssActionText::localDate(entry.time));
+        FuzzInput::consume(VssActionText::wallClockDate(entry.time));
     }
     FuzzInput::consume(VssActionText::describe(state.newest, shortName, latin1));
     return 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "WallClock.h"
 #include "ZelError.h"
 
 #include <QDateTime>
@@ -44,8 +45,9 @@ public:
     using RepositoryOpenError::RepositoryOpenError;
 };
 
-// One entry of an item's history. The engine uses VersionNumber and Date;
-// the other fields serve the command-line tool and the explorer.
+// One entry of an item's history. The engine uses VersionNumber and Date (a
+// wall-clock time, see WallClock.h); the other fields serve the command-line
+// tool and the explorer.
 struct VSSVersion
 {
     int VersionNumber = 0;

@@ -2,6 +2,7 @@
 
 #include "engine/eventlog/EventList.h"
 #include "engine/eventlog/LogText.h"
+#include "settings/SettingValues.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -24,7 +25,7 @@ qint64 wholeSecondsBetween(const QDateTime &from, const QDateTime &to)
 
 QDateTime orNeverRecorded(const QDateTime &value)
 {
-    return value.isValid() ? value : QDateTime(QDate(1900, 1, 1), QTime(0, 0));
+    return value.isValid() ? value : NeverRecordedDate();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "VssWriter.h"
 
+#include "engine/WallClock.h"
 #include "engine/repository/vssdb/VssBytes.h"
 #include "engine/repository/vssdb/VssRecord.h"
 
@@ -10,10 +11,10 @@
 // Time stamps and databases for tests over databases the writer builds.
 namespace VssGen {
 
-// `minutes` after 2024-05-06 09:00, local time.
+// `minutes` after 2024-05-06 09:00, a wall-clock time as the reader gives it.
 inline QDateTime at(int minutes)
 {
-    return QDateTime(QDate(2024, 5, 6), QTime(9, 0)).addSecs(60 * qint64(minutes));
+    return WallClockTime(QDate(2024, 5, 6), QTime(9, 0)).addSecs(60 * qint64(minutes));
 }
 
 inline VssWriter::Stamp by(const QString &user, int minutes, const QString &comment = {})

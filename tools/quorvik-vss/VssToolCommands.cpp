@@ -2,14 +2,15 @@
 
 #include "engine/repository/vssdb/VssDbDatabase.h"
 
+#include <QHash>
+
 namespace VssToolCommands {
 
 namespace {
 
 const QString DateFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 
-// Deeper than any real project tree: a damaged database whose project lists
-// itself (or an ancestor) would otherwise be walked forever.
+// Deeper than any real project tree; guards the stack of the walk.
 constexpr int MaxDepth = 128;
 
 QString newestDate(const VSSItem &item)
@@ -36,39 +37,69 @@ QString itemLine(const VSSItem &item)
         .join(QLatin1Char('\t'));
 }
 
-// Walks the tree below `item`, depth first in stored order; `onlyCheckedOut`
-// leaves out projects and files nobody holds.
-bool walk(const VSSItem &item, bool onlyCheckedOut, QTextStream &out, QTextStream &err,
-          int depth = 0)
+// What makes a project the same project wherever it is listed: its item
+// file (other backends: its spec).
+QString identity(const VSSItem &item)
 {
-    bool ok = true;
-    try {
-        if (depth > MaxDepth)
-            throw RepositoryError(QStringLiteral("projects nested too deep (a project that "
-                                                 "contains itself?)"));
-        const bool isFile = item.Type() == VSSItem::File;
-        if (!onlyCheckedOut || (isFile && item.Checkouts().Count() > 0))
-            out << itemLine(item) << '\n';
-        if (!isFile)
-            for (const VSSItemPtr &child : item.Items(false))
-                ok = walk(*child, onlyCheckedOut, out, err, depth + 1) && ok;
-    } catch (const RepositoryError &e) {
-        err << item.Spec() << ": " << e.description() << '\n';
-        ok = false;
-    }
-    return ok;
+    const auto *native = dynamic_cast<const VssDbItem *>(&item);
+    return native ? QString::fromLatin1(native->physicalName()) : item.Spec();
 }
+
+// Walks the tree depth first in stored order, writing each line as soon as it
+// is read. Each project is walked once: a project listed a second time (a
+// damaged database, or one that contains itself) is reported, not walked
+// again, so the work stays proportional to the database.
+class Walker
+{
+public:
+    Walker(bool onlyCheckedOut, QTextStream &out, QTextStream &err)
+        : m_onlyCheckedOut(onlyCheckedOut), m_out(out), m_err(err)
+    {}
+
+    bool walk(const VSSItem &item, int depth = 0)
+    {
+        bool ok = true;
+        try {
+            if (depth > MaxDepth)
+                throw RepositoryError(QStringLiteral("projects nested too deep"));
+            const bool isFile = item.Type() == VSSItem::File;
+            if (!m_onlyCheckedOut || (isFile && item.Checkouts().Count() > 0))
+                m_out << itemLine(item) << '\n';
+            if (isFile)
+                return true;
+            const QString id = identity(item);
+            const auto first = m_projects.constFind(id);
+            if (first != m_projects.constEnd())
+                throw RepositoryError(QStringLiteral("the project is listed again here (first "
+                                                     "as %1); not walked twice")
+                                          .arg(*first));
+            m_projects.insert(id, item.Spec());
+            for (const VSSItemPtr &child : item.Items(false))
+                ok = walk(*child, depth + 1) && ok;
+        } catch (const RepositoryError &e) {
+            m_err << item.Spec() << ": " << e.description() << '\n';
+            ok = false;
+        }
+        return ok;
+    }
+
+private:
+    bool m_onlyCheckedOut;
+    QTextStream &m_out;
+    QTextStream &m_err;
+    QHash<QString, QString> m_projects; // identity -> spec first walked
+};
 
 } // namespace
 
 bool tree(VSSDatabase &db, const QString &spec, QTextStream &out, QTextStream &err)
 {
-    return walk(*db.VSSItem(spec), false, out, err);
+    return Walker(false, out, err).walk(*db.VSSItem(spec));
 }
 
 bool checkouts(VSSDatabase &db, const QString &spec, QTextStream &out, QTextStream &err)
 {
-    return walk(*db.VSSItem(spec), true, out, err);
+    return Walker(true, out, err).walk(*db.VSSItem(spec));
 }
 
 bool history(VSSDatabase &db, const QString &spec, QTextStream &out, QTextStream &)

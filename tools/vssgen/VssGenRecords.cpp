@@ -1,5 +1,6 @@
 #include "VssGenRecords.h"
 
+#include "engine/WallClock.h"
 #include "engine/repository/vssdb/VssBytes.h"
 #include "engine/repository/vssdb/VssRecord.h"
 
@@ -11,8 +12,7 @@ namespace VssGenRecords {
 
 quint32 storedTime(const QDateTime &when)
 {
-    const QDateTime local = when.toLocalTime();
-    return quint32(QDateTime(local.date(), local.time(), Qt::UTC).toSecsSinceEpoch());
+    return quint32(WallClockTime(when).toSecsSinceEpoch());
 }
 
 QByteArray physicalName(quint32 number)

@@ -46,7 +46,8 @@ constexpr quint16 NameKindDos = 1;
 constexpr quint16 NameKindMac = 3;
 } // namespace Extra
 
-// The stored form of a time: the local wall-clock time counted as if UTC.
+// The stored form of a time: the date and time fields of `when` (the
+// writer's wall-clock time) counted as if UTC.
 quint32 storedTime(const QDateTime &when);
 
 // Physical names: 8 letters, a base-26 number whose first letter is the

@@ -1,6 +1,7 @@
 // vssgen: writes VSS databases for tests, benchmarks and the demo.
 #include "VssGenPopulate.h"
 #include "VssWriter.h"
+#include "engine/WallClock.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -25,7 +26,7 @@ const char Usage[] =
     "  share DIR SPEC PROJECT --user U\n"
     "  pin DIR SPEC VERSION --user U               VERSION 0 unpins\n"
     "  populate DIR --projects N --files M --history K [--depth D] [--user U[:P]] [--list]\n"
-    "options for every change: --comment TEXT, --time yyyy-MM-ddTHH:mm:ss (local time)\n";
+    "options for every change: --comment TEXT, --time yyyy-MM-ddTHH:mm:ss (wall-clock time)\n";
 
 // The command line: positional words and --name [value] options.
 struct Arguments
@@ -136,8 +137,12 @@ int run(const QStringList &args)
     stamp.user = a.value(QStringLiteral("user"), QStringLiteral("Admin"));
     stamp.comment = a.value(QStringLiteral("comment"));
     if (a.values.contains(QStringLiteral("time"))) {
-        stamp.when = QDateTime::fromString(a.value(QStringLiteral("time")), Qt::ISODate);
-        if (!stamp.when.isValid())
+        // Taken as wall-clock fields: a time in a daylight-saving gap is valid too.
+        const QStringList parts = a.value(QStringLiteral("time")).split(QLatin1Char('T'));
+        const QDate date = QDate::fromString(parts.value(0), QStringLiteral("yyyy-MM-dd"));
+        const QTime time = QTime::fromString(parts.value(1), QStringLiteral("HH:mm:ss"));
+        stamp.when = WallClockTime(date, time);
+        if (parts.size() != 2 || !date.isValid() || !time.isValid())
             throw VssGenError(QStringLiteral("--time needs yyyy-MM-ddTHH:mm:ss"));
     }
     VssWriter writer(dir);

@@ -1,6 +1,7 @@
 #include "SettingValues.h"
 
 #include "Settings.h"
+#include "engine/WallClock.h"
 
 #include <functional>
 
@@ -34,15 +35,16 @@ QString mapLetterRuns(const QString &format, QChar letter,
     return out;
 }
 
-// A two-digit year would read "1900-01-01" back as 2000.
-QString dateFormat(const QLocale &locale)
+// The forms written before: the locale's short date with a four-digit year
+// (a two-digit one would read "1900-01-01" back as 2000), then its long time
+// without the zone.
+QString legacyDateFormat(const QLocale &locale)
 {
     return mapLetterRuns(locale.dateFormat(QLocale::ShortFormat), QLatin1Char('y'),
                          [](int run) { return QString(run == 2 ? 4 : run, QLatin1Char('y')); });
 }
 
-// Zone names do not parse back reliably; the stored value is local time.
-QString timeFormat(const QLocale &locale)
+QString legacyTimeFormat(const QLocale &locale)
 {
     QString format = mapLetterRuns(locale.timeFormat(QLocale::LongFormat), QLatin1Char('t'),
                                    [](int) { return QString(); });
@@ -50,41 +52,44 @@ QString timeFormat(const QLocale &locale)
     return format.trimmed();
 }
 
-QString dateTimeFormat(const QLocale &locale)
-{
-    return dateFormat(locale) + QLatin1Char(' ') + timeFormat(locale);
-}
-
 QDateTime atMidnight(QDate date)
 {
-    return date.isValid() ? QDateTime(date, QTime(0, 0)) : QDateTime();
+    return date.isValid() ? WallClockTime(date, QTime(0, 0)) : QDateTime();
 }
 
-QDateTime parseDateTime(const QString &text, const QLocale &locale)
+// "yyyy-MM-dd", alone or followed by a space or "T" and "HH:mm:ss". Date and
+// time are read apart, so a time in a daylight-saving gap reads too.
+QDateTime parseIso(const QString &text)
+{
+    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    if (text.size() == 10)
+        return atMidnight(date);
+    if (text.size() != 19 || (text[10] != QLatin1Char(' ') && text[10] != QLatin1Char('T')))
+        return {};
+    const QTime time = QTime::fromString(text.mid(11), QStringLiteral("HH:mm:ss"));
+    return date.isValid() && time.isValid() ? WallClockTime(date, time) : QDateTime();
+}
+
+QDateTime parseLegacy(const QString &text, const QLocale &locale)
 {
     const QString shortDate = locale.dateFormat(QLocale::ShortFormat);
     const QString space = QStringLiteral(" ");
-    const QStringList localeForms = {
-        dateTimeFormat(locale),
+    const QStringList dateTimeForms = {
+        legacyDateFormat(locale) + space + legacyTimeFormat(locale),
         shortDate + space + locale.timeFormat(QLocale::LongFormat),
         shortDate + space + locale.timeFormat(QLocale::ShortFormat),
     };
-    for (const QString &form : localeForms) {
+    for (const QString &form : dateTimeForms) {
         const QDateTime value = locale.toDateTime(text, form);
         if (value.isValid())
-            return value;
+            return WallClockTime(value);
     }
-    for (const QString &form : {dateFormat(locale), shortDate}) {
+    for (const QString &form : {legacyDateFormat(locale), shortDate}) {
         const QDateTime value = atMidnight(locale.toDate(text, form));
         if (value.isValid())
             return value;
     }
-    for (const char *form : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss"}) {
-        const QDateTime value = QDateTime::fromString(text, QLatin1String(form));
-        if (value.isValid())
-            return value;
-    }
-    return atMidnight(QDate::fromString(text, QStringLiteral("yyyy-MM-dd")));
+    return {};
 }
 
 } // namespace
@@ -117,28 +122,27 @@ std::optional<int> WholeNumberFromSetting(const QString &text)
 
 QDateTime NeverRecordedDate()
 {
-    return QDateTime(QDate(1900, 1, 1), QTime(0, 0));
-}
-
-QString DateToSetting(const QDateTime &value, const QLocale &locale)
-{
-    const QDateTime local = value.isValid() ? value.toLocalTime() : NeverRecordedDate();
-    if (local.time().msecsSinceStartOfDay() < 1000)
-        return locale.toString(local.date(), dateFormat(locale));
-    return locale.toString(local, dateTimeFormat(locale));
-}
-
-QDateTime DateFromSetting(const QString &text, const QLocale &locale, bool *ok)
-{
-    const QDateTime value = parseDateTime(text.trimmed(), locale);
-    if (ok)
-        *ok = value.isValid();
-    return value.isValid() ? value : NeverRecordedDate();
+    return WallClockTime(QDate(1900, 1, 1), QTime(0, 0));
 }
 
 QString DateToSetting(const QDateTime &value)
 {
-    return DateToSetting(value, QLocale::system());
+    const QDateTime stored = value.isValid() ? value : NeverRecordedDate();
+    const QString date = stored.date().toString(QStringLiteral("yyyy-MM-dd"));
+    if (stored.time().msecsSinceStartOfDay() < 1000)
+        return date;
+    return date + stored.time().toString(QStringLiteral(" HH:mm:ss"));
+}
+
+QDateTime DateFromSetting(const QString &text, const QLocale &locale, bool *ok)
+{
+    const QString trimmed = text.trimmed();
+    QDateTime value = parseIso(trimmed);
+    if (!value.isValid())
+        value = parseLegacy(trimmed, locale);
+    if (ok)
+        *ok = value.isValid();
+    return value.isValid() ? value : NeverRecordedDate();
 }
 
 QDateTime DateFromSetting(const QString &text, bool *ok)

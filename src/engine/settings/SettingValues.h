@@ -17,13 +17,16 @@ bool FlagFromSetting(const QString &text, bool defaultValue);
 // A decimal whole number (surrounding spaces tolerated), or nothing.
 std::optional<int> WholeNumberFromSetting(const QString &text);
 
-// The date of a file whose state was never recorded.
+// The date of a file whose state was never recorded (a wall-clock time).
 QDateTime NeverRecordedDate();
 
-// Date-times: the locale's short date with a four-digit year, then the long
-// time without its zone, the time left out at exactly midnight. Reading also
-// accepts the locale's own short and long forms and ISO yyyy-MM-dd[ hh:mm:ss];
-// a date alone reads as midnight. An unreadable text gives NeverRecordedDate()
-// with *ok false. The overloads without a locale use QLocale::system().
-QString DateToSetting(const QDateTime &value, const QLocale &locale);
+// Date-times are stored by their wall-clock fields (see WallClock.h) in one
+// form for every locale: "yyyy-MM-dd HH:mm:ss", or "yyyy-MM-dd" alone at
+// exactly midnight; milliseconds are dropped. Reading also accepts the forms
+// written before, in `locale`: its short date (with a two- or four-digit
+// year) followed by its long or short time, or alone, and "T" between an ISO
+// date and time. The result is a wall-clock time; an unreadable text gives
+// NeverRecordedDate() with *ok false. The overload in Settings.h reads with
+// QLocale::system().
+QString DateToSetting(const QDateTime &value);
 QDateTime DateFromSetting(const QString &text, const QLocale &locale, bool *ok = nullptr);

@@ -11,7 +11,7 @@ void CopySuspects(const Suspects &source, Suspects &destination)
 
 QDateTime ZeroDate()
 {
-    return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+    return WallClockTime(QDate(1899, 12, 30), QTime(0, 0));
 }
 
 InitialState ReadInitialState(const VSSItem &file)

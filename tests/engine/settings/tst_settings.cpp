@@ -127,7 +127,8 @@ private slots:
         row("$/Web/default.htm", "$/Web/default.htm", -1, never);
         row("2;$/Web/default.htm", "$/Web/default.htm", 2, never);
         row("0;1900-01-01;$/a;b;c", "$/a;b;c", 0, never);
-        row("1;2026-01-02 03:04:05;$/k", "$/k", 1, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+        row("1;2026-01-02 03:04:05;$/k", "$/k", 1,
+            WallClockTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
         // Unreadable status or date: still watched, as never recorded.
         row("x;2026-01-02;$/k", "$/k", -1, never);
         row("7;2026-01-02;$/k", "$/k", -1, never);

@@ -8,6 +8,8 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <ctime>
+
 namespace {
 
 const QString A = QStringLiteral("$/Web/a.txt");
@@ -45,6 +47,36 @@ private slots:
         f.poll();
         f.poll();
         QCOMPARE(f.records(), (QList<QPair<QString, QString>>{{A, CheckOut}, {A, Amended}}));
+    }
+
+    // VSS stores wall-clock times: a check-in in the watcher's spring-forward
+    // gap or autumn fold is newer by its fields, and kept as written.
+    void checkInsAtDaylightSavingChanges()
+    {
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+        const auto stamp = [](int month, int day, int hour, int minute) {
+            return VssWriter::Stamp{
+                "Guest", WallClockTime(QDate(2026, month, day), QTime(hour, minute)), {}};
+        };
+        VssPollFixture f;
+        VssWriter w(f.db);
+        w.addProject("$/Web", stamp(3, 28, 12, 0));
+        w.addFile(A, stamp(3, 28, 12, 0));
+        f.watch(A, stamp(3, 28, 12, 0).when);
+        QVERIFY(f.start());
+        for (const VssWriter::Stamp &in : {stamp(3, 29, 2, 30), stamp(10, 25, 2, 30)}) {
+            w.checkout(A, in);
+            w.checkin(A, in);
+            f.poll();
+            QVERIFY(f.zel.EventsFound);
+            QCOMPARE(f.file(A).DateIn(), in.when);
+        }
+        f.poll();
+        QVERIFY(!f.zel.EventsFound);
+        zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+        tzset();
     }
 
     // A writer process changes the database while polls run without pause:
@@ -94,7 +126,7 @@ private slots:
                 args << (checkIn ? "checkin" : "undo") << f.db << spec;
             }
             ++minute;
-            args << "--user" << user << "--time" << at(minute).toString(Qt::ISODate);
+            args << "--user" << user << "--time" << at(minute).toString("yyyy-MM-ddTHH:mm:ss");
             QProcess writer;
             writer.start(vssgen, args);
             QVERIFY2(writer.waitForStarted(), qPrintable(writer.errorString()));

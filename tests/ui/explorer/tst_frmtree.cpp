@@ -210,7 +210,7 @@ private slots:
             VSSCheckouts Checkouts() const override { return {}; }
         } item;
         const auto state = ExplorerSelection::ReadInitialState(item);
-        QCOMPARE(state.DateIn, QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
+        QCOMPARE(state.DateIn, WallClockTime(QDate(1899, 12, 30), QTime(0, 0)));
         QCOMPARE(state.ImageIndex, qint16(1));
     }
 

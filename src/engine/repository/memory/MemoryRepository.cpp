@@ -16,8 +16,7 @@ class MemoryItem : public VSSItem
 public:
     MemoryItem(std::shared_ptr<MemoryRepository> repo, MemoryRepository::Node *node, QString user)
         : m_repo(std::move(repo)), m_node(node), m_user(std::move(user))
-    {
-    }
+    {}
 
     QString Spec() const override
     {
@@ -114,8 +113,8 @@ public:
         m_repo->checkFailure(QStringLiteral("VSSItem"), spec);
         MemoryRepository::Node *node = m_repo->find(spec, deleted);
         if (!node)
-            throw RepositoryError(QStringLiteral("%1 is not an existing filename or project")
-                                      .arg(spec));
+            throw RepositoryError(
+                QStringLiteral("%1 is not an existing filename or project").arg(spec));
         return std::make_shared<MemoryItem>(m_repo, node, m_user);
     }
 
@@ -190,7 +189,8 @@ MemoryRepository::Node *MemoryRepository::require(const QString &spec) const
 {
     Node *node = find(spec, true);
     if (!node)
-        throw RepositoryError(QStringLiteral("%1 is not an existing filename or project").arg(spec));
+        throw RepositoryError(
+            QStringLiteral("%1 is not an existing filename or project").arg(spec));
     return node;
 }
 
@@ -216,14 +216,15 @@ MemoryRepository::Node *MemoryRepository::addNode(const QString &spec, int type)
 void MemoryRepository::addProject(const QString &spec, const QDateTime &date)
 {
     Node *node = addNode(spec, VSSItem::Project);
-    node->history.push_back(VSSVersion{1, date, QStringLiteral("Admin"), QStringLiteral("Created"),
-                                       QString()});
+    node->history.push_back(VSSVersion{1, WallClockTime(date), QStringLiteral("Admin"),
+                                       QStringLiteral("Created"), QString()});
 }
 
 void MemoryRepository::addFile(const QString &spec, const QString &user, const QDateTime &date)
 {
     Node *node = addNode(spec, VSSItem::File);
-    node->history.push_back(VSSVersion{1, date, user, QStringLiteral("Created"), QString()});
+    node->history.push_back(
+        VSSVersion{1, WallClockTime(date), user, QStringLiteral("Created"), QString()});
 }
 
 void MemoryRepository::checkOut(const QString &spec, const QString &user, bool exclusive)
@@ -242,8 +243,8 @@ void MemoryRepository::checkIn(const QString &spec, const QString &user, const Q
     int newest = 0;
     for (const auto &v : node->history)
         newest = std::max(newest, v.VersionNumber);
-    node->history.push_back(VSSVersion{newest + 1, date, user, QStringLiteral("Checked in"),
-                                       QString()});
+    node->history.push_back(
+        VSSVersion{newest + 1, WallClockTime(date), user, QStringLiteral("Checked in"), QString()});
     if (!keepCheckedOut)
         undoCheckOut(spec, user);
 }
@@ -268,7 +269,8 @@ void MemoryRepository::label(const QString &spec, const QString &label, const QD
         for (const auto &v : node->history)
             versionNumber = std::max(versionNumber, v.VersionNumber);
     }
-    node->history.push_back(VSSVersion{versionNumber, date, user, QStringLiteral("Labeled"), label});
+    node->history.push_back(
+        VSSVersion{versionNumber, WallClockTime(date), user, QStringLiteral("Labeled"), label});
 }
 
 void MemoryRepository::remove(const QString &spec)

@@ -37,7 +37,8 @@ public:
     void addUser(const QString &name, const QString &password = QString());
 
     // Scripting. Specs name existing parents; each call raises RepositoryError
-    // when the spec cannot be used.
+    // when the spec cannot be used. A date is kept as the wall-clock time its
+    // fields show, as the database files keep it.
     void addProject(const QString &spec, const QDateTime &date = QDateTime());
     void addFile(const QString &spec, const QString &user, const QDateTime &date);
     void checkOut(const QString &spec, const QString &user, bool exclusive = true);

@@ -1,5 +1,7 @@
 #include "VssActionText.h"
 
+#include "engine/WallClock.h"
+
 #include "VssLayout.h"
 
 namespace VssActionText {
@@ -65,11 +67,9 @@ QString describe(const VssHistoryEntry &entry,
     }
 }
 
-QDateTime localDate(quint32 stored)
+QDateTime wallClockDate(quint32 stored)
 {
-    const QDateTime wallClock =
-        QDateTime(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC).addSecs(qint64(stored));
-    return QDateTime(wallClock.date(), wallClock.time(), Qt::LocalTime);
+    return WallClockTime(QDate(1970, 1, 1), QTime(0, 0)).addSecs(qint64(stored));
 }
 
 } // namespace VssActionText

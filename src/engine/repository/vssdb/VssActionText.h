@@ -16,7 +16,7 @@ QString describe(const VssHistoryEntry &entry,
                  const std::function<QString(const QByteArray &)> &decode);
 
 // A stored timestamp: the writer's wall-clock time counted as if it were
-// UTC. The result is that same wall-clock time, as a local date-time.
-QDateTime localDate(quint32 stored);
+// UTC. The result is that same wall-clock time (see WallClock.h).
+QDateTime wallClockDate(quint32 stored);
 
 } // namespace VssActionText

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QList>
 
 namespace {
 
@@ -15,11 +14,19 @@ bool isYes(const QString &value)
 
 } // namespace
 
-VssIni VssIni::parse(const QByteArray &text)
+VssIni VssIni::parse(QByteArrayView text)
 {
     VssIni ini;
-    for (const QByteArray &raw : text.split('\n')) {
-        const QString line = QString::fromLocal8Bit(raw).trimmed();
+    // Line by line in place: no list of the lines is built.
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = text.indexOf('\n', start);
+        if (end < 0)
+            end = text.size();
+        const QByteArrayView raw = text.sliced(start, end - start).trimmed();
+        start = end + 1;
+        if (raw.isEmpty())
+            continue;
+        const QString line = QString::fromLocal8Bit(raw);
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
         if (line.startsWith(QLatin1Char('[')))

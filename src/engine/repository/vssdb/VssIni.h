@@ -9,9 +9,13 @@ struct VssIni
     QString usersTxt;
     bool multipleCheckouts = false;
 
+    // A real srcsafe.ini holds a few kilobytes; a larger file is refused
+    // rather than read.
+    static constexpr qint64 MaxSize = 1024 * 1024;
+
     // Parses the text of srcsafe.ini: "key = value" lines, ';' comments,
     // keys case-insensitive; only keys before the first [section] count.
-    static VssIni parse(const QByteArray &text);
+    static VssIni parse(QByteArrayView text);
 
     // The data folder: Data_Path resolved against the folder of the ini
     // unless it is absolute (Unix, drive letter or UNC path, used as given).

@@ -116,7 +116,7 @@ QString VssItemCache::tryRead(const QByteArray &physical, bool withVersions, QSt
     // The payload's bytes are kept once, in `head`: a watcher holds an entry
     // per watched file.
     entry->state.headerPayload = QByteArray();
-    entry->newestDate = VssActionText::localDate(entry->state.newest.time);
+    entry->newestDate = VssActionText::wallClockDate(entry->state.newest.time);
     remember(physical, std::move(entry));
     return {};
 }
@@ -133,7 +133,7 @@ std::vector<VSSVersion> VssItemCache::versionsOf(const std::vector<VssHistoryEnt
     for (const VssHistoryEntry &entry : history) {
         VSSVersion version;
         version.VersionNumber = entry.version;
-        version.Date = VssActionText::localDate(entry.time);
+        version.Date = VssActionText::wallClockDate(entry.time);
         version.Username = session.decode(entry.user);
         version.Action = VssActionText::describe(entry, nameOf, decode);
         version.Label = session.decode(entry.label);

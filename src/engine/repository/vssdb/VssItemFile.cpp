@@ -201,9 +201,16 @@ QString parseState(const VssBytes &whole, VssItemState &state)
             .arg(h.elCount)
             .arg(h.firstVersion);
     state.checkouts.clear();
-    if (h.type == DiskFile && h.liveCheckout != 0)
-        return readCheckouts(file, h.liveCheckout, state.checkouts);
-    return {};
+    if (h.type != DiskFile || h.liveCheckout == 0)
+        return {};
+    // Releasing the last check-out clears the header's live offset; a header
+    // naming one over released records only was read together with parts of
+    // another state of the file.
+    error = readCheckouts(file, h.liveCheckout, state.checkouts);
+    if (error.isEmpty() && state.checkouts.empty())
+        error = QStringLiteral("item header names a check-out at offset %1 that is released")
+                    .arg(h.liveCheckout);
+    return error;
 }
 
 QString parseHistory(const VssBytes &whole, const VssHeader &header,

@@ -30,9 +30,16 @@ void VssSession::open(const QString &iniPath, const QString &user, const QString
     QByteArray iniText;
     if (iniPath.isEmpty() || !QFileInfo(iniPath).isFile())
         refuse(QStringLiteral("The database settings file %1 does not exist").arg(native(iniPath)));
-    QString error = VssDataFolder::readFile(iniPath, iniText);
+    qint64 iniSize = 0;
+    QString error = VssDataFolder::readFile(iniPath, iniText, VssIni::MaxSize + 1, &iniSize);
     if (!error.isEmpty())
         refuse(QStringLiteral("Cannot read the database settings: %1").arg(error));
+    if (iniSize > VssIni::MaxSize || iniText.size() > VssIni::MaxSize)
+        refuse(QStringLiteral("%1 is too large for a database settings file (%2 bytes; at "
+                              "most %3)")
+                   .arg(native(iniPath))
+                   .arg(std::max(iniSize, qint64(iniText.size())))
+                   .arg(VssIni::MaxSize));
     const VssIni ini = VssIni::parse(iniText);
     if (ini.dataPath.isEmpty())
         refuse(QStringLiteral("%1 names no Data_Path").arg(native(iniPath)));

@@ -1,7 +1,16 @@
 // The quorvik-vss command-line tool on a real database.
 #include "VssFixtures.h"
 
+#include "support/TestFiles.h"
+#include "support/VssGen.h"
+
+#include "engine/repository/vssdb/VssLayout.h"
+
 #include <QProcess>
+#include <QTemporaryDir>
+
+using namespace VssFixtures;
+using namespace VssLayout;
 
 namespace {
 
@@ -12,9 +21,14 @@ struct Run
     QString err;
 };
 
-Run run(const QStringList &arguments)
+Run run(const QStringList &arguments, const QString &timeZone = {})
 {
     QProcess process;
+    if (!timeZone.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TZ"), timeZone);
+        process.setProcessEnvironment(env);
+    }
     process.start(QStringLiteral(QUORVIK_BIN_DIR "/quorvik-vss"), arguments);
     Run result;
     if (!process.waitForFinished(30000))
@@ -36,6 +50,39 @@ QStringList database(const QString &name, const QString &user, const QString &pa
 }
 
 const QString SnapshotB = QStringLiteral("tempnjayaraj-vss/4c10b8f-Database.rar");
+
+VssWriter::Stamp at(QDate date, QTime time)
+{
+    return VssWriter::Stamp{QStringLiteral("Admin"), WallClockTime(date, time), {}};
+}
+
+// Appends the entries of project `source` to the listing of `target`, with
+// the header's count, as a damaged or hostile database may hold them.
+bool appendListing(const QString &ini, const QString &target, const QString &source)
+{
+    auto db = VssFixtures::open(ini, QStringLiteral("Admin"));
+    const VssDataFolder &folder = db->context()->session.folder();
+    const auto physical = [&](const QString &spec) {
+        return dynamic_cast<VssDbItem &>(*db->VSSItem(spec)).physicalName();
+    };
+    const auto dataOf = [&](const QByteArray &item) {
+        const QByteArray header = TestFiles::read(folder.itemPath(item));
+        return folder.dataFilePath(
+            item, header.at(DH::FileOffset + RecordHeaderSize + DH::DataExtension + 1));
+    };
+    const QByteArray from = physical(source);
+    const QByteArray to = physical(target);
+    const QString itemPath = folder.itemPath(to);
+    QByteArray item = TestFiles::read(itemPath);
+    const qint64 count = DH::FileOffset + RecordHeaderSize + DH::EntryCount;
+    VssPut::u16(item, count,
+                VssBytes(item).u16(count) +
+                    VssBytes(TestFiles::read(folder.itemPath(from)))
+                        .u16(DH::FileOffset + RecordHeaderSize + DH::EntryCount));
+    VssGen::reseal(item, DH::FileOffset);
+    return TestFiles::write(dataOf(to), TestFiles::read(dataOf(to)) + TestFiles::read(dataOf(from))) &&
+           TestFiles::write(itemPath, item);
+}
 
 } // namespace
 
@@ -91,6 +138,65 @@ private slots:
                                 QStringList{QStringLiteral(u"$/花城CRM/Tools")});
         QCOMPARE(chinese.exitCode, 0);
         QVERIFY(chinese.out.contains(QStringLiteral(u"$/花城CRM/Tools/加密解密工具.exe\t1\t1\t")));
+    }
+
+    // VSS stores wall-clock times: one in the spring-forward gap or the
+    // autumn fold of the reader's zone prints as stored.
+    void datesPrintAsStoredAcrossDaylightSaving()
+    {
+        QTemporaryDir dir;
+        VssWriter::create(dir.path(), {});
+        VssWriter w(dir.path());
+        w.addProject("$/P", at(QDate(2026, 3, 28), QTime(12, 0)));
+        w.addFile("$/P/gap.txt", at(QDate(2026, 3, 29), QTime(2, 30)));
+        w.addFile("$/P/fold.txt", at(QDate(2026, 10, 25), QTime(2, 30)));
+        const Run r =
+            run(QStringList{"tree", "--ini", dir.filePath("srcsafe.ini"), "--user", "Admin"},
+                QStringLiteral("Europe/Berlin"));
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains("$/P/gap.txt\t1\t1\t2026-03-29 02:30:00\t"), qPrintable(r.out));
+        QVERIFY2(r.out.contains("$/P/fold.txt\t1\t1\t2026-10-25 02:30:00\t"), qPrintable(r.out));
+    }
+
+    // A project listed twice at every level, or a cycle of two projects: each
+    // project is walked once and each repeat is reported.
+    void eachProjectIsWalkedOnce_data()
+    {
+        QTest::addColumn<bool>("cycle");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("repeats");
+        // Root, 16 projects, 15 repeated project lines, the file twice.
+        QTest::newRow("subproject listed twice") << false << 34 << 15;
+        QTest::newRow("cycle of two") << true << 19 << 1;
+    }
+    void eachProjectIsWalkedOnce()
+    {
+        QFETCH(bool, cycle);
+        QFETCH(int, lines);
+        QFETCH(int, repeats);
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("srcsafe.ini");
+        VssWriter::create(dir.path(), {});
+        VssWriter w(dir.path());
+        QStringList projects;
+        QString spec = QStringLiteral("$");
+        for (int i = 1; i <= 16; ++i) {
+            spec += QStringLiteral("/P%1").arg(i);
+            w.addProject(spec, at(QDate(2025, 1, 1), QTime(9, 0)));
+            projects << spec;
+        }
+        w.addFile(spec + "/f.txt", at(QDate(2025, 1, 1), QTime(9, 0)));
+        if (cycle)
+            QVERIFY(appendListing(ini, projects[1], QStringLiteral("$/"))); // P2 lists P1
+        else
+            for (const QString &project : projects)
+                QVERIFY(appendListing(ini, project, project));
+        for (const char *command : {"tree", "checkouts"}) {
+            const Run r = run(QStringList{command, "--ini", ini, "--user", "Admin"});
+            QCOMPARE(r.exitCode, 1);
+            QCOMPARE(r.out.count('\n'), command == QLatin1String("tree") ? lines : 0);
+            QCOMPARE(r.err.count("listed again"), repeats);
+        }
     }
 
     void errorsGoToStandardError_data()

@@ -4,9 +4,11 @@
 #include "support/TestFiles.h"
 #include "support/VssGen.h"
 
+#include "VssWriter.h"
 #include "engine/repository/vssdb/VssLayout.h"
 #include "engine/repository/vssdb/VssRecord.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #ifdef Q_OS_UNIX
@@ -14,6 +16,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+
+#include <atomic>
+#include <thread>
 
 using namespace VssFixtures;
 using namespace VssLayout;
@@ -294,6 +299,65 @@ private slots:
                  int(VSSItem::Project));
     }
 
+    // An item file rewritten whole in place, over and over, in small writes
+    // (as over a file share): "v1, checked out by Alice" and "v2, free" by
+    // turns. Every state the
+    // reader accepts is one of the two, never a mix of their parts.
+    void itemRewrittenInPlaceIsNeverReadTorn()
+    {
+        QTemporaryDir dir;
+        VssWriter::create(dir.path(), {{QStringLiteral("Alice"), {}}});
+        VssWriter w(dir.path());
+        const QString spec = QStringLiteral("$/f.txt");
+        const VssWriter::Stamp alice{QStringLiteral("Alice"), QDateTime::currentDateTime(), {}};
+        w.addFile(spec, alice);
+        VssDbOptions options = strict();
+        options.itemReuseMs = 60000; // one read per item object
+        options.readAttempts = 3;
+        auto db = open(dir.filePath("srcsafe.ini"), QStringLiteral("Admin"), {}, options);
+        const QString path = db->context()->session.folder().itemPath(
+            dynamic_cast<VssDbItem &>(*db->VSSItem(spec)).physicalName());
+        w.checkout(spec, alice);
+        const QByteArray held = TestFiles::read(path);
+        w.checkin(spec, alice);
+        const QByteArray free = TestFiles::read(path);
+
+        std::atomic<bool> stop{false};
+        std::thread writer([&] {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+                return;
+            for (int turn = 0; !stop; ++turn) {
+                const QByteArray &bytes = turn % 2 ? free : held;
+                file.seek(0);
+                for (qsizetype at = 0; at < bytes.size(); at += 64)
+                    file.write(bytes.mid(at, 64));
+                file.resize(bytes.size());
+            }
+        });
+        int seen[2] = {0, 0};
+        int invented = 0;
+        QElapsedTimer clock;
+        clock.start();
+        while (!clock.hasExpired(1500)) {
+            try {
+                const VSSItemPtr item = db->VSSItem(spec);
+                const int version = item->VersionNumber();
+                const int out = item->IsCheckedOut();
+                if ((version == 1 && out == 1) || (version == 2 && out == 0))
+                    ++seen[version - 1];
+                else
+                    ++invented;
+            } catch (const RepositoryError &) {
+                // caught halfway: this read is skipped
+            }
+        }
+        stop = true;
+        writer.join();
+        QVERIFY2(invented == 0, qPrintable(QString::number(invented)));
+        QVERIFY(seen[0] + seen[1] > 0);
+    }
+
     void damagedUserFileRefusesOpen()
     {
         copyFixture(QStringLiteral("tempnjayaraj-vss/54d0818"));
@@ -343,6 +407,20 @@ private slots:
             ::close(fd);
     }
 #endif
+
+    // A real srcsafe.ini holds a few kilobytes: a huge one is refused unread.
+    void hugeSettingsFileRefusesOpen()
+    {
+        copyFixture(QStringLiteral("tempnjayaraj-vss/54d0818"));
+        const QString ini = m_db + "srcsafe.ini";
+        QVERIFY(TestFiles::write(ini, QByteArray(2 * 1024 * 1024, '\n') + TestFiles::read(ini)));
+        try {
+            open(ini, QStringLiteral("johns"));
+            QFAIL("a 2 MiB srcsafe.ini was accepted");
+        } catch (const RepositoryOpenError &e) {
+            QVERIFY2(e.description().contains("too large"), qPrintable(e.description()));
+        }
+    }
 
     void missingNamesFileFallsBackToShortNames()
     {

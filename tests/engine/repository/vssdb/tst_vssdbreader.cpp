@@ -100,7 +100,7 @@ private slots:
         QCOMPARE(item->Name(), QStringLiteral("AVI_PlayerDlg.cpp"));
         QCOMPARE(item->IsCheckedOut(), 2);
         QCOMPARE(item->Versions().front().Date,
-                 QDateTime(QDate(2005, 3, 23), QTime(19, 3, 16), Qt::LocalTime));
+                 WallClockTime(QDate(2005, 3, 23), QTime(19, 3, 16)));
         // A project listing already read is not read again for the next lookup.
         const int listings = db->context()->tree.listingReads();
         db->VSSItem(QStringLiteral("$/Widgie/AVI_PlayerDlg.cpp"));
@@ -151,8 +151,8 @@ private slots:
         QCOMPARE(after->VersionNumber(), 4);
         const auto old = before->Versions();
         const auto now = after->Versions();
-        QCOMPARE(old.front().Date, QDateTime(QDate(2023, 5, 9), QTime(19, 46, 16), Qt::LocalTime));
-        QCOMPARE(now.front().Date, QDateTime(QDate(2023, 5, 12), QTime(14, 27, 1), Qt::LocalTime));
+        QCOMPARE(old.front().Date, WallClockTime(QDate(2023, 5, 9), QTime(19, 46, 16)));
+        QCOMPARE(now.front().Date, WallClockTime(QDate(2023, 5, 12), QTime(14, 27, 1)));
 
         QCOMPARE(now.size(), size_t(4));
         QCOMPARE(now[3].VersionNumber, 1);

@@ -1,0 +1,52 @@
+#pragma once
+
+// Shared by the benchmarks: arguments and generated databases.
+#include "VssGenPopulate.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStringList>
+
+#include <cstdio>
+#include <functional>
+
+namespace BenchSupport {
+
+inline int argOr(const QStringList &args, int index, int fallback)
+{
+    return args.size() > index ? args[index].toInt() : fallback;
+}
+
+// A vssgen database for `o`, generated once and kept in the temporary
+// folder between runs, keyed by `name` and the parameters; `specs`
+// receives its files. `prepare` changes a new database before it is kept.
+inline QString
+database(const QString &name, const VssGenPopulate::Options &o, QStringList &specs,
+         const std::function<void(const QString &dir, const QStringList &specs)> &prepare = {})
+{
+    const QString dir = QDir::tempPath() + QStringLiteral("/quorvik-bench-%1-%2-%3-%4-%5-v1")
+                                               .arg(name)
+                                               .arg(o.files)
+                                               .arg(o.history)
+                                               .arg(o.projects)
+                                               .arg(o.depth);
+    const QString done = dir + QStringLiteral("/specs.txt");
+    QFile list(done);
+    if (list.open(QIODevice::ReadOnly)) {
+        specs = QString::fromUtf8(list.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return dir;
+    }
+    QDir(dir).removeRecursively();
+    QElapsedTimer t;
+    t.start();
+    specs = VssGenPopulate::populate(dir, o);
+    if (prepare)
+        prepare(dir, specs);
+    std::printf("generate_ms=%lld\n", t.elapsed());
+    if (!list.open(QIODevice::WriteOnly) || list.write(specs.join('\n').toUtf8()) < 0)
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(done));
+    return dir;
+}
+
+} // namespace BenchSupport
