@@ -3,18 +3,18 @@
 // Usage: bench_vsstool [files [projects [history [depth]]]]; defaults
 // 99000 1000 20 4 (100,000 items with the root). One file in 1,000 is
 // checked out. Prints one name=value figure per line: the time to the first
-// line and to the end, the lines, and the process's peak resident memory,
+// line and to the end, the CPU time, the lines, and the peak resident memory,
 // also for `history` of one file (the program's base) for comparison.
 #include "BenchSupport.h"
 #include "VssWriter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <algorithm>
 #include <cstdio>
 
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,15 +24,20 @@ struct Run
 {
     double firstLineMs = -1;
     double totalMs = 0;
+    double cpuMs = 0; // user and system time of the program
     qint64 lines = 0;
     long peakRssKb = 0;
     int status = -1;
 };
 
-// Runs `program` with `args`, reading its standard output as it comes.
-Run runTool(const QString &program, const QStringList &args)
+// Runs `program` with `args` under /usr/bin/time, which reports the peak
+// memory of the program alone (a child forked from this process would count
+// this process's pages too), reading its standard output as it comes.
+Run runTool(const QString &program, const QStringList &args, const QString &report)
 {
-    QList<QByteArray> storage{QFile::encodeName(program)};
+    QList<QByteArray> storage{
+        "/usr/bin/time",           "-f", "%M %U %S", "-o", QFile::encodeName(report),
+        QFile::encodeName(program)};
     for (const QString &a : args)
         storage << a.toUtf8();
     std::vector<char *> argv;
@@ -64,21 +69,25 @@ Run runTool(const QString &program, const QStringList &args)
         run.lines += std::count(buffer, buffer + n, '\n');
     }
     ::close(fds[0]);
-    struct rusage usage;
     int status = 0;
-    if (pid > 0 && ::wait4(pid, &status, 0, &usage) == pid) {
-        run.peakRssKb = usage.ru_maxrss;
+    if (pid > 0 && ::waitpid(pid, &status, 0) == pid)
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
     run.totalMs = t.nsecsElapsed() / 1e6;
+    QFile peak(report);
+    if (peak.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> figures = peak.readAll().trimmed().split('\n').last().split(' ');
+        run.peakRssKb = figures.value(0).toLong();
+        run.cpuMs = (figures.value(1).toDouble() + figures.value(2).toDouble()) * 1000;
+    }
     return run;
 }
 
 void print(const char *name, const Run &run)
 {
-    std::printf("%s_ms=%.0f\n%s_first_line_ms=%.1f\n%s_lines=%lld\n%s_peak_rss_kb=%ld\n", name,
-                run.totalMs, name, run.firstLineMs, name, qlonglong(run.lines), name,
-                run.peakRssKb);
+    std::printf("%s_ms=%.0f\n%s_cpu_ms=%.0f\n%s_first_line_ms=%.1f\n%s_lines=%lld\n"
+                "%s_peak_rss_kb=%ld\n",
+                name, run.totalMs, name, run.cpuMs, name, run.firstLineMs, name,
+                qlonglong(run.lines), name, run.peakRssKb);
     if (run.status != 0)
         std::printf("%s_exit_status=%d\n", name, run.status);
 }
@@ -106,8 +115,10 @@ int main(int argc, char **argv)
                          QStringLiteral("--user"), o.user};
 
     std::printf("items=%lld\n", qlonglong(o.files) + o.projects + 1);
-    print("base", runTool(tool, QStringList{QStringLiteral("history")} + db << specs.value(0)));
-    print("tree", runTool(tool, QStringList{QStringLiteral("tree")} + db));
-    print("checkouts", runTool(tool, QStringList{QStringLiteral("checkouts")} + db));
+    const QString report = dir + QStringLiteral("/peak-rss.txt");
+    print("base",
+          runTool(tool, QStringList{QStringLiteral("history")} + db << specs.value(0), report));
+    print("tree", runTool(tool, QStringList{QStringLiteral("tree")} + db, report));
+    print("checkouts", runTool(tool, QStringList{QStringLiteral("checkouts")} + db, report));
     return 0;
 }

@@ -76,6 +76,7 @@ public:
             m_projects.insert(id, item.Spec());
             for (const VSSItemPtr &child : item.Items(false))
                 ok = walk(*child, depth + 1) && ok;
+            m_out.flush(); // the lines of a project show once it is walked
         } catch (const RepositoryError &e) {
             m_err << item.Spec() << ": " << e.description() << '\n';
             ok = false;

@@ -63,7 +63,10 @@ int main(int argc, char *argv[])
     }
 
     try {
-        auto db = VssDbFactory(parser.value(encoding))();
+        VssDbOptions options;
+        options.codePage = parser.value(encoding);
+        options.keepReadStates = false; // each item is read once
+        auto db = VssDbFactory(options)();
         db->Open(parser.value(ini), parser.value(user), parser.value(password));
         bool ok = false;
         if (command == QLatin1String("tree"))

@@ -59,6 +59,8 @@ VssItemCache::EntryPtr VssItemCache::read(const QByteArray &physical, bool withV
 {
     m_session.readConsistently(
         physical, [&](QString &path) { return tryRead(physical, withVersions, path); });
+    if (!m_session.options().keepReadStates)
+        return m_entries.take(physical).entry;
     Slot &slot = m_entries[physical];
     slot.readAt = m_clock.elapsed();
     return slot.entry;

@@ -96,6 +96,8 @@ std::vector<VssItemRef> VssProjectTree::children(const VssItemRef &project, bool
         result.push_back({childSpec(project.spec, child.name), child.name, child.type,
                           child.physical, child.pinned});
     }
+    if (!m_session.options().keepReadStates)
+        m_listings.remove(project.physical);
     return result;
 }
 

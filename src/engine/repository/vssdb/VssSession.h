@@ -35,6 +35,10 @@ struct VssDbOptions
     qint64 itemForgetMs = 2 * 3600 * 1000;
     // Attempts at a consistent read before a call fails.
     int readAttempts = 3;
+    // Item states and project listings are kept for the next read: a watcher
+    // reads the same files at every poll. A walk that reads each item once
+    // (quorvik-vss) keeps none, so its memory does not grow with the tree.
+    bool keepReadStates = true;
 };
 
 // What an open database shares among its items: the data folder, the code

@@ -230,6 +230,25 @@ private slots:
         QCOMPARE(cache.fullReads(), parsed + 1);
     }
 
+    // A one-pass walk (quorvik-vss) keeps no item state or listing, so its
+    // memory does not grow with the database: a second read parses again.
+    void walkKeepsNoStates()
+    {
+        int listingReads[2] = {0, 0};
+        for (const bool keep : {true, false}) {
+            VssDbOptions options = strict();
+            options.keepReadStates = keep;
+            auto db = openGenerated(options);
+            for (int i = 0; i < 2; ++i) {
+                db->VSSItem(m_files[7])->VersionNumber();
+                db->VSSItem(QStringLiteral("$/P0_1"))->Items();
+            }
+            QCOMPARE(db->context()->items.fullReads(), keep ? 1 : 2);
+            listingReads[keep] = db->context()->tree.listingReads();
+        }
+        QCOMPARE(listingReads[false], listingReads[true] + 1); // $/P0_1 listed twice
+    }
+
     // Paths found once are remembered; a file found under another spelling
     // later (a copy onto a case-sensitive disk) is searched for again.
     void itemFileFoundAgainUnderAnotherSpelling()
