@@ -35,16 +35,16 @@ QString mapLetterRuns(const QString &format, QChar letter,
     return out;
 }
 
-// The forms written before: the locale's short date with a four-digit year
-// (a two-digit one would read "1900-01-01" back as 2000), then its long time
-// without the zone.
-QString legacyDateFormat(const QLocale &locale)
+// The locale's general form, shown to the user and stored before: its short
+// date with a four-digit year (a two-digit one would read "1900-01-01" back
+// as 2000), then its long time without the zone.
+QString localeDateFormat(const QLocale &locale)
 {
     return mapLetterRuns(locale.dateFormat(QLocale::ShortFormat), QLatin1Char('y'),
                          [](int run) { return QString(run == 2 ? 4 : run, QLatin1Char('y')); });
 }
 
-QString legacyTimeFormat(const QLocale &locale)
+QString localeTimeFormat(const QLocale &locale)
 {
     QString format = mapLetterRuns(locale.timeFormat(QLocale::LongFormat), QLatin1Char('t'),
                                    [](int) { return QString(); });
@@ -75,7 +75,7 @@ QDateTime parseLegacy(const QString &text, const QLocale &locale)
     const QString shortDate = locale.dateFormat(QLocale::ShortFormat);
     const QString space = QStringLiteral(" ");
     const QStringList dateTimeForms = {
-        legacyDateFormat(locale) + space + legacyTimeFormat(locale),
+        localeDateFormat(locale) + space + localeTimeFormat(locale),
         shortDate + space + locale.timeFormat(QLocale::LongFormat),
         shortDate + space + locale.timeFormat(QLocale::ShortFormat),
     };
@@ -84,7 +84,7 @@ QDateTime parseLegacy(const QString &text, const QLocale &locale)
         if (value.isValid())
             return WallClockTime(value);
     }
-    for (const QString &form : {legacyDateFormat(locale), shortDate}) {
+    for (const QString &form : {localeDateFormat(locale), shortDate}) {
         const QDateTime value = atMidnight(locale.toDate(text, form));
         if (value.isValid())
             return value;
@@ -132,6 +132,14 @@ QString DateToSetting(const QDateTime &value)
     if (stored.time().msecsSinceStartOfDay() < 1000)
         return date;
     return date + stored.time().toString(QStringLiteral(" HH:mm:ss"));
+}
+
+QString LocaleDateTimeText(const QDateTime &value, const QLocale &locale)
+{
+    if (value.time().msecsSinceStartOfDay() < 1000)
+        return locale.toString(value.date(), localeDateFormat(locale));
+    return locale.toString(value,
+                           localeDateFormat(locale) + QLatin1Char(' ') + localeTimeFormat(locale));
 }
 
 QDateTime DateFromSetting(const QString &text, const QLocale &locale, bool *ok)

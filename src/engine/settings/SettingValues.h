@@ -30,3 +30,8 @@ QDateTime NeverRecordedDate();
 // QLocale::system().
 QString DateToSetting(const QDateTime &value);
 QDateTime DateFromSetting(const QString &text, const QLocale &locale, bool *ok = nullptr);
+
+// A date-time as `locale` shows it in general: its short date with a
+// four-digit year, then its long time without the zone, the time left out
+// at exactly midnight (texts for the user, never stored).
+QString LocaleDateTimeText(const QDateTime &value, const QLocale &locale);

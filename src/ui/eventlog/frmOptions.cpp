@@ -84,7 +84,7 @@ QString dateTimeText(const QDateTime &when)
 {
     if (!when.isValid())
         return QStringLiteral("(unknown)");
-    return DateToSetting(when, QLocale::system());
+    return LocaleDateTimeText(when, QLocale::system());
 }
 
 } // namespace

@@ -85,7 +85,7 @@ private slots:
         QCOMPARE(d.lblItem[4]->text(), QStringLiteral("0"));
         // The locale's general date-and-time text.
         QCOMPARE(d.lblItem[6]->text(),
-                 DateToSetting(QFileInfo(o.path).lastModified(), QLocale::system()));
+                 LocaleDateTimeText(QFileInfo(o.path).lastModified(), QLocale::system()));
         QVERIFY(!o.zel.SessionOpen);
         d.nextTab(); // Ctrl+Tab with the single tab
         QCOMPARE(d.tbsOptions->currentIndex(), 0);

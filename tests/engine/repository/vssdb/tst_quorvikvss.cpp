@@ -80,7 +80,8 @@ bool appendListing(const QString &ini, const QString &target, const QString &sou
                     VssBytes(TestFiles::read(folder.itemPath(from)))
                         .u16(DH::FileOffset + RecordHeaderSize + DH::EntryCount));
     VssGen::reseal(item, DH::FileOffset);
-    return TestFiles::write(dataOf(to), TestFiles::read(dataOf(to)) + TestFiles::read(dataOf(from))) &&
+    return TestFiles::write(dataOf(to),
+                            TestFiles::read(dataOf(to)) + TestFiles::read(dataOf(from))) &&
            TestFiles::write(itemPath, item);
 }
 
