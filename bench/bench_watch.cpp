@@ -4,6 +4,7 @@
 // unchanged poll, wake-ups while idle and memory after 10,000 events.
 // Usage: bench_watch [idle_seconds]; QUORVIK_BENCH_WATCH_SIZES=1000,10000
 // picks other list lengths. Prints one name=value figure per line.
+#include "BenchSupport.h"
 #include "../tests/support/FakeShell.h"
 #include "../tests/support/ManualTimers.h"
 
@@ -52,27 +53,6 @@ double bestMs(int runs, const std::function<void()> &run)
         best = std::min(best, t.nsecsElapsed() / 1e6);
     }
     return best;
-}
-
-// The generated database is kept between runs, keyed by its parameters.
-QString database(const VssGenPopulate::Options &o, QStringList &specs)
-{
-    const QString dir = QDir::tempPath() + QStringLiteral("/quorvik-bench-watch-%1-%2-%3-%4-v1")
-                                               .arg(o.files)
-                                               .arg(o.history)
-                                               .arg(o.projects)
-                                               .arg(o.depth);
-    const QString done = dir + QStringLiteral("/specs.txt");
-    QFile list(done);
-    if (list.open(QIODevice::ReadOnly)) {
-        specs = QString::fromUtf8(list.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        return dir;
-    }
-    QDir(dir).removeRecursively();
-    specs = VssGenPopulate::populate(dir, o);
-    if (!list.open(QIODevice::WriteOnly) || list.write(specs.join('\n').toUtf8()) < 0)
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(done));
-    return dir;
 }
 
 // A settings folder watching the first `count` files, each as the database
@@ -316,7 +296,7 @@ int main(int argc, char **argv)
     QStringList specs;
     QElapsedTimer t;
     t.start();
-    const QString dir = database(o, specs);
+    const QString dir = BenchSupport::database(QStringLiteral("watch"), o, specs);
     const QString ini = dir + QStringLiteral("/srcsafe.ini");
     std::vector<QDateTime> newest;
     {
