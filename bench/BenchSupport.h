@@ -8,10 +8,25 @@
 #include <QFile>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
 namespace BenchSupport {
+
+// The shortest of `runs` timed runs, in milliseconds.
+inline double bestMs(int runs, const std::function<void()> &run)
+{
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        run();
+        best = std::min(best, t.nsecsElapsed() / 1e6);
+    }
+    return best;
+}
+
 
 inline int argOr(const QStringList &args, int index, int fallback)
 {

@@ -25,18 +25,6 @@ using BenchSupport::argOr;
 
 constexpr int kRuns = 3;
 
-double bestMs(const std::function<void()> &run)
-{
-    double best = 1e300;
-    for (int i = 0; i < kRuns; ++i) {
-        QElapsedTimer t;
-        t.start();
-        run();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
-
 long peakRssKb()
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -93,11 +81,11 @@ int main(int argc, char **argv)
     }
     zel.CheckFiles(); // warm the reader's cache
     int events = 0;
-    const double pollMs = bestMs([&] {
+    const double pollMs = BenchSupport::bestMs(kRuns, [&] {
         zel.CheckFiles();
         events += zel.EventsFound ? 1 : 0;
     });
-    const double floorMs = bestMs([&] {
+    const double floorMs = BenchSupport::bestMs(kRuns, [&] {
         QByteArray buffer(4096, Qt::Uninitialized);
         for (const QString &path : itemFiles) {
             QFile file(path);
@@ -108,20 +96,20 @@ int main(int argc, char **argv)
 
     // Where a poll's time goes: the calls it makes per watched file.
     std::vector<VSSItemPtr> items;
-    const double lookupAllMs = bestMs([&] {
+    const double lookupAllMs = BenchSupport::bestMs(kRuns, [&] {
         items.clear();
         for (const QString &spec : specs)
             items.push_back(zel.Database->VSSItem(spec));
     });
-    const double checkedOutMs = bestMs([&] {
+    const double checkedOutMs = BenchSupport::bestMs(kRuns, [&] {
         for (const VSSItemPtr &item : items)
             item->IsCheckedOut();
     });
-    const double versionMs = bestMs([&] {
+    const double versionMs = BenchSupport::bestMs(kRuns, [&] {
         for (const VSSItemPtr &item : items)
             item->VersionNumber();
     });
-    const double versionsMs = bestMs([&] {
+    const double versionsMs = BenchSupport::bestMs(kRuns, [&] {
         for (const VSSItemPtr &item : items)
             item->Versions();
     });

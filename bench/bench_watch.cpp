@@ -43,18 +43,6 @@ public:
     void eventRecorded(const EventRecord &) override {}
 };
 
-double bestMs(int runs, const std::function<void()> &run)
-{
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        run();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
-
 // A settings folder watching the first `count` files, each as the database
 // holds it, polled every 60 minutes, logging to the folder.
 QString configFor(const QString &root, const QString &ini, const QStringList &specs,
@@ -321,19 +309,19 @@ int main(int argc, char **argv)
         const QStringList once = {quorvik, QStringLiteral("--headless"), QStringLiteral("--once"),
                                   QStringLiteral("--config-dir"), config};
         const int runs = n <= 1000 ? 3 : n <= 10000 ? 2 : 1;
-        startMs[n] = bestMs(runs, [&] { failures += finish(spawn(once)) == 0 ? 0 : 1; });
+        startMs[n] = BenchSupport::bestMs(runs, [&] { failures += finish(spawn(once)) == 0 ? 0 : 1; });
         Watcher w(config);
         if (!w.start()) {
             std::fprintf(stderr, "cannot start with %d files\n", n);
             return 1;
         }
         w.zel.CheckFiles(); // the first poll reads every file
-        const double pollMs = bestMs(3, [&] {
+        const double pollMs = BenchSupport::bestMs(3, [&] {
             w.zel.CheckFiles();
             failures += w.zel.EventsFound ? 1 : 0;
         });
         int next = 0;
-        const double eventMs = bestMs(3, [&] {
+        const double eventMs = BenchSupport::bestMs(3, [&] {
             w.ageFiles(next++, 1);
             w.zel.CheckFiles();
             failures += w.zel.EventsFound ? 0 : 1;
