@@ -1,34 +1,14 @@
 #pragma once
 
-#include "FakeShell.h"
-#include "ManualTimers.h"
-#include "TestFiles.h"
-#include "engine/modZel.h"
+#include "WatchFixture.h"
 #include "engine/repository/memory/MemoryRepository.h"
 
-#include <QTemporaryDir>
-
-// A fresh engine over an in-memory repository, a recording shell, manual
-// timers and a manual clock, with its event log in a temporary folder.
-struct EngineFixture
+// A fresh engine over an in-memory repository holding the project $/Web.
+struct EngineFixture : WatchFixture
 {
-    QTemporaryDir dir;
-    std::shared_ptr<MemoryRepository> repo = MemoryRepository::create();
-    FakeShell shell;
-    ManualTimers timers;
-    ManualClock clock;
-    modZel zel{shell, timers, clock, repo->factory()};
+    std::shared_ptr<MemoryRepository> repo;
 
-    EngineFixture()
-    {
-        repo->setIniPath(QStringLiteral("/vss/srcsafe.ini"));
-        repo->addUser(QStringLiteral("me"), QStringLiteral("pw"));
-        repo->addProject(QStringLiteral("$/Web"));
-        zel.settings.Inifile = QStringLiteral("/vss/srcsafe.ini");
-        zel.settings.Username = QStringLiteral("me");
-        zel.settings.Password = QStringLiteral("pw");
-        zel.eventLog.EventLogPath = dir.filePath(QStringLiteral("QVEvent.txt"));
-    }
+    EngineFixture() : EngineFixture(MemoryRepository::create()) {}
 
     // Adds a file to the repository (version 1 at `created`) and watches it
     // with the state a fresh pick in the explorer would give it.
@@ -38,7 +18,6 @@ struct EngineFixture
         repo->addFile(spec, QStringLiteral("other"), date);
         zel.MonitoredFiles.Add(spec, 0, 1, date, spec);
     }
-
     // Watches the files and starts the session.
     bool startWatching(std::initializer_list<QString> specs)
     {
@@ -47,24 +26,14 @@ struct EngineFixture
         return start();
     }
 
-    // Starts the session with the main window hidden, as after "Hide && Watch".
-    bool start()
+private:
+    explicit EngineFixture(std::shared_ptr<MemoryRepository> r)
+        : WatchFixture(r->factory(), QStringLiteral("/vss/srcsafe.ini"), QStringLiteral("me"),
+                       QStringLiteral("pw")),
+          repo(std::move(r))
     {
-        shell.mainVisible = false;
-        return zel.ZelIni();
-    }
-
-    // One timer poll, a minute later.
-    void poll()
-    {
-        clock.advance(60);
-        timers.fire(zel.TimerId);
-    }
-
-    QByteArray logBytes() const { return TestFiles::read(zel.eventLog.EventLogPath); }
-    // The event log's records as (object, action) pairs.
-    QList<QPair<QString, QString>> records() const
-    {
-        return TestFiles::records(zel.eventLog.EventLogPath);
+        repo->setIniPath(QStringLiteral("/vss/srcsafe.ini"));
+        repo->addUser(QStringLiteral("me"), QStringLiteral("pw"));
+        repo->addProject(QStringLiteral("$/Web"));
     }
 };

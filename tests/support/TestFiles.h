@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QList>
 #include <QPair>
+#include <QProcess>
 #include <QString>
 
 // Whole files as bytes, and the event log's records, for any test.
@@ -32,5 +33,24 @@ inline QList<QPair<QString, QString>> records(const QString &logPath)
     }
     return out;
 }
+
+// Makes a folder or file refuse changes while it lives: its mode, and for
+// root (whom modes do not bind) the immutable attribute.
+struct ReadOnly
+{
+    QString path;
+    bool immutable = false;
+    explicit ReadOnly(const QString &p) : path(p)
+    {
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+        immutable = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
+    }
+    ~ReadOnly()
+    {
+        if (immutable)
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path});
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+};
 
 } // namespace TestFiles

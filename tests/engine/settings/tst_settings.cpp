@@ -5,7 +5,6 @@
 #include "engine/settings/Settings.h"
 #include "engine/settings/SettingsStore.h"
 
-#include <QElapsedTimer>
 #include <QtTest>
 
 // Loading and saving the settings and the watched list.
@@ -69,7 +68,6 @@ private slots:
         QVERIFY(defaults.UseLastDB && defaults.UseLastUser && !defaults.Debug && defaults.StartUp);
         QVERIFY(defaults.DesktopNotify && !defaults.IgnoreOwnChanges); // a first start
         QCOMPARE(defaults.PollDelay, qint16(3));
-        QVERIFY(f.engine->shell.statusText.isEmpty());
 
         modZel &zel = f.engine->zel;
         ZelSettings &s = zel.settings;
@@ -83,19 +81,15 @@ private slots:
         zel.MonitoredFiles.Add("$/Web/a.txt", 1, 2, when, "$/Web/a.txt");
         zel.MonitoredFiles.Add("$/Web/a;b.txt", -1, 0, NeverRecordedDate(), "$/Web/a;b.txt");
         SaveSettings(zel, *f.store);
-        QCOMPARE(f.get("StartUp"), QString("False"));
-        QCOMPARE(f.get("UseLastDB"), QString("True"));
         QCOMPARE(f.get("Debug"), QString("<none>")); // only the user-name switch writes it
         QCOMPARE(f.get("Password"), XorByLength(s.Password));
 
-        const ZelSettings saved = s;
-        const ZelSettings &r = f.load().settings;
+        const ZelSettings r = f.load().settings;
         QVERIFY(f.loaded);
-        QCOMPARE(r.Inifile, saved.Inifile);
-        QCOMPARE(r.Username, saved.Username);
-        QCOMPARE(r.Password, saved.Password);
+        QCOMPARE(QStringList({r.Inifile, r.Username, r.Password}),
+                 QStringList({"/srv/vss/srcsafe.ini", "Dora", "s3cret;=,Ω"}));
         QVERIFY(!r.ShowMessages && r.ShowIcon && !r.PlaySound && r.NotifyIn && !r.NotifyOut);
-        QVERIFY(!r.StartUp && !r.DesktopNotify && r.IgnoreOwnChanges);
+        QVERIFY(!r.StartUp && !r.DesktopNotify && r.IgnoreOwnChanges && r.UseLastDB);
         QCOMPARE(r.PollDelay, qint16(7));
         const Suspects &files = f.engine->zel.MonitoredFiles;
         QCOMPARE(files.Count(), 2);
@@ -103,7 +97,7 @@ private slots:
         QCOMPARE(files.Item(1)->DateIn(), when);
         QCOMPARE(files.Item("$/Web/a;b.txt")->Status(), qint16(-1));
         QCOMPARE(f.engine->shell.statusText, QString("Files in the list: 2"));
-        QCOMPARE(f.engine->shell.password, saved.Password);
+        QCOMPARE(f.engine->shell.password, r.Password);
     }
 
     void storeWrittenBeforeTheLaterFlagsKeepsItsBehaviour()
@@ -153,23 +147,18 @@ private slots:
         f.set("08", "$/not-a-list-key", "Files");
         // Empty entries and duplicates are skipped; the order is numeric.
         QCOMPARE(f.loadedKeys(), (QStringList{"$/a", "$/c", "$/g"}));
-
         f.set("FilesCount", "2147483647");
-        QElapsedTimer clock;
-        clock.start();
         QCOMPARE(f.loadedKeys().size(), 4);
-        QVERIFY(clock.elapsed() < 2000);
-
         for (const char *count : {"", "many"}) {
             f.set("FilesCount", count);
             QVERIFY(f.loadedKeys().isEmpty());
         }
     }
 
+    // Entries are read by their exact names: however long the list, and
+    // however its section is spelt, the store is listed as often.
     void loadingListsTheStoreAFixedNumberOfTimes()
     {
-        // Entries are read by their exact names: however long the list, and
-        // however its section is spelt, the names are listed as often.
         for (const char *section : {"Files", "FILES"}) {
             QList<int> scans;
             for (int count : {10, 1000}) {
@@ -192,9 +181,7 @@ private slots:
         zel.MonitoredFiles.RemoveAll();
         zel.MonitoredFiles.Add("$/only", 0, 1, NeverRecordedDate(), "$/only");
         SaveSettings(zel, *f.store);
-        QCOMPARE(f.get("FilesCount"), QString("1"));
         QCOMPARE(f.store->Keys(kAppName, "Files"), QStringList{"1"});
-
         // The poll's rewrite keeps the other settings.
         zel.MonitoredFiles.RemoveAll();
         StoreFileList(zel.MonitoredFiles, *f.store);
@@ -244,6 +231,8 @@ private slots:
         QCOMPARE(whole.store->Keys(kAppName, "Files").size(), after.size());
     }
 
+    // The list needs both switches; the save still writes the user and
+    // replaces the stored list.
     void rememberSwitchesOff()
     {
         Fixture f;
@@ -254,22 +243,21 @@ private slots:
         modZel *zel = &f.load();
         QVERIFY(zel->settings.Inifile.isEmpty() && !f.loaded);
         QCOMPARE(zel->settings.Username, QString("Dora"));
-        QCOMPARE(zel->MonitoredFiles.Count(), 0); // the list needs both switches
-
+        QCOMPARE(zel->MonitoredFiles.Count(), 0);
         f.set("UseLastDB", "True");
         f.set("UseLastUser", "false");
         zel = &f.load();
         QCOMPARE(zel->settings.Inifile, QString("/stored/srcsafe.ini"));
-        QVERIFY(zel->settings.Username.isEmpty());
-        QCOMPARE(zel->MonitoredFiles.Count(), 0);
-        // Still written by the save; the empty list replaces the stored one.
+        QVERIFY(zel->settings.Username.isEmpty() && zel->MonitoredFiles.Count() == 0);
         zel->settings.Username = "Eve";
         SaveSettings(*zel, *f.store);
         QCOMPARE(f.get("Username"), QString("Eve"));
         QCOMPARE(f.get("1", "Files"), QString("<none>"));
     }
 
-    void traceSwitchByUserName()
+    // The user names TRACEIN and TRACEOUT switch the trace; the environment
+    // gives the folder and user when nothing is stored, and does not switch.
+    void traceSwitchAndEnvironment()
     {
         Fixture f;
         f.set("Username", "TrAcEiN");
@@ -277,36 +265,21 @@ private slots:
         QVERIFY(zel->settings.Debug);
         zel->settings.Username = "TRACEOUT";
         SaveSettings(*zel, *f.store);
-        QVERIFY(!zel->settings.Debug);
-        QCOMPARE(f.get("Debug"), QString("False"));
-
+        QVERIFY(!zel->settings.Debug && f.get("Debug") == "False");
         f.set("Debug", "True"); // any other name leaves the stored flag alone
         zel->settings.Username = "Dora";
         SaveSettings(*zel, *f.store);
         QCOMPARE(f.get("Debug"), QString("True"));
 
-        f.set("Username", ""); // the environment's name does not switch
-        f.set("Debug", "False");
+        Fixture e;
         qputenv("ssuser", "tracein");
-        QVERIFY(!f.load().settings.Debug);
-    }
-
-    void environmentFallbacks()
-    {
-        const QString ini = "/srv/vss" + QString(QDir::separator()) + "srcsafe.ini";
-        Fixture f;
-        qputenv("ssuser", "envuser");
-        for (const QString &folder :
-             {QString("/srv/vss"), "/srv/vss" + QString(QDir::separator())}) {
-            qputenv("ssdir", folder.toUtf8());
-            QCOMPARE(f.load().settings.Inifile, ini);
-            QVERIFY(f.loaded);
-        }
-        QCOMPARE(f.engine->zel.settings.Username, QString("envuser"));
-        f.set("Inifile", "/stored/srcsafe.ini"); // stored values win
-        f.set("Username", "Dora");
-        QCOMPARE(f.load().settings.Inifile, QString("/stored/srcsafe.ini"));
-        QCOMPARE(f.engine->zel.settings.Username, QString("Dora"));
+        qputenv("ssdir", QByteArray("/srv/vss") + QDir::separator().toLatin1());
+        const ZelSettings &s = e.load().settings;
+        QVERIFY(e.loaded && !s.Debug);
+        QCOMPARE(s.Inifile + s.Username,
+                 "/srv/vss" + QString(QDir::separator()) + "srcsafe.initracein");
+        e.set("Inifile", "/stored/srcsafe.ini"); // stored values win
+        QCOMPARE(e.load().settings.Inifile, QString("/stored/srcsafe.ini"));
     }
 
     void corruptValuesFallBackToDefaults()
@@ -334,11 +307,10 @@ private slots:
         f.set("MaxDays", "3");
         modZel &zel = f.load();
         LoadEventLogSettings(zel, *f.store);
-        QCOMPARE(zel.eventLog.EventLogPath, QString("/logs/events.txt"));
-        QCOMPARE(zel.eventLog.MaxLogSize, QString("2048"));
-        QCOMPARE(zel.eventLog.MaxAction, qint16(1));
-        QCOMPARE(zel.eventLog.MaxDays, QString("3"));
-
+        const EventLogFile &log = zel.eventLog;
+        QCOMPARE(QStringList({log.EventLogPath, log.MaxLogSize, log.MaxDays}),
+                 QStringList({"/logs/events.txt", "2048", "3"}));
+        QCOMPARE(log.MaxAction, qint16(1));
         // Unreadable or missing values: the start values stay.
         f.store->DeleteSetting(kAppName, "Params");
         f.set("MaxAction", "7");
@@ -347,8 +319,7 @@ private slots:
         const QString startPath = odd.eventLog.EventLogPath;
         LoadEventLogSettings(odd, *f.store);
         QCOMPARE(odd.eventLog.MaxAction, qint16(0));
-        QVERIFY(odd.eventLog.MaxLogSize.isEmpty());
-        QCOMPARE(odd.eventLog.EventLogPath, startPath);
+        QVERIFY(odd.eventLog.MaxLogSize.isEmpty() && odd.eventLog.EventLogPath == startPath);
     }
 };
 

@@ -3,6 +3,7 @@
 #include "engine/settings/SettingValues.h"
 #include "engine/settings/Settings.h"
 #include "engine/settings/SettingsStore.h"
+#include "support/TestFiles.h"
 
 #include <QtTest>
 
@@ -13,12 +14,6 @@ class TestSettingsStore : public QObject
     Q_OBJECT
 
     QTemporaryDir xdgHome;
-
-    static QByteArray onDisk(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 
 private slots:
     void initTestCase()
@@ -39,16 +34,13 @@ private slots:
             QVERIFY(store.commit());
         }
         SettingsStore again(dir.path());
-        QCOMPARE(again.fileName(), dir.filePath("Quorvik.ini"));
         for (int i = 0; i < values.size(); ++i)
             QCOMPARE(again.GetSetting(kAppName, "Params", QString::number(i)), values[i]);
         QCOMPARE(again.GetSetting(kAppName, "Params", "Missing", "dflt"), QString("dflt"));
 
         // A file edited by hand: names in any case, an unquoted comma.
-        QFile hand(dir.filePath("Quorvik.ini"));
-        QVERIFY(hand.open(QIODevice::WriteOnly));
-        hand.write("[params]\nusername=bob\nlist=a, b\n[files]\n1=x\n");
-        hand.close();
+        QVERIFY(TestFiles::write(dir.filePath("Quorvik.ini"),
+                                 "[params]\nusername=bob\nlist=a, b\n[files]\n1=x\n"));
         SettingsStore edited(dir.path());
         QCOMPARE(edited.GetSetting(kAppName, "Params", "Username"), QString("bob"));
         QCOMPARE(edited.GetSetting(kAppName, "Params", "List"), QString("a,b"));
@@ -69,7 +61,7 @@ private slots:
             QCOMPARE(store.fileName(), expected);
             store.SaveSetting(kAppName, "Params", "Debug", "False");
         } // destroying the store writes what is pending
-        QVERIFY(onDisk(expected).contains("Debug=False"));
+        QVERIFY(TestFiles::read(expected).contains("Debug=False"));
     }
 
     void fileIsReadableByItsOwnerOnly()
@@ -99,7 +91,7 @@ private slots:
             store.SaveSetting(kAppName, "Files", QString::number(i), QString("0;;$/old%1").arg(i));
         store.SaveSetting(kAppName, "Params", "FilesCount", "3");
         QVERIFY(store.commit());
-        const QByteArray oldList = onDisk(path);
+        const QByteArray oldList = TestFiles::read(path);
         QFile reader(path);
 #ifndef Q_OS_WIN // where an open file cannot be replaced
         QVERIFY(reader.open(QIODevice::ReadOnly));
@@ -110,14 +102,14 @@ private slots:
         store.SaveSetting(kAppName, "Params", "FilesCount", "0");
         store.SaveSetting(kAppName, "Files", "1", "0;;$/new1");
         QCoreApplication::processEvents(); // QSettings would write here on its own
-        QCOMPARE(onDisk(path), oldList);
+        QCOMPARE(TestFiles::read(path), oldList);
 
         store.SaveSetting(kAppName, "Params", "FilesCount", "1");
         QVERIFY(store.commit());
         // Replaced, not rewritten in place: an open reader still sees it whole.
         if (reader.isOpen())
             QCOMPARE(reader.readAll(), oldList);
-        const QByteArray newList = onDisk(path);
+        const QByteArray newList = TestFiles::read(path);
         QVERIFY(newList.contains("FilesCount=1") && newList.contains("new1"));
         QVERIFY(!newList.contains("old"));
     }
@@ -164,20 +156,17 @@ private slots:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QDateTime>("date");
+        const auto row = [](const char *locale, const char *text, const QDateTime &date) {
+            QTest::addRow("%s %s", locale, text) << QString(locale) << QString(text) << date;
+        };
         const QDateTime t = WallClockTime(QDate(2026, 12, 6), QTime(21, 5, 7));
-        const QDateTime day = WallClockTime(t.date(), QTime(0, 0));
-        QTest::newRow("en_US") << "en_US"
-                               << "12/6/2026 9:05:07 PM" << t;
-        QTest::newRow("en_US date") << "en_US"
-                                    << "12/6/2026" << day;
-        QTest::newRow("de_DE") << "de_DE"
-                               << "06.12.2026 21:05:07" << t;
-        QTest::newRow("ISO T") << "de_DE"
-                               << "2026-12-06T21:05:07" << t;
-        QTest::newRow("never") << "ja_JP"
-                               << "1900-01-01" << NeverRecordedDate();
+        row("en_US", "12/6/2026 9:05:07 PM", t);
+        row("en_US", "12/6/2026", WallClockTime(t.date(), QTime(0, 0)));
+        row("de_DE", "06.12.2026 21:05:07", t);
+        row("de_DE", "2026-12-06T21:05:07", t);
+        row("ja_JP", "1900-01-01", NeverRecordedDate());
         for (const char *bad : {"", "yesterday", "13/45/2026", "2026-02-30", "2026-12-06 25:00:00"})
-            QTest::newRow(bad) << "en_US" << bad << QDateTime();
+            row("en_US", bad, QDateTime());
     }
     void datesReadFormsWrittenBefore()
     {
@@ -219,7 +208,7 @@ private slots:
         SetRunAtStartup("Quorvik", "/opt/My Apps/quorvik", true);
         // Replaced, not added to; the options in use follow the program.
         SetRunAtStartup("Quorvik", "/usr/bin/quorvik", true, {"--config-dir", "/my dir"});
-        const QByteArray entry = onDisk(path);
+        const QByteArray entry = TestFiles::read(path);
         QVERIFY(entry.startsWith("[Desktop Entry]\nType=Application\n"));
         QCOMPARE(entry.count("Exec="), 1);
         QVERIFY(entry.contains("\nExec=/usr/bin/quorvik --config-dir \"/my dir\"\n"));

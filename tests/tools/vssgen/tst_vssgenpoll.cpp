@@ -1,5 +1,5 @@
 // The poll over a database written as VSS writes it, through the native
-// reader: several holders, and a soak of check-outs, undos and check-ins
+// reader: wall-clock dates, and a soak of check-outs, undos and check-ins
 // while another process is writing the database.
 #include "VssPollFixture.h"
 
@@ -27,28 +27,6 @@ class tst_VssGenPoll : public QObject
     Q_OBJECT
 
 private slots:
-    // Several holders: rule B names the newest; one leaving ends nothing.
-    void severalHolders()
-    {
-        VssPollFixture f(true);
-        VssWriter w(f.db);
-        w.addProject("$/Web", by("Raul", 0));
-        w.addFile(A, by("Raul", 1));
-        f.watch(A, at(1));
-        QVERIFY(f.start());
-        w.checkout(A, by("Guest", 2), false);
-        w.checkout(A, by("Admin", 3), false);
-        f.poll();
-        QCOMPARE(f.rows().lastRow().user, QString("Admin"));
-        w.undoCheckout(A, by("Admin", 4));
-        f.poll();
-        QCOMPARE(f.file(A).Status(), qint16(1));
-        w.checkin(A, by("Guest", 5));
-        f.poll();
-        f.poll();
-        QCOMPARE(f.records(), (QList<QPair<QString, QString>>{{A, CheckOut}, {A, Amended}}));
-    }
-
     // VSS stores wall-clock times: a check-in in the watcher's spring-forward
     // gap or autumn fold is newer by its fields, and kept as written.
     void checkInsAtDaylightSavingChanges()

@@ -59,6 +59,13 @@ inline bool copyTree(const QString &from, const QString &to)
     return true;
 }
 
+// The item file behind `item`.
+inline QString itemFile(const VssDbDatabase &db, const VSSItem &item)
+{
+    return db.context()->session.folder().itemPath(
+        dynamic_cast<const VssDbItem &>(item).physicalName());
+}
+
 // Every spec at and below `item`, with its children, depth first.
 inline void collect(const VSSItem &item, QStringList &specs)
 {

@@ -110,34 +110,22 @@ private slots:
         QCOMPARE(r.out.split('\n', Qt::SkipEmptyParts), expected);
     }
 
-    void historyAndSubtree()
+    void historyCheckoutsAndNames()
     {
-        const QString spec = QStringLiteral("$/esign-java-authenticator/clingBling.txt");
-        const Run history = run(QStringList{"history"} + database(SnapshotB, "johns") << spec);
+        const Run history = run(QStringList{"history"} + database(SnapshotB, "johns")
+                                << QStringLiteral("$/esign-java-authenticator/clingBling.txt"));
         QCOMPARE(history.exitCode, 0);
-        const QStringList lines = history.out.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 4);
-        QCOMPARE(lines.front(),
-                 "4\t2023-05-12 14:27:01\tjohns\tChecked in $/esign-java-authenticator\t");
-
-        const Run tree = run(QStringList{"tree"} + database(SnapshotB, "johns") << spec);
-        QCOMPARE(tree.out.count('\n'), 1);
-    }
-
-    void checkoutsAndChineseNames()
-    {
+        QCOMPARE(history.out.count('\n'), 4);
+        QVERIFY(history.out.startsWith(
+            "4\t2023-05-12 14:27:01\tjohns\tChecked in $/esign-java-authenticator\t\n"));
         const Run held =
             run(QStringList{"checkouts"} + database("rauls-newscaster", "Raul", "raul") +
                 QStringList{"--encoding", "1252"});
         QCOMPARE(held.exitCode, 0);
-        const QStringList lines = held.out.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 81);
-        for (const QString &line : lines)
-            QVERIFY2(line.endsWith("\t2\tRaul"), qPrintable(line));
-
+        QCOMPARE(held.out.count("\t2\tRaul\n"), 81);
+        QCOMPARE(held.out.count('\n'), 81);
         const Run chinese = run(QStringList{"tree"} + database("chuing-Push114CRM", "Admin") +
                                 QStringList{QStringLiteral(u"$/花城CRM/Tools")});
-        QCOMPARE(chinese.exitCode, 0);
         QVERIFY(chinese.out.contains(QStringLiteral(u"$/花城CRM/Tools/加密解密工具.exe\t1\t1\t")));
     }
 

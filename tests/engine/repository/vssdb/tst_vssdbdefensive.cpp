@@ -80,6 +80,7 @@ private slots:
         QTest::newRow("unsupported version") << 4;
         QTest::newRow("empty file") << 5;
         QTest::newRow("header counts one entry more, resealed") << 6;
+        QTest::newRow("history chain loops") << 7;
     }
     void damagedFileItem()
     {
@@ -109,6 +110,10 @@ private slots:
                 ++file[DH::FileOffset + RecordHeaderSize + DH::ElCount];
                 VssGen::reseal(file, DH::FileOffset);
                 break;
+            case 7:
+                VssPut::u32(file, newest + RecordHeaderSize + EL::Previous, quint32(newest));
+                VssGen::reseal(file, newest);
+                break;
             default:
                 file.clear();
             }
@@ -121,13 +126,15 @@ private slots:
         // An item already read notices too, except history damaged under an
         // unchanged header, which is not read again.
         for (const bool reuse : {false, true}) {
-            if (reuse && kind == 2)
+            if (reuse && (kind == 2 || kind == 7))
                 break;
             const auto target = [&] { return reuse ? item : fresh(); };
-            expectFailureThenRecovery(
-                path, damage, [&] { return target()->VersionNumber(); }, 4);
-            expectFailureThenRecovery(
-                path, damage, [&] { return target()->IsCheckedOut(); }, 0);
+            if (kind != 7) { // a loop further back shows in the history only
+                expectFailureThenRecovery(
+                    path, damage, [&] { return target()->VersionNumber(); }, 4);
+                expectFailureThenRecovery(
+                    path, damage, [&] { return target()->IsCheckedOut(); }, 0);
+            }
             expectFailureThenRecovery(
                 path, damage, [&] { return int(target()->Versions().size()); }, 4);
         }
@@ -148,27 +155,10 @@ private slots:
         QCOMPARE(item->Versions().size(), size_t(4));
     }
 
-    void historyChainLoopIsRejected()
-    {
-        copyFixture(QStringLiteral("tempnjayaraj-vss/4c10b8f-Database.rar"));
-        const auto versions = [&] {
-            return int(open(m_db + "srcsafe.ini", QStringLiteral("johns"))
-                           ->VSSItem(ClingBling)
-                           ->Versions()
-                           .size());
-        };
-        const auto damage = [](QByteArray &file) {
-            const qint32 newest = headerField(file, DH::LastEl);
-            VssPut::u32(file, newest + RecordHeaderSize + EL::Previous, quint32(newest));
-            VssGen::reseal(file, newest);
-        };
-        expectFailureThenRecovery(dataFile("d/daaaaaaa"), damage, versions, 4);
-    }
-
     void damagedProjectListing_data()
     {
         QTest::addColumn<int>("kind");
-        QTest::newRow("data file removed") << 0;
+        QTest::newRow("data file emptied") << 0;
         QTest::newRow("one entry missing") << 1;
         QTest::newRow("entry byte flipped") << 2;
         QTest::newRow("physical name leaves the data folder") << 3;
@@ -203,17 +193,6 @@ private slots:
         };
         const auto lookUp = [&] { return db()->VSSItem(ClingBling)->VersionNumber(); };
         const auto list = [&] { return int(db()->VSSItem(project)->Items().size()); };
-        if (kind == 0) {
-            const QByteArray original = TestFiles::read(path);
-            QCOMPARE(list(), 4);
-            QVERIFY(QFile::remove(path));
-            QVERIFY_THROWS_EXCEPTION(RepositoryError, lookUp());
-            QVERIFY_THROWS_EXCEPTION(RepositoryError, list());
-            QVERIFY(TestFiles::write(path, original));
-            QCOMPARE(list(), 4);
-            QCOMPARE(lookUp(), 4);
-            return;
-        }
         expectFailureThenRecovery(path, damage, lookUp, 4);
         expectFailureThenRecovery(path, damage, list, 4);
     }
@@ -231,8 +210,7 @@ private slots:
         copyFixture(QStringLiteral("rauls-newscaster"));
         auto db = open(m_db + "srcsafe.ini", QStringLiteral("Raul"), QStringLiteral("raul"));
         const VSSItemPtr item = db->VSSItem(Player);
-        const QString path = db->context()->session.folder().itemPath(
-            dynamic_cast<VssDbItem &>(*item).physicalName());
+        const QString path = itemFile(*db, *item);
         const auto damage = [kind](QByteArray &file) {
             const qint32 live = headerField(file, DH::LiveCheckout);
             if (kind == 0) {
@@ -260,8 +238,7 @@ private slots:
         copyFixture(QStringLiteral("rauls-newscaster"));
         auto db = open(m_db + "srcsafe.ini", QStringLiteral("Raul"), QStringLiteral("raul"));
         const VSSItemPtr item = db->VSSItem(Player);
-        const QString path = db->context()->session.folder().itemPath(
-            dynamic_cast<VssDbItem &>(*item).physicalName());
+        const QString path = itemFile(*db, *item);
         QCOMPARE(item->IsCheckedOut(), 2);
         const QList<QPair<QByteArray, int>> holders = {{QByteArray("Admin\0", 6), 1},
                                                        {QByteArray("rAUL\0", 5), 2}};
@@ -276,33 +253,9 @@ private slots:
         }
     }
 
-    // Items are live views: a later state of the database shows through the
-    // objects of the same session (the snapshot pair: one check-in).
-    void itemsFollowTheDatabase()
-    {
-        copyFixture(QStringLiteral("tempnjayaraj-vss/54d0818"));
-        auto db = open(m_db + "srcsafe.ini", QStringLiteral("johns"));
-        const VSSItemPtr item = db->VSSItem(ClingBling);
-        const VSSItemPtr project = db->VSSItem(QStringLiteral("$/esign-java-authenticator"));
-        QCOMPARE(item->VersionNumber(), 3);
-        QCOMPARE(project->Items().size(), size_t(2));
-        const QDateTime before = item->Versions().front().Date;
-
-        const QString later = root() + QStringLiteral("/tempnjayaraj-vss/4c10b8f-Database.rar");
-        QDir(m_db).removeRecursively();
-        QVERIFY(copyTree(later, m_db));
-        QCOMPARE(item->VersionNumber(), 4);
-        QCOMPARE(item->IsCheckedOut(), 0);
-        QVERIFY(item->Versions().front().Date > before);
-        QCOMPARE(project->Items().size(), size_t(4));
-        QCOMPARE(db->VSSItem(QStringLiteral("$/esign-java-authenticator/Sample"))->Type(),
-                 int(VSSItem::Project));
-    }
-
     // An item file rewritten whole in place, over and over, in small writes
     // (as over a file share): "v1, checked out by Alice" and "v2, free" by
-    // turns. Every state the
-    // reader accepts is one of the two, never a mix of their parts.
+    // turns. Every state the reader accepts is one of the two, never a mix.
     void itemRewrittenInPlaceIsNeverReadTorn()
     {
         QTemporaryDir dir;
@@ -315,8 +268,7 @@ private slots:
         options.itemReuseMs = 60000; // one read per item object
         options.readAttempts = 3;
         auto db = open(dir.filePath("srcsafe.ini"), QStringLiteral("Admin"), {}, options);
-        const QString path = db->context()->session.folder().itemPath(
-            dynamic_cast<VssDbItem &>(*db->VSSItem(spec)).physicalName());
+        const QString path = itemFile(*db, *db->VSSItem(spec));
         w.checkout(spec, alice);
         const QByteArray held = TestFiles::read(path);
         w.checkin(spec, alice);
@@ -354,7 +306,7 @@ private slots:
         }
         stop = true;
         writer.join();
-        QVERIFY2(invented == 0, qPrintable(QString::number(invented)));
+        QCOMPARE(invented, 0);
         QVERIFY(seen[0] + seen[1] > 0);
     }
 
@@ -391,16 +343,13 @@ private slots:
         copyFixture(QStringLiteral("tempnjayaraj-vss/54d0818"));
         const auto openJohns = [&] { return open(m_db + "srcsafe.ini", QStringLiteral("johns")); };
         auto db = openJohns();
-        const VSSItemPtr held = db->VSSItem(ClingBling);
-        const auto &item = dynamic_cast<const VssDbItem &>(*held);
-        const QString path = file == "item"
-                                 ? db->context()->session.folder().itemPath(item.physicalName())
-                                 : dataFile(file);
+        const VSSItemPtr item = db->VSSItem(ClingBling);
+        const QString path = file == "item" ? itemFile(*db, *item) : dataFile(file);
         QVERIFY(QFile::remove(path));
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         const int fd = writer ? ::open(QFile::encodeName(path).constData(), O_RDWR) : -1;
         if (file == "item")
-            QVERIFY_THROWS_EXCEPTION(RepositoryError, item.IsCheckedOut());
+            QVERIFY_THROWS_EXCEPTION(RepositoryError, item->IsCheckedOut());
         else
             QVERIFY_THROWS_EXCEPTION(RepositoryOpenError, openJohns());
         if (fd >= 0)
@@ -414,12 +363,7 @@ private slots:
         copyFixture(QStringLiteral("tempnjayaraj-vss/54d0818"));
         const QString ini = m_db + "srcsafe.ini";
         QVERIFY(TestFiles::write(ini, QByteArray(2 * 1024 * 1024, '\n') + TestFiles::read(ini)));
-        try {
-            open(ini, QStringLiteral("johns"));
-            QFAIL("a 2 MiB srcsafe.ini was accepted");
-        } catch (const RepositoryOpenError &e) {
-            QVERIFY2(e.description().contains("too large"), qPrintable(e.description()));
-        }
+        QVERIFY_THROWS_EXCEPTION(RepositoryOpenError, open(ini, QStringLiteral("johns")));
     }
 
     void missingNamesFileFallsBackToShortNames()

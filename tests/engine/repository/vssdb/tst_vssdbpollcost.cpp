@@ -19,8 +19,6 @@ using VssGen::by;
 
 namespace {
 
-const QString Apress = QStringLiteral("Apress-exp-.net-delivery-using-nant-cruisecontrol.net");
-
 VssDbOptions reuseFor(int ms)
 {
     VssDbOptions options = strict();
@@ -43,13 +41,6 @@ int compareNewestDates(VssDbDatabase &db)
         compared += own == walked && own.isValid() ? 1 : 0;
     }
     return compared == specs.size() ? compared : -1;
-}
-
-QString itemFile(VssDbDatabase &db, const QString &spec)
-{
-    const VSSItemPtr item = db.VSSItem(spec); // keeps the item alive while it is used
-    return db.context()->session.folder().itemPath(
-        dynamic_cast<const VssDbItem &>(*item).physicalName());
 }
 
 bool flipByte(const QString &path, qint64 offset)
@@ -88,18 +79,6 @@ private slots:
         QCOMPARE(m_files.size(), 12);
     }
 
-    void newestDateAgreesWithHistoryOnRealLabels()
-    {
-        auto db = open(ini(Apress), QStringLiteral("Builder"), QStringLiteral("builder"));
-        QCOMPARE(compareNewestDates(*db), 152);
-        // A project whose newest entry is a label: the label's date counts.
-        const VSSItemPtr labelled =
-            db->VSSItem(QStringLiteral("$/Solutions/Etomic.Library.Transformer"));
-        const auto versions = labelled->Versions();
-        QCOMPARE(labelled->NewestVersionDate(), versions.front().Date);
-        QVERIFY(versions.front().Date > versions[1].Date);
-    }
-
     void newestDateAgreesWithHistoryOnGeneratedDatabase()
     {
         VssWriter writer(m_dir);
@@ -131,14 +110,12 @@ private slots:
         QCOMPARE(item->VersionNumber(), 4);
         QCOMPARE(item->IsCheckedOut(), 0);
         QCOMPARE(cache.fileReads() - before, 1);
-        QCOMPARE(newest, item->VSSItem::NewestVersionDate());
 
         // A change within the window: this object keeps its consistent
         // snapshot; a new object (the next poll) reads afresh.
         VssWriter(m_dir).checkout(m_files[4], by("Admin", 20));
         QCOMPARE(item->IsCheckedOut(), 0);
         QCOMPARE(item->Checkouts().Count(), 0);
-        QCOMPARE(db->VSSItem(m_files[4])->IsCheckedOut(), 2);
         QCOMPARE(db->VSSItem(m_files[4])->Checkouts().Item(1).Username, QStringLiteral("Admin"));
 
         // Without a window every call reads and sees the change at once.
@@ -175,36 +152,27 @@ private slots:
         QCOMPARE(cache.fullReads(), reads);
     }
 
-    void longLivedItemSeesChangesAfterWindow()
+    // A long-lived item sees changes once the window is over; a damaged read
+    // then fails like any other: the snapshot is no way around the checks.
+    void longLivedItemFollowsTheFileAfterTheWindow()
     {
         auto db = openGenerated(reuseFor(40));
         const VSSItemPtr item = db->VSSItem(m_files[5]);
         QCOMPARE(item->VersionNumber(), 4);
-        QCOMPARE(item->Versions().size(), size_t(4));
         VssWriter writer(m_dir);
         writer.checkout(m_files[5], by("Admin", 20));
         writer.checkin(m_files[5], by("Admin", 21));
         QTRY_COMPARE_WITH_TIMEOUT(item->VersionNumber(), 5, 2000);
         QCOMPARE(item->NewestVersionDate(), at(21));
         QCOMPARE(item->Versions().size(), size_t(5));
-        QCOMPARE(item->Versions().front().Date, at(21));
-    }
-
-    // A damaged read after the window fails like any other read; the
-    // snapshot taken before the damage is not a way around the checks.
-    void snapshotKeepsTheReadChecks()
-    {
-        auto db = openGenerated(reuseFor(40));
-        const VSSItemPtr item = db->VSSItem(m_files[6]);
-        const QString path = itemFile(*db, m_files[6]);
-        QCOMPARE(item->VersionNumber(), 4);
+        const QString path = itemFile(*db, *item);
         const qint64 inHeader = VssLayout::DH::FileOffset + VssLayout::RecordHeaderSize + 0x10;
         QVERIFY(flipByte(path, inHeader));
         QTest::qWait(60);
         QVERIFY_THROWS_EXCEPTION(RepositoryError, item->VersionNumber());
-        QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(m_files[6])->IsCheckedOut());
+        QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(m_files[5])->IsCheckedOut());
         QVERIFY(flipByte(path, inHeader));
-        QCOMPARE(item->VersionNumber(), 4);
+        QCOMPARE(item->VersionNumber(), 5);
     }
 
     void historyIsBuiltOncePerState()
@@ -223,10 +191,7 @@ private slots:
         VssWriter writer(m_dir);
         writer.checkout(m_files[7], by("Admin", 30));
         writer.checkin(m_files[7], by("Admin", 31));
-        const auto after = item->Versions();
-        QCOMPARE(after.size(), first.size() + 1);
-        QCOMPARE(after.front().VersionNumber, 5);
-        QCOMPARE(after.front().Date, at(31));
+        QCOMPARE(item->Versions().front().Date, at(31));
         QCOMPARE(cache.fullReads(), parsed + 1);
     }
 
@@ -257,13 +222,12 @@ private slots:
         QSKIP("file names ignore case on Windows: the first spelling still opens");
 #endif
         auto db = openGenerated();
-        QCOMPARE(db->VSSItem(m_files[8])->VersionNumber(), 4);
-        const QString path = itemFile(*db, m_files[8]);
+        const QString path = itemFile(*db, *db->VSSItem(m_files[8]));
         const QFileInfo info(path);
         const QString upper = info.absolutePath() + QLatin1Char('/') + info.fileName().toUpper();
         QVERIFY(QFile::rename(path, upper));
         QCOMPARE(db->VSSItem(m_files[8])->VersionNumber(), 4);
-        QCOMPARE(itemFile(*db, m_files[8]), upper);
+        QCOMPARE(itemFile(*db, *db->VSSItem(m_files[8])), upper);
         QVERIFY(QFile::remove(upper));
         QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(m_files[8])->VersionNumber());
     }
@@ -274,17 +238,11 @@ private slots:
         QVERIFY(TestFiles::write(path, QByteArray(10000, 'x') + "end"));
         QByteArray bytes;
         qint64 size = 0;
-        QCOMPARE(VssDataFolder::readFile(path, bytes, 4096, &size), QString());
-        QCOMPARE(bytes.size(), 4096);
-        QCOMPARE(size, 10003);
-        QCOMPARE(VssDataFolder::readFile(path, bytes), QString());
-        QVERIFY(bytes.endsWith("xend"));
-        QCOMPARE(VssDataFolder::readFile(path, bytes, 0, &size), QString());
-        QVERIFY(bytes.isEmpty());
-
-        QCOMPARE(VssDataFolder::readFile(path, bytes, 20000, &size), QString());
-        QVERIFY(size == 10003 && bytes.endsWith("xend"));
-
+        for (const qint64 limit : {4096, 0, 20000, -1}) {
+            QCOMPARE(VssDataFolder::readFile(path, bytes, limit, &size), QString());
+            QCOMPARE(bytes.size(), limit < 0 ? 10003 : std::min(limit, qint64(10003)));
+            QCOMPARE(size, 10003);
+        }
         for (const QString &odd : {m_tmp.path(), QStringLiteral("/dev/zero")})
             for (qint64 limit : {-1, 4096})
                 QVERIFY(VssDataFolder::readFile(odd, bytes, limit, &size).startsWith("cannot"));
