@@ -35,7 +35,7 @@ struct Viewer
         if (!records.isNull())
             write(records);
     }
-    void write(const QByteArray &records) { FrmZelHarness::writeFile(path, records); }
+    void write(const QByteArray &records) { TestFiles::write(path, records); }
     EventList &list() { return main.zel().lvTrace(); }
     QStringList column(int c)
     {

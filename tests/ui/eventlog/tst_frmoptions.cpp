@@ -97,7 +97,7 @@ private slots:
     {
         Options o;
         const QString other = o.h.dir.filePath(QStringLiteral("other.txt"));
-        o.h.writeFile(other, "2024-01-01\t10:00:00\t$/a\tCheck In\r\n");
+        TestFiles::write(other, "2024-01-01\t10:00:00\t$/a\tCheck In\r\n");
         o.h.param("Logfile", other);
         o.h.param("MaxLogSize", "2048");
         o.h.param("MaxDays", "10");
@@ -126,8 +126,8 @@ private slots:
     void clearLogAndMissingFilesOrFolders()
     {
         Options o;
-        o.h.writeFile(o.path, "2024-01-01\t10:00:00\t$/a\tCheck In\r\n"
-                              "2024-01-02\t10:00:00\t$/b\tCheck In\r\n");
+        TestFiles::write(o.path, "2024-01-01\t10:00:00\t$/a\tCheck In\r\n"
+                                 "2024-01-02\t10:00:00\t$/b\tCheck In\r\n");
         QCOMPARE(o.zel.lvTrace().rowCount(), 2);
         frmOptions &d = o.open();
         QCOMPARE(d.lblItem[4]->text(), QStringLiteral("68"));

@@ -1,513 +1,485 @@
-// The explorer window: the project tree read one level ahead, the file
-// list, the selection list with its commands, keys and drag and drop, and
-// the hand-over on OK.
-#include "ExplorerHarness.h"
-#include "ui/explorer/ExplorerSelection.h"
-#include "ui/main/Icons.h"
+// The explorer window: the project tree read one level ahead, the file list
+// with its check-out icons, the selection list with its commands, keys and
+// drag and drop, the hand-over on OK, and the layout in twips.
+#include "ui/explorer/ExplorerFileList.h"
+#include "ui/explorer/ExplorerHost.h"
+#include "ui/explorer/ExplorerLayout.h"
+#include "ui/explorer/frmTree.h"
+#include "ui/main/FrmZelHarness.h"
 
 #include <QAction>
+#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace ExplorerLayout;
+
+namespace {
+
+// The main window with the explorer plugged in, over a small repository:
+// $/readme.txt, $/Web/{index.html, app.js, about.html, logo.png},
+// $/Web/css/site.css, $/Web/css/themes/dark, $/Tools/build. The user
+// watches $/Web/index.html and $/Web/app.js.
+struct H : FrmZelHarness
+{
+    std::unique_ptr<ExplorerHost> host;
+    const QStringList watched{"$/Web/index.html", "$/Web/app.js"};
+
+    H()
+    {
+        storeUser(watched);
+        const QDateTime d = clock.now().addDays(-3);
+        for (const char *f : {"$/readme.txt", "$/Web/about.html", "$/Web/logo.png"})
+            repo->addFile(f, "other", d);
+        for (const char *p :
+             {"$/Web/css", "$/Web/css/themes", "$/Web/css/themes/dark", "$/Tools", "$/Tools/build"})
+            repo->addProject(p);
+        repo->addFile("$/Web/css/site.css", "other", d);
+    }
+    ~H()
+    {
+        host.reset();
+        frm.reset();
+    }
+    void startWithExplorer()
+    {
+        start();
+        host = std::make_unique<ExplorerHost>(*frm, repo->factory());
+    }
+    // "+" pressed: the explorer open and active.
+    frmTree &open()
+    {
+        if (!frm)
+            startWithExplorer();
+        frm->cmdAdd_Click();
+        frmTree *w = host->window();
+        if (!w)
+            qFatal("the explorer did not open");
+        w->Form_Activate();
+        return *w;
+    }
+    QStringList stored() const
+    {
+        return {storedParam("X1"), storedParam("X2"), storedParam("X3"), storedParam("X4")};
+    }
+};
+
+void click(frmTree &w, const QString &key)
+{
+    w.tv->setCurrentItem(w.node(key));
+    w.tv_NodeClick(w.node(key));
+}
+QStringList lines(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+QStringList keys(const Suspects &files)
+{
+    QStringList k;
+    for (const Suspect &s : files)
+        k << s.Key();
+    return k;
+}
+QStringList nodeKeys(const QTreeWidgetItem *n)
+{
+    QStringList k;
+    for (int i = 0; i < n->childCount(); ++i)
+        k << frmTree::nodeKey(n->child(i)) << nodeKeys(n->child(i));
+    return k;
+}
+QStringList nodeKeys(const frmTree &w)
+{
+    return QStringList{"$/"} + nodeKeys(w.tv->topLevelItem(0));
+}
+void select(QListWidget *list, const QStringList &texts)
+{
+    list->clearSelection();
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setSelected(texts.contains(list->item(i)->text()));
+}
+// A key let go in `pane` (the commands act on release).
+void release(QWidget *pane, int key, Qt::KeyboardModifiers mods = {}, bool autoRepeat = false)
+{
+    QKeyEvent e(QEvent::KeyRelease, key, mods, QString(), autoRepeat);
+    QCoreApplication::sendEvent(pane, &e);
+}
+// A drag entering `target` and, when it takes it, dropped there.
+bool drop(QWidget *target, const QMimeData &data)
+{
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent e(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &e);
+    return true;
+}
+void mouse(QWidget *w, QEvent::Type type, const QPoint &windowPos,
+           Qt::MouseButton button = Qt::LeftButton)
+{
+    const QPoint local = w->mapFrom(w->window(), windowPos);
+    QMouseEvent e(type, local, w->mapToGlobal(local), button,
+                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button),
+                  Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+}
+// Drags a bar by the pointer to `to` (window coordinates, pixels).
+void dragBar(QWidget *bar, const QPoint &to)
+{
+    mouse(bar, QEvent::MouseButtonPress, bar->geometry().center());
+    mouse(bar, QEvent::MouseMove, to);
+    mouse(bar, QEvent::MouseButtonRelease, to);
+}
+QRect px(int l, int t, int w, int h)
+{
+    return ToPixels(QRect(l, t, w, h));
+}
+QList<int> layout(const frmTree &w)
+{
+    return {w.WidthTwips(), w.HeightTwips(), w.VBarTwips(), w.HBarTwips()};
+}
+
+} // namespace
 
 class tst_frmTree : public QObject
 {
     Q_OBJECT
 
-    using H = ExplorerHarness;
-
-    static QStringList nodeKeys(const frmTree &w)
-    {
-        QStringList keys;
-        std::function<void(QTreeWidgetItem *)> walk = [&](QTreeWidgetItem *n) {
-            keys << frmTree::nodeKey(n);
-            for (int i = 0; i < n->childCount(); ++i)
-                walk(n->child(i));
-        };
-        for (int i = 0; i < w.tv->topLevelItemCount(); ++i)
-            walk(w.tv->topLevelItem(i));
-        return keys;
-    }
-
-    // A drag entering `target` and, when the target takes it, dropped
-    // there. Returns whether the target took it.
-    static bool drop(QWidget *target, const QMimeData &data)
-    {
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(target, &enter);
-        if (!enter.isAccepted())
-            return false;
-        QDropEvent e(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(target, &e);
-        return true;
-    }
-
 private slots:
     void initTestCase() { FrmZelHarness::isolateFromUser(); }
 
-    void openingLoadsTwoLevelsWithSingleSlashKeys()
+    void openingReadsOneLevelAheadAndExpandingAddsWhatIsMissing()
     {
         H h;
-        h.repo->checkOut("$/readme.txt", "me");
         frmTree &w = h.open();
         QCOMPARE(nodeKeys(w), QStringList({"$/", "$/Web", "$/Web/index.html", "$/Web/app.js",
                                            "$/Web/about.html", "$/Web/logo.png", "$/Web/css",
                                            "$/readme.txt", "$/Tools", "$/Tools/build"}));
         QCOMPARE(w.node("$/Web/css")->text(0), QStringLiteral("css"));
         QVERIFY(w.node("$/")->isExpanded());
-        // Expand buttons exactly where something was read below.
-        QCOMPARE(w.node("$/Web/css")->childCount(), 0);
-        QCOMPARE(w.node("$/readme.txt")->childCount(), 0);
         QVERIFY(!w.tv->editTriggers());
-
-        // Activation: the root selected, the root current, the file list empty.
         QCOMPARE(w.tv->currentItem(), w.node("$/"));
         QCOMPARE(w.CurrentProject->Spec(), QStringLiteral("$/"));
         QCOMPARE(w.lstR->count(), 0);
         QCOMPARE(w.objectName(), QStringLiteral("frmTree")); // one of the program's windows
-        QCOMPARE(h.frm->status(), QStringLiteral("Files in the list: 2"));
-    }
 
-    void expansionAddsOnlyMissingProjectGrandchildren()
-    {
-        H h;
-        frmTree &w = h.open();
         h.repo->addProject("$/Web/css/fonts"); // created after the opening
         h.repo->addFile("$/Web/css/themes/dark.css", "other", h.clock.now());
-
         w.node("$/Web")->setExpanded(true);
-        QStringList below;
-        for (int i = 0; i < w.node("$/Web/css")->childCount(); ++i)
-            below << frmTree::nodeKey(w.node("$/Web/css")->child(i));
-        QCOMPARE(below, QStringList({"$/Web/css/themes", "$/Web/css/fonts"}));
-        QVERIFY(!w.node("$/Web/css/site.css")); // files never come in by expanding
-        QCOMPARE(w.node("$/Web")->childCount(), 5);
-
-        const int before = nodeKeys(w).size();
         w.node("$/Web")->setExpanded(false);
-        w.node("$/Web")->setExpanded(true);
-        QCOMPARE(nodeKeys(w).size(), before);
-
-        // One level further down: only projects.
+        w.node("$/Web")->setExpanded(true); // nothing read twice
+        // Only projects come in by expanding.
+        QCOMPARE(nodeKeys(w.node("$/Web/css")),
+                 QStringList({"$/Web/css/themes", "$/Web/css/fonts"}));
         w.node("$/Web/css")->setExpanded(true);
-        QVERIFY(w.node("$/Web/css/themes/dark"));
-        QVERIFY(!w.node("$/Web/css/themes/dark.css"));
+        QVERIFY(w.node("$/Web/css/themes/dark") && !w.node("$/Web/css/themes/dark.css"));
     }
 
-    void clickingNodesFillsTheFileList()
+    void filesShowTheirCheckOutStateAndTheListFollowsTheTree()
     {
         H h;
         h.repo->checkOut("$/Web/about.html", "me");
         h.repo->checkOut("$/Web/logo.png", "other");
         frmTree &w = h.open();
-
-        H::click(w, "$/Web");
-        QCOMPARE(H::lines(w.lstR), QStringList({"index.html", "app.js", "about.html", "logo.png"}));
+        click(w, "$/Web");
+        QCOMPARE(lines(w.lstR), QStringList({"index.html", "app.js", "about.html", "logo.png"}));
         QCOMPARE(w.CurrentProject->Spec(), QStringLiteral("$/Web"));
-        // Free, checked out by the user, by another: in the list and the tree.
+        // Not checked out, by another user, by me: each its own picture, in
+        // the list and in the tree.
+        const QStringList files = {"index.html", "logo.png", "about.html"};
+        const QStringList pictures = {"file-free", "file-out-other", "file-out-mine"};
         const auto image = [](const QIcon &icon) { return icon.pixmap(16, 16).toImage(); };
-        const QStringList names = {"index.html", "logo.png", "about.html"};
         for (int state = 0; state < 3; ++state) {
-            const QImage expected = image(Icons::fileState(state));
-            QCOMPARE(image(w.lstR->findItems(names[state], Qt::MatchExactly)[0]->icon()), expected);
-            QCOMPARE(image(w.node("$/Web/" + names[state])->icon(0)), expected);
+            const QImage expected = image(QIcon(":/icons/" + pictures[state] + ".svg"));
+            QVERIFY(!expected.isNull());
+            QCOMPARE(image(w.lstR->findItems(files[state], Qt::MatchExactly)[0]->icon()), expected);
+            QCOMPARE(image(w.node("$/Web/" + files[state])->icon(0)), expected);
         }
 
-        H::click(w, "$/Tools"); // a project with a subproject and no files
+        click(w, "$/Tools"); // a subproject and no files
         QCOMPARE(w.lstR->count(), 0);
-
-        H::click(w, "$/Web");
-        H::click(w, "$/readme.txt"); // a file: empties the list, which stays empty
+        click(w, "$/readme.txt"); // a file: the list stays empty
         QCOMPARE(w.lstR->count(), 0);
         QCOMPARE(w.CurrentProject->Spec(), QStringLiteral("$/readme.txt"));
-
-        // Moving in the tree with the keys: the file list follows.
-        w.tv->setCurrentItem(w.node("$/Web"));
-        H::release(w.tv, Qt::Key_Down);
+        w.tv->setCurrentItem(w.node("$/Web")); // moving with the keys
+        release(w.tv, Qt::Key_Down);
         QCOMPARE(w.lstR->count(), 4);
-        QCOMPARE(w.CurrentProject->Spec(), QStringLiteral("$/Web"));
 
-        // F1: the explorer's page of the manual (help context 4001).
+        // F1: the explorer's page of the manual.
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(w.tv, Qt::Key_F1);
-        QVERIFY(!h.opened.isEmpty());
         QVERIFY(h.opened.last().toLocalFile().endsWith(QLatin1String("/help/explorer.html")));
     }
 
-    void addingFromTheTreeTakesFilesOnceAndNeverProjects()
+    void addingTakesFilesOnceWithTheirStateAndNeverProjects()
     {
         H h;
         h.repo->checkOut("$/readme.txt", "me");
-        const QDateTime labelled = h.clock.now().addSecs(-60);
-        h.repo->label("$/readme.txt", "v1", labelled);
+        const QDateTime aboutDate = h.clock.now().addDays(-1);
+        h.repo->checkOut("$/Web/about.html", "other");
+        h.repo->checkIn("$/Web/about.html", "other", aboutDate, true);
         frmTree &w = h.open();
 
         w.tv->setCurrentItem(w.node("$/Web"));
-        H::release(w.tv, Qt::Key_Insert);
+        release(w.tv, Qt::Key_Insert);
         w.tv->setCurrentItem(w.node("$/Web/index.html")); // already watched
-        H::release(w.tv, Qt::Key_Insert, Qt::ShiftModifier);
-        QCOMPARE(H::lines(w.List1), H::watchedAtStart());
-
+        release(w.tv, Qt::Key_Insert, Qt::ShiftModifier);
         w.tv->setCurrentItem(w.node("$/readme.txt"));
-        H::release(w.tv, Qt::Key_Insert, Qt::NoModifier, true); // held: acts on the last release
-        QCOMPARE(w.List1->count(), 2);
-        H::release(w.tv, Qt::Key_Insert, Qt::ControlModifier);
-        w.AddTreeFile();
-        QCOMPARE(H::lines(w.List1), H::watchedAtStart() << "$/readme.txt");
-        const Suspect *added = w.WorkList->Item("$/readme.txt");
-        QCOMPARE(added->Status(), qint16(2));
-        QCOMPARE(added->ImageIndex(), qint16(3));
-        QCOMPARE(added->DateIn(), labelled);              // the label carries the current number
+        release(w.tv, Qt::Key_Insert, {}, true); // held: acts on the last release
+        QCOMPARE(lines(w.List1), h.watched);
+        release(w.tv, Qt::Key_Insert);
+        QCOMPARE(lines(w.List1), h.watched + QStringList{"$/readme.txt"});
+
+        click(w, "$/Web");
+        select(w.lstR, {"logo.png", "app.js", "about.html"});
+        release(w.lstR, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(lines(w.List1).mid(3), QStringList({"$/Web/about.html", "$/Web/logo.png"}));
+        const auto state = [&w](const char *spec) {
+            const Suspect *s = w.WorkList->Item(spec);
+            return QList<int>{s->Status(), s->ImageIndex()};
+        };
+        QCOMPARE(state("$/readme.txt"), QList<int>({2, 3}));
+        QCOMPARE(state("$/Web/about.html"), QList<int>({1, 2}));
+        QCOMPARE(state("$/Web/logo.png"), QList<int>({0, 1}));
+        QCOMPARE(w.WorkList->Item("$/Web/about.html")->DateIn(), aboutDate);
         QCOMPARE(h.frm->zel().MonitoredFiles.Count(), 2); // nothing handed over yet
     }
 
-    void addingPickedFilesGivesEachItsOwnState()
+    void okHandsOverTheEditedCopyEveryOtherWayKeepsTheList_data()
     {
-        H h;
-        const QDateTime aboutDate = h.clock.now().addDays(-1);
-        const QDateTime logoDate = h.clock.now().addDays(-2);
-        h.repo->checkOut("$/Web/about.html", "other");
-        h.repo->checkIn("$/Web/about.html", "other", aboutDate, true);
-        h.repo->label("$/Web/logo.png", "old", logoDate.addDays(-5), "other", 1);
-        h.repo->checkIn("$/Web/logo.png", "me", logoDate);
-        frmTree &w = h.open();
-
-        H::click(w, "$/Web");
-        H::select(w.lstR, {"logo.png", "app.js", "about.html"});
-        H::release(w.lstR, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(H::lines(w.List1), H::watchedAtStart() << "$/Web/about.html"
-                                                        << "$/Web/logo.png");
-        const Suspect *about = w.WorkList->Item("$/Web/about.html");
-        QCOMPARE(about->Status(), qint16(1));
-        QCOMPARE(about->ImageIndex(), qint16(2));
-        QCOMPARE(about->DateIn(), aboutDate);
-        const Suspect *logo = w.WorkList->Item("$/Web/logo.png");
-        QCOMPARE(logo->Status(), qint16(0));
-        QCOMPARE(logo->DateIn(), logoDate);
-        QVERIFY(w.MenuTarget);
-
-        // A file under the root: a single slash.
-        H::click(w, "$/");
-        H::select(w.lstR, {"readme.txt"});
-        w.AddPickedFiles();
-        QCOMPARE(w.List1->item(w.List1->count() - 1)->text(), QStringLiteral("$/readme.txt"));
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("handedOver");
+        for (const char *way : {"OK", "Enter"})
+            QTest::newRow(way) << QString(way) << true;
+        for (const char *way : {"Cancel", "Enter on Cancel", "close box", "deactivation"})
+            QTest::newRow(way) << QString(way) << false;
     }
-
-    void initialStateWithoutAMatchingHistoryEntryIsTheZeroDate()
+    void okHandsOverTheEditedCopyEveryOtherWayKeepsTheList()
     {
-        struct Item : VSSItem
-        {
-            QString Spec() const override { return "$/x"; }
-            QString Name() const override { return "x"; }
-            int Type() const override { return File; }
-            std::vector<VSSItemPtr> Items(bool) const override { return {}; }
-            int IsCheckedOut() const override { return 0; }
-            int VersionNumber() const override { return 3; }
-            std::vector<VSSVersion> Versions(int) const override
-            {
-                return {{2, QDateTime(QDate(2020, 1, 2), QTime(3, 4)), {}, {}, {}}};
-            }
-            VSSCheckouts Checkouts() const override { return {}; }
-        } item;
-        const auto state = ExplorerSelection::ReadInitialState(item);
-        QCOMPARE(state.DateIn, WallClockTime(QDate(1899, 12, 30), QTime(0, 0)));
-        QCOMPARE(state.ImageIndex, qint16(1));
-    }
-
-    void okWithoutChangesKeepsTheStoredState()
-    {
+        QFETCH(QString, way);
+        QFETCH(bool, handedOver);
         H h;
         h.startWithExplorer();
-        modZel &z = h.frm->zel();
-        // What the poll recorded differs from what the repository says now.
-        z.MonitoredFiles.Item(1)->setStatus(1);
-        z.MonitoredFiles.Item(1)->setImageIndex(7);
+        Suspect &kept = *h.frm->zel().MonitoredFiles.Item("$/Web/app.js");
+        kept.setStatus(1); // what the poll recorded, not what the repository says
+        kept.setImageIndex(7);
         const QDateTime seen(QDate(2001, 2, 3), QTime(4, 5, 6));
-        z.MonitoredFiles.Item(2)->setDateIn(seen);
-        QPointer<frmTree> w = &h.open();
-
-        w->cmdOK_Click();
-        QCOMPARE(H::keys(z.MonitoredFiles), H::watchedAtStart());
-        QCOMPARE(z.MonitoredFiles.Item(1)->Status(), qint16(1));
-        QCOMPARE(z.MonitoredFiles.Item(1)->ImageIndex(), qint16(7));
-        QCOMPARE(z.MonitoredFiles.Item(2)->DateIn(), seen);
-        QVERIFY(!h.host->visible());
-        QVERIFY(h.frm->isVisible());
-        QTRY_VERIFY(!w); // unloaded
-
-        // The layout reached the disk.
-        SettingsStore reread(h.dir.path());
-        QCOMPARE(reread.GetSetting(kAppName, "Params", "X1"), QStringLiteral("8000"));
-        QCOMPARE(reread.GetSetting(kAppName, "Params", "X4"), QStringLiteral("2000"));
-    }
-
-    void cancelCloseBoxAndDeactivationKeepTheWatchedList()
-    {
-        H h;
-        for (int way = 0; way < 3; ++way) {
-            QPointer<frmTree> w = &h.open();
-            w->tv->setCurrentItem(w->node("$/readme.txt"));
-            w->AddTreeFile();
-            H::select(w->List1, {"$/Web/index.html"});
-            w->RemovePickedEntries();
-            if (way == 0) {
-                w->cmdCancel_Click();
-            } else if (way == 1) {
-                w->close();
-            } else {
-                // The user clicks the main window.
-                QVERIFY(QTest::qWaitForWindowActive(w));
-                h.frm->activateWindow();
-                QTRY_VERIFY(!h.host->visible());
-            }
-            QVERIFY2(!h.host->visible(), qPrintable(QString::number(way)));
-            QCOMPARE(H::keys(h.frm->zel().MonitoredFiles), H::watchedAtStart());
-            QTRY_VERIFY(!w);
-        }
-        QCOMPARE(h.storedParam("X1"), QString()); // only OK stores the layout
-    }
-
-    void enterPressesOkWhichHandsOverTheEditedCopy()
-    {
-        H h;
+        kept.setDateIn(seen);
         QPointer<frmTree> w = &h.open();
         w->tv->setCurrentItem(w->node("$/readme.txt"));
         w->AddTreeFile();
-        H::select(w->List1, {"$/Web/index.html"});
+        select(w->List1, {"$/Web/index.html"});
         w->RemovePickedEntries();
         QTest::keyClick(w->List1, Qt::Key_Escape); // does nothing
         QVERIFY(w->isVisible());
-        QTest::keyClick(w->tv, Qt::Key_Return);
-        QVERIFY(!h.host->visible());
-        const QStringList now = {"$/Web/app.js", "$/readme.txt"};
-        QCOMPARE(H::keys(h.frm->zel().MonitoredFiles), now);
-        QCOMPARE(H::lines(h.frm->lst), now);
 
-        // With the focus on Cancel, Enter presses Cancel.
-        w = &h.open();
-        H::click(*w, "$/Web");
-        H::select(w->lstR, {"logo.png"});
-        w->AddPickedFiles();
-        w->cmdCancel->setFocus();
-        QTest::keyClick(w->cmdCancel, Qt::Key_Return);
-        QVERIFY(!h.host->visible());
-        QCOMPARE(h.frm->zel().MonitoredFiles.Count(), 2);
+        if (way == "OK")
+            w->cmdOK->click();
+        else if (way == "Enter")
+            QTest::keyClick(w->tv, Qt::Key_Return);
+        else if (way == "Cancel")
+            w->cmdCancel->click();
+        else if (way == "Enter on Cancel") {
+            w->cmdCancel->setFocus();
+            QTest::keyClick(w->cmdCancel, Qt::Key_Return);
+        } else if (way == "close box")
+            w->close();
+        else {
+            QVERIFY(QTest::qWaitForWindowActive(w)); // the user clicks the main window
+            h.frm->activateWindow();
+        }
+        QTRY_VERIFY(!h.host->visible());
+        const QStringList now =
+            handedOver ? QStringList{"$/Web/app.js", "$/readme.txt"} : h.watched;
+        QCOMPARE(keys(h.frm->zel().MonitoredFiles), now);
+        QCOMPARE(lines(h.frm->lst), now);
+        const Suspect &app = *h.frm->zel().MonitoredFiles.Item("$/Web/app.js");
+        QCOMPARE(QList<int>({app.Status(), app.ImageIndex()}), QList<int>({1, 7}));
+        QCOMPARE(app.DateIn(), seen);
+        QTRY_VERIFY(!w); // unloaded
+        // Only OK stores the layout, and on the disk.
+        SettingsStore reread(h.dir.path());
+        QCOMPARE(reread.GetSetting(kAppName, "Params", "X1"), handedOver ? "8000" : QString());
     }
 
-    void removeFiveOfEightLines()
+    void removeSelectAndMenusActOnTheirOwnPane()
     {
         H h;
         h.startWithExplorer();
         Suspects &watched = h.frm->zel().MonitoredFiles;
         watched.RemoveAll();
-        for (int i = 1; i <= 8; ++i)
+        for (int i = 1; i <= 5; ++i)
             watched.Add(QString("$/f%1").arg(i), 0, 1, h.clock.now(), QString("$/f%1").arg(i));
         frmTree &w = h.open();
-        H::select(w.List1, {"$/f1", "$/f3", "$/f4", "$/f6", "$/f8"});
-        // A right-click on a sixth line keeps the five selected for the popup.
-        const QPoint sixth = w.List1->visualItemRect(w.List1->item(1)).center();
-        QTest::mouseClick(w.List1->viewport(), Qt::RightButton, {}, sixth);
-        QCOMPARE(w.List1->selectedItems().size(), 5);
-        w.mnuList->hide();
-        w.m_remove->trigger();
-        QCOMPARE(H::lines(w.List1), QStringList({"$/f2", "$/f5", "$/f7"}));
-        QCOMPARE(H::keys(*w.WorkList), QStringList({"$/f2", "$/f5", "$/f7"}));
-
-        // Delete, with any modifier; with nothing selected nothing happens.
-        H::select(w.List1, {"$/f5"});
-        H::release(w.List1, Qt::Key_Delete, Qt::AltModifier);
-        H::release(w.List1, Qt::Key_Delete);
-        QCOMPARE(H::lines(w.List1), QStringList({"$/f2", "$/f7"}));
-    }
-
-    void keysAndPopupMenuActOnTheirOwnPane()
-    {
-        H h;
-        frmTree &w = h.open();
-        auto shown = [&w] {
+        const auto shown = [&w](bool overFileList) {
+            w.prepareListMenu(overFileList);
             QList<bool> enabled;
             for (QAction *a : w.mnuList->actions())
                 if (a->isVisible() && !a->isSeparator())
                     enabled << a->isEnabled();
             return enabled;
         };
+        // A right-click on another line keeps the selection for the popup.
+        select(w.List1, {"$/f1", "$/f3", "$/f5"});
+        const QPoint second = w.List1->visualItemRect(w.List1->item(1)).center();
+        QTest::mouseClick(w.List1->viewport(), Qt::RightButton, {}, second);
+        QCOMPARE(w.List1->selectedItems().size(), 3);
+        w.mnuList->hide();
+        // The selection list's menu: Select, Select All, Undo, Remove, Remove All.
+        QCOMPARE(shown(false), QList<bool>({true, true, true, true, true}));
+        QVERIFY(!w.MenuTarget && w.m_removeall->isVisible() && !w.m_copy->isVisible());
         QCOMPARE(w.m_remove->shortcut().toString(), QStringLiteral("Del"));
+        w.m_remove->trigger();
+        QCOMPARE(lines(w.List1), QStringList({"$/f2", "$/f4"}));
+        QCOMPARE(keys(*w.WorkList), QStringList({"$/f2", "$/f4"}));
+        select(w.List1, {"$/f4"}); // Delete with any modifier; nothing selected: nothing
+        release(w.List1, Qt::Key_Delete, Qt::AltModifier);
+        release(w.List1, Qt::Key_Delete);
+        QCOMPARE(lines(w.List1), QStringList({"$/f2"}));
 
         // The file list's menu: Select, Select All, Undo select, Copy.
-        w.prepareListMenu(true);
+        QCOMPARE(shown(true), QList<bool>({false, false, false, false}));
         QVERIFY(w.MenuTarget && !w.m_remove->isVisible() && w.m_copy->isVisible());
-        QCOMPARE(shown(), QList<bool>({false, false, false, false}));
-        H::click(w, "$/Web");
-        w.prepareListMenu(true);
-        QCOMPARE(shown(), QList<bool>({true, true, false, false}));
-
-        // Its keys: Ctrl+A selects all files, Ctrl+X does nothing.
-        H::release(w.lstR, Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(w.lstR->selectedItems().size(), 4);
-        QCOMPARE(w.List1->selectedItems().size(), 0);
-        H::release(w.lstR, Qt::Key_X, Qt::ControlModifier);
-        QCOMPARE(w.List1->count(), 2);
-        QCOMPARE(w.lstR->count(), 4);
-        H::release(w.lstR, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); // not Ctrl alone
-        QCOMPARE(w.lstR->selectedItems().size(), 4);
-        H::release(w.lstR, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(w.lstR->selectedItems().size(), 0);
-        // The press alone does nothing: each key acts once, on release.
+        click(w, "$/Web");
+        QCOMPARE(shown(true), QList<bool>({true, true, false, false}));
+        // Its keys act on release only: Ctrl+A all, Ctrl+Z none, Ctrl+X nothing.
         QTest::keyPress(w.lstR, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(w.lstR->selectedItems().size(), 0);
-        H::select(w.lstR, {"app.js"});
-        w.prepareListMenu(true);
-        QCOMPARE(shown(), QList<bool>({true, true, true, true}));
+        release(w.lstR, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(w.lstR->selectedItems().size(), 4);
+        QCOMPARE(shown(true), QList<bool>({true, true, true, true}));
+        release(w.lstR, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(w.lstR->count() + w.List1->count(), 5);
+        release(w.lstR, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); // not Ctrl alone
+        QCOMPARE(w.lstR->selectedItems().size(), 4);
+        release(w.lstR, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.lstR->selectedItems().size(), 0);
 
-        // The selection list's menu: Select, Select All, Undo, Remove, Remove All.
-        w.prepareListMenu(false);
-        QVERIFY(!w.MenuTarget && w.m_removeall->isVisible() && !w.m_copy->isVisible());
-        QCOMPARE(shown(), QList<bool>({true, true, false, false, true}));
-        w.m_selectall->trigger();
-        QCOMPARE(w.List1->selectedItems().size(), 2);
-        QCOMPARE(w.lstR->selectedItems().size(), 1); // untouched
-
-        // Its keys.
+        // The selection list's keys; Select All from its menu leaves the file list.
+        select(w.lstR, {"app.js"});
         w.List1->clearSelection();
+        shown(false);
+        w.m_selectall->trigger();
+        QCOMPARE(w.List1->selectedItems().size(), 1);
+        QCOMPARE(w.lstR->selectedItems().size(), 1);
         w.prepareListMenu(true);
-        H::release(w.List1, Qt::Key_A, Qt::ControlModifier);
+        release(w.List1, Qt::Key_A, Qt::ControlModifier);
         QVERIFY(!w.MenuTarget);
-        QCOMPARE(w.List1->selectedItems().size(), 2);
-        H::release(w.List1, Qt::Key_X, Qt::ControlModifier);
-        QCOMPARE(w.List1->count(), 0);
-        QCOMPARE(w.WorkList->Count(), 0);
-        w.prepareListMenu(false);
-        QCOMPARE(shown(), QList<bool>({false, false, false, false, false}));
+        release(w.List1, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(w.List1->count() + w.WorkList->Count(), 0);
+        QCOMPARE(shown(false), QList<bool>({false, false, false, false, false}));
     }
 
-    void dragOfThreeFilesAddsThemOnlyOnTheSelectionList()
+    void filesDraggedFromTheListDropOnlyOnTheSelectionList()
     {
         H h;
         frmTree &w = h.open();
-        H::click(w, "$/Web");
-        const QStringList three = {"about.html", "logo.png", "index.html"};
-        H::select(w.lstR, three);
+        click(w, "$/Web");
+        select(w.lstR, {"about.html", "logo.png", "index.html"});
         w.lstR->setCurrentItem(w.lstR->item(2), QItemSelectionModel::NoUpdate);
-
         w.FocusPane = 2; // the drag starts only from the focused file list
         QVERIFY(!w.beginFileDrag(Qt::LeftButton));
         w.FocusPane = 1;
         QVERIFY(!w.beginFileDrag(Qt::LeftButton | Qt::RightButton));
         QVERIFY(w.beginFileDrag(Qt::LeftButton));
-        QCOMPARE(w.DragSet.size(), 3);
         std::unique_ptr<QMimeData> data(w.fileDragData());
 
-        // Passing over the file list keeps the picked items selected.
-        w.lstR->clearSelection();
-        QVERIFY(drop(w.lstR->viewport(), *data)); // a drop there does nothing
+        w.lstR->clearSelection(); // passing over the file list keeps the picked ones
+        QVERIFY(drop(w.lstR->viewport(), *data));
         QCOMPARE(w.lstR->selectedItems().size(), 3);
-
-        // The tree, a button, the background refuse it (cursor img2).
-        QVERIFY(!drop(w.cmdOK, *data));
-        QVERIFY(!drop(w.tv->viewport(), *data));
-        QVERIFY(!drop(&w, *data));
-        QCOMPARE(w.List1->count(), 2);
-
-        // A drag from elsewhere is refused even by the selection list.
-        QMimeData text;
+        for (QWidget *refuses :
+             {static_cast<QWidget *>(w.cmdOK), w.tv->viewport(), static_cast<QWidget *>(&w)})
+            QVERIFY(!drop(refuses, *data));
+        QMimeData text; // a drag from elsewhere
         text.setText("$/Web/logo.png");
         QVERIFY(!drop(w.List1->viewport(), text));
         QCOMPARE(w.List1->count(), 2);
-
         QVERIFY(drop(w.List1->viewport(), *data));
-        QCOMPARE(H::lines(w.List1), H::watchedAtStart() << "$/Web/about.html"
-                                                        << "$/Web/logo.png");
+        QCOMPARE(lines(w.List1), h.watched + QStringList({"$/Web/about.html", "$/Web/logo.png"}));
         QVERIFY(w.DragSet.isEmpty());
 
-        // A drag passing over a bar ends that bar's drag.
-        w.SplitDragging = true;
-        QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, data.get(), Qt::LeftButton,
-                              Qt::NoModifier);
-        QCoreApplication::sendEvent(w.split, &enter);
+        w.SplitDragging = true; // a drag passing over a bar ends that bar's drag
+        QVERIFY(!drop(w.split, *data));
         QVERIFY(!w.SplitDragging);
-        QVERIFY(!enter.isAccepted());
     }
 
-    void repositoryFailuresLeaveThePanesAsTheyStood()
+    void repositoryFailuresAreReportedAndLeaveThePanes()
     {
         H h;
         frmTree &w = h.open();
-        H::click(w, "$/Web");
+        click(w, "$/Web");
         const int nodes = nodeKeys(w).size();
-
         h.repo->failOn("Items", "$/Web/css");
         w.node("$/Web")->setExpanded(true);
         QVERIFY(h.frm->status().startsWith("ERROR: "));
+        QCOMPARE(h.frm->trayLook(), TrayLook::Error);
         QCOMPARE(nodeKeys(w).size(), nodes);
         QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
-        QCOMPARE(h.frm->trayLook(), TrayLook::Error);
-
-        h.repo->clearFailures();
         h.repo->failOn("Items", "$/Tools");
-        H::click(w, "$/Tools");
+        click(w, "$/Tools");
         QCOMPARE(w.lstR->count(), 4);
         QCOMPARE(w.CurrentProject->Spec(), QStringLiteral("$/Web"));
 
         // Adding stops at the failing file and keeps the ones before it.
         h.repo->failOn("VersionNumber", "$/Web/logo.png");
-        H::select(w.lstR, {"about.html", "logo.png"});
-        h.frm->setStatus(QString());
+        select(w.lstR, {"about.html", "logo.png"});
         w.AddPickedFiles();
-        QCOMPARE(H::lines(w.List1), H::watchedAtStart() << "$/Web/about.html");
+        QCOMPARE(lines(w.List1), h.watched + QStringList{"$/Web/about.html"});
         QCOMPARE(h.frm->status(), QStringLiteral("ERROR: Cannot find $/Web/logo.png"));
         QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
-
-        // The program goes on.
-        h.repo->clearFailures();
+        h.repo->clearFailures(); // the program goes on
         w.AddPickedFiles();
         QCOMPARE(w.List1->count(), 4);
     }
 
-    void treeIniOpensAMissingDatabaseAndReportsItsFailures()
+    void openingWithoutADatabaseOpensOneAndReportsItsFailures_data()
     {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("no client") << "create"
+                                   << ""
+                                   << "ERROR: VSS not installed.";
+        QTest::newRow("no database") << "Open"
+                                     << ""
+                                     << "ERROR: Cannot open VSS database";
+        QTest::newRow("a read") << "Items"
+                                << "$/Web"
+                                << "ERROR: Cannot open VSS database";
+        QTest::newRow("fine") << ""
+                              << ""
+                              << "";
+    }
+    void openingWithoutADatabaseOpensOneAndReportsItsFailures()
+    {
+        QFETCH(QString, op);
+        QFETCH(QString, spec);
+        QFETCH(QString, status);
         H h;
         h.startWithExplorer();
         modZel &z = h.frm->zel();
-        for (const char *op : {"create", "Open"}) {
-            z.ReleaseDatabase();
-            h.repo->clearFailures();
-            h.repo->failOn(op);
-            frmTree w(z, *h.store, h.repo->factory());
-            w.TreeIni();
-            QCOMPARE(nodeKeys(w), QStringList({"$/"}));
-            QVERIFY(!z.Database);
-            QCOMPARE(h.frm->status(),
-                     QString(op == QString("create") ? "ERROR: VSS not installed."
-                                                     : "ERROR: Cannot open VSS database"));
-            QCOMPARE(h.frm->trayLook(), TrayLook::Error);
-        }
-        // A later read failing after the fallback opening: the same report.
-        h.repo->clearFailures();
-        h.repo->failOn("Items", "$/Web");
+        z.ReleaseDatabase();
+        h.frm->setStatus(QString());
+        if (!op.isEmpty())
+            h.repo->failOn(op, spec);
         frmTree w(z, *h.store, h.repo->factory());
         w.TreeIni();
-        QVERIFY(!z.Database);
-        QVERIFY(w.node("$/Web"));
-        QCOMPARE(h.frm->status(), QStringLiteral("ERROR: Cannot open VSS database"));
+        QCOMPARE(h.frm->status(), status);
+        QCOMPARE(bool(z.Database), status.isEmpty());
+        QCOMPARE(bool(w.node("$/Web/css")), status.isEmpty());
+        if (!status.isEmpty())
+            QCOMPARE(h.frm->trayLook(), TrayLook::Error);
 
-        h.repo->clearFailures();
-        frmTree fine(z, *h.store, h.repo->factory());
-        fine.TreeIni();
-        QVERIFY(z.Database);
-        QVERIFY(fine.node("$/Web/css"));
-
-        // The add command with an unreadable tree shows no explorer.
-        h.repo->failOn("Items", "$/");
+        // The add command shows no explorer over an unreadable tree.
         h.frm->cmdAdd_Click();
-        QVERIFY(!h.host->window());
-        QVERIFY(!z.Database);
-        QCOMPARE(h.frm->status(), QStringLiteral("ERROR: Cannot open VSS database"));
-        h.repo->clearFailures();
-        h.frm->cmdAdd_Click();
-        QVERIFY(h.host->visible());
-        QVERIFY(h.frm->windows.explorerVisible());
-        h.frm->windows.unloadExplorer();
-        QVERIFY(!h.host->visible());
+        QCOMPARE(h.host->visible(), status.isEmpty());
+        QCOMPARE(h.frm->windows.explorerVisible(), status.isEmpty());
     }
 
     void readsLazilyAndNothingTwice()
@@ -515,57 +487,119 @@ private slots:
         FrmZelHarness h;
         h.storeUser({});
         const QDateTime d = h.clock.now();
-        for (const QString r : {"r0", "r1", "r2"})
-            h.repo->addFile("$/" + r, "other", d);
-        for (const QString p : {"$/A", "$/B"}) {
+        h.repo->addFile("$/r", "other", d);
+        for (const QString p : {"$/A", "$/A/s", "$/A/s/t", "$/A/s/t/u"}) {
             h.repo->addProject(p);
-            for (int f = 0; f < 4; ++f)
-                h.repo->addFile(QString("%1/f%2").arg(p).arg(f), "other", d);
-            for (int s = 0; s < 2; ++s) {
-                const QString sub = QString("%1/s%2").arg(p).arg(s);
-                h.repo->addProject(sub);
-                for (int f = 0; f < 3; ++f)
-                    h.repo->addFile(QString("%1/g%2").arg(sub).arg(f), "other", d);
-                for (int t = 0; t < 2; ++t) {
-                    const QString deep = QString("%1/t%2").arg(sub).arg(t);
-                    h.repo->addProject(deep);
-                    h.repo->addFile(deep + "/x", "other", d);
-                    h.repo->addProject(deep + "/u");
-                }
-            }
+            h.repo->addFile(p + "/f", "other", d);
         }
         h.start();
-        modZel &z = h.frm->zel();
-        QVERIFY(z.Database);
         auto calls = [&h] {
             QList<int> c;
             for (const char *op : {"VSSItem", "Items", "Type", "Name", "IsCheckedOut"})
                 c << h.repo->calls(op);
-            c << h.repo->calls("VersionNumber") + h.repo->calls("Versions") +
-                     h.repo->calls("Checkouts") + h.repo->calls("Spec");
-            return c;
+            return c << h.repo->calls("VersionNumber") + h.repo->calls("Versions") +
+                            h.repo->calls("Checkouts") + h.repo->calls("Spec");
         };
-
-        // Opening: the root ($/Web, r0-r2, A, B), then the children of its
-        // three projects (A and B: 4 files and 2 subprojects each).
-        frmTree w(z, *h.store, h.repo->factory());
+        // Opening: the root ($/Web, r, A), then the children of its projects.
+        frmTree w(h.frm->zel(), *h.store, h.repo->factory());
         h.repo->resetCalls();
         w.TreeIni();
-        QCOMPARE(calls(), QList<int>({1, 4, 6 + 12, 6 + 12, 3 + 8, 0}));
-
-        // Expanding A: its children, and the children of its two subprojects
-        // (3 files and 2 projects each); only projects get a name read.
+        QCOMPARE(calls(), QList<int>({1, 3, 5, 5, 2, 0}));
+        // Expanding A: its children and the children of its subproject; only
+        // projects get a name read.
         h.repo->resetCalls();
         w.node("$/A")->setExpanded(true);
-        QCOMPARE(calls(), QList<int>({1, 3, 1 + 6 + 10, 2 + 4, 0, 0}));
-        QVERIFY(w.node("$/A/s1/t1"));
-        QVERIFY(!w.node("$/A/s1/t1/u"));
-
+        QCOMPARE(calls(), QList<int>({1, 2, 1 + 2 + 2, 2, 0, 0}));
+        QVERIFY(w.node("$/A/s/t") && !w.node("$/A/s/t/u"));
         // A click: the files of one project.
         h.repo->resetCalls();
-        w.tv_NodeClick(w.node("$/A/s0"));
-        QCOMPARE(calls(), QList<int>({1, 1, 1 + 5, 3, 3, 0}));
-        QCOMPARE(w.lstR->count(), 3);
+        w.tv_NodeClick(w.node("$/A/s"));
+        QCOMPARE(calls(), QList<int>({1, 1, 1 + 2, 1, 1, 0}));
+        QCOMPARE(lines(w.lstR), QStringList({"f"}));
+    }
+
+    void layoutOpensAsStoredWithinItsLimits()
+    {
+        H h;
+        frmTree &w = h.open();
+        QCOMPARE(layout(w), QList<int>({8000, 5000, 4000, 2000})); // the defaults
+        QCOMPARE(w.tv->geometry(), px(50, 50, 3950, 1965));
+        QCOMPARE(w.lstR->geometry(), px(4035, 50, 3850, 1965));
+        QCOMPARE(w.List1->geometry(), px(50, 2050, 7825, 2100));
+        QCOMPARE(w.cmdOK->geometry(), px(6800, 4200, 1000, 300));
+        QCOMPARE(w.cmdCancel->geometry(), px(5750, 4200, 1000, 300));
+        QCOMPARE(w.split->geometry(), px(50, 2000, 7825, 50));
+        QCOMPARE(w.vsplit->pos(), px(4000, 0, 10, 2035).topLeft());
+        QCOMPARE(w.vsplit->height(), px(4000, 0, 10, 2035).height());
+        // The stored size is the outer one.
+        QCOMPARE(w.size(), QSize(toPixels(8000 - 120), toPixels(5000 - 420)));
+        QCOMPARE(w.split->cursor().shape(), Qt::SizeVerCursor);
+        QCOMPARE(w.vsplit->cursor().shape(), Qt::SizeHorCursor);
+        QVERIFY(!(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        w.cmdCancel_Click();
+
+        // Unreadable values take the defaults; the size and bars their limits.
+        const auto store = [&h](const QStringList &values) {
+            for (int i = 0; i < 4; ++i)
+                h.param(QString("X%1").arg(i + 1), values[i]);
+        };
+        store({"wide", " 6000 ", "", "-30"});
+        frmTree &odd = h.open();
+        QCOMPARE(layout(odd), QList<int>({8000, 6000, 4000, 50}));
+        odd.cmdCancel_Click();
+        store({"2000", "1000", "9000", "10"});
+        frmTree &small = h.open();
+        QCOMPARE(layout(small), QList<int>({3000, 2000, 3000 - 150, 50}));
+        QCOMPARE(small.size(), Twips::clientPixels(3000, 2000));
+        // Not in the normal state the size stays, an upper limit over a lower one.
+        const Placement p = Compute(8000, 5000, 10, 10, false, 100, 900);
+        QCOMPARE(QList<int>({p.width, p.height, p.hbar, p.vbar}),
+                 QList<int>({100, 900, 900 - 800 - 500, 100 - 150}));
+    }
+
+    void sizeAndBarsFollowTheUserAndOkStoresThem()
+    {
+        H h;
+        h.open().cmdOK_Click(); // unchanged: stored exactly as it was
+        QCOMPARE(h.stored(), QStringList({"8000", "5000", "4000", "2000"}));
+        frmTree &w = h.open();
+        w.resize(40, 40);
+        QTRY_COMPARE(w.size(), Twips::clientPixels(3000, 2000)); // springs back
+        w.resize(600, 400);
+        QTRY_COMPARE(w.size(), QSize(600, 400));
+        QCOMPARE(w.cmdOK->geometry(), px(9120 - 1200, 6420 - 800, 1000, 300));
+
+        // The horizontal bar: only the bar moves until the release.
+        const int tvHeight = w.tv->height();
+        mouse(w.split, QEvent::MouseButtonPress, w.split->geometry().center(), Qt::RightButton);
+        mouse(w.split, QEvent::MouseMove, QPoint(300, 100));
+        QCOMPARE(w.split->pos(), QPoint(w.List1->x(), 100));
+        QCOMPARE(w.tv->height(), tvHeight);
+        mouse(w.split, QEvent::MouseButtonRelease, QPoint(300, 100), Qt::RightButton);
+        QCOMPARE(w.HBarTwips(), 1500);
+        QCOMPARE(w.tv->height(), toPixels(1500 - 35));
+        dragBar(w.split, QPoint(10, 390)); // limits: 500 above OK, 50 from the top
+        QCOMPARE(w.HBarTwips(), 5620 - 500);
+        dragBar(w.split, QPoint(10, -40));
+        QCOMPARE(w.HBarTwips(), 50);
+        dragBar(w.vsplit, QPoint(2000, 10)); // the vertical bar: 150 from the edges
+        QCOMPARE(w.VBarTwips(), 9120 - 150);
+        dragBar(w.vsplit, QPoint(-50, 10));
+        QCOMPARE(w.VBarTwips(), 50);
+        w.SplitDragging = true; // let go over the background
+        mouse(&w, QEvent::MouseButtonRelease, QPoint(2, 2));
+        QVERIFY(!w.SplitDragging);
+
+        dragBar(w.split, QPoint(10, 150));
+        dragBar(w.vsplit, QPoint(250, 10));
+        w.cmdOK_Click();
+        QCOMPARE(h.stored(), QStringList({"9120", "6420", "3750", "2250"}));
+        frmTree &again = h.open();
+        QCOMPARE(again.size(), QSize(600, 400));
+        QCOMPARE(again.tv->width(), toPixels(3750 - 50));
+        dragBar(again.split, QPoint(10, 100));
+        again.cmdCancel_Click(); // keeps what OK stored
+        QCOMPARE(h.storedParam("X4"), QStringLiteral("2250"));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "engine/settings/Settings.h"
 #include "engine/settings/SettingsStore.h"
 #include "support/ManualTimers.h"
+#include "support/TestFiles.h"
 #include "ui/main/DialogHook.h"
 #include "ui/main/frmZel.h"
 
@@ -19,12 +20,6 @@
 // at logon, sounds, opened pages) and answers dialogs through DialogHook.
 struct FrmZelHarness
 {
-    struct RunCall
-    {
-        QString name, path;
-        bool flag;
-    };
-
     QTemporaryDir dir;
     std::shared_ptr<MemoryRepository> repo = MemoryRepository::create();
     ManualTimers timers;
@@ -33,7 +28,7 @@ struct FrmZelHarness
     std::unique_ptr<frmZel> frm;
     bool trayAvailable = true;
     bool otherInstance = false;
-    QList<RunCall> runCalls;
+    QStringList runCalls; // "name|path|flag" of each start-at-logon change
     int beeps = 0;
     QList<QUrl> opened;
     bool browserFails = false; // no browser: the program shows the page itself
@@ -42,10 +37,8 @@ struct FrmZelHarness
     static void isolateFromUser()
     {
         QStandardPaths::setTestModeEnabled(true);
-        qunsetenv("ssdir");
-        qunsetenv("SSDIR");
-        qunsetenv("ssuser");
-        qunsetenv("SSUSER");
+        for (const char *name : {"ssdir", "SSDIR", "ssuser", "SSUSER"})
+            qunsetenv(name);
     }
 
     FrmZelHarness()
@@ -65,16 +58,7 @@ struct FrmZelHarness
         DialogHook::reset();
     }
 
-    // Writes `bytes` to `file` (created or replaced).
-    static void writeFile(const QString &file, const QByteArray &bytes)
-    {
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-
     QString iniPath() const { return dir.filePath(QStringLiteral("vss/srcsafe.ini")); }
-
     void param(const QString &key, const QString &value)
     {
         store->SaveSetting(kAppName, QStringLiteral("Params"), key, value);
@@ -90,15 +74,13 @@ struct FrmZelHarness
         param(QStringLiteral("Inifile"), iniPath());
         param(QStringLiteral("Username"), QStringLiteral("me"));
         param(QStringLiteral("Password"), XorByLength(password));
-        int i = 0;
         const QDateTime date = clock.now().addDays(-1);
-        for (const QString &spec : specs) {
-            repo->addFile(spec, QStringLiteral("other"), date);
-            store->SaveSetting(kAppName, QStringLiteral("Files"), QString::number(++i),
-                               QStringLiteral("0;") + DateToSetting(date) + QLatin1Char(';') +
-                                   spec);
+        for (int i = 0; i < specs.size(); ++i) {
+            repo->addFile(specs[i], QStringLiteral("other"), date);
+            store->SaveSetting(kAppName, QStringLiteral("Files"), QString::number(i + 1),
+                               "0;" + DateToSetting(date) + ';' + specs[i]);
         }
-        param(QStringLiteral("FilesCount"), QString::number(i));
+        param(QStringLiteral("FilesCount"), QString::number(specs.size()));
         store->commit();
     }
 
@@ -113,7 +95,7 @@ struct FrmZelHarness
         s.programFolder = dir.path();
         s.programPath = dir.filePath(QStringLiteral("quorvik"));
         s.runAtStartup = [this](const QString &n, const QString &p, bool f) {
-            runCalls.append({n, p, f});
+            runCalls << QStringList{n, p, f ? "on" : "off"}.join('|');
         };
         s.beep = [this] { ++beeps; };
         s.trayAvailable = [this] { return trayAvailable; };
@@ -125,7 +107,6 @@ struct FrmZelHarness
         frm = std::make_unique<frmZel>(s);
         return *frm;
     }
-
     // Built, loaded and shown, as the program starts.
     frmZel &start()
     {
@@ -134,20 +115,11 @@ struct FrmZelHarness
         frm->show();
         return *frm;
     }
-
     // Started over stored settings of a user who watched `specs`.
     frmZel &start(const QStringList &specs)
     {
         storeUser(specs);
         return start();
-    }
-    // Built and loaded, not shown, over stored settings watching `specs`.
-    frmZel &load(const QStringList &specs)
-    {
-        storeUser(specs);
-        build();
-        frm->Load();
-        return *frm;
     }
 
     bool timerRunning() const { return frm && timers.running.contains(frm->zel().TimerId); }

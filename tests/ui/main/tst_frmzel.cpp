@@ -1,16 +1,55 @@
-// The main window: start-up, settings controls, hide and watch, choosing a
-// database, closing and exit.
+// The main window: its controls and what they set, hide and watch, choosing
+// a database, closing and exit, the watched-file list with its menu, and the
+// tray icon with its looks, clicks and menu.
 #include "FrmZelHarness.h"
+#include "ui/main/HelpPages.h"
+#include "ui/main/HelpWindow.h"
+#include "ui/main/ProgramActivation.h"
+#include "ui/main/TrayClickFilter.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTextBrowser>
 #include <QtTest>
+
+namespace {
+
+QStringList entries(const frmZel &f)
+{
+    QStringList texts;
+    for (int i = 0; i < f.lst->count(); ++i)
+        texts << f.lst->item(i)->text();
+    return texts;
+}
+QStringList visibleEntries(const QMenu *menu)
+{
+    QStringList captions;
+    for (QAction *a : menu->actions())
+        if (a->isVisible())
+            captions << a->text() + (a->isEnabled() ? "" : " (off)");
+    return captions;
+}
+// A running, hidden program whose latest poll announced a check-out.
+frmZel &watchingWithAChange(FrmZelHarness &h)
+{
+    h.storeUser({"$/Web/a.htm"});
+    h.param("ShowMessages", "False");
+    frmZel &f = h.start();
+    f.cmOk_Click();
+    h.repo->checkOut("$/Web/a.htm", "other");
+    h.timers.fire(f.zel().TimerId);
+    return f;
+}
+
+} // namespace
 
 class tst_frmZel : public QObject
 {
@@ -19,111 +58,114 @@ class tst_frmZel : public QObject
 private slots:
     void initTestCase() { FrmZelHarness::isolateFromUser(); }
 
-    void captionsAndIntervals()
+    void captionsAndAccessKeys()
     {
         FrmZelHarness h;
         frmZel &f = h.build();
         QCOMPARE(f.windowTitle(), QStringLiteral("Quorvik"));
         const QStringList captions = {
-            f.Frame1->title(),   f.Label2[0]->text(), f.Label2[1]->text(), f.Label2[2]->text(),
-            f.cmdLogin->text(),  f.Check1->text(),    f.Check2->text(),    f.Frame2->title(),
-            f.Check3->text(),    f.Check4->text(),    f.Check7->text(),    f.Frame3->title(),
-            f.Check5->text(),    f.Check6->text(),    f.Label3->text(),    f.Label1->text(),
-            f.cmdAdd->text(),    f.cmdRemove->text(), f.cmOk->text(),      f.Command1->text(),
-            f.chkStartUp->text()};
+            f.Frame1->title(),  f.Label2[0]->text(), f.Label2[1]->text(), f.Label2[2]->text(),
+            f.cmdLogin->text(), f.Check1->text(),    f.Check2->text(),    f.Frame2->title(),
+            f.Check3->text(),   f.Check4->text(),    f.Check7->text(),    f.chkDesktop->text(),
+            f.Frame3->title(),  f.Check5->text(),    f.Check6->text(),    f.chkIgnoreOwn->text(),
+            f.Label3->text(),   f.Label1->text(),    f.cmdAdd->text(),    f.cmdRemove->text(),
+            f.cmOk->text(),     f.Command1->text(),  f.chkStartUp->text()};
         QCOMPARE(captions.join('|'),
                  QStringLiteral("VSS connection settings|Database |User &Name|Pass&word|Select "
                                 "&Database...|Remember &Last logged database|Remember last logged "
                                 "&User|Notification method|Show Icon on &Taskbar|Display Message "
-                                "&Box |Play a &Sound|Notify on|Check &In|Check &Out|&Polling "
-                                "Interval|Monitored &Files|+|-|Hide && &Watch|E&xit|&Run Quorvik "
-                                "at System Startup"));
+                                "&Box |Play a &Sound|Desktop Notifi&cation|Notify on|Check &In|"
+                                "Check &Out|Ignore &my own changes|&Polling Interval|Monitored "
+                                "&Files|+|-|Hide && &Watch|E&xit|&Run Quorvik at System Startup"));
         // The later boxes' access keys, c and m, collide with no other caption's.
         QString keys;
-        auto key = [](QString t) { return t.remove("&&").section('&', 1, 1).left(1).toLower(); };
+        const auto key = [](QString t) {
+            return t.remove("&&").section('&', 1, 1).left(1).toLower();
+        };
         for (const QAbstractButton *b : f.findChildren<QAbstractButton *>())
             keys += key(b->text());
         for (const QLabel *l : f.findChildren<QLabel *>())
             keys += key(l->text());
-        QCOMPARE(f.chkDesktop->text() + '|' + f.chkIgnoreOwn->text(),
-                 QStringLiteral("Desktop Notifi&cation|Ignore &my own changes"));
         QVERIFY(keys.count('c') == 1 && keys.count('m') == 1);
         QCOMPARE(frmZel::IntervalTexts(), QStringList({"10 sec", "30 sec", "1  min", "3  min",
                                                        "5  min", "10 min", "30 min", "60 min"}));
         QCOMPARE(f.txtPwd->echoMode(), QLineEdit::Password);
     }
 
-    void firstRunShowsErrorWithDefaultsAndTheBoxesSetTheirFlags()
+    void firstRunShowsTheDefaultsAndTheBoxesSetTheirFlags()
     {
         FrmZelHarness h;
         frmZel &f = h.build();
         QVERIFY(f.Load());
         QCOMPARE(f.trayLook(), TrayLook::Error);
-        QVERIFY(f.status().startsWith(QLatin1String("ERROR: ")));
         for (QCheckBox *box : {f.Check1, f.Check2, f.Check3, f.Check4, f.Check5, f.Check6, f.Check7,
                                f.chkStartUp, f.chkDesktop})
             QVERIFY2(box->isChecked(), qPrintable(box->text()));
         QVERIFY(!f.chkIgnoreOwn->isChecked());
-        QVERIFY(f.Check3->isEnabled() && f.Check4->isEnabled());
         QCOMPARE(f.cmbEvery->currentText(), QStringLiteral("3  min"));
-        QVERIFY(!f.resetEnabled());
-        QVERIFY(f.trayIcon());
         // The start-up box was set, so the start at logon was written.
-        QCOMPARE(h.runCalls.size(), 1);
-        QCOMPARE(h.runCalls[0].name, QStringLiteral("Quorvik"));
-        QCOMPARE(h.runCalls[0].path, h.dir.filePath(QStringLiteral("quorvik")));
-        QVERIFY(h.runCalls[0].flag);
-        // The event log lives beside the program when that folder is writable.
-        QCOMPARE(f.zel().eventLog.EventLogPath,
-                 QDir::toNativeSeparators(h.dir.filePath(QStringLiteral("QVEvent.txt"))));
-
-        ZelSettings &s = f.zel().settings;
+        QCOMPARE(h.runCalls, QStringList{"Quorvik|" + h.dir.filePath("quorvik") + "|on"});
 
         // At least one notification method stays on: of the icon and the
         // message box, and with the desktop notification of the three.
+        ZelSettings &s = f.zel().settings;
+        const auto enabled = [&f] {
+            return QList<bool>{f.Check3->isEnabled(), f.Check4->isEnabled(),
+                               f.chkDesktop->isEnabled()};
+        };
         f.chkDesktop->setChecked(false);
-        QVERIFY(!s.DesktopNotify);
         f.Check3->setChecked(false);
-        QVERIFY(!s.ShowIcon);
-        QVERIFY(!f.Check4->isEnabled());
+        QVERIFY(!s.DesktopNotify && !s.ShowIcon);
+        QCOMPARE(enabled(), QList<bool>({true, false, true}));
         f.Check3->setChecked(true);
-        QVERIFY(f.Check4->isEnabled());
         f.Check4->setChecked(false);
         QVERIFY(!s.ShowMessages);
-        QVERIFY(!f.Check3->isEnabled());
+        QCOMPARE(enabled(), QList<bool>({false, true, true}));
         f.Check4->setChecked(true);
-        QVERIFY(f.Check3->isEnabled());
         f.chkDesktop->setChecked(true);
         f.Check3->setChecked(false);
         f.Check4->setChecked(false);
-        QVERIFY(!f.chkDesktop->isEnabled() && f.Check3->isEnabled());
+        QCOMPARE(enabled(), QList<bool>({true, true, false}));
         f.Check4->setChecked(true);
-        QVERIFY(f.chkDesktop->isEnabled());
-        f.Check3->setChecked(true);
+        QCOMPARE(enabled(), QList<bool>({true, true, true}));
 
-        // The plain boxes set their flag only.
         const std::pair<QCheckBox *, bool ZelSettings::*> plain[] = {
             {f.Check1, &ZelSettings::UseLastDB}, {f.Check2, &ZelSettings::UseLastUser},
             {f.Check5, &ZelSettings::NotifyIn},  {f.Check6, &ZelSettings::NotifyOut},
-            {f.Check7, &ZelSettings::PlaySound}, {f.chkIgnoreOwn, &ZelSettings::IgnoreOwnChanges}};
+            {f.Check7, &ZelSettings::PlaySound}, {f.chkIgnoreOwn, &ZelSettings::IgnoreOwnChanges},
+            {f.Check3, &ZelSettings::ShowIcon},  {f.chkStartUp, &ZelSettings::StartUp}};
         for (const auto &[box, flag] : plain) {
             box->setChecked(false);
             QVERIFY2(!(s.*flag), qPrintable(box->text()));
             box->setChecked(true);
             QVERIFY2(s.*flag, qPrintable(box->text()));
         }
-
-        // The start-up box writes or removes the start at logon at once,
-        // without saving the settings.
-        const QString storedBefore = h.storedParam("StartUp");
-        f.chkStartUp->setChecked(false);
-        QVERIFY(!s.StartUp);
-        QCOMPARE(h.runCalls.size(), 2);
-        QVERIFY(!h.runCalls.last().flag);
-        QCOMPARE(h.storedParam("StartUp"), storedBefore);
+        // The start-up box writes the start at logon at once, saving nothing.
+        QCOMPARE(h.runCalls.mid(1), QStringList({"Quorvik|" + h.dir.filePath("quorvik") + "|off",
+                                                 "Quorvik|" + h.dir.filePath("quorvik") + "|on"}));
+        QCOMPARE(h.storedParam("StartUp"), QString());
     }
 
-    void startUpWithStoredSettingsWatches()
+    void storedNotificationMethodSetsTheBoxes()
+    {
+        // Stored icon, box -> checked and enabled states of the two.
+        const std::tuple<bool, bool, bool, bool> rows[] = {{true, true, true, true},
+                                                           {true, false, false, true},
+                                                           {false, true, true, false},
+                                                           {false, false, true, true}};
+        for (const auto &[icon, box, iconEnabled, boxEnabled] : rows) {
+            FrmZelHarness h;
+            h.param("ShowIcon", icon ? "True" : "False");
+            h.param("ShowMessages", box ? "True" : "False");
+            frmZel &f = h.build();
+            f.Load();
+            QCOMPARE(QList<bool>({f.Check3->isChecked(), f.Check4->isChecked(),
+                                  f.Check3->isEnabled(), f.Check4->isEnabled()}),
+                     QList<bool>({icon, box, iconEnabled, boxEnabled}));
+        }
+    }
+
+    void storedSettingsFillTheFieldsWhichSetThem()
     {
         FrmZelHarness h;
         h.storeUser({"$/Web/a.htm", "$/Web/b.htm"});
@@ -131,153 +173,79 @@ private slots:
         h.param("StartUp", "False");
         frmZel &f = h.build();
         QVERIFY(f.Load());
-        QCOMPARE(f.lst->item(1)->text(), QStringLiteral("$/Web/b.htm"));
+        QCOMPARE(entries(f), QStringList({"$/Web/a.htm", "$/Web/b.htm"}));
         QCOMPARE(f.status(), QStringLiteral("Files in the list: 2"));
-        QCOMPARE(f.trayLook(), TrayLook::Normal);
-        QCOMPARE(f.txtDatabase->text(), h.iniPath());
-        QCOMPARE(f.txtUser->text(), QStringLiteral("me"));
-        QCOMPARE(f.txtPwd->text(), QStringLiteral("pw"));
+        QCOMPARE(QStringList({f.txtDatabase->text(), f.txtUser->text(), f.txtPwd->text()}),
+                 QStringList({h.iniPath(), "me", "pw"}));
         QCOMPARE(f.cmbEvery->currentIndex(), 0);
-        QVERIFY(h.timerRunning());
-        QCOMPARE(h.timerPeriod(), 10000);
         QVERIFY(!f.chkStartUp->isChecked());
         QVERIFY(h.runCalls.isEmpty()); // the box did not change, so nothing ran
+        QVERIFY(h.timerRunning());
 
-        // The text fields.
-        QVERIFY(f.zel().Database);
-
-        f.txtDatabase->setText(QStringLiteral("/elsewhere/srcsafe.ini"));
+        f.txtDatabase->setText(QStringLiteral("/elsewhere/srcsafe.ini")); // read-only
         QCOMPARE(f.txtDatabase->text(), h.iniPath());
-        QVERIFY(f.zel().Database); // the database field does not drop the session
-
-        f.txtUser->setText(QStringLiteral("you"));
+        QVERIFY(f.zel().Database);
+        f.txtUser->setText(QStringLiteral("you")); // a new user ends the session
         QCOMPARE(f.zel().settings.Username, QStringLiteral("you"));
         QVERIFY(!f.zel().Database);
-
         f.zel().OpenDatabase(false);
         f.txtPwd->setText(QStringLiteral("secret"));
         QCOMPARE(f.zel().settings.Password, QStringLiteral("secret"));
         QVERIFY(!f.zel().Database);
+
+        // A second instance ends silently.
+        FrmZelHarness second;
+        second.storeUser({"$/Web/a.htm"});
+        second.otherInstance = true;
+        QVERIFY(!second.build().Load());
+        QVERIFY(!second.frm->trayIcon() && second.frm->lst->count() == 0);
+        QVERIFY(second.runCalls.isEmpty());
     }
 
-    void secondInstanceEndsSilently()
-    {
-        FrmZelHarness h;
-        h.storeUser({"$/Web/a.htm"});
-        h.otherInstance = true;
-        frmZel &f = h.build();
-        QVERIFY(!f.Load());
-        QVERIFY(!f.trayIcon());
-        QCOMPARE(f.lst->count(), 0);
-        QVERIFY(f.txtUser->text().isEmpty());
-        QVERIFY(h.runCalls.isEmpty());
-    }
-
-    void storedNotificationMethodSetsTheBoxes_data()
-    {
-        QTest::addColumn<QString>("icon");
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<bool>("iconEnabled");
-        QTest::addColumn<bool>("boxEnabled");
-        QTest::newRow("both on") << QString("True") << QString("True") << true << true;
-        QTest::newRow("icon only") << QString("True") << QString("False") << false << true;
-        QTest::newRow("box only") << QString("False") << QString("True") << true << false;
-        QTest::newRow("both off") << QString("False") << QString("False") << true << true;
-    }
-    void storedNotificationMethodSetsTheBoxes()
-    {
-        QFETCH(QString, icon);
-        QFETCH(QString, box);
-        QFETCH(bool, iconEnabled);
-        QFETCH(bool, boxEnabled);
-        FrmZelHarness h;
-        h.param("ShowIcon", icon);
-        h.param("ShowMessages", box);
-        frmZel &f = h.build();
-        f.Load();
-        QCOMPARE(f.Check3->isChecked(), icon == "True");
-        QCOMPARE(f.Check4->isChecked(), box == "True");
-        QCOMPARE(f.Check3->isEnabled(), iconEnabled);
-        QCOMPARE(f.Check4->isEnabled(), boxEnabled);
-    }
-
-    void hideAndWatchWithBadCredentialsHidesWithAnError()
+    void hideAndWatchSavesChecksAndHidesInEveryCase()
     {
         FrmZelHarness h;
         frmZel &f = h.start({"$/Web/a.htm"});
-        QVERIFY(h.timerRunning());
         f.txtUser->clear();
         f.cmOk_Click();
         QCOMPARE(f.status(), QStringLiteral("ERROR: Invalid VSS credentials"));
-        QVERIFY(!h.timerRunning());
-        QCOMPARE(f.trayLook(), TrayLook::Error);
         QCOMPARE(f.trayIcon()->toolTip(), "Quorvik\nERROR: Invalid VSS credentials");
-        QVERIFY(!f.isVisible());
+        QVERIFY(!f.isVisible() && !h.timerRunning());
         QCOMPARE(h.storedParam("Username"), QString()); // saved before the check
 
         f.showMainWindow();
         f.txtUser->setText(QStringLiteral("me"));
-        f.txtPwd->setText(QStringLiteral("wrong"));
-        // "Pass&word" shares Alt+W with the button: the button takes it.
         QVERIFY(QTest::qWaitForWindowActive(&f));
-        QTest::keyClick(&f, Qt::Key_W, Qt::AltModifier);
-        QCOMPARE(f.status(), QStringLiteral("ERROR: Cannot open VSS database"));
-        QVERIFY(!f.isVisible()); // hidden in every case
-        QVERIFY(!f.zel().SessionOpen);
-    }
-
-    void hideAndWatchTakesTheNewInterval()
-    {
-        FrmZelHarness h;
-        frmZel &f = h.start({"$/Web/a.htm"});
-        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTRY_VERIFY(!h.timerRunning()); // the window shown stops polling
         f.cmbEvery->setFocus();
-        f.cmbEvery->setCurrentIndex(7); // selected, focus not yet left
-        QCOMPARE(f.zel().settings.PollDelay, 3);
-        QTest::keyClick(f.cmbEvery, Qt::Key_Return); // the default button
+        f.cmbEvery->setCurrentIndex(7); // selected, the focus not yet gone
+        // "Pass&word" shares Alt+W with the button: the button takes it.
+        QTest::keyClick(&f, Qt::Key_W, Qt::AltModifier);
+        QVERIFY(f.cmOk->isDefault()); // and Enter
         QCOMPARE(f.status(), QString());
-        QVERIFY(!f.isVisible());
-        QVERIFY(f.zel().SessionOpen);
+        QVERIFY(!f.isVisible() && f.zel().SessionOpen);
         QCOMPARE(h.timerPeriod(), 3600 * 1000);
         QCOMPARE(h.storedParam("PollDelay"), QStringLiteral("7"));
-
-        // Hidden: the timer polls.
-        h.repo->checkOut("$/Web/a.htm", "other");
-        QVERIFY(h.timers.fire(f.zel().TimerId));
-        QCOMPARE(f.zel().MonitoredFiles.Item(1)->Status(), 1);
-    }
-
-    void lateActivationOfTheHiddenWindowKeepsWatching()
-    {
-        // The window system may report the main window active once more
-        // after "Hide && Watch" hid it: that is no Activate.
-        FrmZelHarness h;
-        frmZel &f = h.start({"$/Web/a.htm"});
-        f.cmOk_Click();
-        QVERIFY(h.timerRunning());
+        // The window system may report the hidden window active once more.
         QApplication::setActiveWindow(&f);
         QTest::qWait(20);
         QVERIFY(h.timerRunning());
     }
 
-    void activateStopsPollingDeactivateAndANewIntervalRestart()
+    void activationStopsPollingAndANewIntervalRestartsIt()
     {
         FrmZelHarness h;
         frmZel &f = h.start({"$/Web/a.htm", "$/Web/b.htm"});
         QVERIFY(QTest::qWaitForWindowActive(&f));
         QTRY_VERIFY(!h.timerRunning());
-        QCOMPARE(f.lst->currentItem(), f.lst->item(0));
         QVERIFY(f.lst->item(0)->isSelected());
 
-        // Another window of the program becomes active: the session restarts.
-        QWidget viewer;
+        QWidget viewer; // another window of the program: the session restarts
         viewer.setObjectName(QStringLiteral("frmLog"));
         viewer.show();
         viewer.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&viewer));
         QTRY_VERIFY(h.timerRunning());
-
-        // Back to the main window: stopped again.
         f.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f));
         QTRY_VERIFY(!h.timerRunning());
@@ -287,16 +255,12 @@ private slots:
         f.cmbEvery->setCurrentIndex(1);
         QVERIFY(!h.timerRunning());
         f.txtUser->setFocus();
-        QCOMPARE(f.zel().settings.PollDelay, 1);
-        QVERIFY(h.timerRunning());
         QCOMPARE(h.timerPeriod(), 30000);
         QCOMPARE(h.storedParam("PollDelay"), QString()); // persisted by the next save only
-
         // Hidden by its close box, the window runs no validation.
         f.cmbEvery->setFocus();
         f.cmbEvery->setCurrentIndex(5);
         f.close();
-        QCOMPARE(f.zel().settings.PollDelay, 1);
         QCOMPARE(h.timerPeriod(), 30000);
     }
 
@@ -304,66 +268,49 @@ private slots:
     {
         FrmZelHarness h;
         frmZel &f = h.start({"$/Web/a.htm", "$/Web/b.htm"});
-        f.txtUser->setText(QStringLiteral("typed")); // not saved unless the command saves
-        int asked = 0;
+        QStringList asked;
         bool answer = false;
-        QString text, fileName, filter, chosen;
+        QString chosen;
         DialogHook::question = [&](QWidget *, const QString &title, const QString &q) {
-            ++asked;
-            text = title + '|' + q;
+            asked << title + '|' + q;
             return answer;
         };
         DialogHook::openFile = [&](QWidget *, const QString &, const QString &name,
-                                   const QString &f) {
-            fileName = name;
-            filter = f;
+                                   const QString &filter) {
+            asked << name + '|' + filter;
             return chosen;
         };
-        f.cmdLogin_Click(); // answered No: no file dialog
-        QCOMPARE(text, QStringLiteral("Quorvik|Changing the database will clean up monitored "
-                                      "file list. Proceed?"));
-        QVERIFY(fileName.isNull());
-
-        answer = true; // Yes, then the file dialog cancelled
-        f.cmdLogin_Click();
-        QCOMPARE(fileName, QStringLiteral("srcsafe.ini"));
-        QVERIFY(filter.startsWith(QLatin1String("SourceSafe databases (srcsafe.ini)")));
-        QVERIFY(filter.contains(QLatin1String("*.ini")));
-        QCOMPARE(f.lst->count(), 2);
+        f.cmdLogin_Click(); // No: no file dialog
+        answer = true;
+        f.cmdLogin_Click(); // Yes, then the file dialog cancelled
+        QCOMPARE(asked,
+                 QStringList({"Quorvik|Changing the database will clean up monitored "
+                              "file list. Proceed?",
+                              asked[0], "srcsafe.ini|SourceSafe databases (srcsafe.ini) (*.ini)"}));
         QCOMPARE(f.zel().MonitoredFiles.Count(), 2);
         QCOMPARE(f.zel().settings.Inifile, h.iniPath());
-        QCOMPARE(h.storedParam("Username"), QStringLiteral("me"));
-        f.txtUser->setText(QStringLiteral("me"));
-        QVERIFY(f.zel().OpenDatabase(false));
 
         chosen = QStringLiteral("/other/srcsafe.ini");
         f.setStatus(QStringLiteral("before"));
         f.cmdLogin_Click();
         QCOMPARE(f.status(), QStringLiteral("before")); // only the list is emptied
-        QCOMPARE(f.zel().settings.Inifile, QDir::toNativeSeparators(chosen));
         QCOMPARE(f.txtDatabase->text(), QDir::toNativeSeparators(chosen));
-        QCOMPARE(f.lst->count(), 0);
-        QCOMPARE(f.zel().MonitoredFiles.Count(), 0);
+        QCOMPARE(f.lst->count() + f.zel().MonitoredFiles.Count(), 0);
         QVERIFY(!f.zel().Database);
         QCOMPARE(h.storedParam("Inifile"), QDir::toNativeSeparators(chosen));
         QCOMPARE(h.storedParam("FilesCount"), QStringLiteral("0"));
-
-        // With an empty list nothing is asked.
-        chosen = QStringLiteral("/db/srcsafe.ini");
-        f.cmdLogin_Click();
-        QCOMPARE(asked, 3);
-        QCOMPARE(h.storedParam("Inifile"), QDir::toNativeSeparators(chosen));
+        f.cmdLogin_Click(); // with an empty list nothing is asked
+        QCOMPARE(asked.count(asked[0]), 3);
     }
 
-    void closeBoxHidesExitIgnoredWhileBusyThenUnloadsInOrder()
+    void closeBoxHidesExitWaitsForThePollThenUnloadsInOrder()
     {
         FrmZelHarness h;
         frmZel &f = h.start({"$/Web/a.htm"});
         f.txtUser->setText(QStringLiteral("typed"));
         QSignalSpy unloaded(&f, &frmZel::Unloaded);
         QVERIFY(!f.close()); // the close box only hides, saving nothing
-        QVERIFY(!f.isVisible());
-        QVERIFY(f.trayIcon());
+        QVERIFY(!f.isVisible() && f.trayIcon());
         QCOMPARE(h.storedParam("Username"), QStringLiteral("me"));
 
         QStringList order;
@@ -371,75 +318,294 @@ private slots:
         f.windows.unloadAbout = [&] { order << "about"; };
         f.windows.unloadEventLog = [&] { order << "viewer"; };
         f.windows.unloadOptions = [&] { order << "options"; };
-
         f.zel().PollBusy = true;
         f.Command1->click();
-        QVERIFY(!f.isUnloaded());
-        QVERIFY(order.isEmpty());
-        QCOMPARE(unloaded.count(), 0);
-
+        QVERIFY(!f.isUnloaded() && order.isEmpty());
         f.zel().PollBusy = false;
         f.Command1->click();
-        QVERIFY(f.isUnloaded());
         QCOMPARE(unloaded.count(), 1);
         QCOMPARE(order, QStringList({"explorer", "about", "viewer", "options"}));
-        QVERIFY(!f.trayIcon());
-        QVERIFY(!f.zel().Database);
-        QVERIFY(!h.timerRunning());
+        QVERIFY(!f.trayIcon() && !f.zel().Database && !h.timerRunning());
     }
 
-    void withoutTrayHidingMinimisesAndPollingGoesOn()
+    void withoutATrayTheWindowMinimisesAndFollowsTheTray()
     {
         FrmZelHarness h;
         h.trayAvailable = false;
         frmZel &f = h.start({"$/Web/a.htm"});
-        f.txtUser->clear();
-        f.cmOk_Click(); // an error stays in the status line
-        QCOMPARE(f.status(), QStringLiteral("ERROR: Invalid VSS credentials"));
-        QVERIFY(f.isMinimized());
-
-        f.showMainWindow();
-        f.txtUser->setText(QStringLiteral("me"));
         f.cmOk_Click();
-        QVERIFY(f.isVisible());
-        QVERIFY(f.isMinimized());
-        QVERIFY(!f.mainWindowVisible());
+        QVERIFY(f.isVisible() && f.isMinimized() && !f.mainWindowVisible());
         QVERIFY(f.status().contains(QLatin1String("minimised")));
-
-        h.repo->checkOut("$/Web/a.htm", "other");
-        QVERIFY(h.timers.fire(f.zel().TimerId));
-        QCOMPARE(f.zel().MonitoredFiles.Item(1)->Status(), 1);
-
-        // Told once only; an error is never covered.
-        f.showMainWindow();
-        QVERIFY(f.mainWindowVisible());
+        QVERIFY(h.timerRunning());
+        f.showMainWindow(); // told once only
         f.setStatus(QStringLiteral("Files in the list: 1"));
         f.close();
         QVERIFY(f.isMinimized());
         QCOMPARE(f.status(), QStringLiteral("Files in the list: 1"));
-    }
 
-    void trayComingAndGoingMovesTheWindow()
-    {
-        FrmZelHarness h;
-        h.trayAvailable = false;
-        frmZel &f = h.start({"$/Web/a.htm"});
-        f.cmOk_Click();
-        QVERIFY(f.isMinimized());
-        h.trayAvailable = true;
+        h.trayAvailable = true; // the tray comes: hidden, still watching
         f.checkTray();
-        QVERIFY(!f.isVisible());
-        QVERIFY(f.zel().TimerId && h.timerRunning()); // still watching
-        f.showMainWindow();
-        QVERIFY(f.isVisible() && !f.isMinimized());
-
-        // The tray goes away while the window is hidden: it comes back minimised.
-        f.cmOk_Click();
-        QVERIFY(!f.isVisible());
-        h.trayAvailable = false;
+        QVERIFY(!f.isVisible() && h.timerRunning());
+        h.trayAvailable = false; // and goes: back minimised
         f.checkTray();
         QVERIFY(f.isVisible() && f.isMinimized());
-        QVERIFY(!f.mainWindowVisible());
+    }
+
+    void listShowsEachFileWithItsStatePicture()
+    {
+        FrmZelHarness h;
+        frmZel &f = h.build();
+        const QDateTime d = h.clock.now();
+        const char *pictures[] = {"file-unknown", "file-free", "file-out-other", "file-out-mine"};
+        for (int status = -1; status <= 2; ++status)
+            f.zel().MonitoredFiles.Add(QString("$/%1").arg(status), status, status + 1, d);
+        f.RefreshFileList();
+        QCOMPARE(entries(f), QStringList({"$/-1", "$/0", "$/1", "$/2"}));
+        QCOMPARE(f.status(), QStringLiteral("Files in the list: 4"));
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(f.lst->item(i)->icon().pixmap(16, 16).toImage(),
+                     QIcon(QString(":/icons/%1.svg").arg(pictures[i])).pixmap(16, 16).toImage());
+        QVERIFY(!(f.lst->item(0)->flags() & Qt::ItemIsEditable));
+        f.zel().MonitoredFiles.RemoveAll(); // an empty rebuild leaves the status line
+        f.setStatus(QStringLiteral("kept"));
+        f.RefreshFileList();
+        QCOMPARE(f.status(), QStringLiteral("kept"));
+    }
+
+    void listMenuAndMinusRemoveTheSelectedEntries()
+    {
+        FrmZelHarness h;
+        frmZel &f = h.start({"$/Web/1.htm", "$/Web/2.htm", "$/Web/3.htm", "$/Web/4.htm"});
+        // Select All, Undo Select, Add New, Remove, Remove All.
+        const auto menu = [&f] {
+            f.prepareListMenu();
+            return QList<bool>{f.m_selectall->isEnabled(), f.m_unselect->isEnabled(),
+                               f.m_addnew->isEnabled(), f.m_remove->isEnabled(),
+                               f.m_removeall->isEnabled()};
+        };
+        f.m_selectall->trigger();
+        QCOMPARE(f.lst->selectedItems().size(), 4);
+        QCOMPARE(menu(), QList<bool>({true, true, true, true, true}));
+        QCOMPARE(visibleEntries(f.mright).join('|'),
+                 QStringLiteral("Select All|Undo Select||Add New|Remove|Remove All"));
+        f.m_unselect->trigger();
+        QCOMPARE(menu(), QList<bool>({true, false, true, false, true}));
+        f.setStatus(QString());
+        f.cmdRemove->click(); // nothing selected: only the count is shown
+        QCOMPARE(f.status(), QStringLiteral("Files in the list: 4"));
+
+        // A click sets the tooltip; "-" removes that one, the last becomes selected.
+        QTest::mouseClick(f.lst->viewport(), Qt::LeftButton, {},
+                          f.lst->visualItemRect(f.lst->item(1)).center());
+        QCOMPARE(f.lst->toolTip(), QStringLiteral("$/Web/2.htm"));
+        f.cmdRemove->click();
+        QCOMPARE(entries(f), QStringList({"$/Web/1.htm", "$/Web/3.htm", "$/Web/4.htm"}));
+        QVERIFY(f.lst->item(2)->isSelected());
+        f.lst->item(0)->setSelected(true); // several: exactly those go
+        f.prepareListMenu();               // as the popup opens
+        f.m_remove->trigger();
+        QCOMPARE(entries(f), QStringList({"$/Web/3.htm"}));
+        QCOMPARE(f.zel().MonitoredFiles.Item(1)->Key(), QStringLiteral("$/Web/3.htm"));
+        QCOMPARE(f.status(), QStringLiteral("Files in the list: 1"));
+        QCOMPARE(h.storedParam("FilesCount"), QStringLiteral("4")); // stored at the next save
+        f.m_selectall->trigger();
+        f.prepareListMenu();
+        f.m_remove->trigger();
+        QCOMPARE(f.lst->count() + f.zel().MonitoredFiles.Count(), 0);
+        QVERIFY(f.lst->toolTip().isEmpty());
+        QCOMPARE(menu(), QList<bool>({false, false, true, false, false}));
+    }
+
+    void addOpensTheDatabaseThenTheExplorer()
+    {
+        FrmZelHarness h;
+        h.storeUser({"$/Web/a.htm"}, QStringLiteral("wrong"));
+        frmZel &f = h.start();
+        int explorer = 0;
+        f.windows.openExplorer = [&] { return ++explorer > 0; };
+        f.setTrayLook(TrayLook::Normal);
+        f.cmdAdd_Click();
+        QCOMPARE(f.status(), QStringLiteral("ERROR: Cannot open VSS database"));
+        QCOMPARE(f.trayLook(), TrayLook::Error);
+        QCOMPARE(explorer, 0);
+
+        f.txtPwd->setText(QStringLiteral("pw"));
+        f.cmdAdd->click();
+        QVERIFY(f.zel().Database);
+        QCOMPARE(f.status(), QStringLiteral("Files in the list: 1"));
+        QTest::keyClick(f.lst, Qt::Key_Insert); // the Insert key and the menu do the same
+        f.m_addnew->trigger();
+        QCOMPARE(explorer, 3);
+    }
+
+    void trayHelpersRunOneCommandPerGestureAndFollowTheWindows()
+    {
+        TrayClickFilter filter(400);
+        QVERIFY(!filter.accept(QSystemTrayIcon::Context, 0));
+        QVERIFY(!filter.accept(QSystemTrayIcon::MiddleClick, 0));
+        QVERIFY(filter.accept(QSystemTrayIcon::Trigger, 1000));
+        QVERIFY(!filter.accept(QSystemTrayIcon::DoubleClick, 1300)); // same gesture
+        QVERIFY(filter.accept(QSystemTrayIcon::DoubleClick, 2000));  // a tray of its own
+        filter.finished(9000); // a command that kept running counts from its end
+        QVERIFY(!filter.accept(QSystemTrayIcon::DoubleClick, 9200));
+        QVERIFY(filter.accept(QSystemTrayIcon::Trigger, 9500));
+
+        QWidget main, viewer, box;
+        viewer.setObjectName(QStringLiteral("frmLog"));
+        box.setObjectName(QStringLiteral("qt_msgbox"));
+        ProgramActivation a(&main);
+        using O = ProgramActivation;
+        const QList<O::Outcome> seen = {
+            a.activated(&main, true),   a.activated(nullptr, false), // another application
+            a.activated(&main, true),   a.activated(&box, false),    // a message box
+            a.activated(&main, true),   a.activated(&viewer, true),
+            a.activated(&viewer, true), a.activated(&main, true)};
+        QCOMPARE(seen, QList<O::Outcome>({O::Activate, O::Nothing, O::Nothing, O::Nothing,
+                                          O::Nothing, O::Deactivate, O::Nothing, O::Activate}));
+        a.mainWindowLeft(); // hidden, then shown again
+        QCOMPARE(a.activated(&main, true), O::Activate);
+    }
+
+    void trayIconShowsTheLookAndTheError()
+    {
+        FrmZelHarness h;
+        frmZel &f = watchingWithAChange(h);
+        QCOMPARE(h.beeps, 1); // the sound goes through the program's seam
+        const auto image = [](const QIcon &i) { return i.pixmap(16, 16).toImage(); };
+        const std::pair<TrayLook, const char *> looks[] = {{TrayLook::Change, "quorvik-change"},
+                                                           {TrayLook::Error, "quorvik-error"},
+                                                           {TrayLook::Normal, "quorvik"}};
+        for (const auto &[look, picture] : looks) {
+            if (look != TrayLook::Change)
+                f.setTrayLook(look);
+            QCOMPARE(image(f.trayIcon()->icon()),
+                     image(QIcon(QString(":/icons/%1.svg").arg(picture))));
+        }
+        QCOMPARE(image(f.windowIcon()), image(QIcon(":/icons/quorvik.svg")));
+    }
+
+    void trayMenuEntriesAndDefault()
+    {
+        FrmZelHarness h;
+        frmZel &f = h.start({"$/Web/a.htm"});
+        QCOMPARE(f.trayIcon()->contextMenu(), f.mnuShow);
+        f.cmOk_Click();
+        f.prepareTrayMenu();
+        QCOMPARE(visibleEntries(f.mnuShow), QStringList({"Settings", "Reset (off)", "Event Log", "",
+                                                         "About", "Help", "", "Exit"}));
+        QCOMPARE(f.mnuShow->defaultAction(), f.mnuSet);
+        f.setResetEnabled(true);
+        QCOMPARE(f.mnuShow->defaultAction(), f.mnuReset);
+        QVERIFY(f.mnuReset->isEnabled());
+
+        // With the main window or the explorer on the screen the menu would
+        // do nothing: one disabled line says why.
+        f.showMainWindow();
+        f.prepareTrayMenu();
+        QCOMPARE(visibleEntries(f.mnuShow),
+                 QStringList({"The settings window is open: close it to use this menu (off)"}));
+        f.hide();
+        f.windows.explorerVisible = [] { return true; };
+        f.prepareTrayMenu();
+        QCOMPARE(visibleEntries(f.mnuShow),
+                 QStringList({"The explorer is open: finish it with OK or Cancel (off)"}));
+    }
+
+    void trayClickRunsResetOnceThenSettings_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("second");
+        QTest::addColumn<bool>("separateGesture");
+        const int click = QSystemTrayIcon::Trigger, doubleClick = QSystemTrayIcon::DoubleClick;
+        QTest::newRow("StatusNotifierItem") << click << click << true;
+        QTest::newRow("XEmbed") << doubleClick << doubleClick << true;
+        // One gesture reported twice: the double-click does not go on to Settings.
+        QTest::newRow("Trigger then DoubleClick") << click << doubleClick << false;
+    }
+    void trayClickRunsResetOnceThenSettings()
+    {
+        QFETCH(int, first);
+        QFETCH(int, second);
+        QFETCH(bool, separateGesture);
+        FrmZelHarness h;
+        frmZel &f = watchingWithAChange(h);
+        QCOMPARE(f.trayLook(), TrayLook::Change);
+        emit f.trayIcon()->activated(QSystemTrayIcon::ActivationReason(first));
+        QCOMPARE(h.informed.size(), 1);
+        QVERIFY(h.informed[0].contains(QLatin1String(" has been checked out by other")));
+        QCOMPARE(f.trayLook(), TrayLook::Normal);
+        QVERIFY(!f.resetEnabled() && !f.isVisible());
+        if (separateGesture)
+            QTest::qWait(QApplication::doubleClickInterval() + 50);
+        emit f.trayIcon()->activated(QSystemTrayIcon::ActivationReason(second));
+        QCOMPARE(h.informed.size(), 1);
+        QCOMPARE(f.isVisible(), separateGesture); // Settings
+    }
+
+    void trayCommandsWaitForShownWindowsModalDialogsAndPolls()
+    {
+        FrmZelHarness h;
+        frmZel &f = watchingWithAChange(h);
+        int about = 0, viewer = 0;
+        f.windows.showAbout = [&] { ++about; };
+        f.windows.showEventLog = [&](bool) { ++viewer; };
+        f.showMainWindow(); // the settings on the screen: clicks do nothing
+        f.trayActivated(QSystemTrayIcon::Trigger);
+        f.hide();
+        f.windows.explorerVisible = [] { return true; };
+        f.trayActivated(QSystemTrayIcon::DoubleClick);
+        f.windows.explorerVisible = nullptr;
+        f.trayActivated(QSystemTrayIcon::Context); // the menu opens by itself
+        f.zel().ModalOpen = true;
+        f.trayActivated(QSystemTrayIcon::Trigger);
+        for (QAction *entry : {f.mnuSet, f.mnuShowLog, f.mnuAbout, f.mnuHelp, f.mnuExit})
+            entry->trigger();
+        emit f.trayIcon()->messageClicked(); // the notification's fallback
+        QVERIFY(h.informed.isEmpty() && h.opened.isEmpty());
+        QVERIFY(f.resetEnabled() && !f.isVisible() && !f.isUnloaded());
+        QCOMPARE(about + viewer, 0);
+
+        f.zel().ModalOpen = false;
+        f.mnuShowLog->trigger();
+        emit f.trayIcon()->messageClicked();
+        f.mnuAbout->trigger();
+        f.mnuHelp->trigger();
+        QCOMPARE(QList<int>({viewer, about, int(h.opened.size())}), QList<int>({2, 1, 1}));
+        f.zel().PollBusy = true; // Reset during a poll only restores the icon
+        f.mnuReset->trigger();
+        QVERIFY(h.informed.isEmpty() && !f.resetEnabled());
+        QCOMPARE(f.trayLook(), TrayLook::Normal);
+        f.mnuSet->trigger(); // Settings during a poll shows nothing
+        QVERIFY(!f.isVisible());
+        f.zel().PollBusy = false;
+        f.lst->setToolTip(QStringLiteral("$/Web/a.htm"));
+        f.setStatus(QStringLiteral("ERROR: Cannot open VSS database"));
+        f.mnuSet->trigger(); // keeps an error, clears the tooltip
+        QVERIFY(f.isVisible() && f.lst->toolTip().isEmpty());
+        QCOMPARE(f.status(), QStringLiteral("ERROR: Cannot open VSS database"));
+        f.mnuExit->trigger();
+        QVERIFY(f.isUnloaded());
+    }
+
+    void helpOpensTheBundledPagesOrShowsThemItself()
+    {
+        FrmZelHarness h;
+        frmZel &f = h.start();
+        f.cmOk_Click();
+        f.mnuHelp->trigger();
+        const QString page = h.opened.value(0).toLocalFile();
+        QVERIFY(TestFiles::read(page).contains("Hide &amp; Watch"));
+        // The pictures the page shows are beside it.
+        QVERIFY(QFileInfo(QFileInfo(page).dir().filePath("../icons/quorvik.svg")).isFile());
+        QVERIFY(!f.helpWindow());
+
+        h.browserFails = true; // a window of its own, saying where the manual is
+        f.showHelp(HelpPages::ExplorerContext);
+        QVERIFY(h.opened.last().toLocalFile().endsWith(QLatin1String("/help/explorer.html")));
+        QVERIFY(f.helpWindow() && f.helpWindow()->isVisible());
+        QCOMPARE(f.helpWindow()->browser->source(), h.opened.last());
+        QVERIFY(f.helpWindow()->browser->toPlainText().contains(QLatin1String("explorer")));
+        QVERIFY(f.helpWindow()->lblWhere->text().contains(h.opened.last().toLocalFile()));
     }
 };
 
