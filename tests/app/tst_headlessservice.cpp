@@ -189,6 +189,9 @@ private slots:
 
     void hangUpReadsTheSettingsAgain()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows has no SIGHUP");
+#else
         writeSettings(m_config);
         quorvik({"--once"}, m_config); // the states stored are the database's
         QProcess p;
@@ -220,6 +223,7 @@ private slots:
         p.terminate();
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitCode(), 0);
+#endif
     }
 };
 
