@@ -16,7 +16,6 @@ private slots:
         QCOMPARE(timers.SetTimer(id, 5, [&] { fired += 100; }), id);
         QTRY_VERIFY(fired >= 100);
         timers.KillTimer(id);
-        QVERIFY(!timers.isRunning(id));
         const int after = fired;
         QTest::qWait(30);
         QCOMPARE(fired, after);

@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+using Values = std::initializer_list<std::pair<const char *, const char *>>;
+
 // Loading and saving the settings and the watched list.
 class TestSettings : public QObject
 {
@@ -21,19 +23,14 @@ class TestSettings : public QObject
         std::unique_ptr<EngineFixture> engine;
         bool loaded = false;
 
-        void set(const QString &key, const QString &value, const QString &section = "Params")
+        void set(Values values, const QString &section = "Params")
         {
-            store->SaveSetting(kAppName, section, key, value);
+            for (const auto &[key, value] : values)
+                store->SaveSetting(kAppName, section, key, value);
         }
         QString get(const QString &key, const QString &section = "Params")
         {
             return store->GetSetting(kAppName, section, key, "<none>");
-        }
-        void storeFiles(const QStringList &entries, const QString &count)
-        {
-            for (int i = 0; i < entries.size(); ++i)
-                set(QString::number(i + 1), entries[i], "Files");
-            set("FilesCount", count);
         }
         modZel &load()
         {
@@ -52,6 +49,14 @@ class TestSettings : public QObject
             return keys;
         }
     };
+    static void storeList(SettingsStore &to, const QStringList &keys, int writes = -1)
+    {
+        Suspects list;
+        for (const QString &key : keys)
+            list.Add(key, 0, 1, NeverRecordedDate(), key);
+        to.simulateCrashAfter(writes);
+        StoreFileList(list, to);
+    }
 
 private slots:
     void init()
@@ -63,12 +68,11 @@ private slots:
     void everySettingRoundTrips()
     {
         Fixture f;
-        const ZelSettings &defaults = f.load().settings;
+        const ZelSettings defaults = f.load().settings;
         QVERIFY(!f.loaded);
         QVERIFY(defaults.UseLastDB && defaults.UseLastUser && !defaults.Debug && defaults.StartUp);
         QVERIFY(defaults.DesktopNotify && !defaults.IgnoreOwnChanges); // a first start
         QCOMPARE(defaults.PollDelay, qint16(3));
-
         modZel &zel = f.engine->zel;
         ZelSettings &s = zel.settings;
         s.Inifile = "/srv/vss/srcsafe.ini";
@@ -86,26 +90,20 @@ private slots:
 
         const ZelSettings r = f.load().settings;
         QVERIFY(f.loaded);
-        QCOMPARE(QStringList({r.Inifile, r.Username, r.Password}),
-                 QStringList({"/srv/vss/srcsafe.ini", "Dora", "s3cret;=,Ω"}));
+        QCOMPARE(QStringList({r.Inifile, r.Username, r.Password, f.engine->shell.password}),
+                 QStringList({"/srv/vss/srcsafe.ini", "Dora", "s3cret;=,Ω", "s3cret;=,Ω"}));
         QVERIFY(!r.ShowMessages && r.ShowIcon && !r.PlaySound && r.NotifyIn && !r.NotifyOut);
         QVERIFY(!r.StartUp && !r.DesktopNotify && r.IgnoreOwnChanges && r.UseLastDB);
         QCOMPARE(r.PollDelay, qint16(7));
         const Suspects &files = f.engine->zel.MonitoredFiles;
-        QCOMPARE(files.Count(), 2);
         QCOMPARE(files.Item(1)->ImageIndex(), qint16(2));
         QCOMPARE(files.Item(1)->DateIn(), when);
         QCOMPARE(files.Item("$/Web/a;b.txt")->Status(), qint16(-1));
         QCOMPARE(f.engine->shell.statusText, QString("Files in the list: 2"));
-        QCOMPARE(f.engine->shell.password, r.Password);
-    }
-
-    void storeWrittenBeforeTheLaterFlagsKeepsItsBehaviour()
-    {
-        Fixture f;
-        f.set("ShowMessages", "True");
-        const ZelSettings &s = f.load().settings;
-        QVERIFY(!s.DesktopNotify && !s.IgnoreOwnChanges);
+        // A store written before the later flags keeps its behaviour.
+        Fixture old;
+        old.set({{"ShowMessages", "True"}});
+        QVERIFY(!old.load().settings.DesktopNotify && !old.engine->zel.settings.IgnoreOwnChanges);
     }
 
     void entryForms_data()
@@ -138,19 +136,25 @@ private slots:
         QTEST(entry.lastDate, "date");
     }
 
+    // Empty entries and duplicates are skipped; the order is numeric; only
+    // what is there is read, whatever the count says.
     void listLoadsOnlyWhatIsThere()
     {
         Fixture f;
-        f.storeFiles({"$/a", "", "2;$/c", "$/a"}, "9");
-        f.set("7", "$/g", "Files");
-        f.set("12", "$/beyond-the-count", "Files");
-        f.set("08", "$/not-a-list-key", "Files");
-        // Empty entries and duplicates are skipped; the order is numeric.
+        f.set({{"1", "$/a"},
+               {"2", ""},
+               {"3", "2;$/c"},
+               {"4", "$/a"},
+               {"7", "$/g"},
+               {"12", "$/beyond-the-count"},
+               {"08", "$/not-a-list-key"}},
+              "Files");
+        f.set({{"FilesCount", "9"}});
         QCOMPARE(f.loadedKeys(), (QStringList{"$/a", "$/c", "$/g"}));
-        f.set("FilesCount", "2147483647");
+        f.set({{"FilesCount", "2147483647"}});
         QCOMPARE(f.loadedKeys().size(), 4);
         for (const char *count : {"", "many"}) {
-            f.set("FilesCount", count);
+            f.set({{"FilesCount", count}});
             QVERIFY(f.loadedKeys().isEmpty());
         }
     }
@@ -164,8 +168,9 @@ private slots:
             for (int count : {10, 1000}) {
                 Fixture f;
                 for (int i = 1; i <= count; ++i)
-                    f.set(QString::number(i), QString("$/f%1").arg(i), section);
-                f.set("FilesCount", QString::number(count));
+                    f.store->SaveSetting(kAppName, section, QString::number(i),
+                                         "$/f" + QString::number(i));
+                f.store->SaveSetting(kAppName, "Params", "FilesCount", QString::number(count));
                 QCOMPARE(f.load().MonitoredFiles.Count(), count);
                 scans << f.store->scans();
             }
@@ -173,20 +178,18 @@ private slots:
         }
     }
 
+    // A rewrite leaves no stale entry, and the poll's keeps the other settings.
     void rewritesLeaveNoStaleEntries()
     {
         Fixture f;
-        f.storeFiles({"$/a", "$/b", "$/c"}, "3");
+        storeList(*f.store, {"$/a", "$/b", "$/c"});
         modZel &zel = f.load();
         zel.MonitoredFiles.RemoveAll();
         zel.MonitoredFiles.Add("$/only", 0, 1, NeverRecordedDate(), "$/only");
         SaveSettings(zel, *f.store);
         QCOMPARE(f.store->Keys(kAppName, "Files"), QStringList{"1"});
-        // The poll's rewrite keeps the other settings.
-        zel.MonitoredFiles.RemoveAll();
-        StoreFileList(zel.MonitoredFiles, *f.store);
-        QCOMPARE(SettingsStore(f.dir.path()).GetSetting(kAppName, "Params", "FilesCount"),
-                 QString("0"));
+        storeList(*f.store, {});
+        QCOMPARE(SettingsStore(f.dir.path()).GetSetting(kAppName, "Params", "FilesCount"), "0");
         QVERIFY(f.store->Keys(kAppName, "Files").isEmpty());
         QCOMPARE(f.get("UseLastDB"), QString("True"));
     }
@@ -195,40 +198,30 @@ private slots:
     // any number of changes loads every file that was and stays in the list.
     void rewriteCutShortLosesNoFileKept_data()
     {
-        QTest::addColumn<QStringList>("before");
         QTest::addColumn<QStringList>("after");
-        const QStringList abcd = {"$/a", "$/b", "$/c", "$/d"};
-        QTest::newRow("one removed") << abcd << QStringList{"$/a", "$/c", "$/d"};
-        QTest::newRow("several removed") << abcd << QStringList{"$/b", "$/d"};
-        QTest::newRow("added") << abcd << abcd + QStringList{"$/e", "$/f"};
-        QTest::newRow("all removed") << abcd << QStringList{};
+        QTest::newRow("one removed") << QStringList{"$/a", "$/c", "$/d"};
+        QTest::newRow("several removed") << QStringList{"$/b", "$/d"};
+        QTest::newRow("added") << QStringList{"$/a", "$/b", "$/c", "$/d", "$/e", "$/f"};
+        QTest::newRow("all removed") << QStringList{};
     }
     void rewriteCutShortLosesNoFileKept()
     {
-        QFETCH(QStringList, before);
         QFETCH(QStringList, after);
-        const auto store = [](SettingsStore &to, const QStringList &keys, int writes) {
-            Suspects list;
-            for (const QString &key : keys)
-                list.Add(key, 0, 1, NeverRecordedDate(), key);
-            to.simulateCrashAfter(writes);
-            StoreFileList(list, to);
-        };
+        const QStringList before = {"$/a", "$/b", "$/c", "$/d"};
         for (int writes = 0; writes <= before.size() + after.size() + 1; ++writes) {
             Fixture f;
-            store(*f.store, before, -1);
-            store(*f.store, after, writes);
+            storeList(*f.store, before);
+            storeList(*f.store, after, writes);
             const QStringList loaded = f.loadedKeys();
-            for (const QString &key : before)
-                QVERIFY2(!after.contains(key) || loaded.contains(key), qPrintable(key));
+            for (const QString &key : after)
+                QVERIFY2(!before.contains(key) || loaded.contains(key), qPrintable(key));
             for (const QString &key : loaded)
                 QVERIFY(before.contains(key) || after.contains(key));
         }
         Fixture whole; // not cut short: exactly the new list
-        store(*whole.store, before, -1);
-        store(*whole.store, after, -1);
+        storeList(*whole.store, before);
+        storeList(*whole.store, after);
         QCOMPARE(whole.loadedKeys(), after);
-        QCOMPARE(whole.store->Keys(kAppName, "Files").size(), after.size());
     }
 
     // The list needs both switches; the save still writes the user and
@@ -236,16 +229,12 @@ private slots:
     void rememberSwitchesOff()
     {
         Fixture f;
-        f.set("UseLastDB", "False");
-        f.set("Inifile", "/stored/srcsafe.ini");
-        f.set("Username", "Dora");
-        f.storeFiles({"$/a"}, "1");
+        f.set({{"UseLastDB", "False"}, {"Inifile", "/stored/srcsafe.ini"}, {"Username", "Dora"}});
+        storeList(*f.store, {"$/a"});
         modZel *zel = &f.load();
-        QVERIFY(zel->settings.Inifile.isEmpty() && !f.loaded);
+        QVERIFY(zel->settings.Inifile.isEmpty() && !f.loaded && zel->MonitoredFiles.Count() == 0);
         QCOMPARE(zel->settings.Username, QString("Dora"));
-        QCOMPARE(zel->MonitoredFiles.Count(), 0);
-        f.set("UseLastDB", "True");
-        f.set("UseLastUser", "false");
+        f.set({{"UseLastDB", "True"}, {"UseLastUser", "false"}});
         zel = &f.load();
         QCOMPARE(zel->settings.Inifile, QString("/stored/srcsafe.ini"));
         QVERIFY(zel->settings.Username.isEmpty() && zel->MonitoredFiles.Count() == 0);
@@ -260,13 +249,13 @@ private slots:
     void traceSwitchAndEnvironment()
     {
         Fixture f;
-        f.set("Username", "TrAcEiN");
+        f.set({{"Username", "TrAcEiN"}});
         modZel *zel = &f.load();
         QVERIFY(zel->settings.Debug);
         zel->settings.Username = "TRACEOUT";
         SaveSettings(*zel, *f.store);
         QVERIFY(!zel->settings.Debug && f.get("Debug") == "False");
-        f.set("Debug", "True"); // any other name leaves the stored flag alone
+        f.set({{"Debug", "True"}}); // any other name leaves the stored flag alone
         zel->settings.Username = "Dora";
         SaveSettings(*zel, *f.store);
         QCOMPARE(f.get("Debug"), QString("True"));
@@ -274,52 +263,46 @@ private slots:
         Fixture e;
         qputenv("ssuser", "tracein");
         qputenv("ssdir", QByteArray("/srv/vss") + QDir::separator().toLatin1());
-        const ZelSettings &s = e.load().settings;
+        const ZelSettings s = e.load().settings;
         QVERIFY(e.loaded && !s.Debug);
         QCOMPARE(s.Inifile + s.Username,
                  "/srv/vss" + QString(QDir::separator()) + "srcsafe.initracein");
-        e.set("Inifile", "/stored/srcsafe.ini"); // stored values win
+        e.set({{"Inifile", "/stored/srcsafe.ini"}}); // stored values win
         QCOMPARE(e.load().settings.Inifile, QString("/stored/srcsafe.ini"));
     }
 
-    void corruptValuesFallBackToDefaults()
+    // Unreadable values fall back to the defaults, or keep the start values.
+    void unreadableValuesFallBack()
     {
         Fixture f;
-        f.set("UseLastDB", "maybe");
-        f.set("ShowIcon", "0");
-        f.set("Debug", "1");
+        f.set({{"UseLastDB", "maybe"},
+               {"ShowIcon", "0"},
+               {"Debug", "1"},
+               {"MaxAction", "7"},
+               {"MaxLogSize", "big"}});
         for (const char *delay : {"8", "-1", "three", ""}) {
-            f.set("PollDelay", delay);
-            const ZelSettings &s = f.load().settings;
+            f.set({{"PollDelay", delay}});
+            const ZelSettings s = f.load().settings;
             QCOMPARE(s.PollDelay, qint16(3));
             QVERIFY(s.UseLastDB && !s.ShowIcon && s.Debug);
         }
-        f.set("PollDelay", "0");
-        QCOMPARE(f.load().settings.PollDelay, qint16(0));
-    }
-
-    void eventLogSettingsSurviveARestart()
-    {
-        Fixture f;
-        f.set("Logfile", "/logs/events.txt");
-        f.set("MaxLogSize", "2048");
-        f.set("MaxAction", "1");
-        f.set("MaxDays", "3");
+        f.set({{"PollDelay", "0"}});
         modZel &zel = f.load();
+        QCOMPARE(zel.settings.PollDelay, qint16(0));
+        const QString startPath = zel.eventLog.EventLogPath;
         LoadEventLogSettings(zel, *f.store);
-        const EventLogFile &log = zel.eventLog;
+        QCOMPARE(zel.eventLog.MaxAction, qint16(0));
+        QVERIFY(zel.eventLog.MaxLogSize.isEmpty() && zel.eventLog.EventLogPath == startPath);
+        f.set({{"Logfile", "/logs/events.txt"},
+               {"MaxLogSize", "2048"},
+               {"MaxAction", "1"},
+               {"MaxDays", "3"}});
+        modZel &again = f.load(); // it replaces the store
+        LoadEventLogSettings(again, *f.store);
+        const EventLogFile &log = again.eventLog;
         QCOMPARE(QStringList({log.EventLogPath, log.MaxLogSize, log.MaxDays}),
                  QStringList({"/logs/events.txt", "2048", "3"}));
         QCOMPARE(log.MaxAction, qint16(1));
-        // Unreadable or missing values: the start values stay.
-        f.store->DeleteSetting(kAppName, "Params");
-        f.set("MaxAction", "7");
-        f.set("MaxLogSize", "big");
-        modZel &odd = f.load();
-        const QString startPath = odd.eventLog.EventLogPath;
-        LoadEventLogSettings(odd, *f.store);
-        QCOMPARE(odd.eventLog.MaxAction, qint16(0));
-        QVERIFY(odd.eventLog.MaxLogSize.isEmpty() && odd.eventLog.EventLogPath == startPath);
     }
 };
 

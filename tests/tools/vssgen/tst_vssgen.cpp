@@ -89,7 +89,9 @@ class tst_VssGen : public QObject
     }
 
 private slots:
-    void readerSeesTreeVersionsCheckoutsAndLabels()
+    // What the writer writes reads back: the tree, versions and their dates,
+    // check-outs, labels, deletions and renames (long names included).
+    void readerSeesWhatWasWritten()
     {
         const QString dir = freshDatabase();
         VssWriter w(dir);
@@ -103,40 +105,34 @@ private slots:
         w.checkin("$/Widgie/Main.cpp", by("Raul", 8, "fixed"));
         w.checkout("$/Widgie/Main.cpp", by("raul", 9));
         w.label(deep + "/notes.txt", "Release 1", by("Admin", 11, "ship it"));
-
         auto db = openAs(dir, "RAUL", "Secret");
         QCOMPARE(tree(*db), QStringList({"$/", "$/Widgie", "$/Widgie/Main.cpp",
                                          "$/Widgie/Sub Project", deep, deep + "/notes.txt"}));
-        const VSSItemPtr main = db->VSSItem("$/Widgie/Main.cpp");
-        const auto versions = main->Versions();
+        const auto versions = db->VSSItem("$/Widgie/Main.cpp")->Versions();
         QCOMPARE(int(versions.size()), 2);
         QCOMPARE(versions[0].Date, at(8));
         QCOMPARE(versions[0].Username, QString("Raul")); // the um.dat spelling
         QCOMPARE(versions[1].Date, at(4));
-        QCOMPARE(main->IsCheckedOut(), 2);
+        QCOMPARE(db->VSSItem("$/Widgie/Main.cpp")->IsCheckedOut(), 2);
         const VSSItemPtr notes = db->VSSItem(deep + "/notes.txt");
         QCOMPARE(notes->VersionNumber(), 2); // a label takes the next number
         QCOMPARE(notes->Versions()[0].Label, QString("Release 1"));
         QCOMPARE(notes->Versions()[0].Date, at(11));
         QVERIFY_THROWS_EXCEPTION(RepositoryOpenError, openAs(dir, "Raul", "wrong"));
-    }
 
-    void refusesWhatVssWouldRefuse()
-    {
-        const QString dir = freshDatabase();
-        VssWriter w(dir);
-        w.addFile("$/a.txt", by("Raul", 1));
-        // Only the holder releases a check-out; nothing else can be released.
-        QVERIFY_THROWS_EXCEPTION(VssGenError, w.undoCheckout("$/a.txt", by("Raul", 6)));
-        w.checkout("$/a.txt", by("Raul", 6));
-        const QByteArray content = "new text";
-        QVERIFY_THROWS_EXCEPTION(VssGenError, w.checkout("$/a.txt", by("Guest", 7)));
-        QVERIFY_THROWS_EXCEPTION(VssGenError, w.checkin("$/a.txt", by("Guest", 7), &content));
-        QVERIFY_THROWS_EXCEPTION(VssGenError, w.addFile("$/A.TXT", by("Raul", 7)));
-        QVERIFY_THROWS_EXCEPTION(VssGenError, w.addFile("$/x/y.txt", by("Raul", 7)));
-        QVERIFY_THROWS_EXCEPTION(VssGenError, w.checkout("$/b.txt", by("Raul", 7)));
-        QVERIFY_THROWS_EXCEPTION(VssGenError, w.addFile("$/b.txt", by("Stranger", 7)));
-        QCOMPARE(openAs(dir, "Guest")->VSSItem("$/a.txt")->IsCheckedOut(), 1);
+        w.undoCheckout("$/Widgie/Main.cpp", by("Raul", 12));
+        w.remove("$/Widgie/Sub Project", by("Raul", 13));
+        w.rename("$/Widgie/Main.cpp", "A much longer name than a short field holds.cpp",
+                 by("Raul", 14));
+        w.rename("$/Widgie", "Widgie Two", by("Raul", 15));
+        const QString renamed = "$/Widgie Two/A much longer name than a short field holds.cpp";
+        QCOMPARE(tree(*db), QStringList({"$/", "$/Widgie Two", renamed}));
+        QCOMPARE(db->VSSItem(renamed)->Versions()[1].Date, at(4)); // the same history
+        QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem("$/Widgie Two/Sub Project"));
+        QCOMPARE(db->VSSItem("$/Widgie Two/Sub Project", true)->Name(), QString("Sub Project"));
+        // A name can be used again once its entry is deleted.
+        w.addFile("$/Widgie Two/Sub Project", by("Raul", 16));
+        QCOMPARE(db->VSSItem("$/Widgie Two/Sub Project")->Type(), int(VSSItem::File));
     }
 
     // Several holders at once, in the order VSS keeps them (the newest
@@ -162,11 +158,19 @@ private slots:
         QCOMPARE(a->IsCheckedOut(), 0);
         w.checkout("$/a.txt", by("Guest", 9));
         QCOMPARE(holders(*a), QStringList{"Guest"});
-        // One holder at a time where the database does not allow more.
+        // One holder at a time where the database does not allow more; only
+        // the holder releases; no second entry of a name, none without a project
+        // or by an unknown user.
         VssWriter single(freshDatabase());
         single.addFile("$/b.txt", by("Raul", 1));
+        QVERIFY_THROWS_EXCEPTION(VssGenError, single.undoCheckout("$/b.txt", by("Raul", 2)));
         single.checkout("$/b.txt", by("Raul", 2), false);
         QVERIFY_THROWS_EXCEPTION(VssGenError, single.checkout("$/b.txt", by("Guest", 3), false));
+        QVERIFY_THROWS_EXCEPTION(VssGenError, single.checkin("$/b.txt", by("Guest", 3)));
+        for (const char *spec : {"$/B.TXT", "$/x/y.txt"})
+            QVERIFY_THROWS_EXCEPTION(VssGenError, single.addFile(spec, by("Raul", 3)));
+        QVERIFY_THROWS_EXCEPTION(VssGenError, single.addFile("$/c.txt", by("Stranger", 3)));
+        QVERIFY_THROWS_EXCEPTION(VssGenError, single.checkout("$/c.txt", by("Raul", 3)));
     }
 
     // A pinned entry shows the file as it was at the pinned version; the
@@ -198,28 +202,6 @@ private slots:
         QCOMPARE(seen("$/A/a.txt"), head);
         w.pin("$/B/a.txt", 0, by("Raul", 10));
         QCOMPARE(seen("$/B/a.txt"), head);
-    }
-
-    void deletedAndRenamedEntries()
-    {
-        const QString dir = freshDatabase();
-        VssWriter w(dir);
-        w.addProject("$/Widgie", by("Raul", 1));
-        w.addFile("$/Widgie/Main.cpp", by("Raul", 2));
-        w.addFile("$/Widgie/gone.txt", by("Raul", 3));
-        w.remove("$/Widgie/gone.txt", by("Raul", 4));
-        w.rename("$/Widgie/Main.cpp", "A much longer name than a short field holds.cpp",
-                 by("Raul", 5));
-        w.rename("$/Widgie", "Widgie Two", by("Raul", 6));
-        auto db = openAs(dir, "Raul", "secret");
-        const QString renamed = "$/Widgie Two/A much longer name than a short field holds.cpp";
-        QCOMPARE(tree(*db), QStringList({"$/", "$/Widgie Two", renamed}));
-        QCOMPARE(db->VSSItem(renamed)->Versions()[0].Date, at(2)); // the same history
-        QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem("$/Widgie Two/gone.txt"));
-        QCOMPARE(db->VSSItem("$/Widgie Two/gone.txt", true)->Name(), QString("gone.txt"));
-        // A name can be used again once its entry is deleted.
-        w.addFile("$/Widgie Two/gone.txt", by("Raul", 7));
-        QCOMPARE(db->VSSItem("$/Widgie Two/gone.txt")->Versions()[0].Date, at(7));
     }
 
     void recordsMatchRealBytes()
