@@ -11,21 +11,6 @@ class TestNotifications : public QObject
 
     const QString a = QStringLiteral("$/Web/a.txt");
 
-    // Remembers the engine's state at the moment the viewer is shown.
-    struct ViewerProbe : FakeShell
-    {
-        modZel *zel = nullptr;
-        ManualTimers *timers = nullptr;
-        bool busyWhileShown = false;
-        bool timerRunningWhileShown = true;
-        void showEventLog() override
-        {
-            FakeShell::showEventLog();
-            busyWhileShown = zel->PollBusy;
-            timerRunningWhileShown = timers->running.contains(zel->TimerId);
-        }
-    };
-
 private slots:
     // The change look stays until Reset, which shows the pending message (empty
     // after a quiet poll), or until the next session start.
@@ -102,30 +87,22 @@ private slots:
     void showMessagesOpensViewerWithTimerStoppedAndBusySet()
     {
         EngineFixture f;
-        ViewerProbe shell;
-        modZel zel(shell, f.timers, f.clock, f.repo->factory());
-        shell.zel = &zel;
-        shell.timers = &f.timers;
-        zel.settings = f.zel.settings;
-        zel.eventLog.EventLogPath = f.zel.eventLog.EventLogPath;
-        f.repo->addFile(a, "other", f.clock.now().addDays(-1));
-        zel.MonitoredFiles.Add(a, 0, 1, f.clock.now().addDays(-1));
-        QVERIFY(zel.ZelIni());
+        bool busy = false, timerRunning = true;
+        f.shell.onShowEventLog = [&] {
+            busy = f.zel.PollBusy;
+            timerRunning = f.timers.running.contains(f.zel.TimerId);
+        };
+        QVERIFY(f.startWatching({a}));
         const int startsBefore = f.timers.starts;
         f.repo->checkOut(a, "Dora");
-        f.clock.advance(60);
-        f.timers.fire(zel.TimerId);
-        QCOMPARE(shell.eventLogShown, 1);
-        QVERIFY(shell.busyWhileShown);
-        QVERIFY(!shell.timerRunningWhileShown);
-        QVERIFY(!zel.PollBusy);
-        QVERIFY(f.timers.running.contains(zel.TimerId));
+        f.poll();
+        QCOMPARE(f.shell.eventLogShown, 1);
+        QVERIFY(busy && !timerRunning && !f.zel.PollBusy);
+        QVERIFY(f.timers.running.contains(f.zel.TimerId));
         QCOMPARE(f.timers.starts, startsBefore + 1);
         // The icon returned to normal at once, even with ShowIcon on.
-        QCOMPARE(shell.look, TrayLook::Normal);
-        QVERIFY(shell.looks.contains(TrayLook::Change));
-        QVERIFY(!shell.reset);
-        QCOMPARE(zel.lvTrace().count(), 1);
+        QCOMPARE(f.shell.look, TrayLook::Normal);
+        QVERIFY(f.shell.looks.contains(TrayLook::Change) && !f.shell.reset);
     }
 };
 

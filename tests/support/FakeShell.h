@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 // Records everything the engine asks of the user interface.
 class FakeShell : public Shell
 {
@@ -42,10 +44,13 @@ public:
     }
     bool aboutVisible() const override { return about; }
     bool eventLogVisible() const override { return eventLog; }
+    std::function<void()> onShowEventLog; // sees the engine as the viewer opens
     void showEventLog() override
     {
         eventLog = true;
         ++eventLogShown;
+        if (onShowEventLog)
+            onShowEventLog();
     }
     void showMessage(const QString &text) override { messages.append(text); }
     void setConnectionFields(const QString &i, const QString &u, const QString &p) override

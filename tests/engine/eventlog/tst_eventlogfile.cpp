@@ -117,6 +117,10 @@ private slots:
         const QByteArray tail = QByteArray(1020, 'b') + kCrLf; // the cut leaves exactly 1024
         QTest::newRow("cut leaving exactly the limit")
             << 0 << "first" + kCrLf + QByteArray(10, 'a') + kCrLf + tail << kCrLf + tail + kCrLf;
+        const QByteArray last = QByteArray(1009, 'c') + kCrLf; // the cut at 16 leaves 1025
+        QTest::newRow("cut leaving one byte over the limit")
+            << 0 << "first" + kCrLf + QByteArray(9, 'a') + kCrLf + "bbbbbbbbbb" + kCrLf + last
+            << kCrLf + last + kCrLf;
         QTest::newRow("as needed") << 0 << records() << kCrLf + records(2) + kCrLf;
         QTest::newRow("as needed, no cut") << 0 << QByteArray(2000, 'x') + kCrLf + "partial"
                                            << "partial" + kCrLf;

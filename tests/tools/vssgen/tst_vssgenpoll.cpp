@@ -13,9 +13,6 @@
 namespace {
 
 const QString A = QStringLiteral("$/Web/a.txt");
-const QString CheckOut = QStringLiteral("Check Out");
-const QString Undo = QStringLiteral("Check In (Undo Check Out)");
-const QString Amended = QStringLiteral("check in");
 
 } // namespace
 
@@ -88,7 +85,7 @@ private slots:
         QList<QPair<QString, QString>> expected; // the writer's own log
         QElapsedTimer clock;
         clock.start();
-        int minute = 10, ops = 0, pollsDuringWrites = 0, splitCheckIns = 0;
+        int minute = 10, ops = 0, pollsDuringWrites = 0;
         while (clock.elapsed() < seconds * 1000 || ops < 24) {
             const QString spec = specs[random.bounded(int(specs.size()))];
             State &state = states[spec];
@@ -118,36 +115,16 @@ private slots:
             // Two polls after the write: a check-in needs rules C then A.
             f.zel.CheckFiles();
             f.zel.CheckFiles();
+            // A check-in is rule C, then rule A amending its row; the re-read
+            // guard keeps one that lands between two reads from showing first
+            // as a new version.
             const QString action = args[0];
-            if (action == "checkout") {
-                state.holder = user;
-                expected.append({spec, CheckOut});
-            } else if (action == "undo") {
-                state.holder.clear();
-                expected.append({spec, Undo});
-            } else {
-                state.holder.clear();
+            state.holder = action == "checkout" ? user : QString();
+            if (action == "checkin")
                 state.dateIn = at(minute);
-                // Rule C, then rule A amends the row. When the check-in lands
-                // between the poll's read of the check-out state and its read
-                // of the versions, rule A reports it first (a new row, or
-                // amending this file's newest row) and rule C follows.
-                const int added = f.rows().count() - int(expected.size());
-                const EventRow last = f.rows().lastRow();
-                const EventRow before = f.rows().row(f.rows().count() - 2);
-                if (last.text == Undo && added == 2 && before.text == "Check In") {
-                    ++splitCheckIns;
-                    expected.append({spec, "Check In"});
-                    expected.append({spec, Undo});
-                } else if (last.text == Undo && added == 1 && before.object == spec &&
-                           before.text == Amended) {
-                    ++splitCheckIns;
-                    expected.last() = {spec, Amended};
-                    expected.append({spec, Undo});
-                } else {
-                    expected.append({spec, Amended});
-                }
-            }
+            expected.append({spec, action == "checkout" ? "Check Out"
+                                   : action == "undo"   ? "Check In (Undo Check Out)"
+                                                        : "check in"});
             for (const QString &s : specs) {
                 const qint16 status = states[s].holder.isEmpty()   ? 0
                                       : states[s].holder == "Raul" ? 2
@@ -157,10 +134,7 @@ private slots:
             }
             QCOMPARE(f.records(), expected);
         }
-        QCOMPARE(f.records(), expected);
-        qInfo("%d writes, %d polls while a write was in progress, %d check-ins reported as "
-              "rule A then C",
-              ops, pollsDuringWrites, splitCheckIns);
+        qInfo("%d writes, %d polls while a write was in progress", ops, pollsDuringWrites);
     }
 };
 
