@@ -1,25 +1,37 @@
 #include "VssWriter.h"
 #include "engine/Suspects.h"
+#include "engine/eventlog/LogText.h"
 #include "engine/settings/Settings.h"
 #include "engine/settings/SettingsStore.h"
+#include "support/TestFiles.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifndef Q_OS_WIN
+#include <csignal>
 #include <sys/stat.h>
+#endif
 
-// The program without windows, end to end: a prepared settings folder, a
-// database written by the test writer, one `quorvik --headless --once` per
-// step, checked through its output, the event log and the stored list.
+// The program without windows, end to end: a database written by the test
+// writer, prepared settings folders, and `quorvik --headless` runs checked
+// through their exit status, output, event log, stored list and event command.
 class TestHeadless : public QObject
 {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QString m_db, m_config, m_log;
+    QString m_db, m_config;
     const QDateTime m_created{QDate(2026, 11, 1), QTime(9, 0)};
+    const QStringList m_files{"$/Web/a.txt", "$/Web/b.txt"};
+    // Names that JSON and the command's environment carry whole.
+    const QStringList m_odd{"$/Web/say \"hi\" C:\\dir.txt", "$/Web/tab\there.txt",
+                            "$/Web/Ærø naïve.txt"};
+    using Params = QHash<QString, QString>;
 
     struct Run
     {
@@ -27,194 +39,281 @@ class TestHeadless : public QObject
         QString out, err;
     };
 
-    Run quorvik(const QStringList &args)
+    static QString text(const QByteArray &bytes) // lines end in CR LF on Windows
     {
-        QProcess p;
-        start(p, args);
-        if (!p.waitForFinished(60000))
-            return {};
-        // Lines end in CR LF on Windows.
-        const auto text = [](const QByteArray &b) {
-            return QString::fromUtf8(b).replace("\r\n", "\n");
-        };
-        return {p.exitCode(), text(p.readAllStandardOutput()), text(p.readAllStandardError())};
+        return QString::fromUtf8(bytes).replace("\r\n", "\n");
     }
     // Starts the program with its data and runtime folders in the test's.
-    void start(QProcess &p, const QStringList &args)
+    void start(QProcess &p, const QStringList &args, const QString &config)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_DATA_HOME", m_dir.filePath("data"));
         env.insert("XDG_RUNTIME_DIR", m_dir.filePath("run"));
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral(QUORVIK_BIN_DIR "/quorvik"), args);
+        p.start(QStringLiteral(QUORVIK_BIN_DIR "/quorvik"),
+                QStringList{"--config-dir", config} + args);
     }
-    Run once() { return quorvik({"--headless", "--once", "--config-dir", m_config}); }
-
-    QString storedEntry(int i)
+    Run quorvik(const QStringList &args, const QString &config)
     {
-        SettingsStore store(m_config);
-        return store.GetSetting(kAppName, "Files", QString::number(i));
+        QProcess p;
+        start(p, args, config);
+        if (!p.waitForFinished(60000))
+            return {};
+        return {p.exitCode(), text(p.readAllStandardOutput()), text(p.readAllStandardError())};
     }
-    VssWriter::Stamp by(const QString &user) { return {user, QDateTime::currentDateTime(), {}}; }
+    Run once(const QString &config) { return quorvik({"--headless", "--once"}, config); }
+    // Fresh settings and event log in `dir` for the test database, with
+    // `changes`, watching `files` (m_files when empty), each seen as created.
+    QString settings(const QString &dir, const Params &changes = {}, const QStringList &files = {})
+    {
+        QDir().mkpath(dir);
+        QFile::remove(dir + "/Quorvik.ini");
+        QFile::remove(dir + "/QVEvent.txt");
+        SettingsStore store(dir);
+        Params params{{"Inifile", m_db + "/srcsafe.ini"},
+                      {"Username", "me"},
+                      {"Password", XorByLength("secret")},
+                      {"Logfile", dir + "/QVEvent.txt"},
+                      {"StartUp", "False"}};
+        params.insert(changes);
+        for (auto it = params.cbegin(); it != params.cend(); ++it)
+            store.SaveSetting(kAppName, "Params", it.key(), it.value());
+        Suspects list;
+        for (const QString &name : files.isEmpty() ? m_files : files)
+            list.Add(name, 0, 1, m_created);
+        StoreFileList(list, store);
+        return dir;
+    }
+    static QString storedEntry(const QString &config, int i)
+    {
+        return SettingsStore(config).GetSetting(kAppName, "Files", QString::number(i));
+    }
+    static VssWriter::Stamp by(const QString &user)
+    {
+        return {user, QDateTime::currentDateTime(), {}};
+    }
 
 private slots:
     void initTestCase()
     {
         QDir().mkpath(m_dir.filePath("run"));
+        QFile::setPermissions(m_dir.filePath("run"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         m_db = m_dir.filePath("db");
-        m_config = m_dir.filePath("config");
-        m_log = m_dir.filePath("QVEvent.txt");
-        VssWriter::create(m_db, {{"Dora", ""}, {"me", "secret"}}, m_created);
+        VssWriter::create(m_db, {{"Dora", ""}, {"Ben", ""}, {"me", "secret"}}, m_created);
         VssWriter writer(m_db);
         writer.addProject("$/Web", {"Admin", m_created, {}});
-        writer.addFile("$/Web/a.txt", {"Admin", m_created, {}}, "a");
-        writer.addFile("$/Web/b.txt", {"Admin", m_created, {}}, "b");
-
-        SettingsStore store(m_config);
-        auto set = [&](const QString &key, const QString &value) {
-            store.SaveSetting(kAppName, "Params", key, value);
-        };
-        set("Inifile", m_db + "/srcsafe.ini");
-        set("Username", "me");
-        set("Password", XorByLength("secret"));
-        set("Logfile", m_log);
-        set("StartUp", "False");
-        Suspects files;
-        files.Add("$/Web/a.txt", 0, 1, m_created);
-        files.Add("$/Web/b.txt", 0, 1, m_created);
-        StoreFileList(files, store);
+        for (const QString &name : m_files + m_odd + QStringList{"$/Web/new.txt"})
+            writer.addFile(name, {"Admin", m_created, {}}, "x");
+        m_config = settings(m_dir.filePath("config"));
     }
 
-    void unchangedDatabasePrintsNothing()
+    void onceReportsEachChangeOnceOnItsOutputAndInTheLog()
     {
-        const Run run = once();
+        Run run = once(m_config);
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QString());
         QVERIFY(run.err.contains("Files in the list: 2"));
-    }
-
-    void checkOutUndoAndCheckIn()
-    {
         VssWriter writer(m_db);
         writer.checkout("$/Web/a.txt", by("Dora"));
-        Run run = once();
+        run = once(m_config);
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.out.endsWith("\t$/Web/a.txt\tCheck Out\n"), qPrintable(run.out));
         QCOMPARE(run.out.count('\n'), 1);
-        QVERIFY(storedEntry(1).startsWith("1;"));
-        QVERIFY(storedEntry(1).endsWith(";$/Web/a.txt"));
-
+        QVERIFY(storedEntry(m_config, 1).startsWith("1;"));
         writer.undoCheckout("$/Web/a.txt", by("Dora"));
-        run = once();
-        QVERIFY(run.out.endsWith("\t$/Web/a.txt\tCheck In (Undo Check Out)\n"));
-        QVERIFY(storedEntry(1).startsWith("0;"));
-
-        // b: checked out and in between two runs: one new version.
-        writer.checkout("$/Web/b.txt", by("Dora"));
+        QVERIFY(once(m_config).out.endsWith("\t$/Web/a.txt\tCheck In (Undo Check Out)\n"));
+        QVERIFY(storedEntry(m_config, 1).startsWith("0;"));
+        writer.checkout("$/Web/b.txt", by("Dora")); // out and in between two runs
         writer.checkin("$/Web/b.txt", by("Dora"));
-        run = once();
-        QVERIFY2(run.out.endsWith("\t$/Web/b.txt\tCheck In\n"), qPrintable(run.out));
+        QVERIFY(once(m_config).out.endsWith("\t$/Web/b.txt\tCheck In\n"));
+        QCOMPARE(once(m_config).out, QString()); // reported once
 
-        QFile log(m_log);
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = log.readAll().split('\n');
+        const QList<QByteArray> lines = TestFiles::read(m_config + "/QVEvent.txt").split('\n');
         QCOMPARE(lines.size(), 4); // three records, CR LF each
         QVERIFY(lines[0].endsWith("\t$/Web/a.txt\tCheck Out\r"));
         QVERIFY(lines[2].endsWith("\t$/Web/b.txt\tCheck In\r"));
-        QCOMPARE(once().out, QString()); // reported once
     }
 
-    // A settings folder of its own: m_config's with `changes` applied.
-    QString otherConfig(const QString &name, const QMap<QString, QString> &changes)
+    void exitStatusSaysWhatWentWrong_data()
     {
-        const QString dir = m_dir.filePath(name);
-        QDir().mkpath(dir);
-        QFile::copy(m_config + "/Quorvik.ini", dir + "/Quorvik.ini");
-        SettingsStore store(dir);
-        store.SaveSetting(kAppName, "Params", "Logfile", dir + "/QVEvent.txt");
-        for (auto it = changes.begin(); it != changes.end(); ++it)
-            store.SaveSetting(kAppName, "Params", it.key(), it.value());
-        return dir;
-    }
-
-    // Each start failure prints its reason after the error line.
-    void sessionThatCannotStartSaysWhy_data()
-    {
+        QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("config");
-        QTest::addColumn<QString>("reason");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("error"); // a regular expression
+        QTest::addColumn<QString>("out");
+        QTest::newRow("--once alone") << QStringList{"--once"} << m_config << 1 << "--headless"
+                                      << "";
+        const QStringList once{"--headless", "--once"};
+        const QString opening = "ERROR: Cannot open VSS database\n.*";
         QTest::newRow("wrong password")
-            << otherConfig("pw", {{"Password", XorByLength("wrong")}}) << "Wrong password";
-        QTest::newRow("unknown user")
-            << otherConfig("user", {{"Username", "Zed"}}) << "\"Zed\" is not a user";
-        QTest::newRow("no srcsafe.ini")
-            << otherConfig("ini", {{"Inifile", m_dir.filePath("none/srcsafe.ini")}})
-            << "does not exist";
-        const QString empty = m_dir.filePath("empty");
-        QDir().mkpath(empty);
-        QFile(empty + "/Quorvik.ini").open(QIODevice::WriteOnly);
-        QTest::newRow("empty Quorvik.ini") << empty << "No database is set";
+            << once << settings(m_dir.filePath("pw"), {{"Password", XorByLength("wrong")}}) << 2
+            << opening + "Wrong password"
+            << "";
         const QString unreadable = m_dir.filePath("unreadable");
         QDir().mkpath(unreadable + "/Quorvik.ini"); // a folder: never readable
-        QTest::newRow("unreadable Quorvik.ini") << unreadable << "Cannot read the settings file";
-        QTest::newRow("folder cannot be made")
-            << m_dir.filePath("empty/Quorvik.ini/sub") << "Cannot create the settings folder";
+        QTest::newRow("unreadable settings")
+            << once << unreadable << 2 << opening + "Cannot read the settings file"
+            << "";
+        // An event the log cannot take still goes to the output.
+        QTest::newRow("log not writable")
+            << once
+            << settings(m_dir.filePath("nolog"), {{"Logfile", m_dir.filePath("no/QVEvent.txt")}},
+                        {"$/Web/a.txt"})
+            << 3 << "ERROR: Path not found"
+            << "\t$/Web/a.txt\tCheck Out\n";
     }
-    void sessionThatCannotStartSaysWhy()
+    void exitStatusSaysWhatWentWrong()
     {
+        QFETCH(QStringList, args);
         QFETCH(QString, config);
-        QFETCH(QString, reason);
-        const Run run = quorvik({"--headless", "--once", "--config-dir", config});
-        QCOMPARE(run.exitCode, 2);
-        QVERIFY2(run.err.contains(QRegularExpression("ERROR: Cannot open VSS database\n.*" +
-                                                     QRegularExpression::escape(reason))),
-                 qPrintable(run.err));
+        QFETCH(int, status);
+        QFETCH(QString, error);
+        QFETCH(QString, out);
+        VssWriter writer(m_db);
+        writer.checkout("$/Web/a.txt", by("Dora"));
+        const Run run = quorvik(args, config);
+        writer.undoCheckout("$/Web/a.txt", by("Dora"));
+        QCOMPARE(run.exitCode, status);
+        QVERIFY2(run.err.contains(QRegularExpression(error)), qPrintable(run.err));
+        QCOMPARE(run.out.count('\n'), out.count('\n'));
+        QVERIFY2(out.isEmpty() || run.out.endsWith(out), qPrintable(run.out));
+    }
+
+    void jsonLinesAndTheEventCommandCarryEveryName()
+    {
+        const QString config = settings(m_dir.filePath("json"), {{"OnEventTimeout", "1"}}, m_odd);
+        VssWriter writer(m_db);
+        writer.checkout(m_odd[0], by("Dora"));
+        writer.checkout(m_odd[1], by("Ben"));
+        writer.checkout(m_odd[2], by("Dora"));
+        writer.checkin(m_odd[2], by("Dora"));
+        // The command records the six values, unit separators between them;
+        // it fails, or runs over its second: each is reported, no event lost.
+        const QString recorded = m_dir.filePath("recorded");
+        QElapsedTimer clock;
+        clock.start();
+        const Run run =
+            quorvik({"--headless", "--once", "--json", "--on-event",
+                     "printf '%s\\037%s\\037%s\\037%s\\037%s\\037%s\\036' \"$QUORVIK_DATE\" "
+                     "\"$QUORVIK_TIME\" \"$QUORVIK_SPEC\" \"$QUORVIK_ACTION\" \"$QUORVIK_USER\" "
+                     "\"$QUORVIK_DATABASE\" >> " +
+                         recorded + "; [ \"$QUORVIK_ACTION\" = 'Check In' ] && sleep 20; exit 7"},
+                    config);
+        writer.undoCheckout(m_odd[0], by("Dora"));
+        writer.undoCheckout(m_odd[1], by("Ben"));
+        QVERIFY(clock.elapsed() < 10000); // the command's sleep was cut short
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err.count("ERROR: The event command failed with exit status 7 ("), 2);
+        QCOMPARE(run.err.count("ERROR: The event command ran over 1 s and was stopped ("), 1);
+
+        QStringList printed; // each line parsed as JSON
+        for (const QString &line : run.out.split('\n', Qt::SkipEmptyParts)) {
+            const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+            QStringList values;
+            for (const char *key : {"date", "time", "spec", "action", "user", "database"})
+                values.append(o.value(key).toString());
+            printed.append(values.join(QChar(0x1f)));
+        }
+        const QString db = m_db + "/srcsafe.ini";
+        // A TAB in a name shows as its control picture.
+        const QList<QStringList> expected{{m_odd[0], "Check Out", "Dora", db},
+                                          {LogText::printable(m_odd[1]), "Check Out", "Ben", db},
+                                          {m_odd[2], "Check In", "", db}};
+        QCOMPARE(printed.size(), expected.size());
+        for (int i = 0; i < printed.size(); ++i) {
+            QCOMPARE(printed[i].section(QChar(0x1f), 2), expected[i].join(QChar(0x1f)));
+            QCOMPARE(printed[i].section(QChar(0x1f), 0, 0),
+                     QDate::currentDate().toString(Qt::ISODate));
+            QVERIFY(QTime::fromString(printed[i].section(QChar(0x1f), 1, 1), "hh:mm:ss").isValid());
+        }
+        // The command saw exactly what was printed, the files in any order.
+        QStringList received =
+            QString::fromUtf8(TestFiles::read(recorded)).split(QChar(0x1e), Qt::SkipEmptyParts);
+        received.sort();
+        printed.sort();
+        QCOMPARE(received, printed);
+    }
+
+    void checkSaysWhatIsWrong_data()
+    {
+        QTest::addColumn<QString>("key"); // empty: no settings at all
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ready") << "StartUp"
+                               << "False" << 0 << "ok: 2 of 2 watched files found";
+        QTest::newRow("no settings") << ""
+                                     << "" << 78 << "ERROR: No settings file";
+        QTest::newRow("no database") << "Inifile"
+                                     << "/nowhere/srcsafe.ini" << 66 << "does not exist";
+        QTest::newRow("wrong password") << "Password"
+                                        << "nope" << 67 << "Wrong password";
+        QTest::newRow("unknown file")
+            << "Files"
+            << "$/Web/gone.txt" << 65 << "ERROR: Cannot find $/Web/gone.txt";
+        QTest::newRow("log folder missing")
+            << "Logfile"
+            << "/nowhere/QVEvent.txt" << 73 << "ERROR: Cannot write the event log";
+    }
+    void checkSaysWhatIsWrong()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(int, status);
+        QFETCH(QString, text);
+        QTemporaryDir config;
+        if (key == "Files")
+            settings(config.path(), {}, m_files + QStringList{value});
+        else if (!key.isEmpty())
+            settings(config.path(), {{key, value}});
+        const Run run = quorvik({"--headless", "--check"}, config.path());
+        QVERIFY2(run.exitCode == status && run.err.contains(text), qPrintable(run.err));
         QCOMPARE(run.out, QString());
     }
 
-    // An event the log cannot take still goes to standard output; the
-    // failure goes to standard error and the exit status says it.
-    void eventThatCannotBeLoggedIsPrintedAndExitsWithThree()
-    {
-        const QString config =
-            otherConfig("nolog", {{"Logfile", m_dir.filePath("missing/QVEvent.txt")}});
-        VssWriter writer(m_db);
-        writer.checkout("$/Web/a.txt", by("Dora"));
-        const Run run = quorvik({"--headless", "--once", "--config-dir", config});
-        writer.undoCheckout("$/Web/a.txt", by("Dora"));
-        QCOMPARE(run.exitCode, 3);
-        QVERIFY2(run.out.endsWith("\t$/Web/a.txt\tCheck Out\n"), qPrintable(run.out));
-        QVERIFY2(run.err.contains("ERROR: Path not found"), qPrintable(run.err));
-    }
-
     // Watching: a write to the database starts a poll at once, long before
-    // the 60-minute timer; SIGTERM ends the program cleanly.
-    void watchingPollsOnWritesAndStopsCleanly()
+    // the 60-minute timer; SIGHUP reads the settings again; SIGTERM ends it.
+    void watchingPollsOnWritesReloadsOnHangUpAndStopsCleanly()
     {
-        SettingsStore(m_config).SaveSetting(kAppName, "Params", "PollDelay", "7");
+        const QString config = settings(m_dir.filePath("watch"), {{"PollDelay", "7"}});
+        once(config); // the states stored are the database's
         QProcess p;
-        start(p, {"--headless", "--config-dir", m_config});
-        QVERIFY(p.waitForStarted());
-        QByteArray err;
-        QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("Files in the list"),
-                                 20000);
+        start(p, {"--headless"}, config);
+        QString out, err;
+        const auto output = [&] { return out += text(p.readAllStandardOutput()); };
+        const auto errors = [&] { return err += text(p.readAllStandardError()); };
+        QTRY_VERIFY_WITH_TIMEOUT(errors().contains("Files in the list: 2"), 20000);
         VssWriter writer(m_db);
-        QByteArray out;
         writer.checkout("$/Web/b.txt", by("Dora"));
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (out += p.readAllStandardOutput().replace("\r\n", "\n")).contains("b.txt\tCheck Out\n"),
-            10000);
+        QTRY_VERIFY_WITH_TIMEOUT(output().contains("b.txt\tCheck Out\n"), 10000);
         writer.undoCheckout("$/Web/b.txt", by("Dora"));
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (out += p.readAllStandardOutput().replace("\r\n", "\n")).contains("(Undo Check Out)\n"),
-            10000);
+        QTRY_VERIFY_WITH_TIMEOUT(output().contains("(Undo Check Out)\n"), 10000);
         QCOMPARE(out.count('\n'), 2);
+#ifndef Q_OS_WIN
+        // The edit forgets what was seen of the first file and adds one.
+        const QString first = storedEntry(config, 1);
+        settings(config, {{ "PollDelay", "7" }}, m_files + QStringList{"$/Web/new.txt"});
+        SettingsStore(config).SaveSetting(kAppName, "Files", "1", m_files[0]);
+        ::kill(pid_t(p.processId()), SIGHUP);
+        QTRY_VERIFY_WITH_TIMEOUT(errors().contains("Files in the list: 3"), 20000);
+        QTRY_COMPARE(storedEntry(config, 1), first);
+        QVERIFY(storedEntry(config, 3).endsWith(";$/Web/new.txt"));
+        // Settings that cannot be used leave the watcher as it was.
+        settings(config, {}, {"$/Web/gone.txt"});
+        ::kill(pid_t(p.processId()), SIGHUP);
+        QTRY_VERIFY_WITH_TIMEOUT(errors()
+                                     .section("watching on with the previous ones", 1)
+                                     .contains("Files in the list: 3"),
+                                 20000);
+#endif
         p.terminate(); // SIGTERM; WM_CLOSE on Windows
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 0);
     }
 
-    // A poll that hangs (an item file replaced by a FIFO) does not make the
+    // A poll that hangs (item files replaced by FIFOs) does not make the
     // program deaf to SIGTERM.
     void terminateEndsAPollThatHangs()
     {
@@ -225,14 +324,14 @@ private slots:
         VssWriter::create(db, {{"me", "secret"}}, m_created);
         VssWriter writer(db);
         writer.addProject("$/Web", {"Admin", m_created, {}});
-        writer.addFile("$/Web/a.txt", {"Admin", m_created, {}}, "a");
-        writer.addFile("$/Web/b.txt", {"Admin", m_created, {}}, "b");
-        const QString config =
-            otherConfig("fifo", {{"Inifile", db + "/srcsafe.ini"}, {"PollDelay", "0"}});
+        for (const QString &name : m_files)
+            writer.addFile(name, {"Admin", m_created, {}}, "x");
+        const QString config = settings(m_dir.filePath("fifo"),
+                                        {{"Inifile", db + "/srcsafe.ini"}, {"PollDelay", "0"}});
         QProcess p;
-        start(p, {"--headless", "--config-dir", config});
-        QByteArray err;
-        QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("Files in the list"),
+        start(p, {"--headless"}, config);
+        QString err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += text(p.readAllStandardError())).contains("Files in the"),
                                  20000);
         QDirIterator items(db + "/data", QDir::Files, QDirIterator::Subdirectories);
         while (items.hasNext()) {
@@ -250,13 +349,6 @@ private slots:
         QVERIFY(ended);
         QVERIFY(stopping.elapsed() < 15000);
 #endif
-    }
-
-    void onceNeedsHeadless()
-    {
-        const Run run = quorvik({"--once", "--config-dir", m_config});
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY(run.err.contains("--headless"));
     }
 };
 
