@@ -18,6 +18,7 @@
 #endif
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 using namespace VssFixtures;
@@ -34,6 +35,9 @@ qint32 headerField(const QByteArray &file, qint64 payloadOffset)
 }
 
 } // namespace
+
+using Damage = std::function<void(QByteArray &)>;
+Q_DECLARE_METATYPE(Damage)
 
 class tst_VssDbDefensive : public QObject
 {
@@ -52,91 +56,116 @@ private:
     }
     QString dataFile(const QString &relative) const { return m_db + "data/" + relative; }
 
-    // Applies `damage` to a file of the copy, checks that `call` raises, then
-    // restores the file and checks that `call` gives `expected` again.
-    template <typename Call, typename Damage>
-    void expectFailureThenRecovery(const QString &path, Damage damage, Call call, int expected)
+private slots:
+    // Each row: damage to one file of a copy of a real database. Each call
+    // named then raises, twice (no stale success either), in a new session
+    // and, where the row says so, through an item read before the damage;
+    // once the file is repaired it answers as before.
+    void damagedFiles_data()
     {
+        QTest::addColumn<int>("target"); // clingBling's item, its project's listing, a held item
+        QTest::addColumn<bool>("reused");
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<Damage>("damage");
+        const auto row = [](const char *name, int target, bool reused, const QStringList &calls,
+                            const Damage &damage) {
+            QTest::newRow(name) << target << reused << calls << damage;
+        };
+        const QStringList file = {"version", "out", "history"};
+        row("header byte flipped", 0, true, file,
+            [](QByteArray &f) { f[DH::FileOffset + RecordHeaderSize + 0x10] ^= 0x20; });
+        row("truncated before the header's end offset", 0, true, file,
+            [](QByteArray &f) { f.truncate(headerField(f, DH::EndOffset) - 1); });
+        row("wrong signature", 0, true, file, [](QByteArray &f) { f[0] = 'X'; });
+        row("unsupported version", 0, true, file,
+            [](QByteArray &f) { f[ItemFileVersionOffset] = 7; });
+        row("empty file", 0, true, file, [](QByteArray &f) { f.clear(); });
+        row("header counts one entry more, resealed", 0, true, file, [](QByteArray &f) {
+            ++f[DH::FileOffset + RecordHeaderSize + DH::ElCount];
+            VssGen::reseal(f, DH::FileOffset);
+        });
+        // History damaged under an unchanged header is not read again.
+        row("newest history entry damaged", 0, false, file, [](QByteArray &f) {
+            f[headerField(f, DH::LastEl) + RecordHeaderSize + EL::Time] ^= 0x01;
+        });
+        row("history chain loops", 0, false, {"history"}, [](QByteArray &f) {
+            const qint32 newest = headerField(f, DH::LastEl);
+            VssPut::u32(f, newest + RecordHeaderSize + EL::Previous, quint32(newest));
+            VssGen::reseal(f, newest);
+        });
+        // A listing already read is kept (its data file is replaced only
+        // together with a new header): damage shows to a new session.
+        const qint64 jp = RecordHeaderSize + JP::PayloadSize;
+        row("listing emptied", 1, false, {"version", "list"}, [](QByteArray &f) { f.clear(); });
+        row("listing entry missing", 1, false, {"version", "list"},
+            [jp](QByteArray &f) { f.chop(jp); });
+        row("listing entry byte flipped", 1, false, {"version", "list"},
+            [jp](QByteArray &f) { f[jp + RecordHeaderSize + JP::Name + 3] ^= 0x01; });
+        row("listed physical name leaves the data folder", 1, false, {"version", "list"},
+            [](QByteArray &f) {
+                f.replace(RecordHeaderSize + JP::Physical, 8, "../../..");
+                VssGen::reseal(f, 0);
+            });
+        row("live check-out byte flipped", 2, true, {"out", "holders"}, [](QByteArray &f) {
+            f[headerField(f, DH::LiveCheckout) + RecordHeaderSize + CF::Machine] ^= 0x01;
+        });
+        row("live check-out chain loops", 2, true, {"out", "holders"}, [](QByteArray &f) {
+            const qint32 live = headerField(f, DH::LiveCheckout);
+            VssPut::u32(f, live + RecordHeaderSize + CF::Previous, quint32(live));
+            VssGen::reseal(f, live);
+        });
+        row("live check-out outside the file", 2, true, {"out", "holders"}, [](QByteArray &f) {
+            VssPut::u32(f, DH::FileOffset + RecordHeaderSize + DH::LiveCheckout,
+                        quint32(f.size() + 100));
+            VssGen::reseal(f, DH::FileOffset);
+        });
+    }
+    void damagedFiles()
+    {
+        QFETCH(int, target);
+        QFETCH(bool, reused);
+        QFETCH(QStringList, calls);
+        QFETCH(Damage, damage);
+        const bool held = target == 2;
+        copyFixture(held ? "rauls-newscaster" : "tempnjayaraj-vss/4c10b8f-Database.rar");
+        const auto session = [&] {
+            return open(m_db + "srcsafe.ini", held ? "Raul" : "johns", held ? "raul" : "");
+        };
+        const QString spec = held ? Player : ClingBling;
+        auto db = session();
+        const VSSItemPtr read = db->VSSItem(spec);
+        QString path = itemFile(*db, *read);
+        if (target == 1) {
+            const QByteArray header = TestFiles::read(dataFile("b/baaaaaaa"));
+            const char ext = header[DH::FileOffset + RecordHeaderSize + DH::DataExtension + 1];
+            path = dataFile(QStringLiteral("b/baaaaaaa.") + QChar(ext).toLower());
+        }
         const QByteArray original = TestFiles::read(path);
-        QVERIFY(!original.isEmpty());
-        QCOMPARE(call(), expected);
         QByteArray damaged = original;
         damage(damaged);
-        QVERIFY(TestFiles::write(path, damaged));
-        QVERIFY_THROWS_EXCEPTION(RepositoryError, call());
-        QVERIFY_THROWS_EXCEPTION(RepositoryError, call()); // no stale success either
-        QVERIFY(TestFiles::write(path, original));
-        QCOMPARE(call(), expected);
-    }
-
-private slots:
-    void damagedFileItem_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::newRow("header byte flipped") << 0;
-        QTest::newRow("truncated before the header's end offset") << 1;
-        QTest::newRow("newest history entry damaged") << 2;
-        QTest::newRow("wrong signature") << 3;
-        QTest::newRow("unsupported version") << 4;
-        QTest::newRow("empty file") << 5;
-        QTest::newRow("header counts one entry more, resealed") << 6;
-        QTest::newRow("history chain loops") << 7;
-    }
-    void damagedFileItem()
-    {
-        QFETCH(int, kind);
-        copyFixture(QStringLiteral("tempnjayaraj-vss/4c10b8f-Database.rar"));
-        auto db = open(m_db + "srcsafe.ini", QStringLiteral("johns"));
-        const VSSItemPtr item = db->VSSItem(ClingBling);
-        const auto damage = [kind](QByteArray &file) {
-            const qint32 newest = headerField(file, DH::LastEl);
-            switch (kind) {
-            case 0:
-                file[DH::FileOffset + RecordHeaderSize + 0x10] ^= 0x20;
-                break;
-            case 1:
-                file.truncate(headerField(file, DH::EndOffset) - 1);
-                break;
-            case 2:
-                file[newest + RecordHeaderSize + EL::Time] ^= 0x01;
-                break;
-            case 3:
-                file[0] = 'X';
-                break;
-            case 4:
-                file[ItemFileVersionOffset] = 7;
-                break;
-            case 6:
-                ++file[DH::FileOffset + RecordHeaderSize + DH::ElCount];
-                VssGen::reseal(file, DH::FileOffset);
-                break;
-            case 7:
-                VssPut::u32(file, newest + RecordHeaderSize + EL::Previous, quint32(newest));
-                VssGen::reseal(file, newest);
-                break;
-            default:
-                file.clear();
+        for (const QString &name : calls) {
+            for (const bool reuse : {false, true}) {
+                if (reuse && !reused)
+                    break;
+                const auto call = [&] {
+                    const VSSItemPtr item = reuse ? read : session()->VSSItem(spec);
+                    if (name == "version")
+                        return item->VersionNumber();
+                    if (name == "out")
+                        return item->IsCheckedOut();
+                    if (name == "history")
+                        return int(item->Versions().size());
+                    if (name == "holders")
+                        return item->Checkouts().Count();
+                    return int(session()->VSSItem("$/esign-java-authenticator")->Items().size());
+                };
+                const int before = call();
+                QVERIFY(TestFiles::write(path, damaged));
+                QVERIFY_THROWS_EXCEPTION(RepositoryError, call());
+                QVERIFY_THROWS_EXCEPTION(RepositoryError, call());
+                QVERIFY(TestFiles::write(path, original));
+                QCOMPARE(call(), before);
             }
-        };
-        const QString path = dataFile("d/daaaaaaa");
-        // A session that reads the file for the first time.
-        const auto fresh = [&] {
-            return open(m_db + "srcsafe.ini", QStringLiteral("johns"))->VSSItem(ClingBling);
-        };
-        // An item already read notices too, except history damaged under an
-        // unchanged header, which is not read again.
-        for (const bool reuse : {false, true}) {
-            if (reuse && (kind == 2 || kind == 7))
-                break;
-            const auto target = [&] { return reuse ? item : fresh(); };
-            if (kind != 7) { // a loop further back shows in the history only
-                expectFailureThenRecovery(
-                    path, damage, [&] { return target()->VersionNumber(); }, 4);
-                expectFailureThenRecovery(
-                    path, damage, [&] { return target()->IsCheckedOut(); }, 0);
-            }
-            expectFailureThenRecovery(
-                path, damage, [&] { return int(target()->Versions().size()); }, 4);
         }
     }
 
@@ -153,81 +182,6 @@ private slots:
         const VSSItemPtr item = db->VSSItem(ClingBling);
         QCOMPARE(item->VersionNumber(), 4);
         QCOMPARE(item->Versions().size(), size_t(4));
-    }
-
-    void damagedProjectListing_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::newRow("data file emptied") << 0;
-        QTest::newRow("one entry missing") << 1;
-        QTest::newRow("entry byte flipped") << 2;
-        QTest::newRow("physical name leaves the data folder") << 3;
-    }
-    void damagedProjectListing()
-    {
-        QFETCH(int, kind);
-        copyFixture(QStringLiteral("tempnjayaraj-vss/4c10b8f-Database.rar"));
-        // The data file is replaced only together with a new header, so a
-        // listing already read is kept: damage shows to a new session.
-        const auto db = [&] { return open(m_db + "srcsafe.ini", QStringLiteral("johns")); };
-        const QByteArray header = TestFiles::read(dataFile("b/baaaaaaa"));
-        const char ext = char(header[DH::FileOffset + RecordHeaderSize + DH::DataExtension + 1]);
-        const QString path = dataFile(QStringLiteral("b/baaaaaaa.") + QChar(ext).toLower());
-        const QString project = QStringLiteral("$/esign-java-authenticator");
-        const auto damage = [kind](QByteArray &file) {
-            const qint64 jp = RecordHeaderSize + JP::PayloadSize;
-            switch (kind) {
-            case 0:
-                file.clear();
-                break;
-            case 1:
-                file.chop(jp);
-                break;
-            case 2:
-                file[jp + RecordHeaderSize + JP::Name + 3] ^= 0x01;
-                break;
-            default:
-                file.replace(RecordHeaderSize + JP::Physical, 8, "../../..");
-                VssGen::reseal(file, 0);
-            }
-        };
-        const auto lookUp = [&] { return db()->VSSItem(ClingBling)->VersionNumber(); };
-        const auto list = [&] { return int(db()->VSSItem(project)->Items().size()); };
-        expectFailureThenRecovery(path, damage, lookUp, 4);
-        expectFailureThenRecovery(path, damage, list, 4);
-    }
-
-    void damagedLiveCheckout_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::newRow("record byte flipped") << 0;
-        QTest::newRow("chain loops") << 1;
-        QTest::newRow("offset outside the file") << 2;
-    }
-    void damagedLiveCheckout()
-    {
-        QFETCH(int, kind);
-        copyFixture(QStringLiteral("rauls-newscaster"));
-        auto db = open(m_db + "srcsafe.ini", QStringLiteral("Raul"), QStringLiteral("raul"));
-        const VSSItemPtr item = db->VSSItem(Player);
-        const QString path = itemFile(*db, *item);
-        const auto damage = [kind](QByteArray &file) {
-            const qint32 live = headerField(file, DH::LiveCheckout);
-            if (kind == 0) {
-                file[live + RecordHeaderSize + CF::Machine] ^= 0x01;
-            } else if (kind == 1) {
-                VssPut::u32(file, live + RecordHeaderSize + CF::Previous, quint32(live));
-                VssGen::reseal(file, live);
-            } else {
-                VssPut::u32(file, DH::FileOffset + RecordHeaderSize + DH::LiveCheckout,
-                            quint32(file.size() + 100));
-                VssGen::reseal(file, DH::FileOffset);
-            }
-        };
-        expectFailureThenRecovery(
-            path, damage, [&] { return item->IsCheckedOut(); }, 2);
-        expectFailureThenRecovery(
-            path, damage, [&] { return item->Checkouts().Count(); }, 1);
     }
 
     // A check-out handed from one user to another can leave the header

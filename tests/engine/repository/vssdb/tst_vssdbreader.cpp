@@ -153,23 +153,6 @@ private slots:
         QCOMPARE(now.front().Date, after->NewestVersionDate());
     }
 
-    void longNamesAndListings()
-    {
-        auto db = open(ini(SnapshotB), QStringLiteral("Admin"));
-        const VSSItemPtr doc =
-            db->VSSItem(QStringLiteral("$/ESIGN-java-authenticator/sample/new text document.TXT"));
-        QCOMPARE(doc->Spec(),
-                 QStringLiteral("$/esign-java-authenticator/Sample/New Text Document.txt"));
-        QCOMPARE(doc->VersionNumber(), 2);
-        QStringList names;
-        for (const VSSItemPtr &child :
-             db->VSSItem(QStringLiteral("$/esign-java-authenticator"))->Items())
-            names << child->Name();
-        QCOMPARE(names, (QStringList{"clingBling.txt", "Le.txt", "Sample",
-                                     "SN Activities or Meetings until now.pdf"}));
-        QCOMPARE(db->VSSItem(QStringLiteral("$"))->Spec(), QStringLiteral("$/"));
-    }
-
     void missingSpecsRaise_data()
     {
         QTest::addColumn<QString>("spec");

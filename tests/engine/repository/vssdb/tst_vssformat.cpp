@@ -158,17 +158,6 @@ private slots:
                      .isEmpty());
     }
 
-    void bytesNeverReadOutside()
-    {
-        const QByteArray data("abc\0def", 7);
-        const VssBytes bytes(data);
-        QVERIFY(bytes.has(0, 7) && !bytes.has(5, 3) && !bytes.has(-1, 1));
-        QVERIFY(!bytes.has(1, std::numeric_limits<qint64>::max()));
-        QCOMPARE(bytes.text(0, 7), QByteArray("abc"));
-        QCOMPARE(bytes.text(4, 10), QByteArray());
-        QCOMPARE(bytes.slice(6, 2).size(), 0);
-    }
-
     void physicalNamesAreValidated()
     {
         QVERIFY(VssDataFolder::isPhysicalName("vtaaaaaa"));
