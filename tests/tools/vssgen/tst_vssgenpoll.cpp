@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <ctime>
@@ -31,6 +32,10 @@ private slots:
         const QByteArray zone = qgetenv("TZ");
         qputenv("TZ", "Europe/Berlin");
         tzset();
+        const auto restore = qScopeGuard([&] {
+            zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+            tzset();
+        });
         const auto stamp = [](int month, int day, int hour, int minute) {
             return VssWriter::Stamp{
                 "Guest", WallClockTime(QDate(2026, month, day), QTime(hour, minute)), {}};
@@ -50,8 +55,6 @@ private slots:
         }
         f.poll();
         QVERIFY(!f.zel.EventsFound);
-        zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
-        tzset();
     }
 
     // A writer process changes the database while polls run without pause:

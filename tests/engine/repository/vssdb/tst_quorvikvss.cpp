@@ -17,27 +17,23 @@ namespace {
 struct Run
 {
     int exitCode = -1;
-    QString out;
-    QString err;
+    QString out, err; // lines end in LF here, in CR LF on Windows
 };
 
 Run run(const QStringList &arguments, const QString &timeZone = {})
 {
     QProcess process;
-    if (!timeZone.isEmpty()) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!timeZone.isEmpty())
         env.insert(QStringLiteral("TZ"), timeZone);
-        process.setProcessEnvironment(env);
-    }
+    process.setProcessEnvironment(env);
     process.start(QStringLiteral(QUORVIK_BIN_DIR "/quorvik-vss"), arguments);
-    Run result;
-    if (!process.waitForFinished(30000))
-        return result;
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    // Lines end in CR LF on Windows.
-    result.out = QString::fromUtf8(process.readAllStandardOutput()).replace("\r\n", "\n");
-    result.err = QString::fromUtf8(process.readAllStandardError()).replace("\r\n", "\n");
-    return result;
+    const bool ended = process.waitForFinished(30000);
+    const auto text = [](const QByteArray &bytes) {
+        return QString::fromUtf8(bytes).replace("\r\n", "\n");
+    };
+    return {ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            text(process.readAllStandardOutput()), text(process.readAllStandardError())};
 }
 
 QStringList database(const QString &name, const QString &user, const QString &password = {})
