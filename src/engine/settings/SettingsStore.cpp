@@ -153,13 +153,32 @@ struct SettingsStore::Private
         return *stored.keys.insert(storedSection, std::move(byFolded));
     }
 
-    void saved(const QString &app, const QString &section, const QString &key)
+    // The key's path as stored: the exact names when the key is there, else
+    // the names as stored in another case, else the names as asked.
+    QString storedPath(const QString &app, const QString &section, const QString &key)
     {
+        const QString exact = section + QLatin1Char('/') + key;
+        if (settings(app).contains(exact))
+            return exact;
+        const QString storedSection = this->section(app, section);
+        return storedSection + QLatin1Char('/') +
+               keys(app, storedSection).value(key.toCaseFolded(), key);
+    }
+
+    // Keeps the listed names in step with a write or removal of `path`.
+    void written(const QString &app, const QString &path, bool removed = false)
+    {
+        const QString section = path.section(QLatin1Char('/'), 0, 0);
+        const QString key = path.section(QLatin1Char('/'), 1);
         StoredNames &stored = names[app];
-        if (stored.listed && !stored.sections.contains(section))
+        if (!removed && stored.listed && !stored.sections.contains(section))
             stored.sections.append(section);
         auto known = stored.keys.find(section);
-        if (known != stored.keys.end() && !known->contains(key.toCaseFolded()))
+        if (known == stored.keys.end())
+            return;
+        if (removed)
+            known->remove(key.toCaseFolded());
+        else if (!known->contains(key.toCaseFolded()))
             known->insert(key.toCaseFolded(), key);
     }
 
@@ -199,14 +218,7 @@ QString SettingsStore::defaultConfigDir()
 QString SettingsStore::GetSetting(const QString &app, const QString &section, const QString &key,
                                   const QString &defaultValue) const
 {
-    QSettings &s = d->settings(app);
-    QVariant value = s.value(section + QLatin1Char('/') + key);
-    if (!value.isValid()) {
-        const QString stored = d->section(app, section);
-        const QString storedKey = d->keys(app, stored).value(key.toCaseFolded());
-        if (!storedKey.isEmpty())
-            value = s.value(stored + QLatin1Char('/') + storedKey);
-    }
+    const QVariant value = d->settings(app).value(d->storedPath(app, section, key));
     return value.isValid() ? valueText(value) : defaultValue;
 }
 
@@ -215,11 +227,9 @@ void SettingsStore::SaveSetting(const QString &app, const QString &section, cons
 {
     if (!d->mayWrite())
         return;
-    QSettings &s = d->settings(app);
-    s.beginGroup(matchName(s.childGroups(), section));
-    s.setValue(matchName(s.childKeys(), key), value);
-    s.endGroup();
-    d->saved(app, section, key);
+    const QString path = d->storedPath(app, section, key);
+    d->settings(app).setValue(path, value);
+    d->written(app, path);
 }
 
 void SettingsStore::DeleteSetting(const QString &app, const QString &section)
@@ -240,10 +250,9 @@ void SettingsStore::DeleteSetting(const QString &app, const QString &section, co
 {
     if (!d->mayWrite())
         return;
-    QSettings &s = d->settings(app);
-    s.beginGroup(matchName(s.childGroups(), section));
-    s.remove(matchName(s.childKeys(), key));
-    s.endGroup();
+    const QString path = d->storedPath(app, section, key);
+    d->settings(app).remove(path);
+    d->written(app, path, true);
 }
 
 void SettingsStore::simulateCrashAfter(int writes)

@@ -24,7 +24,7 @@ public:
     SettingsStore &operator=(const SettingsStore &) = delete;
 
     // Sections and keys match case-insensitively (an exact match wins). A
-    // read by the exact name costs one look-up; the names are listed (a scan
+    // read or write by the exact name costs one look-up; the names are listed (a scan
     // of the store) only for other spellings, once until the next commit.
     QString GetSetting(const QString &app, const QString &section, const QString &key,
                        const QString &defaultValue = QString()) const;
