@@ -57,16 +57,37 @@ QDateTime atMidnight(QDate date)
     return date.isValid() ? WallClockTime(date, QTime(0, 0)) : QDateTime();
 }
 
+// The number written with `count` ASCII digits from `at`; -1 when another
+// character is there.
+int digitsAt(const QString &text, int at, int count)
+{
+    int value = 0;
+    for (int i = at; i < at + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
 // "yyyy-MM-dd", alone or followed by a space or "T" and "HH:mm:ss". Date and
-// time are read apart, so a time in a daylight-saving gap reads too.
+// time are read apart, so a time in a daylight-saving gap reads too. Read by
+// hand: Qt's format parser asks the time zone several times per value, a
+// system call each, ten per watched file when the list loads.
 QDateTime parseIso(const QString &text)
 {
-    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    if ((text.size() != 10 && text.size() != 19) || text[4] != QLatin1Char('-') ||
+        text[7] != QLatin1Char('-'))
+        return {};
+    const int year = digitsAt(text, 0, 4);
+    const QDate date = year < 0 ? QDate() : QDate(year, digitsAt(text, 5, 2), digitsAt(text, 8, 2));
     if (text.size() == 10)
         return atMidnight(date);
-    if (text.size() != 19 || (text[10] != QLatin1Char(' ') && text[10] != QLatin1Char('T')))
+    if ((text[10] != QLatin1Char(' ') && text[10] != QLatin1Char('T')) ||
+        text[13] != QLatin1Char(':') || text[16] != QLatin1Char(':'))
         return {};
-    const QTime time = QTime::fromString(text.mid(11), QStringLiteral("HH:mm:ss"));
+    const QTime time(digitsAt(text, 11, 2), digitsAt(text, 14, 2), digitsAt(text, 17, 2));
     return date.isValid() && time.isValid() ? WallClockTime(date, time) : QDateTime();
 }
 

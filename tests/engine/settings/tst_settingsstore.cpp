@@ -155,7 +155,8 @@ private slots:
         row("de_DE", "06.12.2026 21:05:07", t);
         row("de_DE", "2026-12-06T21:05:07", t);
         row("ja_JP", "1900-01-01", NeverRecordedDate());
-        for (const char *bad : {"", "yesterday", "13/45/2026", "2026-02-30", "2026-12-06 25:00:00"})
+        for (const char *bad : {"", "yesterday", "13/45/2026", "2026-02-30", "2026-12-06 25:00:00",
+                                "x026-12-06 21:05:07", "2026-12-06 21:05:0x"})
             row("en_US", bad, QDateTime());
     }
     void datesReadFormsWrittenBefore()
