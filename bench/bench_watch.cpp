@@ -165,7 +165,9 @@ struct Watcher
 // --poll-child CONFIG POLLS: a watcher that makes POLLS unchanged polls after
 // its first; run under strace, the difference between two such runs is what
 // the polls cost. The pause makes every poll look at the project listings
-// again, as polls minutes apart do.
+// again, as polls minutes apart do, and outlasts the wait after which an
+// unchanged project is looked at with one stat call: the poll after the
+// first reads each project's header once more, the later ones do not.
 int pollChild(const QString &configDir, int polls)
 {
     Watcher w(configDir);
@@ -173,7 +175,7 @@ int pollChild(const QString &configDir, int polls)
         return 1;
     w.zel.CheckFiles();
     for (int i = 0; i < polls; ++i) {
-        QThread::msleep(1100);
+        QThread::msleep(3100);
         w.zel.CheckFiles();
     }
     return w.zel.EventsFound ? 1 : 0;

@@ -180,10 +180,7 @@ QString VssDataFolder::readDataFile(QByteArrayView physical, char extension, QBy
 QString VssDataFolder::readLocated(const QString &relativeLower, QByteArray &out, qint64 limit,
                                    qint64 *fileSize, QString *path) const
 {
-    // The remembered spelling, else the usual lower-case one: no look-up
-    // before the read.
-    const auto known = m_located.constFind(relativeLower);
-    QString located = known != m_located.constEnd() ? *known : lowerPath(relativeLower);
+    QString located = firstTry(relativeLower);
     QString error = readFile(located, out, limit, fileSize);
     if (!error.isEmpty()) {
         // Another spelling, or removed or renamed since it was found.
@@ -202,6 +199,36 @@ QString VssDataFolder::readLocated(const QString &relativeLower, QByteArray &out
 QString VssDataFolder::lowerPath(const QString &relativeLower) const
 {
     return m_path + QLatin1Char('/') + relativeLower;
+}
+
+QString VssDataFolder::firstTry(const QString &relativeLower) const
+{
+    // The remembered spelling, else the usual lower-case one: no look-up
+    // before the read.
+    const auto known = m_located.constFind(relativeLower);
+    return known != m_located.constEnd() ? *known : lowerPath(relativeLower);
+}
+
+VssFileStamp VssDataFolder::stampItemFile(QByteArrayView physical) const
+{
+    VssFileStamp stamp;
+#ifdef Q_OS_LINUX
+    const QString relative = itemRelative(physical);
+    struct stat info;
+    if (relative.isEmpty() ||
+        ::stat(QFile::encodeName(firstTry(relative)).constData(), &info) != 0 ||
+        !S_ISREG(info.st_mode))
+        return stamp;
+    const auto ns = [](const timespec &t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    stamp.device = qint64(info.st_dev);
+    stamp.inode = qint64(info.st_ino);
+    stamp.size = qint64(info.st_size);
+    stamp.modifiedNs = ns(info.st_mtim);
+    stamp.changedNs = ns(info.st_ctim);
+#else
+    Q_UNUSED(physical);
+#endif
+    return stamp;
 }
 
 QString VssDataFolder::locate(const QString &relativeLower) const

@@ -4,6 +4,25 @@
 #include <QHash>
 #include <QString>
 
+// What one stat call tells of a file. Equal stamps mean the file was not
+// written since, unless it was written again within the time step of the
+// file system's clock (up to 2 s on FAT) after the first stamp was taken.
+struct VssFileStamp
+{
+    qint64 device = 0;
+    qint64 inode = 0;
+    qint64 size = -1; // -1: no stamp
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+
+    bool isValid() const { return size >= 0; }
+    bool operator==(const VssFileStamp &o) const
+    {
+        return device == o.device && inode == o.inode && size == o.size &&
+               modifiedNs == o.modifiedNs && changedNs == o.changedNs;
+    }
+};
+
 // The data folder of a database: builds the paths of item and data files from
 // validated physical names and reads files in one go. Database files are
 // usually stored in lower case; other spellings are found on case-sensitive
@@ -42,6 +61,10 @@ public:
     // names are refused without touching the disk.
     QString readItemFile(QByteArrayView physical, QByteArray &out, qint64 limit = -1,
                          qint64 *fileSize = nullptr, QString *path = nullptr) const;
+    // The stamp of the item file of `physical` where the last read found it,
+    // with one system call; no stamp when the file is not there (a read
+    // then looks for it) or where stamps are not used (other than Linux).
+    VssFileStamp stampItemFile(QByteArrayView physical) const;
     // The same for a whole data file (extension 'A' or 'B').
     QString readDataFile(QByteArrayView physical, char extension, QByteArray &out,
                          QString *path = nullptr) const;
@@ -52,6 +75,8 @@ private:
     QString readLocated(const QString &relativeLower, QByteArray &out, qint64 limit,
                         qint64 *fileSize, QString *path) const;
     QString lowerPath(const QString &relativeLower) const;
+    // Where a read of the file tries first: as found before, else lower case.
+    QString firstTry(const QString &relativeLower) const;
     QString locate(const QString &relativeLower) const;
     // The existing file's path, or empty.
     QString search(const QString &relativeLower) const;

@@ -103,14 +103,32 @@ std::vector<VssItemRef> VssProjectTree::children(const VssItemRef &project, bool
 
 const VssProjectTree::Listing &VssProjectTree::listing(const QByteArray &physical)
 {
-    const auto cached = m_listings.constFind(physical);
-    const int window = m_session.options().projectRecheckMs;
-    if (cached != m_listings.constEnd() && window > 0 && cached->checked.isValid() &&
-        !cached->checked.hasExpired(window))
+    const VssDbOptions &options = m_session.options();
+    const auto cached = m_listings.find(physical);
+    const bool known = cached != m_listings.end();
+    const int window = options.projectRecheckMs;
+    if (known && window > 0 && cached->checked.isValid() && !cached->checked.hasExpired(window))
         return *cached;
+    // The stamp is taken before the header is read, so a write after it
+    // changes the stamp the next look compares.
+    const int settle = options.projectStampSettleMs;
+    const bool stamps = settle >= 0 && options.keepReadStates;
+    const VssFileStamp stamp = stamps ? m_session.folder().stampItemFile(physical) : VssFileStamp();
+    const bool sameStamp = known && stamp.isValid() && stamp == cached->stamp;
+    if (sameStamp && cached->settled) {
+        cached->checked.start();
+        return *cached;
+    }
+    const bool settles = sameStamp && cached->stampSeen.hasExpired(settle);
     m_session.readConsistently(physical,
                                [&](QString &path) { return tryReadListing(physical, path); });
-    return m_listings[physical];
+    Listing &list = m_listings[physical]; // a listing read afresh has no stamp yet
+    if (!(stamp == list.stamp)) {
+        list.stamp = stamp;
+        list.stampSeen.start();
+    }
+    list.settled = settles && stamp == list.stamp;
+    return list;
 }
 
 QString VssProjectTree::tryReadListing(const QByteArray &physical, QString &path)
@@ -122,6 +140,7 @@ QString VssProjectTree::tryReadListing(const QByteArray &physical, QString &path
     QString error = folder.readItemFile(physical, first, prefixRead, nullptr, &path);
     if (!error.isEmpty())
         return error;
+    ++m_headerReads;
     VssItemState state;
     auto cached = m_listings.find(physical);
     if (cached != m_listings.end() && VssItemFile::parseHeader(VssBytes(first), state).isEmpty() &&

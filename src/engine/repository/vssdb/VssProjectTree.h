@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VssDataFolder.h"
 #include "VssItemFile.h"
 
 #include <QElapsedTimer>
@@ -22,7 +23,9 @@ struct VssItemRef
 
 // The logical tree: project listings (from each project's current data file)
 // and the resolution of specs through them. A listing is kept with the DH
-// payload it was read under and read again only when that header changes.
+// payload it was read under and read again only when that header changes;
+// the header is read again only when the item file's stamp changed or has
+// not settled.
 class VssProjectTree
 {
 public:
@@ -46,6 +49,8 @@ public:
     std::vector<VssItemRef> children(const VssItemRef &project, bool includeDeleted);
 
     int listingReads() const { return m_listingReads; }
+    // Reads of a project's header to see whether its listing changed.
+    int headerReads() const { return m_headerReads; }
 
 private:
     // Where a (case-folded) name occurs among the children; -1: nowhere.
@@ -62,6 +67,13 @@ private:
         QHash<QString, NameIndex> byName;
         quint64 generation = 0; // new for every listing read
         QElapsedTimer checked;
+        // The item file's stamp taken before the header was last read, when
+        // that stamp was first seen, and whether a read made long enough
+        // after that found the header unchanged: then the stamp alone
+        // tells that the listing still holds.
+        VssFileStamp stamp;
+        QElapsedTimer stampSeen;
+        bool settled = false;
     };
 
     // A resolved spec and the listings (physical name, generation) it
@@ -87,4 +99,5 @@ private:
     QHash<QString, Resolved> m_resolved[2]; // by spec as asked; [1]: deleted allowed
     quint64 m_generations = 0;
     int m_listingReads = 0;
+    int m_headerReads = 0;
 };

@@ -204,6 +204,46 @@ private slots:
         QCOMPARE(listingReads[false], listingReads[true] + 1); // $/P0_1 listed twice
     }
 
+    // A project whose item file kept its stamp through a later read is looked
+    // at with one stat call, and a file added, removed or renamed in it is
+    // still seen at the next lookup.
+    void settledListingStillSeesChanges_data()
+    {
+        QTest::addColumn<QString>("change");
+        for (const char *change : {"add", "remove", "rename"})
+            QTest::newRow(change) << QString::fromLatin1(change);
+    }
+
+    void settledListingStillSeesChanges()
+    {
+        QFETCH(QString, change);
+        VssDbOptions options = strict();
+        options.projectStampSettleMs = 20;
+        auto db = openGenerated(options);
+        const VssProjectTree &tree = db->context()->tree;
+        const QString spec = m_files[9];
+        const QString other = spec.section(QLatin1Char('/'), 0, -2) + QStringLiteral("/Other.txt");
+        for (int look = 0; look < 2; ++look, QTest::qWait(40))
+            db->VSSItem(spec); // the second look settles the stamps
+        const int headerReads = tree.headerReads();
+        QCOMPARE(db->VSSItem(spec)->VersionNumber(), 4);
+#ifdef Q_OS_LINUX
+        QCOMPARE(tree.headerReads(), headerReads);
+#endif
+        VssWriter writer(m_dir);
+        if (change == QLatin1String("add"))
+            writer.addFile(other, by("Admin", 40));
+        else if (change == QLatin1String("remove"))
+            writer.remove(spec, by("Admin", 40));
+        else
+            writer.rename(spec, QStringLiteral("Other.txt"), by("Admin", 40));
+        if (change != QLatin1String("remove"))
+            QCOMPARE(db->VSSItem(other)->Spec(), other);
+        if (change != QLatin1String("add"))
+            QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(spec));
+        QVERIFY(tree.headerReads() > headerReads);
+    }
+
     // Names are matched without regard to case; a live entry wins over a
     // deleted one of the same name, which only a lookup of deleted items
     // finds once no live one is left.
