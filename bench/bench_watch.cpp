@@ -1,14 +1,16 @@
 // The whole watcher with 1,000, 10,000 and 50,000 watched files on one
 // generated database (history 20, depth 4): start-up as a process, polls in
 // a running watcher, memory per watched file, system calls per file in an
-// unchanged poll, wake-ups while idle and memory after 10,000 events.
+// unchanged poll, wake-ups while idle and the memory of a headless watcher
+// after 10,000 events.
 // Usage: bench_watch [idle_seconds]; QUORVIK_BENCH_WATCH_SIZES=1000,10000
 // picks other list lengths. Prints one name=value figure per line.
-#include "BenchSupport.h"
 #include "../tests/support/FakeShell.h"
 #include "../tests/support/ManualTimers.h"
+#include "BenchSupport.h"
 
 #include "VssGenPopulate.h"
+#include "VssWriter.h"
 
 #include "engine/modZel.h"
 #include "engine/repository/vssdb/VssDbDatabase.h"
@@ -20,6 +22,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <algorithm>
@@ -181,48 +185,108 @@ int pollChild(const QString &configDir, int polls)
     return w.zel.EventsFound ? 1 : 0;
 }
 
-// --memory-child CONFIG EVENTS: a fresh watcher's resident memory after its
-// first poll and, with EVENTS, after that many events (check-ins of its
-// files, as many per poll as it watches), each logged and followed by storing
-// the list. A fresh process, as the peak of a spawned child counts the
-// parent's memory it started from.
-int memoryChild(const QString &configDir, int events)
+// --memory-child CONFIG: a fresh watcher's resident memory after its first
+// poll. A fresh process, as the peak of a spawned child counts the parent's
+// memory it started from.
+int memoryChild(const QString &configDir)
 {
     Watcher w(configDir);
     if (!w.start())
         return 1;
     w.zel.CheckFiles();
-    const int watched = w.zel.MonitoredFiles.Count();
-    std::printf("rss_kb_first_poll_%d=%ld\n", watched, rssKb());
-    if (events <= 0)
-        return 0;
-    QElapsedTimer spent;
-    spent.start();
-    for (int done = 0; done < events;) {
-        const int count = std::min(watched, events - done);
-        w.ageFiles(0, count);
-        w.zel.CheckFiles();
-        done += count;
-    }
-    std::printf("rss_kb_after_%d_events_%d=%ld\nevents_ms=%lld\n", events, watched, rssKb(),
-                spent.elapsed());
+    std::printf("rss_kb_first_poll_%d=%ld\n", w.zel.MonitoredFiles.Count(), rssKb());
     return 0;
 }
 
-// Runs a memory child; its figures, by name.
-std::map<QByteArray, long> memoryFigures(const QString &self, const QString &configDir, int events,
-                                         const QString &report)
+// Runs a memory child; its resident memory after the first poll.
+long firstPollRss(const QString &self, const QString &configDir, const QString &report)
 {
-    std::map<QByteArray, long> figures;
-    if (finish(spawn({self, QStringLiteral("--memory-child"), configDir, QString::number(events)},
-                     report)) != 0)
-        return figures;
+    if (finish(spawn({self, QStringLiteral("--memory-child"), configDir}, report)) != 0)
+        return 0;
     QFile out(report);
-    if (out.open(QIODevice::ReadOnly))
-        for (const QByteArray &line : out.readAll().split('\n'))
-            if (line.contains('='))
-                figures[line.left(line.indexOf('='))] = line.mid(line.indexOf('=') + 1).toLong();
-    return figures;
+    const QByteArray text = out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
+    return text.mid(text.indexOf('=') + 1).trimmed().toLong();
+}
+
+// Counts the event records `p` printed (TAB-separated lines) until there
+// are `wanted` or none came for `quietMs`.
+int countEvents(QProcess &p, int seen, int wanted, int quietMs)
+{
+    QElapsedTimer quiet;
+    quiet.start();
+    while (seen < wanted && quiet.elapsed() < quietMs) {
+        if (!p.canReadLine() && !p.waitForReadyRead(100))
+            continue;
+        while (p.canReadLine())
+            if (p.readLine().contains('\t'))
+                ++seen, quiet.start();
+    }
+    return seen;
+}
+
+// `quorvik --headless` watching `files` files of a database of its own,
+// polling every 60 minutes: its resident memory after the first poll and
+// after `events` events, as another user checks every file out and in again
+// (the file-system watcher starts each poll).
+void headlessEventMemory(const QString &quorvik, int files, int events)
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("db"));
+    const QString config = dir.filePath(QStringLiteral("config"));
+    const QDateTime created = QDateTime::currentDateTime().addDays(-1);
+    VssWriter::create(db, {{QStringLiteral("Dora"), {}}}, created);
+    VssWriter writer(db);
+    Suspects watched;
+    for (int i = 0; i < files; ++i) {
+        const QString project = QStringLiteral("$/P%1").arg(i % 10);
+        if (i < 10)
+            writer.addProject(project, {QStringLiteral("Admin"), created, {}});
+        const QString spec = project + QStringLiteral("/file%1.cpp").arg(i);
+        writer.addFile(spec, {QStringLiteral("Admin"), created, {}}, "x");
+        watched.Add(spec, 0, 1, created);
+    }
+    {
+        SettingsStore store(config);
+        const auto set = [&](const char *key, const QString &value) {
+            store.SaveSetting(kAppName, QStringLiteral("Params"), QLatin1String(key), value);
+        };
+        set("Inifile", db + QStringLiteral("/srcsafe.ini"));
+        set("Username", QStringLiteral("Admin"));
+        set("Logfile", dir.filePath(QStringLiteral("events.txt")));
+        set("MaxLogSize", QStringLiteral("65536"));
+        set("PollDelay", QStringLiteral("7"));
+        for (const char *off : {"StartUp", "ShowMessages", "PlaySound", "DesktopNotify"})
+            set(off, QStringLiteral("False"));
+        StoreFileList(watched, store);
+    }
+    QProcess watcher;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+    watcher.setProcessEnvironment(env);
+    watcher.setStandardErrorFile(QProcess::nullDevice());
+    watcher.start(quorvik, {QStringLiteral("--headless"), QStringLiteral("--config-dir"), config});
+    if (!watcher.waitForStarted()) {
+        std::fprintf(stderr, "cannot start %s\n", qPrintable(quorvik));
+        return;
+    }
+    QThread::sleep(3); // the session start and first poll
+    const QString status = QStringLiteral("/proc/%1/status").arg(watcher.processId());
+    const long before = statusField(status, "VmRSS:");
+    QElapsedTimer spent;
+    spent.start();
+    int seen = 0;
+    for (int round = 0; seen < events && seen == round * files; ++round) {
+        const VssWriter::Stamp dora{QStringLiteral("Dora"), QDateTime::currentDateTime(), {}};
+        for (const Suspect &file : watched)
+            round % 2 == 0 ? writer.checkout(file.Key(), dora) : writer.checkin(file.Key(), dora);
+        seen = countEvents(watcher, seen, (round + 1) * files, 30000);
+    }
+    const long after = statusField(status, "VmRSS:");
+    watcher.terminate();
+    watcher.waitForFinished();
+    std::printf("headless_watched_files=%d\nrss_kb_headless_first_poll=%ld\n"
+                "rss_kb_after_%d_events=%ld\nrss_kb_growth_%d_events=%ld\nevents_ms=%lld\n",
+                files, before, seen, after, seen, after - before, spent.elapsed());
 }
 
 // The system calls of a run of this program's poll child: counted by perf
@@ -270,7 +334,7 @@ int main(int argc, char **argv)
     if (args.value(1) == QLatin1String("--poll-child"))
         return pollChild(args.value(2), args.value(3).toInt());
     if (args.value(1) == QLatin1String("--memory-child"))
-        return memoryChild(args.value(2), args.value(3).toInt());
+        return memoryChild(args.value(2));
     const int idleSeconds = args.size() > 1 ? args[1].toInt() : 60;
     std::vector<int> sizes;
     const QString sizeList = qEnvironmentVariable("QUORVIK_BENCH_WATCH_SIZES", "1000,10000,50000");
@@ -311,7 +375,8 @@ int main(int argc, char **argv)
         const QStringList once = {quorvik, QStringLiteral("--headless"), QStringLiteral("--once"),
                                   QStringLiteral("--config-dir"), config};
         const int runs = n <= 1000 ? 3 : n <= 10000 ? 2 : 1;
-        startMs[n] = BenchSupport::bestMs(runs, [&] { failures += finish(spawn(once)) == 0 ? 0 : 1; });
+        startMs[n] =
+            BenchSupport::bestMs(runs, [&] { failures += finish(spawn(once)) == 0 ? 0 : 1; });
         Watcher w(config);
         if (!w.start()) {
             std::fprintf(stderr, "cannot start with %d files\n", n);
@@ -328,8 +393,7 @@ int main(int argc, char **argv)
             w.zel.CheckFiles();
             failures += w.zel.EventsFound ? 0 : 1;
         });
-        rss[n] =
-            memoryFigures(args[0], config, 0, report)["rss_kb_first_poll_" + QByteArray::number(n)];
+        rss[n] = firstPollRss(args[0], config, report);
         std::printf("start_once_ms_%d=%.0f\npoll_ms_%d=%.1f\nevent_poll_ms_%d=%.1f\n"
                     "rss_kb_first_poll_%d=%ld\n",
                     n, startMs[n], n, pollMs, n, eventMs, n, rss[n]);
@@ -368,9 +432,8 @@ int main(int argc, char **argv)
                     double(after - before) * 60.0 / std::max(1, idleSeconds));
     }
 
-    // Memory of a running watcher of the smallest list after 10,000 events.
-    for (const auto &[name, value] : memoryFigures(args[0], configs[small], 10000, report))
-        std::printf("%s=%ld\n", name.constData(), value);
+    // Memory of a running headless watcher after 10,000 events.
+    headlessEventMemory(quorvik, 1000, 10000);
     if (failures)
         std::fprintf(stderr, "%d runs failed or reported events where none were due\n", failures);
     return failures == 0 ? 0 : 1;
