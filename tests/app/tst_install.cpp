@@ -1,6 +1,7 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -69,6 +70,7 @@ private slots:
         QCOMPARE(QDir(installed("bin")).entryList(entries),
                  QStringList({"quorvik", "quorvik-vss"}));
         QCOMPARE(QDir(m_prefix.path()).entryList(entries), QStringList({"bin", "lib", "share"}));
+        QCOMPARE(QDir(installed("lib")).entryList(entries), QStringList{"systemd"});
         QHash<QString, QString> entry; // the [Desktop Entry] group
         for (const QString &line : text("share/applications/quorvik.desktop").split('\n'))
             if (line.contains('=') && !line.startsWith('#'))
@@ -94,6 +96,37 @@ private slots:
         if (analyze.isEmpty())
             QSKIP("systemd-analyze is not installed (Debian package systemd)");
         QCOMPARE(run(analyze, {"--user", "verify", unit}), QString()); // a warning is a fault too
+    }
+
+    // The Debian package holds what the install holds, at /usr, and its unit
+    // starts /usr/bin/quorvik (not the folder CPack staged the files in).
+    void packageHoldsTheInstalledTreeAtUsr()
+    {
+        const QString dpkgDeb = QStandardPaths::findExecutable("dpkg-deb");
+        if (dpkgDeb.isEmpty())
+            QSKIP("dpkg-deb is not installed");
+        QTemporaryDir out;
+        const QString cpack =
+            QFileInfo(QStringLiteral(QUORVIK_CMAKE_COMMAND)).dir().filePath("cpack");
+        const QString made =
+            run(cpack, {"-G", "DEB", "--config",
+                        QStringLiteral(QUORVIK_BUILD_DIR "/CPackConfig.cmake"), "-B", out.path()});
+        const QStringList debs = QDir(out.path()).entryList({"*.deb"}, QDir::Files);
+        QVERIFY2(debs.size() == 1, qPrintable(made));
+        const QString root = out.filePath("root");
+        QVERIFY(!run(dpkgDeb, {"-x", out.filePath(debs[0]), root}).startsWith("failed"));
+        const auto files = [](const QString &folder) {
+            QStringList found;
+            QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            while (it.hasNext())
+                found << QDir(folder).relativeFilePath(it.next());
+            found.sort();
+            return found;
+        };
+        QCOMPARE(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"usr"});
+        QCOMPARE(files(root + "/usr"), files(m_prefix.path()));
+        QVERIFY(TestFiles::read(root + "/usr/lib/systemd/user/quorvik-headless.service")
+                    .contains("\nExecStart=/usr/bin/quorvik --headless --config-dir "));
     }
 
     void manualIsWhereTheProgramLooksAndEveryLinkResolves()
