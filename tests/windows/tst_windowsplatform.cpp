@@ -39,9 +39,9 @@ private slots:
         s.Password = "pä ss";
         s.PollDelay = 5;
         s.ShowMessages = false;
-        for (const QString &key : {"$/a.txt", "$/b; c.txt", "$/Ünï.txt"})
-            saved.zel.MonitoredFiles.Add(key, 1, 2, QDateTime(QDate(2026, 12, 6), QTime(9, 5)),
-                                         key);
+        const QDateTime seen(QDate(2026, 12, 6), QTime(9, 5));
+        for (const char *key : {"$/a.txt", "$/b; c.txt", "$/Ünï.txt"})
+            saved.zel.MonitoredFiles.Add(QString::fromUtf8(key), 1, 2, seen);
         {
             SettingsStore store; // no folder: the registry
             QVERIFY(store.fileName().isEmpty());
@@ -49,22 +49,21 @@ private slots:
         }
         // Sections are subkeys, values are strings, as a user sees them in regedit.
         QSettings raw = registry(kStoreKey);
-        QCOMPARE(raw.value("Params/Inifile").toString(), s.Inifile);
-        QCOMPARE(raw.value("Params/FilesCount").toString(), QString("3"));
-        QCOMPARE(raw.value("Params/ShowMessages").toString(), QString("False"));
+        QCOMPARE(QStringList({raw.value("Params/Inifile").toString(),
+                              raw.value("Params/FilesCount").toString(),
+                              raw.value("Params/ShowMessages").toString()}),
+                 QStringList({s.Inifile, "3", "False"}));
         QVERIFY(raw.value("Files/2").toString().endsWith(";$/b; c.txt"));
 
         EngineFixture loaded;
         SettingsStore store;
         QVERIFY(LoadSettings(loaded.zel, store));
         const ZelSettings &l = loaded.zel.settings;
-        QCOMPARE(l.Inifile, s.Inifile);
-        QCOMPARE(l.Password, s.Password);
-        QCOMPARE(l.PollDelay, s.PollDelay);
-        QCOMPARE(l.ShowMessages, false);
+        QCOMPARE(QStringList({l.Inifile, l.Username, l.Password}),
+                 QStringList({s.Inifile, s.Username, s.Password}));
+        QVERIFY(l.PollDelay == 5 && !l.ShowMessages);
         QCOMPARE(loaded.zel.MonitoredFiles.Count(), 3);
-        QCOMPARE(loaded.zel.MonitoredFiles.Item("$/Ünï.txt")->DateIn(),
-                 QDateTime(QDate(2026, 12, 6), QTime(9, 5)));
+        QCOMPARE(loaded.zel.MonitoredFiles.Item(QString::fromUtf8("$/Ünï.txt"))->DateIn(), seen);
 
         // A rewrite cut short in the registry (each value lands at once)
         // still loads every file that stays.
@@ -74,19 +73,21 @@ private slots:
         EngineFixture again;
         SettingsStore reread;
         LoadSettings(again.zel, reread);
-        QVERIFY(again.zel.MonitoredFiles.Exists("$/b; c.txt"));
-        QVERIFY(again.zel.MonitoredFiles.Exists("$/Ünï.txt"));
+        QVERIFY(again.zel.MonitoredFiles.Exists("$/b; c.txt") &&
+                again.zel.MonitoredFiles.Exists(QString::fromUtf8("$/Ünï.txt")));
     }
 
     void runValue()
     {
-        const QSettings run = registry(QString::fromLatin1(kRunKey));
-        SetRunAtStartup("Quorvik", "C:/Program Files/Quorvik/quorvik.exe", true);
-        QCOMPARE(registry(QString::fromLatin1(kRunKey)).value("Quorvik").toString(),
-                 QString("\"C:\\Program Files\\Quorvik\\quorvik.exe\""));
-        SetRunAtStartup("Quorvik", "D:\\Tools\\quorvik.exe", true);
-        QCOMPARE(registry(QString::fromLatin1(kRunKey)).value("Quorvik").toString(),
-                 QString("D:\\Tools\\quorvik.exe"));
+        // A path with a space is quoted; backslashes as Windows spells them.
+        const std::pair<const char *, const char *> paths[] = {
+            {"C:/Program Files/Quorvik/quorvik.exe", "\"C:\\Program Files\\Quorvik\\quorvik.exe\""},
+            {"D:\\Tools\\quorvik.exe", "D:\\Tools\\quorvik.exe"}};
+        for (const auto &[path, value] : paths) {
+            SetRunAtStartup("Quorvik", path, true);
+            QCOMPARE(registry(QString::fromLatin1(kRunKey)).value("Quorvik").toString(),
+                     QString(value));
+        }
         SetRunAtStartup("Quorvik", QString(), false);
         QVERIFY(!registry(QString::fromLatin1(kRunKey)).contains("Quorvik"));
         SetRunAtStartup("Quorvik", QString(), false); // nothing to remove: silent
@@ -127,7 +128,7 @@ private slots:
         location.remove("MSINFO");
     }
 
-    void traceAndEventLogPlaces()
+    void traceEventLogAndSound()
     {
         QCOMPARE(TraceLogPath(), QString("c:\\quorvik.log"));
         QFile::remove("c:/quorvik.log");
@@ -147,11 +148,8 @@ private slots:
                                                         QStandardPaths::AppLocalDataLocation) +
                                                     "/QVEvent.txt"));
         QVERIFY(fallback.contains("AppData\\Local", Qt::CaseInsensitive));
-    }
 
-    void beepIsTheSystemsDefault()
-    {
-        DesktopSound sound;
+        DesktopSound sound; // the beep: the system's default sound
         QCOMPARE(sound.method(), DesktopSound::Bell);
         QCOMPARE(sound.play(), DesktopSound::Bell);
     }
