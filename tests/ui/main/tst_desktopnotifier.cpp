@@ -30,8 +30,6 @@ public slots:
 class tst_DesktopNotifier : public QObject
 {
     Q_OBJECT
-    QProcess m_daemon;
-    QString m_address;
     QStringList m_fallback;
     DesktopNotifier::Fallback recorder()
     {
@@ -39,28 +37,25 @@ class tst_DesktopNotifier : public QObject
     }
 
 private slots:
+    void serviceShowsItAndReportsTheClickOnOursAloneElseTheFallback()
+    {
 #ifdef QUORVIK_HAVE_DBUS
-    void initTestCase()
-    {
-        m_daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
-        QVERIFY2(m_daemon.waitForStarted(), "dbus-daemon is needed (package dbus-daemon)");
-        QTRY_VERIFY(m_daemon.canReadLine());
-        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-    }
-    void cleanupTestCase()
-    {
-        m_daemon.kill();
-        m_daemon.waitForFinished();
-    }
-
-    void serviceShowsItAndReportsTheClickOnOursAlone()
-    {
+        QProcess daemon;
+        daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
+        QVERIFY2(daemon.waitForStarted(), "dbus-daemon is needed (package dbus-daemon)");
+        QTRY_VERIFY(daemon.canReadLine());
+        const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+        {
+            DesktopNotifier unserved(QDBusConnection::connectToBus(address, "c0"), recorder());
+            unserved.notify("S", "B"); // no service yet
+            QTRY_COMPARE(m_fallback, QStringList{"S|B"});
+        }
         StandInService service;
-        QDBusConnection serviceBus = QDBusConnection::connectToBus(m_address, "service");
-        QVERIFY(serviceBus.registerService("org.freedesktop.Notifications"));
-        QVERIFY(serviceBus.registerObject("/org/freedesktop/Notifications", &service,
-                                          QDBusConnection::ExportAllSlots));
-        DesktopNotifier notifier(QDBusConnection::connectToBus(m_address, "client"), recorder());
+        QDBusConnection bus = QDBusConnection::connectToBus(address, "service");
+        QVERIFY(bus.registerService("org.freedesktop.Notifications"));
+        QVERIFY(bus.registerObject("/org/freedesktop/Notifications", &service,
+                                   QDBusConnection::ExportAllSlots));
+        DesktopNotifier notifier(QDBusConnection::connectToBus(address, "client"), recorder());
         QSignalSpy clicks(&notifier, &DesktopNotifier::clicked);
         notifier.notify("a.txt: Check Out by Dora", "$/Web/a.txt: Check Out by Dora");
         QTRY_COMPARE(service.calls, QStringList{"Quorvik|a.txt: Check Out by Dora|"
@@ -68,24 +63,16 @@ private slots:
         for (uint id : {7u, 1u}) { // 7 is not ours
             QDBusMessage signal = QDBusMessage::createSignal(
                 "/org/freedesktop/Notifications", "org.freedesktop.Notifications", "ActionInvoked");
-            serviceBus.send(signal << id << QString("default"));
+            bus.send(signal << id << QString("default"));
         }
         QTRY_COMPARE(clicks.size(), 1);
         QTest::qWait(100);
         QCOMPARE(clicks.size(), 1);
-        QVERIFY(m_fallback.isEmpty());
-        serviceBus.unregisterService("org.freedesktop.Notifications");
-    }
-#endif
-
-    void withoutAServiceTheFallbackShowsIt()
-    {
-#ifdef QUORVIK_HAVE_DBUS
-        DesktopNotifier notifier(QDBusConnection::connectToBus(m_address, "client"), recorder());
-        notifier.notify("S", "B");
-        QTRY_COMPARE(m_fallback, QStringList{"S|B"});
         m_fallback.clear();
         DesktopNotifier noBus(QDBusConnection("none"), recorder()); // not connected
+        bus.unregisterService("org.freedesktop.Notifications");
+        daemon.kill();
+        daemon.waitForFinished();
 #else
         DesktopNotifier noBus(recorder());
 #endif

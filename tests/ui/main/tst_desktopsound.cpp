@@ -1,7 +1,7 @@
 // The notification sound: the desktop's event sound when a player exists.
+#include "support/TestFiles.h"
 #include "ui/main/DesktopSound.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -10,55 +10,37 @@ class tst_DesktopSound : public QObject
     Q_OBJECT
 
     QTemporaryDir m_bin;
-    QByteArray m_path;
-
-    // A fake player that records its arguments in `name`.log.
+    // A fake player on the PATH that records its arguments in `name`.log.
     void fakePlayer(const QString &name)
     {
-        QFile script(m_bin.filePath(name));
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\necho \"$@\" > \"$0.log\"\n");
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        TestFiles::write(m_bin.filePath(name), "#!/bin/sh\necho \"$@\" > \"$0.log\"\n");
+        QFile::setPermissions(m_bin.filePath(name), QFile::ReadOwner | QFile::ExeOwner);
     }
     QString logOf(const QString &name) const
     {
-        QFile log(m_bin.filePath(name + QStringLiteral(".log")));
-        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).trimmed()
-                                             : QString();
+        return QString::fromUtf8(TestFiles::read(m_bin.filePath(name + ".log"))).trimmed();
     }
 
 private slots:
-    void initTestCase()
-    {
-        m_path = qgetenv("PATH");
-        qputenv("PATH", QFile::encodeName(m_bin.path())); // only the fakes are found
-    }
-    void cleanupTestCase() { qputenv("PATH", m_path); }
-
     void bestAvailableMethodIsUsed()
     {
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(m_bin.path())); // only the fakes are found
         const QString file = m_bin.filePath(QStringLiteral("message.oga"));
-        DesktopSound none(file);
-        QCOMPARE(none.method(), DesktopSound::Bell); // no player at all
-        QCOMPARE(none.play(), DesktopSound::Bell);
-#ifdef Q_OS_WIN
-        QSKIP("always MessageBeep on Windows: tst_windowsplatform");
-#endif
-
-        // A plain player needs the sound file.
-        fakePlayer(QStringLiteral("paplay"));
+        QCOMPARE(DesktopSound(file).play(), DesktopSound::Bell); // no player at all
+#ifndef Q_OS_WIN                              // always MessageBeep on Windows: tst_windowsplatform
+        fakePlayer(QStringLiteral("paplay")); // a plain player needs the sound file
         QCOMPARE(DesktopSound(file).method(), DesktopSound::Bell);
-        QFile(file).open(QIODevice::WriteOnly);
+        TestFiles::write(file, "");
         DesktopSound plain(file);
         QCOMPARE(plain.play(), DesktopSound::SoundFile);
         QTRY_COMPARE(logOf(QStringLiteral("paplay")), file);
-
-        // The desktop's event sound is preferred.
-        fakePlayer(QStringLiteral("canberra-gtk-play"));
+        fakePlayer(QStringLiteral("canberra-gtk-play")); // the desktop's event sound first
         DesktopSound event(file);
         QCOMPARE(event.play(), DesktopSound::EventSound);
         QTRY_COMPARE(logOf(QStringLiteral("canberra-gtk-play")), QStringLiteral("-i message"));
+#endif
+        qputenv("PATH", path);
     }
 };
 
