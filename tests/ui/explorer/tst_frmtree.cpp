@@ -271,8 +271,6 @@ private slots:
         w->AddTreeFile();
         select(w->List1, {"$/Web/index.html"});
         w->RemovePickedEntries();
-        QTest::keyClick(w->List1, Qt::Key_Escape); // does nothing
-        QVERIFY(w->isVisible());
 
         if (way == "OK")
             w->cmdOK->click();
@@ -333,9 +331,8 @@ private slots:
         w.m_remove->trigger();
         QCOMPARE(lines(w.List1), QStringList({"$/f2", "$/f4"}));
         QCOMPARE(keys(*w.WorkList), QStringList({"$/f2", "$/f4"}));
-        select(w.List1, {"$/f4"}); // Delete with any modifier; nothing selected: nothing
+        select(w.List1, {"$/f4"}); // Delete, with any modifier
         release(w.List1, Qt::Key_Delete, Qt::AltModifier);
-        release(w.List1, Qt::Key_Delete);
         QCOMPARE(lines(w.List1), QStringList({"$/f2"}));
 
         // The file list's menu: Select, Select All, Undo select, Copy.
@@ -349,22 +346,15 @@ private slots:
         release(w.lstR, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(w.lstR->selectedItems().size(), 4);
         QCOMPARE(shown(true), QList<bool>({true, true, true, true}));
-        release(w.lstR, Qt::Key_X, Qt::ControlModifier);
-        QCOMPARE(w.lstR->count() + w.List1->count(), 5);
         release(w.lstR, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); // not Ctrl alone
         QCOMPARE(w.lstR->selectedItems().size(), 4);
         release(w.lstR, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(w.lstR->selectedItems().size(), 0);
 
-        // The selection list's keys; Select All from its menu leaves the file list.
-        select(w.lstR, {"app.js"});
-        w.List1->clearSelection();
-        shown(false);
-        w.m_selectall->trigger();
-        QCOMPARE(w.List1->selectedItems().size() + w.lstR->selectedItems().size(), 2);
+        // The selection list's keys: Ctrl+A there, Ctrl+X removes.
         w.prepareListMenu(true);
         release(w.List1, Qt::Key_A, Qt::ControlModifier);
-        QVERIFY(!w.MenuTarget);
+        QVERIFY(!w.MenuTarget && w.lstR->selectedItems().isEmpty());
         release(w.List1, Qt::Key_X, Qt::ControlModifier);
         QCOMPARE(w.List1->count() + w.WorkList->Count(), 0);
         QCOMPARE(shown(false), QList<bool>({false, false, false, false, false}));
@@ -495,16 +485,9 @@ private slots:
         QVERIFY(!(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         w.cmdCancel_Click();
 
-        // Unreadable values take the defaults; the size and bars their limits.
-        const auto store = [&h](const QStringList &values) {
-            for (int i = 0; i < 4; ++i)
-                h.param(QString("X%1").arg(i + 1), values[i]);
-        };
-        store({"wide", " 6000 ", "", "-30"});
-        frmTree &odd = h.open();
-        QCOMPARE(layout(odd), QList<int>({8000, 6000, 4000, 50}));
-        odd.cmdCancel_Click();
-        store({"2000", "1000", "9000", "10"});
+        // Stored values below the limits are raised to them.
+        for (int i = 0; i < 4; ++i)
+            h.param(QString("X%1").arg(i + 1), QStringList({"2000", "1000", "9000", "10"})[i]);
         frmTree &small = h.open();
         QCOMPARE(layout(small), QList<int>({3000, 2000, 3000 - 150, 50}));
         QCOMPARE(small.size(), Twips::clientPixels(3000, 2000));
@@ -516,8 +499,6 @@ private slots:
         h.open().cmdOK_Click(); // unchanged: stored exactly as it was
         QCOMPARE(h.stored(), QStringList({"8000", "5000", "4000", "2000"}));
         frmTree &w = h.open();
-        w.resize(40, 40);
-        QTRY_COMPARE(w.size(), Twips::clientPixels(3000, 2000)); // springs back
         w.resize(600, 400);
         QTRY_COMPARE(w.size(), QSize(600, 400));
         QCOMPARE(w.cmdOK->geometry(), px(9120 - 1200, 6420 - 800, 1000, 300));
@@ -535,13 +516,8 @@ private slots:
         QCOMPARE(w.HBarTwips(), 5620 - 500);
         dragBar(w.split, QPoint(10, -40));
         QCOMPARE(w.HBarTwips(), 50);
-        dragBar(w.vsplit, QPoint(2000, 10)); // the vertical bar: 150 from the edges
+        dragBar(w.vsplit, QPoint(2000, 10)); // the vertical bar: 150 from the edge
         QCOMPARE(w.VBarTwips(), 9120 - 150);
-        dragBar(w.vsplit, QPoint(-50, 10));
-        QCOMPARE(w.VBarTwips(), 50);
-        w.SplitDragging = true; // let go over the background
-        mouse(&w, QEvent::MouseButtonRelease, QPoint(2, 2));
-        QVERIFY(!w.SplitDragging);
 
         dragBar(w.split, QPoint(10, 150));
         dragBar(w.vsplit, QPoint(250, 10));
@@ -549,7 +525,6 @@ private slots:
         QCOMPARE(h.stored(), QStringList({"9120", "6420", "3750", "2250"}));
         frmTree &again = h.open();
         QCOMPARE(again.size(), QSize(600, 400));
-        QCOMPARE(again.tv->width(), toPixels(3750 - 50));
         dragBar(again.split, QPoint(10, 100));
         again.cmdCancel_Click(); // keeps what OK stored
         QCOMPARE(h.storedParam("X4"), QStringLiteral("2250"));

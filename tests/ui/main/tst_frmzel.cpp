@@ -5,7 +5,6 @@
 #include "ui/main/HelpPages.h"
 #include "ui/main/HelpWindow.h"
 #include "ui/main/ProgramActivation.h"
-#include "ui/main/TrayClickFilter.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -107,33 +106,37 @@ private slots:
         QCOMPARE(h.runCalls, QStringList{"Quorvik|" + h.dir.filePath("quorvik") + "|on"});
 
         // At least one notification method stays on: of the icon and the
-        // message box, and with the desktop notification of the three.
+        // message box, and with the desktop notification of the three. Each
+        // step toggles a box; then Check3, Check4, chkDesktop enabled.
+        const std::pair<QCheckBox *, QList<bool>> steps[] = {{f.chkDesktop, {true, true, true}},
+                                                             {f.Check3, {true, false, true}},
+                                                             {f.Check3, {}},
+                                                             {f.Check4, {false, true, true}},
+                                                             {f.Check4, {}},
+                                                             {f.chkDesktop, {}},
+                                                             {f.Check3, {}},
+                                                             {f.Check4, {true, true, false}},
+                                                             {f.Check4, {true, true, true}},
+                                                             {f.Check3, {true, true, true}}};
+        for (const auto &[box, enabled] : steps) {
+            box->toggle();
+            if (!enabled.isEmpty())
+                QCOMPARE(QList<bool>({f.Check3->isEnabled(), f.Check4->isEnabled(),
+                                      f.chkDesktop->isEnabled()}),
+                         enabled);
+        }
         ZelSettings &s = f.zel().settings;
-        const auto enabled = [&f] {
-            return QList<bool>{f.Check3->isEnabled(), f.Check4->isEnabled(),
-                               f.chkDesktop->isEnabled()};
-        };
-        f.chkDesktop->setChecked(false);
-        f.Check3->setChecked(false);
-        QVERIFY(!s.DesktopNotify && !s.ShowIcon);
-        QCOMPARE(enabled(), QList<bool>({true, false, true}));
-        f.Check3->setChecked(true);
-        f.Check4->setChecked(false);
-        QVERIFY(!s.ShowMessages);
-        QCOMPARE(enabled(), QList<bool>({false, true, true}));
-        f.Check4->setChecked(true);
-        f.chkDesktop->setChecked(true);
-        f.Check3->setChecked(false);
-        f.Check4->setChecked(false);
-        QCOMPARE(enabled(), QList<bool>({true, true, false}));
-        f.Check4->setChecked(true);
-        QCOMPARE(enabled(), QList<bool>({true, true, true}));
-
         const std::pair<QCheckBox *, bool ZelSettings::*> plain[] = {
-            {f.Check1, &ZelSettings::UseLastDB}, {f.Check2, &ZelSettings::UseLastUser},
-            {f.Check5, &ZelSettings::NotifyIn},  {f.Check6, &ZelSettings::NotifyOut},
-            {f.Check7, &ZelSettings::PlaySound}, {f.chkIgnoreOwn, &ZelSettings::IgnoreOwnChanges},
-            {f.Check3, &ZelSettings::ShowIcon},  {f.chkStartUp, &ZelSettings::StartUp}};
+            {f.Check1, &ZelSettings::UseLastDB},
+            {f.Check2, &ZelSettings::UseLastUser},
+            {f.Check5, &ZelSettings::NotifyIn},
+            {f.Check6, &ZelSettings::NotifyOut},
+            {f.Check7, &ZelSettings::PlaySound},
+            {f.chkIgnoreOwn, &ZelSettings::IgnoreOwnChanges},
+            {f.Check3, &ZelSettings::ShowIcon},
+            {f.Check4, &ZelSettings::ShowMessages},
+            {f.chkDesktop, &ZelSettings::DesktopNotify},
+            {f.chkStartUp, &ZelSettings::StartUp}};
         for (const auto &[box, flag] : plain) {
             box->setChecked(false);
             QVERIFY2(!(s.*flag), qPrintable(box->text()));
@@ -144,25 +147,6 @@ private slots:
         QCOMPARE(h.runCalls.mid(1), QStringList({"Quorvik|" + h.dir.filePath("quorvik") + "|off",
                                                  "Quorvik|" + h.dir.filePath("quorvik") + "|on"}));
         QCOMPARE(h.storedParam("StartUp"), QString());
-    }
-
-    void storedNotificationMethodSetsTheBoxes()
-    {
-        // Stored icon, box -> checked and enabled states of the two.
-        const std::tuple<bool, bool, bool, bool> rows[] = {{true, true, true, true},
-                                                           {true, false, false, true},
-                                                           {false, true, true, false},
-                                                           {false, false, true, true}};
-        for (const auto &[icon, box, iconEnabled, boxEnabled] : rows) {
-            FrmZelHarness h;
-            h.param("ShowIcon", icon ? "True" : "False");
-            h.param("ShowMessages", box ? "True" : "False");
-            frmZel &f = h.build();
-            f.Load();
-            QCOMPARE(QList<bool>({f.Check3->isChecked(), f.Check4->isChecked(),
-                                  f.Check3->isEnabled(), f.Check4->isEnabled()}),
-                     QList<bool>({icon, box, iconEnabled, boxEnabled}));
-        }
     }
 
     void storedSettingsFillTheFieldsWhichSetThem()
@@ -177,10 +161,8 @@ private slots:
         QCOMPARE(f.status(), QStringLiteral("Files in the list: 2"));
         QCOMPARE(QStringList({f.txtDatabase->text(), f.txtUser->text(), f.txtPwd->text()}),
                  QStringList({h.iniPath(), "me", "pw"}));
-        QCOMPARE(f.cmbEvery->currentIndex(), 0);
-        QVERIFY(!f.chkStartUp->isChecked());
+        QVERIFY(f.cmbEvery->currentIndex() == 0 && !f.chkStartUp->isChecked());
         QVERIFY(h.runCalls.isEmpty()); // the box did not change, so nothing ran
-        QVERIFY(h.timerRunning());
 
         f.txtDatabase->setText(QStringLiteral("/elsewhere/srcsafe.ini")); // read-only
         QCOMPARE(f.txtDatabase->text(), h.iniPath());
@@ -188,18 +170,15 @@ private slots:
         f.txtUser->setText(QStringLiteral("you")); // a new user ends the session
         QCOMPARE(f.zel().settings.Username, QStringLiteral("you"));
         QVERIFY(!f.zel().Database);
-        f.zel().OpenDatabase(false);
         f.txtPwd->setText(QStringLiteral("secret"));
         QCOMPARE(f.zel().settings.Password, QStringLiteral("secret"));
-        QVERIFY(!f.zel().Database);
 
         // A second instance ends silently.
         FrmZelHarness second;
         second.storeUser({"$/Web/a.htm"});
         second.otherInstance = true;
         QVERIFY(!second.build().Load());
-        QVERIFY(!second.frm->trayIcon() && second.frm->lst->count() == 0);
-        QVERIFY(second.runCalls.isEmpty());
+        QVERIFY(!second.frm->trayIcon() && second.runCalls.isEmpty());
     }
 
     void hideAndWatchSavesChecksAndHidesInEveryCase()
@@ -288,7 +267,6 @@ private slots:
                               "file list. Proceed?",
                               asked[0], "srcsafe.ini|SourceSafe databases (srcsafe.ini) (*.ini)"}));
         QCOMPARE(f.zel().MonitoredFiles.Count(), 2);
-        QCOMPARE(f.zel().settings.Inifile, h.iniPath());
 
         chosen = QStringLiteral("/other/srcsafe.ini");
         f.setStatus(QStringLiteral("before"));
@@ -297,8 +275,8 @@ private slots:
         QCOMPARE(f.txtDatabase->text(), QDir::toNativeSeparators(chosen));
         QCOMPARE(f.lst->count() + f.zel().MonitoredFiles.Count(), 0);
         QVERIFY(!f.zel().Database);
-        QCOMPARE(h.storedParam("Inifile"), QDir::toNativeSeparators(chosen));
-        QCOMPARE(h.storedParam("FilesCount"), QStringLiteral("0"));
+        QCOMPARE(QStringList({h.storedParam("Inifile"), h.storedParam("FilesCount")}),
+                 QStringList({QDir::toNativeSeparators(chosen), "0"}));
         f.cmdLogin_Click(); // with an empty list nothing is asked
         QCOMPARE(asked.count(asked[0]), 3);
     }
@@ -351,27 +329,6 @@ private slots:
         QVERIFY(f.isVisible() && f.isMinimized());
     }
 
-    void listShowsEachFileWithItsStatePicture()
-    {
-        FrmZelHarness h;
-        frmZel &f = h.build();
-        const QDateTime d = h.clock.now();
-        const char *pictures[] = {"file-unknown", "file-free", "file-out-other", "file-out-mine"};
-        for (int status = -1; status <= 2; ++status)
-            f.zel().MonitoredFiles.Add(QString("$/%1").arg(status), status, status + 1, d);
-        f.RefreshFileList();
-        QCOMPARE(entries(f), QStringList({"$/-1", "$/0", "$/1", "$/2"}));
-        QCOMPARE(f.status(), QStringLiteral("Files in the list: 4"));
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(f.lst->item(i)->icon().pixmap(16, 16).toImage(),
-                     QIcon(QString(":/icons/%1.svg").arg(pictures[i])).pixmap(16, 16).toImage());
-        QVERIFY(!(f.lst->item(0)->flags() & Qt::ItemIsEditable));
-        f.zel().MonitoredFiles.RemoveAll(); // an empty rebuild leaves the status line
-        f.setStatus(QStringLiteral("kept"));
-        f.RefreshFileList();
-        QCOMPARE(f.status(), QStringLiteral("kept"));
-    }
-
     void listMenuAndMinusRemoveTheSelectedEntries()
     {
         FrmZelHarness h;
@@ -384,7 +341,6 @@ private slots:
                                f.m_removeall->isEnabled()};
         };
         f.m_selectall->trigger();
-        QCOMPARE(f.lst->selectedItems().size(), 4);
         QCOMPARE(menu(), QList<bool>({true, true, true, true, true}));
         QCOMPARE(visibleEntries(f.mright).join('|'),
                  QStringLiteral("Select All|Undo Select||Add New|Remove|Remove All"));
@@ -406,7 +362,6 @@ private slots:
         f.m_remove->trigger();
         QCOMPARE(entries(f), QStringList({"$/Web/3.htm"}));
         QCOMPARE(f.zel().MonitoredFiles.Item(1)->Key(), QStringLiteral("$/Web/3.htm"));
-        QCOMPARE(f.status(), QStringLiteral("Files in the list: 1"));
         QCOMPARE(h.storedParam("FilesCount"), QStringLiteral("4")); // stored at the next save
         f.m_selectall->trigger();
         f.prepareListMenu();
@@ -416,40 +371,22 @@ private slots:
         QCOMPARE(menu(), QList<bool>({false, false, true, false, false}));
     }
 
-    void addOpensTheDatabaseThenTheExplorer()
+    void addOpensTheDatabaseThenTheExplorerByButtonKeyAndMenu()
     {
         FrmZelHarness h;
-        h.storeUser({"$/Web/a.htm"}, QStringLiteral("wrong"));
-        frmZel &f = h.start();
+        frmZel &f = h.start({"$/Web/a.htm"});
+        f.zel().ReleaseDatabase();
         int explorer = 0;
         f.windows.openExplorer = [&] { return ++explorer > 0; };
-        f.setTrayLook(TrayLook::Normal);
-        f.cmdAdd_Click();
-        QCOMPARE(f.status(), QStringLiteral("ERROR: Cannot open VSS database"));
-        QCOMPARE(f.trayLook(), TrayLook::Error);
-        QCOMPARE(explorer, 0);
-
-        f.txtPwd->setText(QStringLiteral("pw"));
         f.cmdAdd->click();
         QVERIFY(f.zel().Database);
-        QCOMPARE(f.status(), QStringLiteral("Files in the list: 1"));
-        QTest::keyClick(f.lst, Qt::Key_Insert); // the Insert key and the menu do the same
+        QTest::keyClick(f.lst, Qt::Key_Insert);
         f.m_addnew->trigger();
         QCOMPARE(explorer, 3);
     }
 
-    void trayHelpersRunOneCommandPerGestureAndFollowTheWindows()
+    void activationFollowsTheProgramsOwnWindows()
     {
-        TrayClickFilter filter(400);
-        QVERIFY(!filter.accept(QSystemTrayIcon::Context, 0));
-        QVERIFY(!filter.accept(QSystemTrayIcon::MiddleClick, 0));
-        QVERIFY(filter.accept(QSystemTrayIcon::Trigger, 1000));
-        QVERIFY(!filter.accept(QSystemTrayIcon::DoubleClick, 1300)); // same gesture
-        QVERIFY(filter.accept(QSystemTrayIcon::DoubleClick, 2000));  // a tray of its own
-        filter.finished(9000); // a command that kept running counts from its end
-        QVERIFY(!filter.accept(QSystemTrayIcon::DoubleClick, 9200));
-        QVERIFY(filter.accept(QSystemTrayIcon::Trigger, 9500));
-
         QWidget main, viewer, box;
         viewer.setObjectName(QStringLiteral("frmLog"));
         box.setObjectName(QStringLiteral("qt_msgbox"));
@@ -595,15 +532,12 @@ private slots:
         f.mnuHelp->trigger();
         const QString page = h.opened.value(0).toLocalFile();
         QVERIFY(TestFiles::read(page).contains("Hide &amp; Watch"));
-        // The pictures the page shows are beside it.
-        QVERIFY(QFileInfo(QFileInfo(page).dir().filePath("../icons/quorvik.svg")).isFile());
         QVERIFY(!f.helpWindow());
 
         h.browserFails = true; // a window of its own, saying where the manual is
         f.showHelp(HelpPages::ExplorerContext);
         QVERIFY(h.opened.last().toLocalFile().endsWith(QLatin1String("/help/explorer.html")));
         QVERIFY(f.helpWindow() && f.helpWindow()->isVisible());
-        QCOMPARE(f.helpWindow()->browser->source(), h.opened.last());
         QVERIFY(f.helpWindow()->browser->toPlainText().contains(QLatin1String("explorer")));
         QVERIFY(f.helpWindow()->lblWhere->text().contains(h.opened.last().toLocalFile()));
     }
