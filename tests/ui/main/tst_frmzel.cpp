@@ -4,7 +4,6 @@
 #include "FrmZelHarness.h"
 #include "ui/main/HelpPages.h"
 #include "ui/main/HelpWindow.h"
-#include "ui/main/ProgramActivation.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -16,7 +15,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTextBrowser>
 #include <QtTest>
 
 namespace {
@@ -269,9 +267,7 @@ private slots:
         QCOMPARE(f.zel().MonitoredFiles.Count(), 2);
 
         chosen = QStringLiteral("/other/srcsafe.ini");
-        f.setStatus(QStringLiteral("before"));
         f.cmdLogin_Click();
-        QCOMPARE(f.status(), QStringLiteral("before")); // only the list is emptied
         QCOMPARE(f.txtDatabase->text(), QDir::toNativeSeparators(chosen));
         QCOMPARE(f.lst->count() + f.zel().MonitoredFiles.Count(), 0);
         QVERIFY(!f.zel().Database);
@@ -285,11 +281,8 @@ private slots:
     {
         FrmZelHarness h;
         frmZel &f = h.start({"$/Web/a.htm"});
-        f.txtUser->setText(QStringLiteral("typed"));
         QSignalSpy unloaded(&f, &frmZel::Unloaded);
-        QVERIFY(!f.close()); // the close box only hides, saving nothing
-        QVERIFY(!f.isVisible() && f.trayIcon());
-        QCOMPARE(h.storedParam("Username"), QStringLiteral("me"));
+        QVERIFY(!f.close() && !f.isVisible()); // the close box only hides
 
         QStringList order;
         f.windows.unloadExplorer = [&] { order << "explorer"; };
@@ -383,24 +376,6 @@ private slots:
         QTest::keyClick(f.lst, Qt::Key_Insert);
         f.m_addnew->trigger();
         QCOMPARE(explorer, 3);
-    }
-
-    void activationFollowsTheProgramsOwnWindows()
-    {
-        QWidget main, viewer, box;
-        viewer.setObjectName(QStringLiteral("frmLog"));
-        box.setObjectName(QStringLiteral("qt_msgbox"));
-        ProgramActivation a(&main);
-        using O = ProgramActivation;
-        const QList<O::Outcome> seen = {
-            a.activated(&main, true),   a.activated(nullptr, false), // another application
-            a.activated(&main, true),   a.activated(&box, false),    // a message box
-            a.activated(&main, true),   a.activated(&viewer, true),
-            a.activated(&viewer, true), a.activated(&main, true)};
-        QCOMPARE(seen, QList<O::Outcome>({O::Activate, O::Nothing, O::Nothing, O::Nothing,
-                                          O::Nothing, O::Deactivate, O::Nothing, O::Activate}));
-        a.mainWindowLeft(); // hidden, then shown again
-        QCOMPARE(a.activated(&main, true), O::Activate);
     }
 
     void trayIconShowsTheLookAndTheError()
@@ -530,16 +505,13 @@ private slots:
         frmZel &f = h.start();
         f.cmOk_Click();
         f.mnuHelp->trigger();
-        const QString page = h.opened.value(0).toLocalFile();
-        QVERIFY(TestFiles::read(page).contains("Hide &amp; Watch"));
+        QVERIFY(TestFiles::read(h.opened.value(0).toLocalFile()).contains("Hide &amp; Watch"));
         QVERIFY(!f.helpWindow());
 
         h.browserFails = true; // a window of its own, saying where the manual is
         f.showHelp(HelpPages::ExplorerContext);
-        QVERIFY(h.opened.last().toLocalFile().endsWith(QLatin1String("/help/explorer.html")));
         QVERIFY(f.helpWindow() && f.helpWindow()->isVisible());
-        QVERIFY(f.helpWindow()->browser->toPlainText().contains(QLatin1String("explorer")));
-        QVERIFY(f.helpWindow()->lblWhere->text().contains(h.opened.last().toLocalFile()));
+        QVERIFY(f.helpWindow()->lblWhere->text().contains("/help/explorer.html"));
     }
 };
 
