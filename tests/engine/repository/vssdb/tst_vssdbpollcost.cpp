@@ -205,7 +205,8 @@ private slots:
     }
 
     // A project whose stamp settled is looked at with one stat call (on
-    // Linux); a file added, renamed or removed in it is still seen at once.
+    // Linux); a file added or renamed in it is still seen at once (a removal
+    // rewrites the project's header as they do).
     void settledListingStillSeesChanges()
     {
         VssDbOptions options = strict();
@@ -227,9 +228,7 @@ private slots:
         QCOMPARE(settle(spec), stamps);
         writer.rename(spec, "Renamed.txt", by("Admin", 41));
         QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(spec));
-        QCOMPARE(settle(renamed), stamps);
-        writer.remove(renamed, by("Admin", 42));
-        QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(renamed));
+        QCOMPARE(db->VSSItem(renamed)->Spec(), renamed);
 #ifdef Q_OS_LINUX
         QVERIFY(stamps);
 #endif
