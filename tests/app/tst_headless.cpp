@@ -134,49 +134,34 @@ private slots:
         QVERIFY(lines[2].endsWith("\t$/Web/b.txt\tCheck In\r"));
     }
 
-    void exitStatusSaysWhatWentWrong_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("config");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("error"); // a regular expression
-        QTest::addColumn<QString>("out");
-        QTest::newRow("--once alone") << QStringList{"--once"} << m_config << 1 << "--headless"
-                                      << "";
-        const QStringList once{"--headless", "--once"};
-        const QString opening = "ERROR: Cannot open VSS database\n.*";
-        QTest::newRow("wrong password")
-            << once << settings(m_dir.filePath("pw"), {{"Password", XorByLength("wrong")}}) << 2
-            << opening + "Wrong password"
-            << "";
-        const QString unreadable = m_dir.filePath("unreadable");
-        QDir().mkpath(unreadable + "/Quorvik.ini"); // a folder: never readable
-        QTest::newRow("unreadable settings")
-            << once << unreadable << 2 << opening + "Cannot read the settings file"
-            << "";
-        // An event the log cannot take still goes to the output.
-        QTest::newRow("log not writable")
-            << once
-            << settings(m_dir.filePath("nolog"), {{"Logfile", m_dir.filePath("no/QVEvent.txt")}},
-                        {"$/Web/a.txt"})
-            << 3 << "ERROR: Path not found"
-            << "\t$/Web/a.txt\tCheck Out\n";
-    }
     void exitStatusSaysWhatWentWrong()
     {
-        QFETCH(QStringList, args);
-        QFETCH(QString, config);
-        QFETCH(int, status);
-        QFETCH(QString, error);
-        QFETCH(QString, out);
-        VssWriter writer(m_db);
-        writer.checkout("$/Web/a.txt", by("Dora"));
-        const Run run = quorvik(args, config);
-        writer.undoCheckout("$/Web/a.txt", by("Dora"));
-        QCOMPARE(run.exitCode, status);
-        QVERIFY2(run.err.contains(QRegularExpression(error)), qPrintable(run.err));
-        QCOMPARE(run.out.count('\n'), out.count('\n'));
-        QVERIFY2(out.isEmpty() || run.out.endsWith(out), qPrintable(run.out));
+        const QStringList once{"--headless", "--once"};
+        const QString opening = "ERROR: Cannot open VSS database\n.*";
+        const QString unreadable = m_dir.filePath("unreadable");
+        QDir().mkpath(unreadable + "/Quorvik.ini"); // a folder: never readable
+        // Arguments, settings folder, exit status, standard error (a regular
+        // expression), standard output. An event the log cannot take still
+        // goes to the output.
+        const std::tuple<QStringList, QString, int, QString, QString> rows[] = {
+            {{"--once"}, m_config, 1, "--headless", ""},
+            {once, settings(m_dir.filePath("pw"), {{"Password", XorByLength("wrong")}}), 2,
+             opening + "Wrong password", ""},
+            {once, unreadable, 2, opening + "Cannot read the settings file", ""},
+            {once,
+             settings(m_dir.filePath("nolog"), {{"Logfile", m_dir.filePath("no/QVEvent.txt")}},
+                      {"$/Web/a.txt"}),
+             3, "ERROR: Path not found", "\t$/Web/a.txt\tCheck Out\n"}};
+        for (const auto &[args, config, status, error, out] : rows) {
+            VssWriter writer(m_db);
+            writer.checkout("$/Web/a.txt", by("Dora"));
+            const Run run = quorvik(args, config);
+            writer.undoCheckout("$/Web/a.txt", by("Dora"));
+            QCOMPARE(run.exitCode, status);
+            QVERIFY2(run.err.contains(QRegularExpression(error)), qPrintable(run.err));
+            QCOMPARE(run.out.count('\n'), out.count('\n'));
+            QVERIFY2(out.isEmpty() || run.out.endsWith(out), qPrintable(run.out));
+        }
     }
 
     void jsonLinesAndTheEventCommandCarryEveryName()

@@ -27,7 +27,6 @@ struct FrmZelHarness
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<frmZel> frm;
     bool trayAvailable = true;
-    bool otherInstance = false;
     QStringList runCalls; // "name|path|flag" of each start-at-logon change
     int beeps = 0;
     QList<QUrl> opened;
@@ -91,7 +90,6 @@ struct FrmZelHarness
         s.clock = &clock;
         s.factory = repo->factory();
         s.store = store.get();
-        s.claimInstance = [this] { return !otherInstance; };
         s.programFolder = dir.path();
         s.programPath = dir.filePath(QStringLiteral("quorvik"));
         s.runAtStartup = [this](const QString &n, const QString &p, bool f) {

@@ -170,13 +170,6 @@ private slots:
         QVERIFY(!f.zel().Database);
         f.txtPwd->setText(QStringLiteral("secret"));
         QCOMPARE(f.zel().settings.Password, QStringLiteral("secret"));
-
-        // A second instance ends silently.
-        FrmZelHarness second;
-        second.storeUser({"$/Web/a.htm"});
-        second.otherInstance = true;
-        QVERIFY(!second.build().Load());
-        QVERIFY(!second.frm->trayIcon() && second.runCalls.isEmpty());
     }
 
     void hideAndWatchSavesChecksAndHidesInEveryCase()
