@@ -41,10 +41,8 @@ private slots:
                  QStringList({"Check Out", "Dora", a, "2026-12-06", "09:01:00"}));
         QCOMPARE(f.logBytes(), "2026-12-06\t09:01:00\t$/Web/a.txt\tCheck Out\r\n");
         QCOMPARE(f.zel.PendingMessage, a + "\r\n has been checked out by Dora\r\n");
-        QCOMPARE(file(f, 1).Status(), qint16(1));
-        QVERIFY(f.shell.look == TrayLook::Change && f.shell.reset);
-        // Nothing changed: the next poll reports nothing and clears the message.
-        f.poll();
+        QVERIFY(file(f, 1).Status() == 1 && f.shell.look == TrayLook::Change && f.shell.reset);
+        f.poll(); // nothing changed: nothing reported, the message cleared
         QVERIFY(f.zel.lvTrace().count() == 1 && f.zel.PendingMessage.isEmpty());
         QCOMPARE(f.shell.refreshes, 1);
     }
@@ -89,8 +87,7 @@ private slots:
         int second = 0;
         for (const QString &poll : script.split('|')) {
             for (const QString &step : poll.split(',', Qt::SkipEmptyParts)) {
-                const QString verb = step.section(' ', 0, 0);
-                const QString name = step.section(' ', 1);
+                const QString verb = step.section(' ', 0, 0), name = step.section(' ', 1);
                 const QString path = name == "b" ? b : name == "a" ? a : a + ".bak";
                 const QDateTime when = f.clock.now().addSecs(++second);
                 if (verb == "out" || verb == "mine" || verb == "eve")
@@ -168,30 +165,23 @@ private slots:
     }
 
     // Rule A counts whole seconds: a version in the same second as the one
-    // last seen is not new, one a second later is.
-    void ruleAWholeSeconds_data()
-    {
-        QTest::addColumn<int>("seenMs");
-        QTest::addColumn<int>("versionMs");
-        QTest::addColumn<bool>("fires");
-        QTest::newRow("same instant") << 0 << 0 << false;
-        QTest::newRow("later in the same second") << 0 << 999 << false;
-        QTest::newRow("one second later") << 0 << 1000 << true;
-        QTest::newRow("into the next second") << 900 << 1100 << true;
-        QTest::newRow("older") << 2000 << 1000 << false;
-    }
+    // last seen is not new, one a second later is (seen, version, fires).
     void ruleAWholeSeconds()
     {
-        QFETCH(int, seenMs);
-        QFETCH(int, versionMs);
-        EngineFixture f;
-        const QDateTime t(QDate(2026, 12, 1), QTime(10, 0));
-        f.watch(a, t.addMSecs(-5000));
-        file(f, 1).setDateIn(t.addMSecs(seenMs));
-        QVERIFY(f.start());
-        f.repo->checkIn(a, "Dora", t.addMSecs(versionMs));
-        f.poll();
-        QTEST(f.zel.lvTrace().count() == 1, "fires");
+        using Row = std::tuple<int, int, bool>;
+        for (const auto &[seenMs, versionMs, fires] :
+             {Row{0, 0, false}, Row{0, 999, false}, Row{0, 1000, true}, Row{900, 1100, true},
+              Row{2000, 1000, false}}) {
+            EngineFixture f;
+            const QDateTime t(QDate(2026, 12, 1), QTime(10, 0));
+            f.watch(a, t.addMSecs(-5000));
+            file(f, 1).setDateIn(t.addMSecs(seenMs));
+            QVERIFY(f.start());
+            f.repo->checkIn(a, "Dora", t.addMSecs(versionMs));
+            f.poll();
+            QVERIFY2((f.zel.lvTrace().count() == 1) == fires,
+                     qPrintable(QString::number(versionMs)));
+        }
     }
 
     void neverRecordedStates()
@@ -205,8 +195,7 @@ private slots:
         f.zel.MonitoredFiles.Add(b, -1, 0, created);
         QVERIFY(f.start());
         f.poll();
-        // -1 and free: rule C once; -1 and checked out: nothing, ever.
-        f.poll();
+        f.poll(); // -1 and free: rule C once; -1 and checked out: nothing, ever
         QCOMPARE(f.records(), Records({{a, "Check In (Undo Check Out)"}}));
         QCOMPARE(file(f, 2).Status(), qint16(-1));
 
@@ -231,12 +220,10 @@ private slots:
         QCOMPARE(f.zel.lvTrace().count(), 0);
         QCOMPARE(file(f, 2).Status(), qint16(0));
         QCOMPARE(f.shell.refreshes, 0);
-        // Seen while hidden: the error look, at every poll.
         f.shell.looks.clear();
-        f.poll();
+        f.poll(); // seen while hidden: the error look, at every poll
         QCOMPARE(f.shell.looks, QList<TrayLook>{TrayLook::Error});
-        // Back again: the poll reaches every file and the look recovers.
-        f.repo->recover(a);
+        f.repo->recover(a); // back again: every file is reached, the look recovers
         f.poll();
         QCOMPARE(f.zel.lvTrace().count(), 1);
         QCOMPARE(f.shell.look, TrayLook::Change);
@@ -250,10 +237,8 @@ private slots:
         f.repo->checkOut(a, "Dora");
         f.repo->checkOut(b, "Dora");
         f.repo->failOn("Checkouts", a);
-        f.poll();
-        // a: its user could not be read, so nothing fires and nothing is stored.
-        QCOMPARE(file(f, 1).Status(), qint16(0));
-        QCOMPARE(file(f, 2).Status(), qint16(1));
+        f.poll(); // a's user could not be read: nothing fires, nothing is stored
+        QVERIFY(file(f, 1).Status() == 0 && file(f, 2).Status() == 1);
         // Said once, again when the reason changes.
         QCOMPARE(f.shell.statusText, "ERROR: Cannot read " + a + ": Injected failure of Checkouts");
         f.shell.statusText.clear();
@@ -262,18 +247,17 @@ private slots:
         f.repo->clearFailures();
         f.repo->failOn("IsCheckedOut", a);
         f.poll();
-        QCOMPARE(f.shell.statusText,
-                 "ERROR: Cannot read " + a + ": Injected failure of IsCheckedOut");
+        QVERIFY(f.shell.statusText.endsWith(a + ": Injected failure of IsCheckedOut"));
         f.repo->clearFailures();
         f.repo->failOn("Versions", b);
         f.poll(); // a is reported late, never falsely; b's history is unreadable
         QCOMPARE(f.records(), (Records{{b, "Check Out"}, {a, "Check Out"}}));
     }
 
+    // Sorted by object descending, a's row is the newest displayed one while
+    // the log's last record is b's.
     void amendmentNeverRewritesAnotherFilesRecord()
     {
-        // Sorted by object descending, a's row is the newest displayed one
-        // while the log's last record is b's.
         EngineFixture f;
         QVERIFY(f.startWatching({a, b}));
         f.repo->checkOut(a, "Dora");
@@ -321,12 +305,10 @@ private slots:
         QVERIFY(f.startWatching({a}));
         f.repo->checkOut(a, "Dora");
         f.poll();
-        QCOMPARE(f.zel.lvTrace().count(), 1);
-        QVERIFY(f.zel.PendingMessage.startsWith(a));
-        QCOMPARE(f.shell.look, TrayLook::Change);
-        QCOMPARE(f.shell.records.size(), 1);
+        QVERIFY(f.zel.lvTrace().count() == 1 && f.zel.PendingMessage.startsWith(a));
+        QVERIFY(f.shell.look == TrayLook::Change && f.shell.records.size() == 1 &&
+                f.zel.StoreFailed);
         QVERIFY2(f.shell.statusText.startsWith("ERROR: "), qPrintable(f.shell.statusText));
-        QVERIFY(f.zel.StoreFailed);
         QFETCH(bool, recordKept);
         QCOMPARE(QFileInfo(path).size() > (300LL << 20), recordKept);
         f.poll(); // reported once
@@ -344,8 +326,7 @@ private slots:
         f.repo->checkOut(a, "Dora");
         f.poll();
         QCOMPARE(f.shell.statusText, QString("ERROR: Cannot store the list of files"));
-        QVERIFY(f.zel.StoreFailed);
-        QCOMPARE(file(f, 1).Status(), qint16(1));
+        QVERIFY(f.zel.StoreFailed && file(f, 1).Status() == 1);
         f.poll();
         QCOMPARE(f.zel.lvTrace().count(), 1);
     }
@@ -385,8 +366,7 @@ private slots:
         f.poll();
         f.repo->checkIn(b, "Dora", f.clock.now(), true);
         f.poll();
-        QCOMPARE(f.zel.lvTrace().count(), 1);
-        QCOMPARE(f.zel.lvTrace().lastRow().text, QString("check in"));
+        QVERIFY(f.zel.lvTrace().count() == 1 && f.zel.lvTrace().lastRow().text == "check in");
         QCOMPARE(f.records().last(), (QPair<QString, QString>{b, "check in"}));
     }
 
@@ -408,12 +388,11 @@ private slots:
         f.repo->checkIn(a, "ME", checkIn);
         f.poll(); // the end of the check-out
         f.poll(); // the new version
-        QCOMPARE(file(f, 1).Status(), qint16(0));
-        QCOMPARE(file(f, 1).DateIn(), checkIn);
-        QCOMPARE(f.shell.refreshes, 3);
+        QVERIFY(file(f, 1).Status() == 0 && file(f, 1).DateIn() == checkIn &&
+                f.shell.refreshes == 3);
         QVERIFY(f.logBytes().isEmpty() && f.zel.PendingMessage.isEmpty() && !f.shell.reset);
-        QVERIFY(!f.shell.looks.contains(TrayLook::Change));
-        QCOMPARE(f.shell.beeps + f.shell.eventLogShown + f.shell.notes.size(), 0);
+        QVERIFY(!f.shell.looks.contains(TrayLook::Change) &&
+                f.shell.beeps + f.shell.eventLogShown + f.shell.notes.size() == 0);
         // Others' changes, and mine with the option off, are told.
         f.repo->checkOut(b, "Dora");
         f.poll();
@@ -431,7 +410,7 @@ private slots:
         struct : ChangeWatch
         {
             std::function<void()> fire;
-            void Watch(const QStringList &, std::function<void()> poll) override { fire = poll; }
+            void Watch(const QStringList &, std::function<void()> p) override { fire = p; }
             void Stop() override { fire = nullptr; }
         } watch;
         EngineFixture f;

@@ -22,6 +22,14 @@ inline bool write(const QString &path, const QByteArray &bytes)
            file.write(bytes) == bytes.size();
 }
 
+// Applies `change` to the file's bytes.
+template <typename Change> bool edit(const QString &path, Change change)
+{
+    QByteArray bytes = read(path);
+    change(bytes);
+    return write(path, bytes);
+}
+
 // The event log's records as (object, action) pairs, oldest first.
 inline QList<QPair<QString, QString>> records(const QString &logPath)
 {

@@ -4,6 +4,7 @@
 
 #include "engine/WallClock.h"
 #include "engine/repository/vssdb/VssBytes.h"
+#include "engine/repository/vssdb/VssLayout.h"
 #include "engine/repository/vssdb/VssRecord.h"
 
 #include <QDateTime>
@@ -22,6 +23,11 @@ inline VssWriter::Stamp by(const QString &user, int minutes, const QString &comm
     return VssWriter::Stamp{user, at(minutes), comment};
 }
 
+inline VssWriter::Stamp by(const QString &user, const QDateTime &when)
+{
+    return VssWriter::Stamp{user, when, {}};
+}
+
 // A new database in `dir`: Raul (password "secret"), Guest and Admin.
 inline QString create(const QString &dir, bool multipleCheckouts = false)
 {
@@ -38,6 +44,26 @@ inline void reseal(QByteArray &file, qint64 offset)
     const quint32 length = VssBytes(file).u32(offset);
     VssPut::u16(file, offset + 6,
                 VssRecord::crc16(QByteArrayView(file).sliced(offset + 8, length)));
+}
+
+// A field of an item file's header (DH) record.
+inline qint32 headerField(const QByteArray &file, qint64 field)
+{
+    return VssBytes(file).i32(VssLayout::DH::FileOffset + VssLayout::RecordHeaderSize + field);
+}
+
+// Makes every record from the header on run to the end of the file, each
+// sealed again (last to first): chains laid over each other.
+inline void overlapRecords(QByteArray &file)
+{
+    std::vector<qint64> records;
+    for (qint64 at = VssLayout::DH::FileOffset; at + 8 <= file.size();
+         at += 8 + VssBytes(file).u32(at))
+        records.push_back(at);
+    for (auto at = records.rbegin(); at != records.rend(); ++at) {
+        VssPut::u32(file, *at, quint32(file.size() - *at - 8));
+        reseal(file, *at);
+    }
 }
 
 } // namespace VssGen

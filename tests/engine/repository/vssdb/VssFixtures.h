@@ -1,6 +1,9 @@
 #pragma once
 
+#include "support/TestFiles.h"
+
 #include "engine/repository/vssdb/VssDbDatabase.h"
+#include "engine/repository/vssdb/VssLayout.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -64,6 +67,17 @@ inline QString itemFile(const VssDbDatabase &db, const VSSItem &item)
 {
     return db.context()->session.folder().itemPath(
         dynamic_cast<const VssDbItem &>(item).physicalName());
+}
+
+// The data file of `item` (a project's listing), named by its header.
+inline QString dataFile(const VssDbDatabase &db, const VSSItem &item)
+{
+    const QByteArray physical = dynamic_cast<const VssDbItem &>(item).physicalName();
+    const VssDataFolder &folder = db.context()->session.folder();
+    const QByteArray header = TestFiles::read(folder.itemPath(physical));
+    return folder.dataFilePath(physical,
+                               header.at(VssLayout::DH::FileOffset + VssLayout::RecordHeaderSize +
+                                         VssLayout::DH::DataExtension + 1));
 }
 
 // Every spec at and below `item`, with its children, depth first.

@@ -19,6 +19,7 @@ struct Run
     int exitCode = -1;
     QString out, err; // lines end in LF here, in CR LF on Windows
 };
+const QString SnapshotB = QStringLiteral("tempnjayaraj-vss/4c10b8f-Database.rar");
 
 Run run(const QStringList &arguments, const QString &timeZone = {})
 {
@@ -45,40 +46,20 @@ QStringList database(const QString &name, const QString &user, const QString &pa
     return args;
 }
 
-const QString SnapshotB = QStringLiteral("tempnjayaraj-vss/4c10b8f-Database.rar");
-
-VssWriter::Stamp at(QDate date, QTime time)
-{
-    return VssWriter::Stamp{QStringLiteral("Admin"), WallClockTime(date, time), {}};
-}
-
 // Appends the entries of project `source` to the listing of `target`, with
 // the header's count, as a damaged or hostile database may hold them.
 bool appendListing(const QString &ini, const QString &target, const QString &source)
 {
     auto db = VssFixtures::open(ini, QStringLiteral("Admin"));
-    const VssDataFolder &folder = db->context()->session.folder();
-    const auto physical = [&](const QString &spec) {
-        return dynamic_cast<VssDbItem &>(*db->VSSItem(spec)).physicalName();
-    };
-    const auto dataOf = [&](const QByteArray &item) {
-        const QByteArray header = TestFiles::read(folder.itemPath(item));
-        return folder.dataFilePath(
-            item, header.at(DH::FileOffset + RecordHeaderSize + DH::DataExtension + 1));
-    };
-    const QByteArray from = physical(source);
-    const QByteArray to = physical(target);
-    const QString itemPath = folder.itemPath(to);
-    QByteArray item = TestFiles::read(itemPath);
+    const VSSItemPtr to = db->VSSItem(target), from = db->VSSItem(source);
     const qint64 count = DH::FileOffset + RecordHeaderSize + DH::EntryCount;
-    VssPut::u16(item, count,
-                VssBytes(item).u16(count) +
-                    VssBytes(TestFiles::read(folder.itemPath(from)))
-                        .u16(DH::FileOffset + RecordHeaderSize + DH::EntryCount));
-    VssGen::reseal(item, DH::FileOffset);
-    return TestFiles::write(dataOf(to),
-                            TestFiles::read(dataOf(to)) + TestFiles::read(dataOf(from))) &&
-           TestFiles::write(itemPath, item);
+    const QByteArray added = TestFiles::read(dataFile(*db, *from));
+    const quint16 entries = VssBytes(TestFiles::read(itemFile(*db, *from))).u16(count);
+    return TestFiles::edit(dataFile(*db, *to), [&](QByteArray &f) { f += added; }) &&
+           TestFiles::edit(itemFile(*db, *to), [&](QByteArray &f) {
+               VssPut::u16(f, count, VssBytes(f).u16(count) + entries);
+               VssGen::reseal(f, DH::FileOffset);
+           });
 }
 
 } // namespace
@@ -130,11 +111,12 @@ private slots:
     void datesPrintAsStoredAcrossDaylightSaving()
     {
         QTemporaryDir dir;
-        VssWriter::create(dir.path(), {});
-        VssWriter w(dir.path());
-        w.addProject("$/P", at(QDate(2026, 3, 28), QTime(12, 0)));
-        w.addFile("$/P/gap.txt", at(QDate(2026, 3, 29), QTime(2, 30)));
-        w.addFile("$/P/fold.txt", at(QDate(2026, 10, 25), QTime(2, 30)));
+        VssWriter w(VssGen::create(dir.path()));
+        w.addProject("$/P", VssGen::by("Admin", 0));
+        w.addFile("$/P/gap.txt",
+                  VssGen::by("Admin", WallClockTime(QDate(2026, 3, 29), QTime(2, 30))));
+        w.addFile("$/P/fold.txt",
+                  VssGen::by("Admin", WallClockTime(QDate(2026, 10, 25), QTime(2, 30))));
         const Run r =
             run(QStringList{"tree", "--ini", dir.filePath("srcsafe.ini"), "--user", "Admin"},
                 QStringLiteral("Europe/Berlin"));
@@ -161,16 +143,13 @@ private slots:
         QFETCH(int, repeats);
         QTemporaryDir dir;
         const QString ini = dir.filePath("srcsafe.ini");
-        VssWriter::create(dir.path(), {});
-        VssWriter w(dir.path());
-        QStringList projects;
-        QString spec = QStringLiteral("$");
-        for (int i = 1; i <= 16; ++i) {
-            spec += QStringLiteral("/P%1").arg(i);
-            w.addProject(spec, at(QDate(2025, 1, 1), QTime(9, 0)));
-            projects << spec;
-        }
-        w.addFile(spec + "/f.txt", at(QDate(2025, 1, 1), QTime(9, 0)));
+        VssWriter w(VssGen::create(dir.path()));
+        QStringList projects{"$"};
+        for (int i = 1; i <= 16; ++i)
+            w.addProject(projects.emplaceBack(projects.last() + QString("/P%1").arg(i)),
+                         VssGen::by("Admin", 0));
+        projects.removeFirst();
+        w.addFile(projects.last() + "/f.txt", VssGen::by("Admin", 0));
         if (cycle)
             QVERIFY(appendListing(ini, projects[1], QStringLiteral("$/"))); // P2 lists P1
         else

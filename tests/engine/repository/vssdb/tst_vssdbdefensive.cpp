@@ -23,16 +23,13 @@
 
 using namespace VssFixtures;
 using namespace VssLayout;
+using VssGen::headerField;
 
 namespace {
 
-const QString ClingBling = QStringLiteral("$/esign-java-authenticator/clingBling.txt");
+const QString Esign = QStringLiteral("$/esign-java-authenticator");
+const QString ClingBling = Esign + QStringLiteral("/clingBling.txt");
 const QString Player = QStringLiteral("$/Widgie/AVI_PlayerDlg.cpp");
-
-qint32 headerField(const QByteArray &file, qint64 payloadOffset)
-{
-    return VssBytes(file).i32(DH::FileOffset + RecordHeaderSize + payloadOffset);
-}
 
 } // namespace
 
@@ -47,12 +44,11 @@ private:
     QTemporaryDir m_dir;
     QString m_db;
 
-    // A fresh private copy of a fixture database for each test.
-    void copyFixture(const QString &name)
+    void copyFixture(const QString &name) // a fresh copy for each test
     {
         static int copies = 0;
-        m_db = m_dir.path() + QLatin1Char('/') + QString::number(++copies) + QLatin1Char('/');
-        QVERIFY(copyTree(root() + QLatin1Char('/') + name, m_db));
+        m_db = m_dir.path() + QString("/%1/").arg(++copies);
+        QVERIFY(copyTree(root() + '/' + name, m_db));
     }
     QString dataFile(const QString &relative) const { return m_db + "data/" + relative; }
 
@@ -134,30 +130,20 @@ private slots:
         const QString spec = held ? Player : ClingBling;
         auto db = session();
         const VSSItemPtr read = db->VSSItem(spec);
-        QString path = itemFile(*db, *read);
-        if (target == 1) {
-            const QByteArray header = TestFiles::read(dataFile("b/baaaaaaa"));
-            const char ext = header[DH::FileOffset + RecordHeaderSize + DH::DataExtension + 1];
-            path = dataFile(QStringLiteral("b/baaaaaaa.") + QChar(ext).toLower());
-        }
+        const QString path =
+            target == 1 ? VssFixtures::dataFile(*db, *db->VSSItem(Esign)) : itemFile(*db, *read);
         const QByteArray original = TestFiles::read(path);
         QByteArray damaged = original;
         damage(damaged);
-        for (const QString &name : calls) {
-            for (const bool reuse : {false, true}) {
-                if (reuse && !reused)
-                    break;
+        for (const QString &name : calls)
+            for (int reuse = 0; reuse <= int(reused); ++reuse) {
                 const auto call = [&] {
                     const VSSItemPtr item = reuse ? read : session()->VSSItem(spec);
-                    if (name == "version")
-                        return item->VersionNumber();
-                    if (name == "out")
-                        return item->IsCheckedOut();
-                    if (name == "history")
-                        return int(item->Versions().size());
-                    if (name == "holders")
-                        return item->Checkouts().Count();
-                    return int(session()->VSSItem("$/esign-java-authenticator")->Items().size());
+                    return name == "version"   ? item->VersionNumber()
+                           : name == "out"     ? item->IsCheckedOut()
+                           : name == "history" ? int(item->Versions().size())
+                           : name == "holders" ? item->Checkouts().Count()
+                                               : int(session()->VSSItem(Esign)->Items().size());
                 };
                 const int before = call();
                 QVERIFY(TestFiles::write(path, damaged));
@@ -166,7 +152,6 @@ private slots:
                 QVERIFY(TestFiles::write(path, original));
                 QCOMPARE(call(), before);
             }
-        }
     }
 
     // Records appended while the header still describes the older state: the
@@ -175,10 +160,8 @@ private slots:
     {
         copyFixture(QStringLiteral("tempnjayaraj-vss/4c10b8f-Database.rar"));
         auto db = open(m_db + "srcsafe.ini", QStringLiteral("johns"));
-        const QString path = dataFile("d/daaaaaaa");
-        QByteArray file = TestFiles::read(path);
-        file.append(QByteArray(600, '\x5A'));
-        QVERIFY(TestFiles::write(path, file));
+        QVERIFY(TestFiles::edit(dataFile("d/daaaaaaa"),
+                                [](QByteArray &f) { f += QByteArray(600, 'Z'); }));
         const VSSItemPtr item = db->VSSItem(ClingBling);
         QCOMPARE(item->VersionNumber(), 4);
         QCOMPARE(item->Versions().size(), size_t(4));
@@ -197,11 +180,11 @@ private slots:
         const QList<QPair<QByteArray, int>> holders = {{QByteArray("Admin\0", 6), 1},
                                                        {QByteArray("rAUL\0", 5), 2}};
         for (const auto &[user, state] : holders) {
-            QByteArray file = TestFiles::read(path);
-            const qint32 live = headerField(file, DH::LiveCheckout);
-            file.replace(live + RecordHeaderSize + CF::User, user.size(), user);
-            VssGen::reseal(file, live);
-            QVERIFY(TestFiles::write(path, file));
+            QVERIFY(TestFiles::edit(path, [&user = user](QByteArray &f) {
+                const qint32 live = headerField(f, DH::LiveCheckout);
+                VssGen::reseal(f.replace(live + RecordHeaderSize + CF::User, user.size(), user),
+                               live);
+            }));
             QCOMPARE(item->IsCheckedOut(), state);
             QCOMPARE(item->Checkouts().Item(1).Username, QString::fromLatin1(user.chopped(1)));
         }
@@ -213,21 +196,18 @@ private slots:
     void itemRewrittenInPlaceIsNeverReadTorn()
     {
         QTemporaryDir dir;
-        VssWriter::create(dir.path(), {{QStringLiteral("Alice"), {}}});
-        VssWriter w(dir.path());
+        VssWriter w(VssGen::create(dir.path()));
         const QString spec = QStringLiteral("$/f.txt");
-        const VssWriter::Stamp alice{QStringLiteral("Alice"), QDateTime::currentDateTime(), {}};
-        w.addFile(spec, alice);
+        w.addFile(spec, VssGen::by("Guest", 1));
         VssDbOptions options = strict();
         options.itemReuseMs = 60000; // one read per item object
         options.readAttempts = 3;
         auto db = open(dir.filePath("srcsafe.ini"), QStringLiteral("Admin"), {}, options);
         const QString path = itemFile(*db, *db->VSSItem(spec));
-        w.checkout(spec, alice);
+        w.checkout(spec, VssGen::by("Guest", 2));
         const QByteArray held = TestFiles::read(path);
-        w.checkin(spec, alice);
+        w.checkin(spec, VssGen::by("Guest", 3));
         const QByteArray free = TestFiles::read(path);
-
         std::atomic<bool> stop{false};
         std::thread writer([&] {
             QFile file(path);
@@ -241,42 +221,21 @@ private slots:
                 file.resize(bytes.size());
             }
         });
-        int seen[2] = {0, 0};
-        int invented = 0;
+        int seen = 0, invented = 0;
         QElapsedTimer clock;
         clock.start();
         while (!clock.hasExpired(1500)) {
             try {
                 const VSSItemPtr item = db->VSSItem(spec);
-                const int version = item->VersionNumber();
-                const int out = item->IsCheckedOut();
-                if ((version == 1 && out == 1) || (version == 2 && out == 0))
-                    ++seen[version - 1];
-                else
-                    ++invented;
-            } catch (const RepositoryError &) {
-                // caught halfway: this read is skipped
+                const int version = item->VersionNumber(), out = item->IsCheckedOut();
+                ++((version == 1 && out == 1) || (version == 2 && out == 0) ? seen : invented);
+            } catch (const RepositoryError &) { // caught halfway: this read is skipped
             }
         }
         stop = true;
         writer.join();
         QCOMPARE(invented, 0);
-        QVERIFY(seen[0] + seen[1] > 0);
-    }
-
-    void damagedUserFileRefusesOpen()
-    {
-        copyFixture(QStringLiteral("tempnjayaraj-vss/54d0818"));
-        const QByteArray intact = TestFiles::read(dataFile("um.dat"));
-        QByteArray users = intact;
-        users[FileHeaderSize + RecordHeaderSize + HU::PayloadSize + RecordHeaderSize + 1] ^= 0x01;
-        QVERIFY(TestFiles::write(dataFile("um.dat"), users));
-        const auto openJohns = [&] { open(m_db + "srcsafe.ini", QStringLiteral("johns")); };
-        QVERIFY_THROWS_EXCEPTION(RepositoryOpenError, openJohns());
-        QVERIFY(TestFiles::write(dataFile("um.dat"), intact));
-        openJohns();
-        QVERIFY(TestFiles::write(dataFile("version.dat"), QByteArray("\x05\x00", 2)));
-        QVERIFY_THROWS_EXCEPTION(RepositoryOpenError, openJohns());
+        QVERIFY(seen > 0);
     }
 
 #ifdef Q_OS_UNIX
@@ -311,13 +270,25 @@ private slots:
     }
 #endif
 
-    // A real srcsafe.ini holds a few kilobytes: a huge one is refused unread.
-    void hugeSettingsFileRefusesOpen()
+    // A damaged user file, an unknown format version, or a srcsafe.ini far
+    // larger than real ones (a few kilobytes, read whole) refuse the open.
+    void damagedOrHugeFilesRefuseOpen()
     {
         copyFixture(QStringLiteral("tempnjayaraj-vss/54d0818"));
-        const QString ini = m_db + "srcsafe.ini";
-        QVERIFY(TestFiles::write(ini, QByteArray(2 * 1024 * 1024, '\n') + TestFiles::read(ini)));
-        QVERIFY_THROWS_EXCEPTION(RepositoryOpenError, open(ini, QStringLiteral("johns")));
+        const auto openJohns = [&] { open(m_db + "srcsafe.ini", QStringLiteral("johns")); };
+        const qint64 inUser =
+            FileHeaderSize + RecordHeaderSize + HU::PayloadSize + RecordHeaderSize + 1;
+        const QList<QPair<QString, std::function<void(QByteArray &)>>> damages = {
+            {dataFile("um.dat"), [=](QByteArray &f) { f[inUser] = char(f[inUser] ^ 1); }},
+            {dataFile("version.dat"), [](QByteArray &f) { f = QByteArray("\x05\x00", 2); }},
+            {m_db + "srcsafe.ini", [](QByteArray &f) { f.prepend(QByteArray(2 << 20, '\n')); }}};
+        for (const auto &[path, damage] : damages) {
+            const QByteArray intact = TestFiles::read(path);
+            QVERIFY(TestFiles::edit(path, damage));
+            QVERIFY_THROWS_EXCEPTION(RepositoryOpenError, openJohns());
+            QVERIFY(TestFiles::write(path, intact));
+            openJohns();
+        }
     }
 
     void missingNamesFileFallsBackToShortNames()
