@@ -60,15 +60,12 @@ private slots:
         QCOMPARE(tree(*db), QStringList({"$/", "$/Widgie", "$/Widgie/Main.cpp",
                                          "$/Widgie/Sub Project", deep, deep + "/notes.txt"}));
         const auto versions = db->VSSItem("$/Widgie/Main.cpp")->Versions();
-        QCOMPARE(int(versions.size()), 2);
-        QCOMPARE(versions[0].Date, at(8));
+        QVERIFY(versions.size() == 2 && versions[0].Date == at(8) && versions[1].Date == at(4));
         QCOMPARE(versions[0].Username, QString("Raul")); // the um.dat spelling
-        QCOMPARE(versions[1].Date, at(4));
         QCOMPARE(db->VSSItem("$/Widgie/Main.cpp")->IsCheckedOut(), 2);
         const VSSItemPtr notes = db->VSSItem(deep + "/notes.txt");
         QCOMPARE(notes->VersionNumber(), 2); // a label takes the next number
-        QCOMPARE(notes->Versions()[0].Label, QString("Release 1"));
-        QCOMPARE(notes->Versions()[0].Date, at(11));
+        QVERIFY(notes->Versions()[0].Label == "Release 1" && notes->Versions()[0].Date == at(11));
         QVERIFY_THROWS_EXCEPTION(RepositoryOpenError, openAs(dir, "Raul", "wrong"));
 
         w.undoCheckout("$/Widgie/Main.cpp", by("Raul", 12));
@@ -93,17 +90,16 @@ private slots:
         const QString dir = freshDatabase(true);
         VssWriter w(dir);
         w.addFile("$/a.txt", by("Raul", 1));
-        w.checkout("$/a.txt", by("Guest", 2), false);
-        w.checkout("$/a.txt", by("Raul", 3), false);
-        w.checkout("$/a.txt", by("Admin", 4), false);
+        int minute = 1;
+        for (const char *user : {"Guest", "Raul", "Admin"})
+            w.checkout("$/a.txt", by(user, ++minute), false);
         QVERIFY_THROWS_EXCEPTION(VssGenError, w.checkout("$/a.txt", by("guest", 5)));
         const VSSItemPtr a = openAs(dir, "Raul", "secret")->VSSItem("$/a.txt");
         QCOMPARE(holders(*a), QStringList({"Guest", "Raul", "Admin"}));
         QCOMPARE(a->IsCheckedOut(), 2);
         w.checkin("$/a.txt", by("Raul", 6));
         QCOMPARE(holders(*a), QStringList({"Guest", "Admin"}));
-        QCOMPARE(a->IsCheckedOut(), 1);
-        QCOMPARE(a->VersionNumber(), 2);
+        QVERIFY(a->IsCheckedOut() == 1 && a->VersionNumber() == 2);
         w.undoCheckout("$/a.txt", by("Admin", 7));
         w.undoCheckout("$/a.txt", by("Guest", 8));
         QCOMPARE(a->IsCheckedOut(), 0);
@@ -143,13 +139,14 @@ private slots:
         auto db = openAs(dir, "Raul", "secret");
         const auto seen = [&](const QString &spec) {
             const VSSItemPtr item = db->VSSItem(spec);
-            return QStringList{QString::number(item->VersionNumber()),
-                               item->NewestVersionDate().toString("hh:mm"),
-                               QString::number(item->Versions().size()),
-                               item->Versions().front().Date.toString("hh:mm")};
+            return QString("%1 %2 %3 %4")
+                .arg(item->VersionNumber())
+                .arg(item->NewestVersionDate().toString("hh:mm"))
+                .arg(item->Versions().size())
+                .arg(item->Versions().front().Date.toString("hh:mm"));
         };
-        QCOMPARE(seen("$/B/a.txt"), QStringList({"2", "09:04", "2", "09:04"}));
-        const QStringList head = {"3", "09:06", "3", "09:06"};
+        QCOMPARE(seen("$/B/a.txt"), "2 09:04 2 09:04");
+        const QString head = "3 09:06 3 09:06";
         QCOMPARE(seen("$/A/a.txt"), head);
         w.pin("$/B/a.txt", 0, by("Raul", 10));
         QCOMPARE(seen("$/B/a.txt"), head);

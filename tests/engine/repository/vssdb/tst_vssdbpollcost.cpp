@@ -1,6 +1,5 @@
 // What one poll costs the reader: one read of an item file serves the burst
-// of calls made on one item, the history is built once per state of the
-// file, and the cheap newest version date agrees with the full history.
+// of calls made on one item, the history is built once per state of the file.
 #include "VssFixtures.h"
 #include "support/TestFiles.h"
 #include "support/VssGen.h"
@@ -53,30 +52,6 @@ private slots:
         m_dir = m_tmp.filePath(QString::number(++run));
         m_files = VssGenPopulate::populate(m_dir, {4, 2, 12, 4}); // projects, depth, files, history
         QCOMPARE(m_files.size(), 12);
-    }
-
-    void newestDateAgreesWithHistoryOnGeneratedDatabase()
-    {
-        VssWriter w(m_dir);
-        w.label(m_files[0], "release 1", by("Admin", 10));
-        w.checkout(m_files[1], by("Admin", 11));
-        w.checkout(m_files[2], by("Admin", 12));
-        w.checkin(m_files[2], by("Admin", 13));
-        w.label(m_files[2], "after fix", by("Admin", 14));
-        w.checkout(m_files[3], by("Admin", 15));
-        w.undoCheckout(m_files[3], by("Admin", 16));
-        w.label("$/P0_1", "project label", by("Admin", 17));
-        auto db = openGenerated();
-        QStringList specs;
-        collect(*db->VSSItem("$/"), specs);
-        QCOMPARE(specs.size(), 1 + 4 + 12);
-        for (const QString &spec : specs) { // the item's own answer, and the whole history's
-            const VSSItemPtr item = db->VSSItem(spec);
-            QVERIFY(item->NewestVersionDate().isValid());
-            QCOMPARE(item->NewestVersionDate(), item->VSSItem::NewestVersionDate());
-        }
-        QCOMPARE(db->VSSItem(m_files[0])->NewestVersionDate(), at(10));
-        QCOMPARE(db->VSSItem(m_files[2])->NewestVersionDate(), at(14));
     }
 
     // modZel's calls on one watched file: state, date or check-outs, state.
