@@ -13,16 +13,15 @@ private slots:
     void burstsOfWritesGiveOneCallback()
     {
         QTemporaryDir dir;
-        QDir(dir.path()).mkpath("a");
-        QDir(dir.path()).mkpath("b");
+        QVERIFY(QDir(dir.path()).mkpath("a") && QDir(dir.path()).mkpath("b"));
         const QString a = dir.filePath("a/aaaaaaaa"), b = dir.filePath("b/baaaaaaa");
         auto write = [&](const QString &path) {
             QFile f(path);
             QVERIFY(f.open(QIODevice::ReadWrite)); // in place, as the database writes
             f.write("x");
         };
-        write(a);
-        write(b);
+        for (const QString &path : {a, b})
+            write(path);
         ChangeTrigger trigger(100, 2000);
         int calls = 0;
         trigger.Watch({a, b, ""}, [&] { ++calls; });

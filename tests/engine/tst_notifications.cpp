@@ -32,9 +32,7 @@ private slots:
         f.poll();
         if (quietPolls > 0)
             f.poll();
-        QCOMPARE(f.shell.look, TrayLook::Change);
-        QVERIFY(f.shell.reset);
-        QCOMPARE(f.shell.beeps, 1);
+        QVERIFY(f.shell.look == TrayLook::Change && f.shell.reset && f.shell.beeps == 1);
         if (quietPolls < 0) {
             QVERIFY(f.start());
         } else {
@@ -52,13 +50,11 @@ private slots:
         f.shell.reset = true;
         f.zel.ModalOpen = true;
         f.zel.Reset();
-        QVERIFY(f.shell.reset);
-        QCOMPARE(f.zel.PendingMessage, QString("x"));
+        QVERIFY(f.shell.reset && f.zel.PendingMessage == "x");
         f.zel.ModalOpen = false;
         f.zel.PollBusy = true;
         f.zel.Reset();
-        QVERIFY(f.shell.messages.isEmpty());
-        QVERIFY(!f.shell.reset);
+        QVERIFY(f.shell.messages.isEmpty() && !f.shell.reset);
     }
 
     void desktopNotificationPerPollNamesFileActionAndUser()
@@ -96,13 +92,11 @@ private slots:
         const int startsBefore = f.timers.starts;
         f.repo->checkOut(a, "Dora");
         f.poll();
-        QCOMPARE(f.shell.eventLogShown, 1);
-        QVERIFY(busy && !timerRunning && !f.zel.PollBusy);
-        QVERIFY(f.timers.running.contains(f.zel.TimerId));
-        QCOMPARE(f.timers.starts, startsBefore + 1);
+        QVERIFY(f.shell.eventLogShown == 1 && busy && !timerRunning && !f.zel.PollBusy);
+        QVERIFY(f.timers.running.contains(f.zel.TimerId) && f.timers.starts == startsBefore + 1);
         // The icon returned to normal at once, even with ShowIcon on.
-        QCOMPARE(f.shell.look, TrayLook::Normal);
-        QVERIFY(f.shell.looks.contains(TrayLook::Change) && !f.shell.reset);
+        QVERIFY(f.shell.look == TrayLook::Normal && f.shell.looks.contains(TrayLook::Change) &&
+                !f.shell.reset);
     }
 };
 

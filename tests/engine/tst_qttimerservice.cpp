@@ -25,8 +25,7 @@ private slots:
     {
         QtTimerService timers;
         int fired = 0;
-        quint32 id = 0;
-        id = timers.SetTimer(0, 1, [&] {
+        quint32 id = timers.SetTimer(0, 1, [&] {
             ++fired;
             timers.KillTimer(id);
         });
