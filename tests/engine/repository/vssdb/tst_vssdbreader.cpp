@@ -48,40 +48,27 @@ class tst_VssDbReader : public QObject
     Q_OBJECT
 
 private slots:
-    void openFailures_data()
-    {
-        QTest::addColumn<QString>("ini");
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("mentions");
-        const auto row = [](const char *name, const QString &ini, const char *user,
-                            const char *password, const char *mentions) {
-            QTest::newRow(name) << ini << QString(user) << QString(password) << QString(mentions);
-        };
-        row("unknown user", ini(SnapshotA), "nobody", "", "nobody");
-        row("empty user", ini(SnapshotA), "", "", "user");
-        row("wrong password", ini(Raul), "Raul", "", "password");
-        row("blank user given a password", ini(SnapshotA), "johns", "x", "password");
-        row("missing ini", root() + "/no-such-db/srcsafe.ini", "Admin", "", "does not exist");
-        row("database without srcsafe.ini", ini("ddingchen-zkysport"), "Admin", "", "srcsafe.ini");
-        row("data folder instead of ini", root() + "/" + SnapshotA + "/data", "Admin", "",
-            "does not exist");
-    }
+    // Each row: ini, user, password, and a word the refusal mentions.
     void openFailures()
     {
-        QFETCH(QString, ini);
-        QFETCH(QString, user);
-        QFETCH(QString, password);
-        QFETCH(QString, mentions);
-        VssDbDatabase db(strict());
-        QString said;
-        try {
-            db.Open(ini, user, password);
-        } catch (const RepositoryOpenError &e) {
-            said = e.description();
+        using Row = std::tuple<QString, const char *, const char *, const char *>;
+        const QString a = ini(SnapshotA), none = root() + "/no-such-db/srcsafe.ini";
+        for (const auto &[path, user, password, mentions] :
+             {Row{a, "nobody", "", "nobody"}, Row{a, "", "", "user"},
+              Row{ini(Raul), "Raul", "", "password"}, Row{a, "johns", "x", "password"},
+              Row{none, "Admin", "", "does not exist"},
+              Row{ini("ddingchen-zkysport"), "Admin", "", "srcsafe.ini"},
+              Row{root() + "/" + SnapshotA + "/data", "Admin", "", "does not exist"}}) {
+            VssDbDatabase db(strict());
+            QString said;
+            try {
+                db.Open(path, user, password);
+            } catch (const RepositoryOpenError &e) {
+                said = e.description();
+            }
+            QVERIFY2(said.contains(mentions, Qt::CaseInsensitive), qPrintable(said));
+            QVERIFY_THROWS_EXCEPTION(RepositoryError, db.VSSItem(QStringLiteral("$/")));
         }
-        QVERIFY2(said.contains(mentions, Qt::CaseInsensitive), qPrintable(said));
-        QVERIFY_THROWS_EXCEPTION(RepositoryError, db.VSSItem(QStringLiteral("$/")));
     }
 
     void userNamesAndPasswordsIgnoreCase()
