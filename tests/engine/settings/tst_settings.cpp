@@ -104,34 +104,23 @@ private slots:
         QVERIFY(!old.load().settings.DesktopNotify && !old.engine->zel.settings.IgnoreOwnChanges);
     }
 
-    void entryForms_data()
-    {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QDateTime>("date");
-        const QDateTime never = NeverRecordedDate();
-        const auto row = [](const char *value, const char *key, int status, const QDateTime &date) {
-            QTest::newRow(value) << QString(value) << QString(key) << status << date;
-        };
-        row("$/Web/default.htm", "$/Web/default.htm", -1, never);
-        row("2;$/Web/default.htm", "$/Web/default.htm", 2, never);
-        row("0;1900-01-01;$/a;b;c", "$/a;b;c", 0, never);
-        row("1;2026-01-02 03:04:05;$/k", "$/k", 1,
-            WallClockTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
-        // Unreadable status or date: still watched, as never recorded.
-        row("x;2026-01-02;$/k", "$/k", -1, never);
-        row("7;2026-01-02;$/k", "$/k", -1, never);
-        row("1;someday;$/k", "$/k", -1, never);
-        row("1;1900-01-01;", "", 1, never);
-    }
+    // Each: a stored entry, then "status;key"; the date is never recorded
+    // unless given. Unreadable status or date: still watched, as never recorded.
     void entryForms()
     {
-        QFETCH(QString, value);
-        const FileEntry entry = ParseFileEntry(value);
-        QTEST(entry.key, "key");
-        QTEST(int(entry.status), "status");
-        QTEST(entry.lastDate, "date");
+        const QDateTime when = WallClockTime(QDate(2026, 1, 2), QTime(3, 4, 5));
+        for (const auto &[value, parsed] : {std::pair{"$/Web/default.htm", "-1;$/Web/default.htm"},
+                                            {"2;$/Web/default.htm", "2;$/Web/default.htm"},
+                                            {"0;1900-01-01;$/a;b;c", "0;$/a;b;c"},
+                                            {"1;2026-01-02 03:04:05;$/k", "1;$/k"},
+                                            {"x;2026-01-02;$/k", "-1;$/k"},
+                                            {"7;2026-01-02;$/k", "-1;$/k"},
+                                            {"1;someday;$/k", "-1;$/k"},
+                                            {"1;1900-01-01;", "1;"}}) {
+            const FileEntry entry = ParseFileEntry(value);
+            QCOMPARE(QString::number(entry.status) + ';' + entry.key, parsed);
+            QCOMPARE(entry.lastDate, QString(value).contains("03:04") ? when : NeverRecordedDate());
+        }
     }
 
     // Empty entries and duplicates are skipped; the order is numeric; only

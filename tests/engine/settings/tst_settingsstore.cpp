@@ -135,33 +135,24 @@ private slots:
     }
 
     // The forms written before: the locale's own, ISO with "T", 1900-01-01.
-    void datesReadFormsWrittenBefore_data()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QDateTime>("date");
-        const auto row = [](const char *locale, const char *text, const QDateTime &date) {
-            QTest::addRow("%s %s", locale, text) << QString(locale) << QString(text) << date;
-        };
-        const QDateTime t = WallClockTime(QDate(2026, 12, 6), QTime(21, 5, 7));
-        row("en_US", "12/6/2026 9:05:07 PM", t);
-        row("en_US", "12/6/2026", WallClockTime(t.date(), QTime(0, 0)));
-        row("de_DE", "06.12.2026 21:05:07", t);
-        row("de_DE", "2026-12-06T21:05:07", t);
-        row("ja_JP", "1900-01-01", NeverRecordedDate());
-        for (const char *bad : {"", "yesterday", "13/45/2026", "2026-02-30", "2026-12-06 25:00:00",
-                                "x026-12-06 21:05:07", "2026-12-06 21:05:0x"})
-            row("en_US", bad, QDateTime());
-    }
     void datesReadFormsWrittenBefore()
     {
-        QFETCH(QString, locale);
-        QFETCH(QString, text);
-        QFETCH(QDateTime, date);
-        bool ok = false;
-        QCOMPARE(DateFromSetting(text, QLocale(locale), &ok),
-                 date.isValid() ? date : NeverRecordedDate());
-        QCOMPARE(ok, date.isValid());
+        const QDateTime t = WallClockTime(QDate(2026, 12, 6), QTime(21, 5, 7));
+        QList<std::tuple<const char *, const char *, QDateTime>> rows = {
+            {"en_US", "12/6/2026 9:05:07 PM", t},
+            {"en_US", "12/6/2026", WallClockTime(t.date(), QTime(0, 0))},
+            {"de_DE", "06.12.2026 21:05:07", t},
+            {"de_DE", "2026-12-06T21:05:07", t},
+            {"ja_JP", "1900-01-01", NeverRecordedDate()}};
+        for (const char *bad : {"", "yesterday", "13/45/2026", "2026-02-30", "2026-12-06 25:00:00",
+                                "x026-12-06 21:05:07", "2026-12-06 21:05:0x"})
+            rows.append({"en_US", bad, QDateTime()}); // unreadable: never recorded
+        for (const auto &[locale, text, date] : rows) {
+            bool ok = false;
+            QCOMPARE(DateFromSetting(text, QLocale(locale), &ok),
+                     date.isValid() ? date : NeverRecordedDate());
+            QVERIFY2(ok == date.isValid(), text);
+        }
     }
 
     void passwordScrambling()
