@@ -136,36 +136,31 @@ private slots:
     }
 
     // The action after the last TAB is replaced, in the file's encoding.
-    void updateLastAction_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QByteArray>("expected");
-        const QByteArray rec = "2026-12-01\t09:30:00\t$/a.txt\tCheck Out\r\n";
-        const QByteArray in = "2026-12-01\t09:30:00\t$/a.txt\tcheck in\r\n";
-        QTest::newRow("normal") << rec + rec << rec + in;
-        QTest::newRow("empty file") << QByteArray() << QByteArray();
-        QTest::newRow("no TAB") << QByteArray("just text\r\n") << QByteArray("just text\r\n");
-        QTest::newRow("text after last line end")
-            << rec + "2026-12-02\t10:00" << rec + "2026-12-02\tcheck in\r\n";
-        QTest::newRow("TAB-less text after last line end") << rec + "garbage" << in;
-        QTest::newRow("non-ASCII")
-            << QString("2026-12-01\t$/Über/naïve.txt\tCheck Out").toUtf8()
-            << QString("2026-12-01\t$/Über/naïve.txt\tcheck in\r\n").toUtf8();
-        QTest::newRow("TAB far from the end")
-            << rec + QByteArray(200 * 1024, 'z') + kCrLf + QByteArray(70 * 1024, 'y') << in;
-        const QByteArray a(64 * 1024 - 1, 'a');
-        QTest::newRow("TAB at chunk boundary")
-            << a + "\t" + QByteArray(64 * 1024, 'b') << a + "\tcheck in\r\n";
-        QTest::newRow("UTF-16") << utf16File("2026-12-01\t$/Größe.txt\tCheck Out\r\n")
-                                << utf16File("2026-12-01\t$/Größe.txt\tcheck in\r\n");
-        QTest::newRow("UTF-16 without TAB") << utf16File("no tab\r\n") << utf16File("no tab\r\n");
-    }
     void updateLastAction()
     {
-        QFETCH(QByteArray, content);
-        QVERIFY(TestFiles::write(path(), content));
-        makeLog().UpdateLastAction("check in");
-        QTEST(read(path()), "expected");
+        const QByteArray rec = "2026-12-01\t09:30:00\t$/a.txt\tCheck Out\r\n";
+        const QByteArray in = "2026-12-01\t09:30:00\t$/a.txt\tcheck in\r\n";
+        const QByteArray a(64 * 1024 - 1, 'a');
+        for (const auto &[content, expected] : QList<QPair<QByteArray, QByteArray>>{
+                 {rec + rec, rec + in},
+                 {"", ""},
+                 {"just text\r\n", "just text\r\n"}, // no TAB
+                 {rec + "2026-12-02\t10:00",
+                  rec + "2026-12-02\tcheck in\r\n"}, // after the last line end
+                 {rec + "garbage", in},
+                 {QString("2026-12-01\t$/Über/naïve.txt\tCheck Out").toUtf8(),
+                  QString("2026-12-01\t$/Über/naïve.txt\tcheck in\r\n").toUtf8()},
+                 {rec + QByteArray(200 * 1024, 'z') + kCrLf + QByteArray(70 * 1024, 'y'),
+                  in}, // TAB far from the end
+                 {a + "\t" + QByteArray(64 * 1024, 'b'),
+                  a + "\tcheck in\r\n"}, // TAB at a chunk boundary
+                 {utf16File("2026-12-01\t$/Größe.txt\tCheck Out\r\n"),
+                  utf16File("2026-12-01\t$/Größe.txt\tcheck in\r\n")},
+                 {utf16File("no tab\r\n"), utf16File("no tab\r\n")}}) {
+            QVERIFY(TestFiles::write(path(), content));
+            makeLog().UpdateLastAction("check in");
+            QCOMPARE(read(path()), expected);
+        }
     }
 
     // 8-bit text in the local encoding, UTF-16 after its mark; a missing file
