@@ -1,4 +1,5 @@
 #include "engine/hooks/EventHooks.h"
+#include "support/TestFiles.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -24,53 +25,42 @@ class TestEventHooks : public QObject
     }
 
 private slots:
-    void commandsAndWhatBecomesOfThem_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<int>("limitMs");
-        QTest::addColumn<QString>("report"); // expected in each report; empty: none
-        // The first event's command takes longest: a second command of the
-        // same file started beside it would record first.
-        QTest::newRow("records") << "[ \"$QUORVIK_ACTION\" = 'Check Out' ] && sleep 0.3; "
-                                    "printf '%s|%s|%s|%s|%s|%s\\n' \"$QUORVIK_DATE\" "
-                                    "\"$QUORVIK_TIME\" \"$QUORVIK_SPEC\" \"$QUORVIK_ACTION\" "
-                                    "\"$QUORVIK_USER\" \"$QUORVIK_DATABASE\" >> recorded"
-                                 << 5000 << QString();
-        QTest::newRow("fails") << "exit 3" << 5000 << "failed with exit status 3 ($/a \"b\" c, ";
-        // What the shell started is stopped with it: it never writes.
-        QTest::newRow("runs too long") << "(sleep 1; echo late >> recorded) & sleep 10" << 300
-                                       << "ran over 0.3 s and was stopped ($/a \"b\" c, ";
-    }
+    // Each row: a command, its time limit, and what each report says (none
+    // when empty). The first event's command takes longest: a second command
+    // of the same file started beside it would record first. What the shell
+    // started is stopped with it: it never writes.
     void commandsAndWhatBecomesOfThem()
     {
-        QFETCH(QString, command);
-        QFETCH(int, limitMs);
-        QFETCH(QString, report);
-        QStringList reports;
-        EventHooks hooks([&](const QString &text) { reports.append(text); });
-        const QString recorded = m_dir.filePath("recorded");
-        QFile::remove(recorded);
-        const QList<EventRecord> events{event("$/a \"b\" c", "Check Out", "Dora"),
-                                        event("$/a \"b\" c", "Check In")};
-        QElapsedTimer clock;
-        clock.start();
-        for (const EventRecord &e : events)
-            hooks.run("cd '" + m_dir.path() + "' && " + command, limitMs, e);
-        QVERIFY(clock.elapsed() < 200); // the caller never waits
-        QVERIFY(hooks.waitForIdle(10000));
-
-        QCOMPARE(reports.size(), report.isEmpty() ? 0 : 2);
-        for (const QString &text : reports)
-            QVERIFY2(text.startsWith("ERROR: ") && text.contains(report), qPrintable(text));
-        QTest::qWait(report.isEmpty() ? 0 : 1000);
-        QFile file(recorded);
-        QStringList lines;
-        if (file.open(QIODevice::ReadOnly))
-            lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
-        QStringList expected;
-        if (report.isEmpty())
-            expected = {fields(events[0]), fields(events[1])};
-        QCOMPARE(lines, expected);
+        using Row = std::tuple<QString, int, QString>;
+        for (const auto &[command, limitMs, report] :
+             {Row{"[ \"$QUORVIK_ACTION\" = 'Check Out' ] && sleep 0.3; printf "
+                  "'%s|%s|%s|%s|%s|%s\\n' "
+                  "\"$QUORVIK_DATE\" \"$QUORVIK_TIME\" \"$QUORVIK_SPEC\" \"$QUORVIK_ACTION\" "
+                  "\"$QUORVIK_USER\" \"$QUORVIK_DATABASE\" >> recorded",
+                  5000, ""},
+              Row{"exit 3", 5000, "failed with exit status 3 ($/a \"b\" c, "},
+              Row{"(sleep 1; echo late >> recorded) & sleep 10", 300,
+                  "ran over 0.3 s and was stopped ($/a \"b\" c, "}}) {
+            QStringList reports;
+            EventHooks hooks([&reports](const QString &text) { reports.append(text); });
+            const QString recorded = m_dir.filePath("recorded");
+            QFile::remove(recorded);
+            const QList<EventRecord> events{event("$/a \"b\" c", "Check Out", "Dora"),
+                                            event("$/a \"b\" c", "Check In")};
+            QElapsedTimer clock;
+            clock.start();
+            for (const EventRecord &e : events)
+                hooks.run("cd '" + m_dir.path() + "' && " + command, limitMs, e);
+            QVERIFY(clock.elapsed() < 200); // the caller never waits
+            QVERIFY(hooks.waitForIdle(10000));
+            QCOMPARE(reports.size(), report.isEmpty() ? 0 : 2);
+            for (const QString &text : reports)
+                QVERIFY2(text.startsWith("ERROR: ") && text.contains(report), qPrintable(text));
+            QTest::qWait(report.isEmpty() ? 0 : 1000);
+            QCOMPARE(QString::fromUtf8(TestFiles::read(recorded)).split('\n', Qt::SkipEmptyParts),
+                     (report.isEmpty() ? QStringList{fields(events[0]), fields(events[1])}
+                                       : QStringList()));
+        }
     }
 
     void theEndStopsWhatRunsAndSaysSo()

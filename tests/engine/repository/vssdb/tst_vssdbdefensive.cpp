@@ -53,10 +53,9 @@ private:
     QString dataFile(const QString &relative) const { return m_db + "data/" + relative; }
 
 private slots:
-    // Each row: damage to one file of a copy of a real database. Each call
-    // named then raises, twice (no stale success either), in a new session
-    // and, where the row says so, through an item read before the damage;
-    // once the file is repaired it answers as before.
+    // Each row: damage to one file of a copy of a real database; each call
+    // named then raises, twice, in a new session and (where the row says so)
+    // through an item read before; once repaired it answers as before.
     void damagedFiles_data()
     {
         QTest::addColumn<int>("target"); // clingBling's item, its project's listing, a held item
@@ -154,8 +153,7 @@ private slots:
             }
     }
 
-    // Records appended while the header still describes the older state: the
-    // header's view is consistent and is what the reader reports.
+    // Records appended beyond what the header describes are not reported.
     void appendedRecordsBeyondTheHeaderAreIgnored()
     {
         copyFixture(QStringLiteral("tempnjayaraj-vss/4c10b8f-Database.rar"));
@@ -241,32 +239,27 @@ private slots:
 #ifdef Q_OS_UNIX
     // A FIFO in place of a database file, with or without a writer holding
     // it open, is refused at once: never waited on.
-    void fifoInPlaceOfAFileIsRefused_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("writer");
-        for (const char *file : {"version.dat", "um.dat", "names.dat", "item"})
-            for (bool writer : {false, true})
-                QTest::addRow("%s%s", file, writer ? " with a writer" : "") << file << writer;
-    }
     void fifoInPlaceOfAFileIsRefused()
     {
-        QFETCH(QString, file);
-        QFETCH(bool, writer);
-        copyFixture(QStringLiteral("tempnjayaraj-vss/54d0818"));
-        const auto openJohns = [&] { return open(m_db + "srcsafe.ini", QStringLiteral("johns")); };
-        auto db = openJohns();
-        const VSSItemPtr item = db->VSSItem(ClingBling);
-        const QString path = file == "item" ? itemFile(*db, *item) : dataFile(file);
-        QVERIFY(QFile::remove(path));
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        const int fd = writer ? ::open(QFile::encodeName(path).constData(), O_RDWR) : -1;
-        if (file == "item")
-            QVERIFY_THROWS_EXCEPTION(RepositoryError, item->IsCheckedOut());
-        else
-            QVERIFY_THROWS_EXCEPTION(RepositoryOpenError, openJohns());
-        if (fd >= 0)
-            ::close(fd);
+        for (const QString file : {"version.dat", "um.dat", "names.dat", "item"})
+            for (const bool writer : {false, true}) {
+                copyFixture(QStringLiteral("tempnjayaraj-vss/54d0818"));
+                const auto openJohns = [&] {
+                    return open(m_db + "srcsafe.ini", QStringLiteral("johns"));
+                };
+                auto db = openJohns();
+                const VSSItemPtr item = db->VSSItem(ClingBling);
+                const QString path = file == "item" ? itemFile(*db, *item) : dataFile(file);
+                QVERIFY(QFile::remove(path));
+                QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+                const int fd = writer ? ::open(QFile::encodeName(path).constData(), O_RDWR) : -1;
+                if (file == "item")
+                    QVERIFY_THROWS_EXCEPTION(RepositoryError, item->IsCheckedOut());
+                else
+                    QVERIFY_THROWS_EXCEPTION(RepositoryOpenError, openJohns());
+                if (fd >= 0)
+                    ::close(fd);
+            }
     }
 #endif
 
