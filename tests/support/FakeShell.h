@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <tuple>
 
 // Records everything the engine asks of the user interface.
 class FakeShell : public Shell
@@ -29,11 +30,7 @@ public:
 
     void setStatus(const QString &text) override { statusText = text; }
     QString status() const override { return statusText; }
-    void setTrayLook(TrayLook l) override
-    {
-        look = l;
-        looks.append(l);
-    }
+    void setTrayLook(TrayLook l) override { looks.append(look = l); }
     void setResetEnabled(bool enabled) override { reset = enabled; }
     bool resetEnabled() const override { return reset; }
     bool mainWindowVisible() const override { return mainVisible; }
@@ -55,9 +52,7 @@ public:
     void showMessage(const QString &text) override { messages.append(text); }
     void setConnectionFields(const QString &i, const QString &u, const QString &p) override
     {
-        inifile = i;
-        user = u;
-        password = p;
+        std::tie(inifile, user, password) = std::tie(i, u, p);
     }
     void refreshFileList() override { ++refreshes; }
     void beep() override { ++beeps; }
