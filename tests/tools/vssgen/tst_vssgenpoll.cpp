@@ -78,19 +78,14 @@ private slots:
         int minute = 10, ops = 0, pollsDuringWrites = 0;
         while (clock.elapsed() < seconds * 1000 || ops < 24) {
             const QString spec = specs[random.bounded(int(specs.size()))];
-            QStringList args;
-            QString user = random.bounded(2) ? "Guest" : "Raul";
+            const QString coin = random.bounded(2) ? "Guest" : "Raul";
             const bool checkIn = random.bounded(3) > 0;
-            if (holders.value(spec).isEmpty()) {
-                args << "checkout" << f.db << spec;
-                if (random.bounded(2))
-                    args << "--shared";
-            } else {
-                user = holders.value(spec);
-                args << (checkIn ? "checkin" : "undo") << f.db << spec;
-            }
-            ++minute;
-            args << "--user" << user << "--time" << at(minute).toString("yyyy-MM-ddTHH:mm:ss");
+            const QString held = holders.value(spec), user = held.isEmpty() ? coin : held;
+            const QString action = held.isEmpty() ? "checkout" : checkIn ? "checkin" : "undo";
+            QStringList args{action, f.db, spec};
+            if (held.isEmpty() && random.bounded(2))
+                args << "--shared";
+            args << "--user" << user << "--time" << at(++minute).toString("yyyy-MM-ddTHH:mm:ss");
             QProcess writer;
             writer.start(vssgen, args);
             QVERIFY2(writer.waitForStarted(), qPrintable(writer.errorString()));
@@ -106,7 +101,6 @@ private slots:
             // two reads from showing first as a new version.
             f.zel.CheckFiles();
             f.zel.CheckFiles();
-            const QString action = args[0];
             holders[spec] = action == "checkout" ? user : QString();
             if (action == "checkin")
                 datesIn[spec] = at(minute);

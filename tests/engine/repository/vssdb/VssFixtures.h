@@ -52,11 +52,8 @@ inline bool copyTree(const QString &from, const QString &to)
         const QString source = it.next();
         const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(source);
         // Plain read and write: QFile::copy syncs every file to disk.
-        QFile in(source);
-        QFile out(target);
-        if (!QDir().mkpath(QFileInfo(target).absolutePath()) || !in.open(QIODevice::ReadOnly) ||
-            !out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            out.write(in.readAll()) != in.size())
+        if (!QDir().mkpath(QFileInfo(target).absolutePath()) ||
+            !TestFiles::write(target, TestFiles::read(source)))
             return false;
     }
     return true;
