@@ -23,14 +23,11 @@ private slots:
         SingleInstance second(config.path());
         QVERIFY(!second.tryAcquire());
         // The same folder through a symbolic link, or spelt otherwise.
-        QTemporaryDir links;
+        QTemporaryDir links, other;
         QVERIFY(QFile::link(config.path(), links.filePath("link")));
         QVERIFY(!SingleInstance(links.filePath("link")).tryAcquire());
         QVERIFY(!SingleInstance(config.path() + "/./").tryAcquire());
-
-        // Other settings folders run beside it.
-        QTemporaryDir other;
-        SingleInstance beside(other.path());
+        SingleInstance beside(other.path()); // other settings folders run beside it
         QVERIFY(beside.tryAcquire());
 
         first.reset();
@@ -41,9 +38,9 @@ private slots:
     {
         QTemporaryDir config;
         const QString path = SingleInstance::lockFilePathFor(config.path());
-        // A lock file as a crashed program leaves it: the id of a process
-        // that no longer runs.
-        QProcess gone; // a program there is on every system
+        // A lock file as a crashed program leaves it: the id of a process that
+        // no longer runs (a program there is on every system).
+        QProcess gone;
         gone.start(QStringLiteral(QUORVIK_BIN_DIR "/quorvik-vss"), {QStringLiteral("--version")});
         QVERIFY(gone.waitForFinished());
         const qint64 pid = gone.processId() ? gone.processId() : 999999;
