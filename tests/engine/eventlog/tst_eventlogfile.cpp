@@ -52,13 +52,12 @@ private:
     ManualClock m_clock; // 2026-12-06 09:00:00
     QDate today() const { return m_clock.current.date(); }
     QString path(const QString &name = "QVEvent.txt") const { return m_dir->filePath(name); }
-    EventLogFile makeLog(qint16 maxAction = 0)
+    EventLogFile makeLog(qint16 maxAction = 0) // MaxDays empty: 7
     {
         EventLogFile log(m_clock);
         log.EventLogPath = path();
         log.MaxAction = maxAction;
         log.MaxLogSize = "1";
-        log.MaxDays = "7";
         return log;
     }
     // Records `from` to `to` of a log of 124-byte records (1240 bytes for ten).
@@ -126,7 +125,6 @@ private slots:
         QFETCH(int, maxAction);
         QFETCH(QByteArray, content);
         EventLogFile log = makeLog(qint16(maxAction));
-        log.MaxDays.clear(); // reads as 7
         if (!content.isEmpty())
             QVERIFY(TestFiles::write(path(), content));
         const QByteArray rec = record(today(), "$/new.txt");
