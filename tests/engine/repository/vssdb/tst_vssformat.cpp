@@ -4,8 +4,6 @@
 #include "support/TestFiles.h"
 #include "support/VssGen.h"
 
-#include "engine/WallClock.h"
-#include "engine/repository/vssdb/VssActionText.h"
 #include "engine/repository/vssdb/VssCodePage.h"
 #include "engine/repository/vssdb/VssDataFolder.h"
 #include "engine/repository/vssdb/VssIni.h"
@@ -40,33 +38,13 @@ private:
     }
 
 private slots:
+    // What the real databases do not show: the content checksum the writer
+    // stores, and passwords past 15 bytes (only those count).
     void knownValues()
     {
         QCOMPARE(VssRecord::crc32("123456789"), 0x2DFD2D88u);
-        QCOMPARE(VssRecord::crc16("123456789"), quint16(0x0075));
-        QCOMPARE(VssRecord::crc16(QByteArray(16, '\0')), quint16(0));
-        QCOMPARE(VssUsers::passwordHash(""), quint16(0x6E90));
-        QCOMPARE(VssUsers::passwordHash("ADAD"), quint16(0x6DAF));
-        QCOMPARE(VssUsers::passwordHash("PASSWORD"), quint16(0x6A10));
-        // Only 15 bytes count.
         QCOMPARE(VssUsers::passwordHash("ABCDEFGHIJKLMNOP"),
                  VssUsers::passwordHash("ABCDEFGHIJKLMNOXYZ"));
-        QCOMPARE(VssActionText::wallClockDate(0x6454E9B7),
-                 WallClockTime(QDate(2023, 5, 5), QTime(11, 34, 15)));
-    }
-
-    void realProjectEntryParses()
-    {
-        std::vector<VssProjectEntry> entries;
-        QCOMPARE(VssItemFile::parseProjectData(VssBytes(realJp()), headerWithEntries(1), entries),
-                 QString());
-        QCOMPARE(entries.size(), size_t(1));
-        QCOMPARE(entries[0].type, VssLayout::DiskProject);
-        QCOMPARE(entries[0].name.shortName, QByteArray("esign-java-authenticator"));
-        QCOMPARE(entries[0].physical, QByteArray("BAAAAAAA"));
-        QCOMPARE(entries[0].pinned, 0);
-        // Re-encoding the payload gives the same bytes (the writer's path).
-        QCOMPARE(VssRecord::encode("JP", realJp().mid(8)), realJp());
     }
 
     // A flipped payload byte, a length past the end, a cut, a wrong signature,
@@ -118,8 +96,7 @@ private slots:
     void codePages()
     {
         const QByteArray gbk("\xbb\xa8\xb3\xc7"
-                             "CRM"); // 花城CRM
-        QCOMPARE(VssCodePage(QStringLiteral("936")).decode(gbk), QStringLiteral(u"花城CRM"));
+                             "CRM"); // 花城CRM: tst_vssdbreader reads and guesses it
         QCOMPARE(VssCodePage(QStringLiteral("cp1252")).decode("\x80\xe9"), QStringLiteral(u"€é"));
         QCOMPARE(VssCodePage(QStringLiteral("windows-1252")).encode(QStringLiteral(u"€é")),
                  QByteArray("\x80\xe9"));
@@ -128,7 +105,6 @@ private slots:
         QCOMPARE(unknown.decode("\xe9"), QStringLiteral(u"é"));
 
         const QString fallback = QStringLiteral("windows-1252");
-        QCOMPARE(VssCodePage::guess({"readme.txt", gbk}, fallback), QStringLiteral("GBK"));
         QCOMPARE(VssCodePage::guess({"Caf\xe9.txt", "Gr\xf6\xdf"
                                                     "e"},
                                     fallback),
