@@ -83,10 +83,8 @@ private slots:
         QVERIFY(!f.start());
         QVERIFY(!QFile::exists(TraceLogPath()));
         f.zel.settings.Debug = true;
-        QVERIFY(!f.start());
-        const QByteArray text = TestFiles::read(TraceLogPath());
-        QVERIFY(text.startsWith("\r\n") && text.endsWith("password\r\n"));
-        QVERIFY(text.contains(" ZelIni: Cannot open VSS database\r\n"));
+        QVERIFY(!f.start()); // the entry's form: tst_eventlogfile
+        QVERIFY(TestFiles::read(TraceLogPath()).contains(" ZelIni: Cannot open VSS database\r\n"));
         QFile::remove(TraceLogPath());
     }
 
