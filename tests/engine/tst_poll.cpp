@@ -10,8 +10,6 @@
 
 using Records = QList<QPair<QString, QString>>;
 
-// The poll cycle: rules A, B and C, their gates, the amendment of the newest
-// row, failures, and what a poll stores.
 class TestPoll : public QObject
 {
     Q_OBJECT
@@ -254,8 +252,8 @@ private slots:
         QCOMPARE(rowsOf(f), (Records{{b, "Check Out"}, {a, "Check Out"}, {a, "Check In"}}));
     }
 
-    // An event the log cannot take still reaches the list, the message, the
-    // tray and standard output, and the failure is said; the state moves on.
+    // An event the log cannot take still reaches the list, message, tray and
+    // standard output; the failure is said; the state moves on.
     void eventThatCannotBeLoggedIsStillDelivered()
     {
         for (const QString log :
@@ -343,8 +341,7 @@ private slots:
         QCOMPARE(f.records().last(), (QPair<QString, QString>{b, "check in"}));
     }
 
-    // The user's own changes, left out when asked: the stored state moves on
-    // all the same (user names compare case-insensitively).
+    // Own changes (any case) left out when asked: the stored state moves on.
     void ownChangesLeftOutStillUpdateAndStore()
     {
         EngineFixture f;
@@ -375,9 +372,8 @@ private slots:
         QCOMPARE(f.zel.lvTrace().count(), 2);
     }
 
-    // A poll runs in an open session, with the main window hidden and no
-    // poll busy, whether the timer or a change starts it; the viewer's
-    // Refresh ignores the window and the busy flag.
+    // A poll (by timer or change) needs an open session, the main window
+    // hidden and no poll busy; the viewer's Refresh needs only the session.
     void whenAPollRuns()
     {
         struct : ChangeWatch

@@ -29,12 +29,10 @@ public:
     // Fires the timer `id` once; false when it is not running.
     bool fire(quint32 id)
     {
-        auto it = running.find(id);
-        if (it == running.end())
-            return false;
-        auto proc = it->proc; // the callback may restart or kill the timer
-        proc();
-        return true;
+        const auto proc = running.value(id).proc; // a copy: it may restart or kill the timer
+        if (proc)
+            proc();
+        return bool(proc);
     }
 
 private:

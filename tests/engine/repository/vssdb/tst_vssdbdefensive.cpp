@@ -165,9 +165,8 @@ private slots:
         QCOMPARE(item->Versions().size(), size_t(4));
     }
 
-    // A check-out handed from one user to another can leave the header
-    // byte-identical; the live record still tells them apart. A record that
-    // spells the logged-in user in another case is still the user's.
+    // A check-out handed over can leave the header byte-identical; the live
+    // record tells the holders apart (the user's own name in any case).
     void checkoutHandedOverWithSameHeader()
     {
         copyFixture(QStringLiteral("rauls-newscaster"));
@@ -188,9 +187,8 @@ private slots:
         }
     }
 
-    // An item file rewritten whole in place, over and over, in small writes
-    // (as over a file share): "v1, checked out by Alice" and "v2, free" by
-    // turns. Every state the reader accepts is one of the two, never a mix.
+    // An item file rewritten in place in small writes (as over a share), "v1
+    // checked out" and "v2, free" by turns: never read as a mix of the two.
     void itemRewrittenInPlaceIsNeverReadTorn()
     {
         QTemporaryDir dir;

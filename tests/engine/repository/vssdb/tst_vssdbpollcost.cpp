@@ -25,11 +25,6 @@ VssDbOptions reuseFor(int ms)
     return options;
 }
 
-bool flipByte(const QString &path, qint64 offset)
-{
-    return TestFiles::edit(path, [offset](QByteArray &f) { f[offset] = char(f[offset] ^ 1); });
-}
-
 } // namespace
 
 class tst_VssDbPollCost : public QObject
@@ -105,8 +100,7 @@ private slots:
         QCOMPARE(cache.fullReads(), reads);
     }
 
-    // A long-lived item sees changes once the window is over; a damaged read
-    // then fails like any other: the snapshot is no way around the checks.
+    // A long-lived item sees changes after the window, and damage like any read.
     void longLivedItemFollowsTheFileAfterTheWindow()
     {
         auto db = openGenerated(reuseFor(40));
@@ -117,13 +111,15 @@ private slots:
         writer.checkin(m_files[5], by("Admin", 21));
         QTRY_COMPARE_WITH_TIMEOUT(item->VersionNumber(), 5, 2000);
         QVERIFY(item->NewestVersionDate() == at(21) && item->Versions().size() == 5);
-        const QString path = itemFile(*db, *item);
-        const qint64 inHeader = VssLayout::DH::FileOffset + VssLayout::RecordHeaderSize + 0x10;
-        QVERIFY(flipByte(path, inHeader));
+        const auto flip = [path = itemFile(*db, *item)] {
+            const qint64 at = VssLayout::DH::FileOffset + VssLayout::RecordHeaderSize + 0x10;
+            return TestFiles::edit(path, [at](QByteArray &f) { f[at] = char(f[at] ^ 1); });
+        };
+        QVERIFY(flip());
         QTest::qWait(60);
         QVERIFY_THROWS_EXCEPTION(RepositoryError, item->VersionNumber());
         QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(m_files[5])->IsCheckedOut());
-        QVERIFY(flipByte(path, inHeader));
+        QVERIFY(flip());
         QCOMPARE(item->VersionNumber(), 5);
     }
 
@@ -145,8 +141,7 @@ private slots:
         QVERIFY(item->Versions().front().Date == at(31) && cache.fullReads() == parsed + 1);
     }
 
-    // A one-pass walk (quorvik-vss) keeps no item state or listing, so its
-    // memory does not grow with the database: a second read parses again.
+    // A one-pass walk (quorvik-vss) keeps no item state or listing.
     void walkKeepsNoStates()
     {
         int listingReads[2] = {0, 0};
@@ -194,9 +189,8 @@ private slots:
 #endif
     }
 
-    // Names are matched without regard to case; a live entry wins over a
-    // deleted one of the same name, which only a lookup of deleted items
-    // finds once no live one is left.
+    // Names match in any case; a live entry wins over a deleted one of the
+    // same name, found only by a lookup of deleted items once none is live.
     void lookupPrefersLiveEntries()
     {
         const QString spec = QStringLiteral("$/P0_1/Twice.txt");
