@@ -185,11 +185,9 @@ private slots:
         for (int i = 0; i < 12; ++i) { // the last ones trim
             appendEvent(log, rec.toUtf8());
             const QByteArray bytes = read(path());
-            QVERIFY(bytes.startsWith("\xFF\xFE"));
-            QVERIFY(bytes.size() <= 1024 + 2 * (rec.size() + 4));
+            QVERIFY(bytes.startsWith("\xFF\xFE") && bytes.size() <= 1024 + 2 * (rec.size() + 4));
             text = EventLogFile::ReadTextFile(path());
-            QVERIFY(text.endsWith(rec + "\r\n"));
-            QVERIFY(text.count(object) >= std::min(i + 1, 3));
+            QVERIFY(text.endsWith(rec + "\r\n") && text.count(object) >= std::min(i + 1, 3));
         }
         QVERIFY(log.AmendLastAction(object, "check in"));
         QCOMPARE(read(path()), utf16File(text.chopped(11) + "check in\r\n"));
@@ -219,8 +217,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ZelError, log.UpdateLastAction("check in"));
         QCOMPARE(read(path()), content);
         const ZelError error = errorOf([&] { appendEvent(log, record(today(), "$/new.txt")); });
-        QCOMPARE(error.number(), 57);
-        QVERIFY(error.description().endsWith("trimmed: simulated crash"));
+        QVERIFY(error.number() == 57 && error.description().endsWith("trimmed: simulated crash"));
         QCOMPARE(read(path()), content + record(today(), "$/new.txt") + kCrLf);
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
                  (QStringList{"QVEvent.txt", "QVEvent.txt.lock"}));

@@ -85,8 +85,8 @@ private slots:
         zel.MonitoredFiles.Add("$/Web/a.txt", 1, 2, when, "$/Web/a.txt");
         zel.MonitoredFiles.Add("$/Web/a;b.txt", -1, 0, NeverRecordedDate(), "$/Web/a;b.txt");
         SaveSettings(zel, *f.store);
-        QCOMPARE(f.get("Debug"), QString("<none>")); // only the user-name switch writes it
-        QCOMPARE(f.get("Password"), XorByLength(s.Password));
+        // Debug is written only by the user-name switch.
+        QVERIFY(f.get("Debug") == "<none>" && f.get("Password") == XorByLength(s.Password));
         const ZelSettings r = f.load().settings;
         QVERIFY(f.loaded);
         QCOMPARE(QStringList({r.Inifile, r.Username, r.Password, f.engine->shell.password}),
@@ -96,8 +96,8 @@ private slots:
                 r.PollDelay == 7);
         const Suspects &files = f.engine->zel.MonitoredFiles;
         QVERIFY(files.Item(1)->ImageIndex() == 2 && files.Item(1)->DateIn() == when);
-        QCOMPARE(files.Item("$/Web/a;b.txt")->Status(), qint16(-1));
-        QCOMPARE(f.engine->shell.statusText, QString("Files in the list: 2"));
+        QVERIFY(files.Item("$/Web/a;b.txt")->Status() == -1 &&
+                f.engine->shell.statusText == "Files in the list: 2");
         // A store written before the later flags keeps its behaviour.
         Fixture old;
         old.set({{"ShowMessages", "True"}});
@@ -187,8 +187,8 @@ private slots:
             storeList(*whole.store, before);
             storeList(*whole.store, after);
             QCOMPARE(whole.loadedKeys(), after);
-            QCOMPARE(whole.store->Keys(kAppName, "Files").size(), after.size());
-            QCOMPARE(whole.get("FilesCount"), QString::number(after.size()));
+            QVERIFY(whole.store->Keys(kAppName, "Files").size() == after.size() &&
+                    whole.get("FilesCount") == QString::number(after.size()));
         }
     }
 
