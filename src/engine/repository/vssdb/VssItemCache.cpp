@@ -57,12 +57,26 @@ bool unchangedSince(const QByteArray &bytes, qint64 asked, const VssItemCache::E
 
 VssItemCache::EntryPtr VssItemCache::read(const QByteArray &physical, bool withVersions)
 {
+    // An unchanged poll of a watched file costs one stat call once its
+    // stamp settled, instead of open, read and close.
+    const VssStampGate::Look now = VssStampGate::look(m_session, physical);
+    const auto known = m_entries.find(physical);
+    VssStampGate gate;
+    if (known != m_entries.end()) {
+        if (known->gate.holds(now) && (!withVersions || known->entry->versions)) {
+            known->readAt = m_clock.elapsed();
+            return known->entry;
+        }
+        gate = known->gate;
+    }
     m_session.readConsistently(
         physical, [&](QString &path) { return tryRead(physical, withVersions, path); });
     if (!m_session.options().keepReadStates)
         return m_entries.take(physical).entry;
+    gate.readAfter(now, m_session.options().stampSettleMs);
     Slot &slot = m_entries[physical];
     slot.readAt = m_clock.elapsed();
+    slot.gate = gate;
     return slot.entry;
 }
 
@@ -74,7 +88,7 @@ void VssItemCache::remember(const QByteArray &physical, EntryPtr entry)
         m_entries.removeIf([before](const auto &item) { return item.value().readAt < before; });
         m_sweepAt = 2 * m_entries.size();
     }
-    m_entries.insert(physical, Slot{std::move(entry), m_clock.elapsed()});
+    m_entries.insert(physical, Slot{std::move(entry), m_clock.elapsed(), {}});
 }
 
 QString VssItemCache::tryRead(const QByteArray &physical, bool withVersions, QString &path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VssItemFile.h"
+#include "VssStampGate.h"
 #include "engine/Repository.h"
 
 #include <QDateTime>
@@ -15,7 +16,8 @@ class VssSession;
 // reports rewrites the item's DH record (or, for a check-out handed from one
 // user to another, its live CF record), so a first small read of the file
 // start decides whether anything can have changed; only then is the whole
-// file read and parsed again.
+// file read and parsed again. Once the file's stamp settled, a stat call
+// that finds it unchanged stands for that first read (VssStampGate).
 class VssItemCache
 {
 public:
@@ -56,6 +58,7 @@ private:
     {
         EntryPtr entry;
         qint64 readAt = 0; // m_clock's time
+        VssStampGate gate; // whether the item file's stamp alone tells that `entry` holds
     };
     void remember(const QByteArray &physical, EntryPtr entry);
 

@@ -109,25 +109,17 @@ const VssProjectTree::Listing &VssProjectTree::listing(const QByteArray &physica
     const int window = options.projectRecheckMs;
     if (known && window > 0 && cached->checked.isValid() && !cached->checked.hasExpired(window))
         return *cached;
-    // The stamp is taken before the header is read, so a write after it
-    // changes the stamp the next look compares.
-    const int settle = options.projectStampSettleMs;
-    const bool stamps = settle >= 0 && options.keepReadStates;
-    const VssFileStamp stamp = stamps ? m_session.folder().stampItemFile(physical) : VssFileStamp();
-    const bool sameStamp = known && stamp.isValid() && stamp == cached->stamp;
-    if (sameStamp && cached->settled) {
+    const VssStampGate::Look now = VssStampGate::look(m_session, physical);
+    if (known && cached->gate.holds(now)) {
         cached->checked.start();
         return *cached;
     }
-    const bool settles = sameStamp && cached->stampSeen.hasExpired(settle);
+    VssStampGate gate = known ? cached->gate : VssStampGate();
     m_session.readConsistently(physical,
                                [&](QString &path) { return tryReadListing(physical, path); });
-    Listing &list = m_listings[physical]; // a listing read afresh has no stamp yet
-    if (!(stamp == list.stamp)) {
-        list.stamp = stamp;
-        list.stampSeen.start();
-    }
-    list.settled = settles && stamp == list.stamp;
+    gate.readAfter(now, options.stampSettleMs);
+    Listing &list = m_listings[physical]; // possibly read afresh
+    list.gate = gate;
     return list;
 }
 

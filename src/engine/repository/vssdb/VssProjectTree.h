@@ -1,7 +1,7 @@
 #pragma once
 
-#include "VssDataFolder.h"
 #include "VssItemFile.h"
+#include "VssStampGate.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -67,13 +67,8 @@ private:
         QHash<QString, NameIndex> byName;
         quint64 generation = 0; // new for every listing read
         QElapsedTimer checked;
-        // The item file's stamp taken before the header was last read, when
-        // that stamp was first seen, and whether a read made long enough
-        // after that found the header unchanged: then the stamp alone
-        // tells that the listing still holds.
-        VssFileStamp stamp;
-        QElapsedTimer stampSeen;
-        bool settled = false;
+        // Whether the item file's stamp alone tells that the listing holds.
+        VssStampGate gate;
     };
 
     // A resolved spec and the listings (physical name, generation) it

@@ -21,13 +21,13 @@ struct VssDbOptions
     // header again, so that one poll over many files of one project reads
     // each ancestor project once. 0: check on every lookup.
     int projectRecheckMs = 1000;
-    // A project whose item file keeps the stamp it had when its header was
-    // last read, this long or more after that stamp was first seen, is
-    // taken as unchanged after one stat call instead of a read (a listing
-    // change rewrites the header). The wait outlasts the time step of file
-    // system clocks (2 s on FAT), so a write in the same step as an earlier
-    // one is never taken for no write. Negative: always read the header.
-    int projectStampSettleMs = 3000;
+    // A project or watched item whose item file keeps the stamp it had when
+    // it was last read, this long or more after that stamp was first seen,
+    // is taken as unchanged after one stat call instead of a read. The wait
+    // outlasts the time step of file system clocks (2 s on FAT), so a write
+    // in the same step as an earlier one is never taken for no write.
+    // Negative: always read.
+    int stampSettleMs = 3000;
     // An item object answers from its last read of the item file for this
     // long, so that the calls one poll makes on one file (check-out state,
     // newest date, check-outs, the state again) cost one read and see one

@@ -197,6 +197,7 @@ private slots:
         w.addFile(spec, VssGen::by("Guest", 1));
         VssDbOptions options = strict();
         options.itemReuseMs = 60000; // one read per item object
+        options.stampSettleMs = 20;  // the stamps in play too
         options.readAttempts = 3;
         auto db = open(dir.filePath("srcsafe.ini"), QStringLiteral("Admin"), {}, options);
         const QString path = itemFile(*db, *db->VSSItem(spec));

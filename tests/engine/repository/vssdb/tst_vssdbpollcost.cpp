@@ -8,9 +8,15 @@
 #include "VssWriter.h"
 
 #include "engine/repository/vssdb/VssLayout.h"
+#include "engine/repository/vssdb/VssStampGate.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
 
 using namespace VssFixtures;
 using VssGen::at;
@@ -23,6 +29,14 @@ VssDbOptions reuseFor(int ms)
     VssDbOptions options = strict();
     options.itemReuseMs = ms;
     return options;
+}
+
+// A byte of the DH record: flipped, the item file no longer reads.
+constexpr qint64 InHeader = VssLayout::DH::FileOffset + VssLayout::RecordHeaderSize + 0x10;
+
+bool flipByte(const QString &path, qint64 offset)
+{
+    return TestFiles::edit(path, [offset](QByteArray &f) { f[offset] = char(f[offset] ^ 1); });
 }
 
 } // namespace
@@ -111,15 +125,12 @@ private slots:
         writer.checkin(m_files[5], by("Admin", 21));
         QTRY_COMPARE_WITH_TIMEOUT(item->VersionNumber(), 5, 2000);
         QVERIFY(item->NewestVersionDate() == at(21) && item->Versions().size() == 5);
-        const auto flip = [path = itemFile(*db, *item)] {
-            const qint64 at = VssLayout::DH::FileOffset + VssLayout::RecordHeaderSize + 0x10;
-            return TestFiles::edit(path, [at](QByteArray &f) { f[at] = char(f[at] ^ 1); });
-        };
-        QVERIFY(flip());
+        const QString path = itemFile(*db, *item);
+        QVERIFY(flipByte(path, InHeader));
         QTest::qWait(60);
         QVERIFY_THROWS_EXCEPTION(RepositoryError, item->VersionNumber());
         QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(m_files[5])->IsCheckedOut());
-        QVERIFY(flip());
+        QVERIFY(flipByte(path, InHeader));
         QCOMPARE(item->VersionNumber(), 5);
     }
 
@@ -159,34 +170,66 @@ private slots:
         QCOMPARE(listingReads[false], listingReads[true] + 1); // $/P0_1 listed twice
     }
 
-    // A project whose stamp settled is looked at with one stat call (on
-    // Linux); a file added or renamed in it is still seen at once (a removal
-    // rewrites the project's header as they do).
-    void settledListingStillSeesChanges()
+    // A project or item whose stamp settled is looked at with one stat call
+    // (on Linux); a file added or renamed in it, or a write to the item, even
+    // one of the same size that puts the modification time back, is still
+    // seen at once (a removal rewrites the project's header as they do).
+    void settledStampsStillSeeChanges()
     {
         VssDbOptions options = strict();
-        options.projectStampSettleMs = 20;
+        options.stampSettleMs = 20;
         auto db = openGenerated(options);
         const QString spec = m_files[9], project = spec.section('/', 0, -2);
         const QString added = project + "/Added.txt", renamed = project + "/Renamed.txt";
+        const auto reads = [&] {
+            return db->context()->tree.headerReads() + db->context()->items.fileReads();
+        };
         const auto settle = [&](const QString &item) {
             for (int look = 0; look < 2; ++look, QTest::qWait(40))
-                db->VSSItem(item); // the second look settles the stamps
-            const int reads = db->context()->tree.headerReads();
-            db->VSSItem(item);
-            return db->context()->tree.headerReads() == reads;
+                db->VSSItem(item)->IsCheckedOut(); // the second look settles the stamps
+            const int before = reads();
+            db->VSSItem(item)->IsCheckedOut();
+            return reads() == before;
         };
         const bool stamps = settle(spec);
         VssWriter writer(m_dir);
+        writer.checkout(spec, by("Admin", 39));
+        QCOMPARE(db->VSSItem(spec)->IsCheckedOut(), 2);
+#ifdef Q_OS_LINUX
+        QVERIFY(stamps && settle(spec));
+        const QString path = itemFile(*db, *db->VSSItem(spec));
+        struct stat before;
+        QVERIFY(::stat(QFile::encodeName(path), &before) == 0 && flipByte(path, InHeader));
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path), times, 0) == 0);
+        QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(spec)->IsCheckedOut());
+        QVERIFY(flipByte(path, InHeader));
+#endif
         writer.addFile(added, by("Admin", 40));
         QCOMPARE(db->VSSItem(added)->Spec(), added);
         QCOMPARE(settle(spec), stamps);
         writer.rename(spec, "Renamed.txt", by("Admin", 41));
         QVERIFY_THROWS_EXCEPTION(RepositoryError, db->VSSItem(spec));
         QCOMPARE(db->VSSItem(renamed)->Spec(), renamed);
-#ifdef Q_OS_LINUX
-        QVERIFY(stamps);
-#endif
+    }
+
+    // On a file system whose clock steps in 2 s, a write in the step of the
+    // stamp keeps it: only a read made the settle time after the stamp was
+    // first seen stands for later looks. (look at ms, stamp, reuses the read)
+    void stampSettlesOnlyAfterTheClockStep()
+    {
+        const QList<std::tuple<qint64, qint64, bool>> looks = {
+            {0, 1, false},    {1000, 1, false},  {3500, 1, false}, {4000, 1, true},
+            {9000, 2, false}, {12500, 2, false}, {13000, 2, true}, {13001, -1, false}};
+        VssStampGate gate;
+        for (const auto &[ms, stamp, reuses] : looks) {
+            VssStampGate::Look now;
+            now.stamp.size = stamp;
+            now.atMs = ms;
+            QCOMPARE(gate.holds(now), reuses);
+            if (!reuses)
+                gate.readAfter(now, 3000);
+        }
     }
 
     // Names match in any case; a live entry wins over a deleted one of the

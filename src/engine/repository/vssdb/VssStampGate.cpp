@@ -1,0 +1,28 @@
+#include "VssStampGate.h"
+
+#include "VssSession.h"
+
+#include <chrono>
+
+VssStampGate::Look VssStampGate::look(const VssSession &session, QByteArrayView physical)
+{
+    const VssDbOptions &options = session.options();
+    Look now;
+    if (options.stampSettleMs < 0 || !options.keepReadStates)
+        return now;
+    now.stamp = session.folder().stampItemFile(physical);
+    now.atMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+                   .count();
+    return now;
+}
+
+void VssStampGate::readAfter(const Look &now, qint64 settleMs)
+{
+    const bool same = now.stamp.isValid() && now.stamp == m_stamp;
+    if (!same) {
+        m_stamp = now.stamp;
+        m_seenMs = now.atMs;
+    }
+    m_settled = same && now.atMs - m_seenMs >= settleMs;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "VssDataFolder.h"
+
+class VssSession;
+
+// Whether one stat call may stand for a read of an item file: the stamp is
+// taken before every read, so a later write changes the stamp the next look
+// compares. A write within the same step of the file system's clock (up to
+// 2 s on FAT) as the one that set the stamp may keep it; but such a write
+// came before any read made the settle time or more after the stamp was
+// first seen. From such a read on, while the stamp stays, what it produced
+// holds. On a file share a client's cache of attributes can show the old
+// stamp for up to its cache time: a change is then seen that much later.
+class VssStampGate
+{
+public:
+    // One look at the item file before a read.
+    struct Look
+    {
+        VssFileStamp stamp; // none where stamps are not used
+        qint64 atMs = 0;    // on a monotonic clock
+    };
+    // The stamp of the item file of `physical` (one stat call), where the
+    // session's options use stamps.
+    static Look look(const VssSession &session, QByteArrayView physical);
+
+    // Whether `now` shows the file unchanged since a settled read.
+    bool holds(const Look &now) const
+    {
+        return m_settled && now.stamp.isValid() && now.stamp == m_stamp;
+    }
+    // After a read that `now` was taken just before.
+    void readAfter(const Look &now, qint64 settleMs);
+
+private:
+    VssFileStamp m_stamp;
+    qint64 m_seenMs = 0; // when m_stamp was first seen
+    bool m_settled = false;
+};
