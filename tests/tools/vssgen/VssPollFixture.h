@@ -11,8 +11,9 @@ struct VssPollFixture : WatchFixture
 {
     QString db = dir.filePath(QStringLiteral("db"));
 
-    explicit VssPollFixture(bool multipleCheckouts = false)
-        : WatchFixture(VssDbFactory(), QString(), QStringLiteral("raul"), QStringLiteral("secret"))
+    explicit VssPollFixture(bool multipleCheckouts = false, const VssDbOptions &options = {})
+        : WatchFixture(VssDbFactory(options), QString(), QStringLiteral("raul"),
+                       QStringLiteral("secret"))
     {
         VssGen::create(db, multipleCheckouts);
         zel.settings.Inifile = db + QStringLiteral("/srcsafe.ini");

@@ -60,7 +60,9 @@ private slots:
         const int seconds = fromEnv > 0 ? fromEnv : 4;
         const QString vssgen = QStringLiteral(QUORVIK_BIN_DIR "/vssgen" QUORVIK_EXE_SUFFIX);
         QVERIFY2(QFile::exists(vssgen), qPrintable(vssgen));
-        VssPollFixture f;
+        VssDbOptions options;
+        options.stampSettleMs = 50; // files left alone that long are looked at by their stamps
+        VssPollFixture f(false, options);
         VssWriter w(f.db);
         w.addProject("$/Soak", by("Raul", 0));
         const QStringList specs = {"$/Soak/f0.txt", "$/Soak/f1.txt", "$/Soak/f2.txt"};
