@@ -170,8 +170,9 @@ struct Watcher
 // its first; run under strace, the difference between two such runs is what
 // the polls cost. The pause makes every poll look at the project listings
 // again, as polls minutes apart do, and outlasts the wait after which an
-// unchanged project is looked at with one stat call: the poll after the
-// first reads each project's header once more, the later ones do not.
+// unchanged project or item is looked at with one stat call: the poll after
+// the first reads each project's header and item file once more, the later
+// ones do not.
 int pollChild(const QString &configDir, int polls)
 {
     Watcher w(configDir);
