@@ -1,5 +1,6 @@
 #include "ChangeTrigger.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -54,6 +55,8 @@ void ChangeTrigger::Stop()
     }
     delete m_watcher;
     m_watcher = nullptr;
+    m_paths.clear();
+    m_watchedNames.clear();
 }
 
 void ChangeTrigger::Watch(const QStringList &files, std::function<void()> onChange)
@@ -83,12 +86,41 @@ void ChangeTrigger::Watch(const QStringList &files, std::function<void()> onChan
         return;
     // Without inotify: the folders (files added, removed, renamed) and the
     // files themselves (written in place).
+    m_paths = paths;
+    for (const QString &folder : std::as_const(m_folders))
+        m_watchedNames.insert(folder, watchedNamesIn(folder));
     m_watcher = new QFileSystemWatcher(this);
     m_watcher->addPaths(QStringList(m_folders.cbegin(), m_folders.cend()));
     m_watcher->addPaths(paths);
     connect(m_watcher, &QFileSystemWatcher::fileChanged, this,
             [this](const QString &path) { written(QFileInfo(path).fileName()); });
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { written(QString()); });
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &ChangeTrigger::folderChanged);
+}
+
+void ChangeTrigger::folderChanged(const QString &folder)
+{
+    // A watched file that was replaced or created again is watched again.
+    QStringList lost;
+    const QStringList watched = m_watcher->files();
+    for (const QString &path : std::as_const(m_paths))
+        if (!watched.contains(path) && QFileInfo::exists(path))
+            lost << path;
+    if (!lost.isEmpty())
+        m_watcher->addPaths(lost);
+    QSet<QString> names = watchedNamesIn(folder);
+    if (names == m_watchedNames.value(folder))
+        return; // only other items' files came or went
+    m_watchedNames.insert(folder, std::move(names));
+    written(QString());
+}
+
+QSet<QString> ChangeTrigger::watchedNamesIn(const QString &folder) const
+{
+    QSet<QString> found;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (m_names.contains(stem(name)))
+            found.insert(name);
+    return found;
 }
 
 void ChangeTrigger::written(const QString &name)

@@ -3,8 +3,10 @@
 #include "ChangeWatch.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QObject>
 #include <QSet>
+#include <QStringList>
 #include <QTimer>
 
 class QFileSystemWatcher;
@@ -19,8 +21,10 @@ class QSocketNotifier;
 //
 // On Linux the folders are watched with inotify, which also reports writes
 // into existing files; elsewhere QFileSystemWatcher watches the folders and
-// the files themselves. Changes made on other machines reach neither on a
-// Linux mount of a network share: there the poll timer alone notices them.
+// the files themselves, and a folder's change counts only when the names
+// with a watched stem in it changed (another item's new file does not). Changes made on other
+// machines reach neither on a Linux mount of a network share: there the poll timer alone notices
+// them.
 class ChangeTrigger : public QObject, public ChangeWatch
 {
 public:
@@ -38,6 +42,9 @@ private:
     void written(const QString &name);
     bool watchFolders();
     void readEvents();
+    // The fallback watcher: a folder changed.
+    void folderChanged(const QString &folder);
+    QSet<QString> watchedNamesIn(const QString &folder) const;
 
     const int m_maxWaitMs;
     QTimer m_quiet;
@@ -50,4 +57,6 @@ private:
     int m_fd = -1;
     QSocketNotifier *m_notifier = nullptr;
     QFileSystemWatcher *m_watcher = nullptr;
+    QStringList m_paths;                          // the watched files
+    QHash<QString, QSet<QString>> m_watchedNames; // per folder: watchedNamesIn()
 };

@@ -1,6 +1,7 @@
 #include "support/EngineFixture.h"
 
 #include "engine/eventlog/EventList.h"
+#include "engine/eventlog/LogText.h"
 #include "engine/settings/SettingsStore.h"
 
 #include <QDir>
@@ -311,15 +312,18 @@ private slots:
         const QString odd = "$/Web/x\r\n2026-01-01\t00:00:00\tforged\tCheck In\x7F\u0085.txt";
         const QString shown = "$/Web/x\u240D\u240A2026-01-01\u240900:00:00\u2409forged\u2409Check "
                               "In\u2421\uFFFD.txt";
+        // The log holds what the 8-bit encoding keeps of it (the ANSI code
+        // page on Windows has no control pictures).
+        const QString logged = LogText::decode(LogText::encode(shown));
         QVERIFY(f.startWatching({odd}));
         f.repo->checkOut(odd, "Do\nra");
         f.poll();
-        QCOMPARE(f.records(), Records({{shown, "Check Out"}}));
+        QCOMPARE(f.records(), Records({{logged, "Check Out"}}));
         QCOMPARE(f.shell.records.value(0).split('\t').value(2), shown);
         QVERIFY(f.zel.PendingMessage.endsWith("Do\u240Ara\r\n"));
         f.repo->checkIn(odd, "Dora", f.clock.now(), true);
         f.poll(); // the amendment still finds its own record
-        QCOMPARE(f.records(), Records({{shown, "check in"}}));
+        QCOMPARE(f.records(), Records({{logged, "check in"}}));
     }
 
     // Without a viewer the list keeps only what rule A2 looks at.

@@ -194,7 +194,11 @@ bool EventLogFile::AmendLastAction(const QString &object, const QString &action)
     // One lock over the look and the rewrite: another writer's record
     // appended in between is never the one amended.
     const LogLock lock(EventLogPath);
-    if (LastActionObject() != object)
+    // The record holds the object as the file's encoding keeps it (an ANSI
+    // code page lacks the control pictures and many a letter).
+    const QString stored =
+        LogText::isUtf16File(EventLogPath) ? object : LogText::decode(LogText::encode(object));
+    if (LastActionObject() != stored)
         return false;
     replaceLastAction(action);
     return true;

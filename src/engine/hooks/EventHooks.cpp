@@ -8,11 +8,14 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <qt_windows.h>
 #endif
 
 namespace {
 
 const char *const kTimedOut = "quorvikTimedOut";
+const char *const kJob = "quorvikJob";
 
 QProcessEnvironment environmentFor(const EventRecord &event)
 {
@@ -30,13 +33,36 @@ void setCommand(QProcess &process, const QString &command)
 {
 #ifdef Q_OS_WIN
     // cmd has its own quoting rules: hand the line over as it is.
-    process.setProgram(QStringLiteral("cmd.exe"));
+    process.setProgram(qEnvironmentVariable("ComSpec", QStringLiteral("cmd.exe")));
     process.setNativeArguments(QStringLiteral("/c ") + command);
 #else
     process.setProgram(QStringLiteral("/bin/sh"));
     process.setArguments({QStringLiteral("-c"), command});
     // A group of its own, so a time-out stops what the shell started too.
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
+}
+
+// Windows has no process groups: a job object of its own holds the command
+// and, from then on, what it starts, so that a time-out stops them all. The
+// job is joined right after the start, while cmd is still loading.
+void holdInJob(QProcess *process)
+{
+#ifdef Q_OS_WIN
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    HANDLE handle =
+        OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE, DWORD(process->processId()));
+    if (job && handle && AssignProcessToJobObject(job, handle)) {
+        process->setProperty(kJob, quintptr(job));
+        QObject::connect(process, &QObject::destroyed, [job] { CloseHandle(job); });
+        job = nullptr;
+    }
+    if (handle)
+        CloseHandle(handle);
+    if (job)
+        CloseHandle(job);
+#else
+    Q_UNUSED(process);
 #endif
 }
 
@@ -118,6 +144,8 @@ void EventHooks::start(const Job &job)
     m_running.push_back(process);
     m_busyKeys.insert(key(job.event));
     process->start();
+    if (process->state() != QProcess::NotRunning)
+        holdInJob(process);
 }
 
 void EventHooks::ended(QProcess *process, const Job &job, const QString &failure)
@@ -143,6 +171,9 @@ void EventHooks::kill(QProcess *process)
     // While the process is not reaped its id (and so its group) is not reused.
     if (process->state() != QProcess::NotRunning && process->processId() > 0)
         ::kill(-pid_t(process->processId()), SIGKILL);
+#elif defined(Q_OS_WIN)
+    if (const auto job = process->property(kJob).value<quintptr>())
+        TerminateJobObject(HANDLE(job), 1);
 #endif
     process->kill();
 }

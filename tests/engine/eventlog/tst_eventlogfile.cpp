@@ -219,8 +219,10 @@ private slots:
         const ZelError error = errorOf([&] { appendEvent(log, record(today(), "$/new.txt")); });
         QVERIFY(error.number() == 57 && error.description().endsWith("trimmed: simulated crash"));
         QCOMPARE(read(path()), content + record(today(), "$/new.txt") + kCrLf);
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
-                 (QStringList{"QVEvent.txt", "QVEvent.txt.lock"}));
+        // No temporary file is left (the lock file stays where flock is used).
+        QStringList files = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
+        files.removeOne("QVEvent.txt.lock");
+        QCOMPARE(files, QStringList{"QVEvent.txt"});
     }
 
     // A rewrite keeps what it does not understand byte for byte, and the

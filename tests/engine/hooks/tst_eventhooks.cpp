@@ -12,6 +12,15 @@ class TestEventHooks : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+#ifdef Q_OS_WIN // cmd; Wine starts processes slowly
+    const QString kInFolder = "cd /d \"%1\" && ";
+    const QString kSleep = "ping -n 30 127.0.0.1 >nul";
+    static constexpr int kLateMs = 4000;
+#else
+    const QString kInFolder = "cd '%1' && ";
+    const QString kSleep = "sleep 10";
+    static constexpr int kLateMs = 1000;
+#endif
 
     static EventRecord event(const QString &spec, const QString &action, const QString &user = {})
     {
@@ -32,32 +41,45 @@ private slots:
     void commandsAndWhatBecomesOfThem()
     {
         using Row = std::tuple<QString, int, QString>;
-        for (const auto &[command, limitMs, report] :
-             {Row{"[ \"$QUORVIK_ACTION\" = 'Check Out' ] && sleep 0.3; printf "
-                  "'%s|%s|%s|%s|%s|%s\\n' "
-                  "\"$QUORVIK_DATE\" \"$QUORVIK_TIME\" \"$QUORVIK_SPEC\" \"$QUORVIK_ACTION\" "
-                  "\"$QUORVIK_USER\" \"$QUORVIK_DATABASE\" >> recorded",
-                  5000, ""},
-              Row{"exit 3", 5000, "failed with exit status 3 ($/a \"b\" c, "},
-              Row{"(sleep 1; echo late >> recorded) & sleep 10", 300,
-                  "ran over 0.3 s and was stopped ($/a \"b\" c, "}}) {
+        for (const auto &[command, limitMs, report] : {
+#ifdef Q_OS_WIN
+                 Row{"(if \"%QUORVIK_ACTION%\"==\"Check Out\" ping -n 2 127.0.0.1 >nul) & "
+                     ">>recorded echo %QUORVIK_DATE%^|%QUORVIK_TIME%^|%QUORVIK_SPEC%^|"
+                     "%QUORVIK_ACTION%^|%QUORVIK_USER%^|%QUORVIK_DATABASE%",
+                     10000, ""},
+                 Row{"start /b cmd /c \"ping -n 4 127.0.0.1 >nul & echo late>>recorded\" & " +
+                         kSleep,
+                     2000, "ran over 2 s and was stopped ($/a \"b\" c, "},
+#else
+                 Row{"[ \"$QUORVIK_ACTION\" = 'Check Out' ] && sleep 0.3; printf "
+                     "'%s|%s|%s|%s|%s|%s\\n' "
+                     "\"$QUORVIK_DATE\" \"$QUORVIK_TIME\" \"$QUORVIK_SPEC\" \"$QUORVIK_ACTION\" "
+                     "\"$QUORVIK_USER\" \"$QUORVIK_DATABASE\" >> recorded",
+                     5000, ""},
+                 Row{"(sleep 1; echo late >> recorded) & sleep 10", 300,
+                     "ran over 0.3 s and was stopped ($/a \"b\" c, "},
+#endif
+                 Row{"exit 3", 5000, "failed with exit status 3 ($/a \"b\" c, "}}) {
             QStringList reports;
             EventHooks hooks([&reports](const QString &text) { reports.append(text); });
             const QString recorded = m_dir.filePath("recorded");
             QFile::remove(recorded);
             const QList<EventRecord> events{event("$/a \"b\" c", "Check Out", "Dora"),
-                                            event("$/a \"b\" c", "Check In")};
+                                            event("$/a \"b\" c", "Check In", "Ben")};
             QElapsedTimer clock;
             clock.start();
             for (const EventRecord &e : events)
-                hooks.run("cd '" + m_dir.path() + "' && " + command, limitMs, e);
+                hooks.run(kInFolder.arg(QDir::toNativeSeparators(m_dir.path())) + command, limitMs,
+                          e);
             QVERIFY(clock.elapsed() < 200); // the caller never waits
             QVERIFY(hooks.waitForIdle(10000));
             QCOMPARE(reports.size(), report.isEmpty() ? 0 : 2);
             for (const QString &text : reports)
                 QVERIFY2(text.startsWith("ERROR: ") && text.contains(report), qPrintable(text));
-            QTest::qWait(report.isEmpty() ? 0 : 1000);
-            QCOMPARE(QString::fromUtf8(TestFiles::read(recorded)).split('\n', Qt::SkipEmptyParts),
+            QTest::qWait(report.isEmpty() ? 0 : kLateMs);
+            QCOMPARE(QString::fromUtf8(TestFiles::read(recorded))
+                         .remove('\r')
+                         .split('\n', Qt::SkipEmptyParts),
                      (report.isEmpty() ? QStringList{fields(events[0]), fields(events[1])}
                                        : QStringList()));
         }
@@ -68,7 +90,7 @@ private slots:
         QStringList reports;
         EventHooks hooks([&](const QString &text) { reports.append(text); });
         for (int i = 0; i < EventHooks::kMaxRunning + 2; ++i)
-            hooks.run("sleep 10", 30000, event("$/f" + QString::number(i), "Check In"));
+            hooks.run(kSleep, 30000, event("$/f" + QString::number(i), "Check In"));
         QCOMPARE(hooks.busy(), EventHooks::kMaxRunning + 2);
         QElapsedTimer clock;
         clock.start();

@@ -495,7 +495,8 @@ private slots:
         h.browserFails = true; // a window of its own, saying where the manual is
         f.showHelp(HelpPages::ExplorerContext);
         QVERIFY(f.helpWindow() && f.helpWindow()->isVisible());
-        QVERIFY(f.helpWindow()->lblWhere->text().contains("/help/explorer.html"));
+        QVERIFY(f.helpWindow()->lblWhere->text().contains(
+            QDir::toNativeSeparators("/help/explorer.html")));
     }
 };
 

@@ -4,11 +4,15 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <qt_windows.h>
 #endif
 
 namespace {
@@ -89,25 +93,73 @@ private:
     int m_error = 0;
     bool m_notRegular = false;
 };
-#else
+#elif defined(Q_OS_WIN)
+// The same with Win32 calls. The file stays open to others for every use,
+// deleting and renaming included: a VSS client that rewrites it while we read
+// must not fail because of us. Only a file on disk is read (not a device
+// such as NUL or a pipe).
 class ReadOnlyFile
 {
 public:
+    ReadOnlyFile() = default;
+    ReadOnlyFile(const ReadOnlyFile &) = delete;
+    ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
+    ~ReadOnlyFile()
+    {
+        if (m_handle != INVALID_HANDLE_VALUE)
+            CloseHandle(m_handle);
+    }
+
     bool open(const QString &path)
     {
-        m_file.setFileName(path);
-        return m_file.open(QIODevice::ReadOnly);
+        const QString native = QDir::toNativeSeparators(path);
+        m_handle = CreateFileW(reinterpret_cast<const wchar_t *>(native.utf16()), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return m_handle != INVALID_HANDLE_VALUE || fail();
     }
     bool statRegular(qint64 &size)
     {
-        size = m_file.size();
+        BY_HANDLE_FILE_INFORMATION info;
+        if (GetFileType(m_handle) != FILE_TYPE_DISK)
+            return fail(0, true);
+        if (!GetFileInformationByHandle(m_handle, &info))
+            return fail();
+        if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            return fail(0, true);
+        size = qint64(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
         return true;
     }
-    qint64 read(char *data, qint64 wanted, bool = false) { return m_file.read(data, wanted); }
-    QString errorString() const { return m_file.errorString(); }
+    qint64 read(char *data, qint64 wanted, bool once = false)
+    {
+        qint64 got = 0;
+        while (got < wanted) {
+            DWORD n = 0;
+            if (!ReadFile(m_handle, data + got, DWORD(std::min(wanted - got, qint64(1) << 30)), &n,
+                          nullptr))
+                return fail(), -1;
+            got += n;
+            if (n == 0 || once)
+                break;
+        }
+        return got;
+    }
+    QString errorString() const
+    {
+        return m_notRegular ? QStringLiteral("not a regular file") : qt_error_string(int(m_error));
+    }
 
 private:
-    QFile m_file;
+    bool fail(DWORD error = GetLastError(), bool notRegular = false)
+    {
+        m_error = error;
+        m_notRegular = notRegular;
+        return false;
+    }
+
+    HANDLE m_handle = INVALID_HANDLE_VALUE;
+    DWORD m_error = 0;
+    bool m_notRegular = false;
 };
 #endif
 
