@@ -174,16 +174,22 @@ private slots:
         writer.checkin(m_odd[2], by("Dora"));
         // The command records the six values, unit separators between them;
         // it fails, or runs over its second: each is reported, no event lost.
+        // (cmd's echo writes the OEM code page: what a command sees on
+        // Windows is tested with the runner, on plain text.)
+#ifdef Q_OS_WIN
+        const QString command = "(if \"%QUORVIK_ACTION%\"==\"Check In\" ping -n 30 127.0.0.1 >nul)"
+                                " & exit 7";
+#else
         const QString recorded = m_dir.filePath("recorded");
+        const QString command =
+            "printf '%s\\037%s\\037%s\\037%s\\037%s\\037%s\\036' \"$QUORVIK_DATE\" "
+            "\"$QUORVIK_TIME\" \"$QUORVIK_SPEC\" \"$QUORVIK_ACTION\" \"$QUORVIK_USER\" "
+            "\"$QUORVIK_DATABASE\" >> " +
+            recorded + "; [ \"$QUORVIK_ACTION\" = 'Check In' ] && sleep 20; exit 7";
+#endif
         QElapsedTimer clock;
         clock.start();
-        const Run run =
-            quorvik({"--headless", "--once", "--json", "--on-event",
-                     "printf '%s\\037%s\\037%s\\037%s\\037%s\\037%s\\036' \"$QUORVIK_DATE\" "
-                     "\"$QUORVIK_TIME\" \"$QUORVIK_SPEC\" \"$QUORVIK_ACTION\" \"$QUORVIK_USER\" "
-                     "\"$QUORVIK_DATABASE\" >> " +
-                         recorded + "; [ \"$QUORVIK_ACTION\" = 'Check In' ] && sleep 20; exit 7"},
-                    config);
+        const Run run = quorvik({"--headless", "--once", "--json", "--on-event", command}, config);
         writer.undoCheckout(m_odd[0], by("Dora"));
         writer.undoCheckout(m_odd[1], by("Ben"));
         QVERIFY(clock.elapsed() < 10000); // the command's sleep was cut short
@@ -211,12 +217,14 @@ private slots:
                                           "yyyy-MM-dd\x1fhh:mm:ss")
                         .isValid());
         }
+#ifndef Q_OS_WIN
         // The command saw exactly what was printed, the files in any order.
         QStringList received =
             QString::fromUtf8(TestFiles::read(recorded)).split(QChar(0x1e), Qt::SkipEmptyParts);
         received.sort();
         printed.sort();
         QCOMPARE(received, printed);
+#endif
     }
 
     void checkSaysWhatIsWrong()
@@ -254,6 +262,11 @@ private slots:
         const auto output = [&] { return out += text(p.readAllStandardOutput()); };
         const auto errors = [&] { return err += text(p.readAllStandardError()); };
         QTRY_VERIFY_WITH_TIMEOUT(errors().contains("Files in the list: 2"), 20000);
+#ifdef Q_OS_WIN
+        // The list is said before the database opens; under Wine that takes
+        // a while, and the watch starts after it.
+        QTest::qWait(3000);
+#endif
         VssWriter writer(m_db);
         writer.checkout("$/Web/b.txt", by("Dora"));
         QTRY_VERIFY_WITH_TIMEOUT(output().contains("b.txt\tCheck Out\n"), 10000);

@@ -183,6 +183,9 @@ private slots:
         chosen = true;
         v.log.button(QStringLiteral("Print"))->trigger();
         QVERIFY(errors.isEmpty());
+#ifdef Q_OS_WIN // no pdftotext there
+        QVERIFY(QFileInfo(pdf).size() > 0);
+#else
         QProcess text;
         text.start(QStringLiteral("pdftotext"),
                    {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
@@ -191,6 +194,7 @@ private slots:
         QVERIFY2(printed.indexOf("$/alpha.txt") >= 0 &&
                      printed.indexOf("$/alpha.txt") < printed.indexOf("$/beta.txt"),
                  qPrintable(printed));
+#endif
 
         // A file that cannot be read, a printer that cannot start: said, no crash.
         v.main.zel().eventLog.EventLogPath = v.h.dir.filePath(QStringLiteral("missing/x.txt"));
