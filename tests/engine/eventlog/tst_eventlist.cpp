@@ -35,54 +35,45 @@ class TestEventList : public QObject
     Q_OBJECT
 
 private slots:
-    // Each row: a log text, the objects and actions loaded, the longest object.
-    void load_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("shown"); // object|action|date per row
-        QTest::addColumn<int>("longest");
-        const QString a = record("2024-01-01", "$/a");
-        QTest::newRow("fields; more than four; empty action")
-            << record("2024-03-01", "$/Web/index.html", "Check Out") +
-                   "2024-03-02\t10:00:00\t$/a\tCheck In\textra\r\n" +
-                   record("2024-03-03", "$/b", "")
-            << QStringList{"$/Web/index.html|Check Out|2024-03-01", "$/a|Check In|2024-03-02",
-                           "$/b||2024-03-03"}
-            << 16;
-        // Only CR LF ends a line; lines of fewer than four fields are passed over.
-        QTest::newRow("line ends")
-            << "\r\nheader\r\n\t\t\r\n2024-01-01\t10:00\t$/short\r\n" +
-                   record("2024-01-01", "$/a", "Check\nIn") + "2024-01-03\t10:00:00\t$/tail\tX"
-            << QStringList{"$/a|Check\nIn|2024-01-01"} << 3;
-        const QString empty[] = {record("", "$/x"), record("2024-01-03", "$/x", "In", ""),
-                                 record("2024-01-03", "")};
-        for (int i = 0; i < 3; ++i) // an empty date, time or object ends the load
-            QTest::addRow("stops at empty field %d", i)
-                << a + empty[i] + record("2024-01-04", "$/longer-name")
-                << QStringList{"$/a|Check In|2024-01-01"} << 3;
-        QTest::newRow("dates shown as dates")
-            << record("2024-1-5", "$/a") + record("2024/01/05", "$/b") +
-                   record("2024-01-05T08:30:00", "$/c") + record("yesterday", "$/d") +
-                   record("2024-02-30", "$/e")
-            << QStringList{"$/a|Check In|2024-01-05", "$/b|Check In|2024-01-05",
-                           "$/c|Check In|2024-01-05", "$/d|Check In|yesterday",
-                           "$/e|Check In|2024-02-30"}
-            << 3;
-        QTest::newRow("empty") << QString() << QStringList() << 0;
-    }
+    // Each row: a log text, the rows loaded (object|action|date), the longest object.
     void load()
     {
-        QFETCH(QString, text);
-        EventList list;
-        QAbstractItemModelTester tester(&list);
-        QTEST(list.loadFromText(text), "longest");
-        QStringList shown;
-        for (int i = 0; i < list.count(); ++i) {
-            const EventRow r = list.row(i);
-            shown << r.object + '|' + r.text + '|' + r.date;
-            QVERIFY(r.key.contains(r.date) && r.key.contains(r.object) && r.user.isEmpty());
+        const QString a = record("2024-01-01", "$/a");
+        QList<std::tuple<QString, QStringList, int>> rows = {
+            {record("2024-03-01", "$/Web/index.html", "Check Out") + // more than four fields
+                 "2024-03-02\t10:00:00\t$/a\tCheck In\textra\r\n" + record("2024-03-03", "$/b", ""),
+             {"$/Web/index.html|Check Out|2024-03-01", "$/a|Check In|2024-03-02",
+              "$/b||2024-03-03"},
+             16},
+            // Only CR LF ends a line; lines of fewer than four fields are passed over.
+            {"\r\nheader\r\n\t\t\r\n2024-01-01\t10:00\t$/short\r\n" +
+                 record("2024-01-01", "$/a", "Check\nIn") + "2024-01-03\t10:00:00\t$/tail\tX",
+             {"$/a|Check\nIn|2024-01-01"},
+             3},
+            {record("2024-1-5", "$/a") + record("2024/01/05", "$/b") +
+                 record("2024-01-05T08:30:00", "$/c") + record("yesterday", "$/d") +
+                 record("2024-02-30", "$/e"),
+             {"$/a|Check In|2024-01-05", "$/b|Check In|2024-01-05", "$/c|Check In|2024-01-05",
+              "$/d|Check In|yesterday", "$/e|Check In|2024-02-30"},
+             3},
+            {QString(), {}, 0}};
+        for (const QString &empty : {record("", "$/x"), record("2024-01-03", "$/x", "In", ""),
+                                     record("2024-01-03", "")}) // an empty field ends the load
+            rows.append({a + empty + record("2024-01-04", "$/longer-name"),
+                         {"$/a|Check In|2024-01-01"},
+                         3});
+        for (const auto &[text, expected, longest] : rows) {
+            EventList list;
+            QAbstractItemModelTester tester(&list);
+            QCOMPARE(list.loadFromText(text), longest);
+            QStringList shown;
+            for (int i = 0; i < list.count(); ++i) {
+                const EventRow r = list.row(i);
+                shown << r.object + '|' + r.text + '|' + r.date;
+                QVERIFY(r.key.contains(r.date) && r.key.contains(r.object) && r.user.isEmpty());
+            }
+            QCOMPARE(shown, expected);
         }
-        QTEST(shown, "shown");
     }
 
     void loadReplacesRowsKeepsSortStateAndItsText()

@@ -23,12 +23,10 @@ private slots:
         QTemporaryDir dir;
         const QStringList values = {"1;6 Dec 2026;$/a;b.txt", "a,b = c",     "  edge  ",
                                     "C:\\tmp\\new",           "@Variant(x)", "Ærø 漢字 \U0001F600"};
-        {
-            SettingsStore store(dir.path());
-            for (int i = 0; i < values.size(); ++i)
-                store.SaveSetting(kAppName, "Params", QString::number(i), values[i]);
-            QVERIFY(store.commit());
-        }
+        SettingsStore store(dir.path());
+        for (int i = 0; i < values.size(); ++i)
+            store.SaveSetting(kAppName, "Params", QString::number(i), values[i]);
+        QVERIFY(store.commit());
         SettingsStore again(dir.path());
         for (int i = 0; i < values.size(); ++i)
             QCOMPARE(again.GetSetting(kAppName, "Params", QString::number(i)), values[i]);
@@ -158,8 +156,8 @@ private slots:
     void passwordScrambling()
     {
         const QString abc = XorByLength("abc");
-        QCOMPARE(abc, QString(QChar(0x62)) + QChar(0x61) + QChar(0x60));
-        QCOMPARE(XorByLength(abc), QString("abc"));
+        QVERIFY(abc == QString(QChar(0x62)) + QChar(0x61) + QChar(0x60) &&
+                XorByLength(abc) == "abc");
         for (const QString &text : {QStringLiteral("Пароль-密码-\U0001F511"),
                                     QString(97, QLatin1Char('a')), // 'a' XOR 97 would be NUL
                                     QString(300, QChar(0x00E9)),   // beyond 8 bits

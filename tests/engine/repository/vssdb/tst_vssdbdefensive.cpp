@@ -161,8 +161,7 @@ private slots:
         QVERIFY(TestFiles::edit(dataFile("d/daaaaaaa"),
                                 [](QByteArray &f) { f += QByteArray(600, 'Z'); }));
         const VSSItemPtr item = db->VSSItem(ClingBling);
-        QCOMPARE(item->VersionNumber(), 4);
-        QCOMPARE(item->Versions().size(), size_t(4));
+        QVERIFY(item->VersionNumber() == 4 && item->Versions().size() == 4);
     }
 
     // A check-out handed over can leave the header byte-identical; the live
@@ -231,8 +230,7 @@ private slots:
         }
         stop = true;
         writer.join();
-        QCOMPARE(invented, 0);
-        QVERIFY(seen > 0);
+        QVERIFY(invented == 0 && seen > 0);
     }
 
 #ifdef Q_OS_UNIX
