@@ -61,17 +61,15 @@ private slots:
         row("undo, then a check-in amends the newest row", "out a|undo a|in a",
             {{a, "Check Out"}, {a, "check in"}}, "");
         row("out and in within one period: one check-in", "out a,in a", {{a, "Check In"}}, "");
-        row("check-in keeping the check-out amends its row", "out a|keep a", {{a, "check in"}},
-            "Dora");
+        row("check-in keeping the check-out: amends", "out a|keep a", {{a, "check in"}}, "Dora");
         // The newest row belongs to a file whose spec merely contains ours.
         row("only the file's own row is amended", "out a.bak|in a",
             {{a + ".bak", "Check Out"}, {a, "Check In"}}, "");
         row("label sharing the version number: one event", "in a,label a", {{a, "Check In"}}, "");
         row("user 1 to 2 is not reported", "out a|undo a,mine a", {{a, "Check Out"}}, "Dora");
-        row("b and a in one poll, list order", "out b,out a", {{a, "Check Out"}, {b, "Check Out"}},
+        row("b and a in one poll: list order", "out b,out a", {{a, "Check Out"}, {b, "Check Out"}},
             "Dora");
-        row("several holders: the last check-out names the user", "out a,eve a", {{a, "Check Out"}},
-            "Eve");
+        row("several holders: the last names the user", "out a,eve a", {{a, "Check Out"}}, "Eve");
         // The check-in lands after the check-out state was read and before the
         // version is: the file is skipped, then reported once (rules C, A).
         row("check-in between two reads of a poll", "out a|race a||",
@@ -394,16 +392,15 @@ private slots:
         QVERIFY(f.zel.PendingMessage.isEmpty());
         QVERIFY(f.start());
         f.repo->checkOut(a, "Dora");
-        bool *gates[] = {&f.shell.mainVisible, &f.zel.PollBusy, &f.zel.SessionOpen};
-        const bool closed[] = {true, true, false};
-        for (int i = 0; i < 3; ++i) {
-            const bool open = *gates[i];
-            *gates[i] = closed[i];
+        for (const auto &[gate, closed] : {std::pair{&f.shell.mainVisible, true},
+                                           {&f.zel.PollBusy, true},
+                                           {&f.zel.SessionOpen, false}}) {
+            const bool open = std::exchange(*gate, closed);
             watch.fire();
             f.timers.fire(f.zel.TimerId);
-            if (i == 2)
+            if (!closed) // no session: not even the viewer's Refresh
                 f.zel.CheckFiles();
-            *gates[i] = open;
+            *gate = open;
         }
         QCOMPARE(f.zel.lvTrace().count(), 0);
         f.zel.PollBusy = f.shell.mainVisible = true;

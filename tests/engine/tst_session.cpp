@@ -40,15 +40,13 @@ private slots:
         const quint32 id = f.zel.TimerId;
         f.zel.MonitoredFiles.RemoveAll();
         QVERIFY(!f.start());
-        QCOMPARE(f.shell.statusText, QString("ERROR: No files in list"));
+        QVERIFY(f.shell.statusText == "ERROR: No files in list" && f.shell.look == TrayLook::Error);
         QVERIFY(!f.timers.running.contains(id) && !f.zel.SessionOpen && f.zel.Database);
-        QCOMPARE(f.shell.look, TrayLook::Error);
         f.zel.MonitoredFiles.Add("$/Web/missing.txt", 0, 1, QDateTime());
         QVERIFY(!f.start());
         QCOMPARE(f.shell.statusText, QString("ERROR: Cannot find $/Web/missing.txt"));
-        const QString longKey = "$/Web/" + QString(44, 'x'); // 50 characters
-        QCOMPARE(modZel::CannotFindText(longKey), "ERROR: Cannot find ../." + longKey.right(40));
-        const QString forty = "$/" + QString(38, 'y');
+        const QString fifty = "$/Web/" + QString(44, 'x'), forty = "$/" + QString(38, 'y');
+        QCOMPARE(modZel::CannotFindText(fifty), "ERROR: Cannot find ../." + fifty.right(40));
         QCOMPARE(modZel::CannotFindText(forty), "ERROR: Cannot find " + forty);
     }
 
