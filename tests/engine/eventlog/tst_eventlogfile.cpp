@@ -87,11 +87,10 @@ private slots:
         QTest::addColumn<QByteArray>("kept");
         const QByteArray atLimit = records(0, 8) + QByteArray(30, 'p') + kCrLf; // 1024 bytes
         QByteArray old, young, allOld;
-        for (int age = 12; age >= 0; --age)
-            (age > 6 ? old : young) +=
-                record(today().addDays(-age),
-                       age > 6 ? "$/old/" + QString(150, 'o') : "$/young.txt") +
-                kCrLf;
+        for (int age = 12; age >= 7; --age)
+            old += record(today().addDays(-age), "$/old/" + QString(150, 'o')) + kCrLf;
+        for (int age = 6; age >= 0; --age)
+            young += record(today().addDays(-age), "$/young.txt") + kCrLf;
         old += "a line\twith too few\tfields" + kCrLf;
         young += record(today().addDays(-9), "$/old but after a young one") + kCrLf;
         for (int i = 0; i < 10; ++i)
