@@ -59,7 +59,9 @@ private slots:
     {
         static int run = 0;
         m_dir = m_tmp.filePath(QString::number(++run));
-        m_files = VssGenPopulate::populate(m_dir, {4, 2, 12, 4}); // projects, depth, files, history
+        VssGenPopulate::Options shape;
+        shape.projects = 4, shape.depth = 2, shape.files = 12, shape.history = 4;
+        m_files = VssGenPopulate::populate(m_dir, shape);
         QCOMPARE(m_files.size(), 12);
     }
 
