@@ -130,41 +130,28 @@ private slots:
         QCOMPARE(o.zel.lvTrace().rowCount(), 1);
     }
 
-    void leavingANumberBox_data()
-    {
-        QTest::addColumn<bool>("days");
-        QTest::addColumn<int>("startPosition");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("size 1000 at 20 rounds") << false << 20 << "1000" << 16 << "1024";
-        QTest::newRow("size 70000 tops out") << false << 16 << "70000" << 1024 << "65536";
-        QTest::newRow("size 0 bottoms out") << false << 16 << "0" << 1 << "64";
-        QTest::newRow("size half to even") << false << 16 << "160" << 2 << "128"; // 2.5
-        QTest::newRow("size empty") << false << 16 << "" << 16 << "1024";
-        QTest::newRow("size six digits are cut") << false << 16 << "123456" << 193 << "12352";
-        QTest::newRow("days 45 tops out") << true << 7 << "45" << 30 << "30";
-        QTest::newRow("days empty") << true << 7 << "" << 7 << "7";
-        QTest::newRow("days three digits are cut") << true << 7 << "123" << 12 << "12";
-    }
     void leavingANumberBox()
     {
-        QFETCH(bool, days);
-        QFETCH(int, startPosition);
-        QFETCH(QString, typed);
-        QFETCH(int, position);
-        QFETCH(QString, shown);
-        Options o;
-        frmOptions &d = o.open();
-        if (days)
-            d.optMax[1]->click();
-        (days ? d.vscDays : d.vscSize)->setPosition(startPosition);
-        typeInto(days ? d.txtDays : d.txtSize, typed);
-        QCOMPARE((days ? d.vscDays : d.vscSize)->position(), position);
-        const QStringList both = {d.txtSize->text(), d.txtDays->text()};
-        QCOMPARE(both, days ? QStringList({"1024", shown}) : QStringList({shown, "7"}));
-        QCOMPARE(QStringList({o.zel.eventLog.MaxLogSize, o.zel.eventLog.MaxDays}), both);
-        QVERIFY(d.cmdApply->isEnabled());
+        // The box, its scroll bar's position, what is typed; the position and text after.
+        const std::tuple<bool, int, QString, int, QString> rows[] = {
+            {false, 20, "1000", 16, "1024"}, {false, 16, "70000", 1024, "65536"},
+            {false, 16, "0", 1, "64"},       {false, 16, "160", 2, "128"}, // 2.5: half to even
+            {false, 16, "", 16, "1024"},     {false, 16, "123456", 193, "12352"}, // cut
+            {true, 7, "45", 30, "30"},       {true, 7, "", 7, "7"},
+            {true, 7, "123", 12, "12"}};
+        for (const auto &[days, startPosition, typed, position, shown] : rows) {
+            Options o;
+            frmOptions &d = o.open();
+            if (days)
+                d.optMax[1]->click();
+            (days ? d.vscDays : d.vscSize)->setPosition(startPosition);
+            typeInto(days ? d.txtDays : d.txtSize, typed);
+            QCOMPARE((days ? d.vscDays : d.vscSize)->position(), position);
+            const QStringList both = {d.txtSize->text(), d.txtDays->text()};
+            QCOMPARE(both, days ? QStringList({"1024", shown}) : QStringList({shown, "7"}));
+            QCOMPARE(QStringList({o.zel.eventLog.MaxLogSize, o.zel.eventLog.MaxDays}), both);
+            QVERIFY(d.cmdApply->isEnabled());
+        }
     }
 
     void keysOfTheNumberBoxes()

@@ -72,13 +72,6 @@ void click(frmTree &w, const QString &key)
     w.tv->setCurrentItem(w.node(key));
     w.tv_NodeClick(w.node(key));
 }
-QStringList lines(const QListWidget *list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
 QStringList nodeKeys(const QTreeWidgetItem *n)
 {
     QStringList k;
@@ -90,11 +83,10 @@ QStringList nodeKeys(const frmTree &w)
 {
     return QStringList{"$/"} + nodeKeys(w.tv->topLevelItem(0));
 }
-void select(QListWidget *list, const QStringList &texts)
+void select(QListWidget *list, const QStringList &picked)
 {
-    list->clearSelection();
     for (int i = 0; i < list->count(); ++i)
-        list->item(i)->setSelected(texts.contains(list->item(i)->text()));
+        list->item(i)->setSelected(picked.contains(list->item(i)->text()));
 }
 // A key let go in `pane` (the commands act on release).
 void release(QWidget *pane, int key, Qt::KeyboardModifiers mods = {}, bool autoRepeat = false)
@@ -178,7 +170,7 @@ private slots:
         h.repo->checkOut("$/Web/logo.png", "other");
         frmTree &w = h.open();
         click(w, "$/Web");
-        QCOMPARE(lines(w.lstR), QStringList({"index.html", "app.js", "about.html", "logo.png"}));
+        QCOMPARE(texts(w.lstR), QStringList({"index.html", "app.js", "about.html", "logo.png"}));
         // Not checked out, by another user, by me: each its own picture, in
         // the list and in the tree.
         const QStringList files = {"index.html", "logo.png", "about.html"};
@@ -220,14 +212,14 @@ private slots:
         release(w.tv, Qt::Key_Insert, Qt::ShiftModifier);
         w.tv->setCurrentItem(w.node("$/readme.txt"));
         release(w.tv, Qt::Key_Insert, {}, true); // held: acts on the last release
-        QCOMPARE(lines(w.List1), h.watched);
+        QCOMPARE(texts(w.List1), h.watched);
         release(w.tv, Qt::Key_Insert);
-        QCOMPARE(lines(w.List1), h.watched + QStringList{"$/readme.txt"});
+        QCOMPARE(texts(w.List1), h.watched + QStringList{"$/readme.txt"});
 
         click(w, "$/Web");
         select(w.lstR, {"logo.png", "app.js", "about.html"});
         release(w.lstR, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(lines(w.List1).mid(3), QStringList({"$/Web/about.html", "$/Web/logo.png"}));
+        QCOMPARE(texts(w.List1).mid(3), QStringList({"$/Web/about.html", "$/Web/logo.png"}));
         const auto state = [&w](const char *spec) {
             const Suspect *s = w.WorkList->Item(spec);
             return QList<int>{s->Status(), s->ImageIndex()};
@@ -283,7 +275,7 @@ private slots:
         QTRY_VERIFY(!h.host->visible());
         const QStringList now =
             handedOver ? QStringList{"$/Web/app.js", "$/readme.txt"} : h.watched;
-        QCOMPARE(lines(h.frm->lst), now); // the main window's list shows the watched files
+        QCOMPARE(texts(h.frm->lst), now); // the main window's list shows the watched files
         const Suspect &app = *h.frm->zel().MonitoredFiles.Item("$/Web/app.js");
         QCOMPARE(QList<int>({app.Status(), app.ImageIndex()}), QList<int>({1, 7}));
         QCOMPARE(app.DateIn(), seen);
@@ -321,11 +313,11 @@ private slots:
         QVERIFY(!w.MenuTarget && w.m_removeall->isVisible() && !w.m_copy->isVisible());
         QCOMPARE(w.m_remove->shortcut().toString(), QStringLiteral("Del"));
         w.m_remove->trigger();
-        QCOMPARE(lines(w.List1), QStringList({"$/f2", "$/f4"}));
+        QCOMPARE(texts(w.List1), QStringList({"$/f2", "$/f4"}));
         QCOMPARE(w.WorkList->Count(), 2);
         select(w.List1, {"$/f4"}); // Delete, with any modifier
         release(w.List1, Qt::Key_Delete, Qt::AltModifier);
-        QCOMPARE(lines(w.List1), QStringList({"$/f2"}));
+        QCOMPARE(texts(w.List1), QStringList({"$/f2"}));
 
         // The file list's menu: Select, Select All, Undo select, Copy.
         QCOMPARE(shown(true), QList<bool>({false, false, false, false}));
@@ -376,7 +368,7 @@ private slots:
         text.setText("$/Web/logo.png");
         QVERIFY(!drop(w.List1->viewport(), text));
         QVERIFY(drop(w.List1->viewport(), *data));
-        QCOMPARE(lines(w.List1), h.watched + QStringList({"$/Web/about.html", "$/Web/logo.png"}));
+        QCOMPARE(texts(w.List1), h.watched + QStringList({"$/Web/about.html", "$/Web/logo.png"}));
         QVERIFY(w.DragSet.isEmpty());
 
         w.SplitDragging = true; // a drag passing over a bar ends that bar's drag
@@ -404,7 +396,7 @@ private slots:
         h.repo->failOn("VersionNumber", "$/Web/logo.png");
         select(w.lstR, {"about.html", "logo.png"});
         w.AddPickedFiles();
-        QCOMPARE(lines(w.List1), h.watched + QStringList{"$/Web/about.html"});
+        QCOMPARE(texts(w.List1), h.watched + QStringList{"$/Web/about.html"});
         QCOMPARE(h.frm->status(), QStringLiteral("ERROR: Cannot find $/Web/logo.png"));
         h.repo->clearFailures(); // the program goes on
         w.AddPickedFiles();
@@ -442,14 +434,14 @@ private slots:
         H h;
         frmTree &w = h.open();
         QCOMPARE(layout(w), QList<int>({8000, 5000, 4000, 2000})); // the defaults
-        QCOMPARE(w.tv->geometry(), px(50, 50, 3950, 1965));
-        QCOMPARE(w.lstR->geometry(), px(4035, 50, 3850, 1965));
-        QCOMPARE(w.List1->geometry(), px(50, 2050, 7825, 2100));
-        QCOMPARE(w.cmdOK->geometry(), px(6800, 4200, 1000, 300));
-        QCOMPARE(w.cmdCancel->geometry(), px(5750, 4200, 1000, 300));
-        QCOMPARE(w.split->geometry(), px(50, 2000, 7825, 50));
-        QCOMPARE(w.vsplit->pos(), px(4000, 0, 10, 2035).topLeft());
-        QCOMPARE(w.vsplit->height(), px(4000, 0, 10, 2035).height());
+        QCOMPARE(QList<QRect>({w.tv->geometry(), w.lstR->geometry(), w.List1->geometry(),
+                               w.cmdOK->geometry(), w.cmdCancel->geometry(), w.split->geometry(),
+                               w.vsplit->geometry()}),
+                 QList<QRect>({px(50, 50, 3950, 1965), px(4035, 50, 3850, 1965),
+                               px(50, 2050, 7825, 2100), px(6800, 4200, 1000, 300),
+                               px(5750, 4200, 1000, 300), px(50, 2000, 7825, 50),
+                               QRect(px(4000, 0, 10, 2035).topLeft(),
+                                     QSize(w.vsplit->width(), px(4000, 0, 10, 2035).height()))}));
         // The stored size is the outer one.
         QCOMPARE(w.size(), QSize(toPixels(8000 - 120), toPixels(5000 - 420)));
         QVERIFY(w.split->cursor().shape() == Qt::SizeVerCursor &&

@@ -8,12 +8,21 @@
 #include "ui/main/DialogHook.h"
 #include "ui/main/frmZel.h"
 
+#include <QListWidget>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
 #include <memory>
+
+inline QStringList texts(const QListWidget *list)
+{
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i)
+        lines << list->item(i)->text();
+    return lines;
+}
 
 // A main window over an in-memory repository, manual timers and a settings
 // store in a temporary folder; it records what would reach the desktop (start
