@@ -1,6 +1,7 @@
 // The event log viewer: its columns and their sorting, clearing and
 // reopening, the toolbar's commands, printing, and its stored geometry.
 #include "engine/eventlog/EventList.h"
+#include "ui/Twips.h"
 #include "ui/eventlog/frmLog.h"
 #include "ui/eventlog/frmLogPlug.h"
 #include "ui/eventlog/frmOptions.h"
@@ -52,11 +53,6 @@ struct Viewer
         return values;
     }
 };
-
-int pixels(int twips)
-{
-    return qRound(twips / 15.0);
-}
 
 } // namespace
 
@@ -211,8 +207,8 @@ private slots:
         // The defaults, 6500 by 6500 twips, are the outer size (a Windows
         // frame: 8 by 28 pixels); wider when the columns need it.
         v.log.showViewer();
-        QVERIFY(v.log.width() >= pixels(6500 - 120));
-        QCOMPARE(v.log.height(), pixels(6500 - 420));
+        QVERIFY(v.log.width() >= Twips::toPixels(6500 - 120));
+        QCOMPARE(v.log.height(), Twips::toPixels(6500 - 420));
         v.log.close(); // unchanged: stored exactly as it was given
         QCOMPARE(v.geometry()[1], QStringLiteral("6500"));
         v.log.showViewer();
@@ -222,17 +218,17 @@ private slots:
         v.h.store->SaveSetting(kAppName, "Settings", "MainWidth", "9000");
         v.h.store->SaveSetting(kAppName, "Settings", "MainHeight", "not a number");
         v.log.showViewer();
-        QCOMPARE(v.log.size(), QSize(592, pixels(6500 - 420)));
+        QCOMPARE(v.log.size(), QSize(592, Twips::toPixels(6500 - 420)));
 
         // The list fills the window; Close sits at the bottom right margin.
         const QRect list = v.log.lvTrace->geometry();
         v.log.doLayout(9000, 1999);
         QCOMPARE(v.log.lvTrace->geometry(), list); // nothing moves below 2000 twips
         v.log.resize(700, 500);
-        QCOMPARE(v.log.lvTrace->width(), pixels(700 * 15 + 120 - 200));
+        QCOMPARE(v.log.lvTrace->width(), Twips::toPixels(700 * 15 + 120 - 200));
         const QRect close = v.log.Command1->geometry();
         QCOMPARE(QPoint(700 - close.right(), 500 - close.bottom()) - QPoint(1, 1),
-                 QPoint(pixels(80), pixels(130)));
+                 QPoint(Twips::toPixels(80), Twips::toPixels(130)));
 
         // A minimised window stores nothing; program exit unloads like the close box.
         v.log.showMinimized();

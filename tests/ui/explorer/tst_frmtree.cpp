@@ -231,58 +231,51 @@ private slots:
         QCOMPARE(h.frm->zel().MonitoredFiles.Count(), 2); // nothing handed over yet
     }
 
-    void okHandsOverTheEditedCopyEveryOtherWayKeepsTheList_data()
-    {
-        QTest::addColumn<QString>("way");
-        QTest::addColumn<bool>("handedOver");
-        for (const char *way : {"OK", "Enter"})
-            QTest::newRow(way) << QString(way) << true;
-        for (const char *way : {"Cancel", "Enter on Cancel", "close box", "deactivation"})
-            QTest::newRow(way) << QString(way) << false;
-    }
     void okHandsOverTheEditedCopyEveryOtherWayKeepsTheList()
     {
-        QFETCH(QString, way);
-        QFETCH(bool, handedOver);
-        H h;
-        h.startWithExplorer();
-        Suspect &kept = *h.frm->zel().MonitoredFiles.Item("$/Web/app.js");
-        kept.setStatus(1); // what the poll recorded, not what the repository says
-        kept.setImageIndex(7);
-        const QDateTime seen(QDate(2001, 2, 3), QTime(4, 5, 6));
-        kept.setDateIn(seen);
-        QPointer<frmTree> w = &h.open();
-        w->tv->setCurrentItem(w->node("$/readme.txt"));
-        w->AddTreeFile();
-        select(w->List1, {"$/Web/index.html"});
-        w->RemovePickedEntries();
+        for (const QString way :
+             {"OK", "Enter", "Cancel", "Enter on Cancel", "close box", "deactivation"}) {
+            const bool handedOver = way == "OK" || way == "Enter";
+            H h;
+            h.startWithExplorer();
+            Suspect &kept = *h.frm->zel().MonitoredFiles.Item("$/Web/app.js");
+            kept.setStatus(1); // what the poll recorded, not what the repository says
+            kept.setImageIndex(7);
+            const QDateTime seen(QDate(2001, 2, 3), QTime(4, 5, 6));
+            kept.setDateIn(seen);
+            QPointer<frmTree> w = &h.open();
+            w->tv->setCurrentItem(w->node("$/readme.txt"));
+            w->AddTreeFile();
+            select(w->List1, {"$/Web/index.html"});
+            w->RemovePickedEntries();
 
-        if (way == "OK")
-            w->cmdOK->click();
-        else if (way == "Enter")
-            QTest::keyClick(w->tv, Qt::Key_Return);
-        else if (way == "Cancel")
-            w->cmdCancel->click();
-        else if (way == "Enter on Cancel") {
-            w->cmdCancel->setFocus();
-            QTest::keyClick(w->cmdCancel, Qt::Key_Return);
-        } else if (way == "close box")
-            w->close();
-        else {
-            QVERIFY(QTest::qWaitForWindowActive(w)); // the user clicks the main window
-            h.frm->activateWindow();
+            if (way == "OK")
+                w->cmdOK->click();
+            else if (way == "Enter")
+                QTest::keyClick(w->tv, Qt::Key_Return);
+            else if (way == "Cancel")
+                w->cmdCancel->click();
+            else if (way == "Enter on Cancel") {
+                w->cmdCancel->setFocus();
+                QTest::keyClick(w->cmdCancel, Qt::Key_Return);
+            } else if (way == "close box")
+                w->close();
+            else {
+                QVERIFY(QTest::qWaitForWindowActive(w)); // the user clicks the main window
+                h.frm->activateWindow();
+            }
+            QTRY_VERIFY(!h.host->visible());
+            const QStringList now =
+                handedOver ? QStringList{"$/Web/app.js", "$/readme.txt"} : h.watched;
+            QCOMPARE(texts(h.frm->lst), now); // the main window's list shows the watched files
+            const Suspect &app = *h.frm->zel().MonitoredFiles.Item("$/Web/app.js");
+            QCOMPARE(QList<int>({app.Status(), app.ImageIndex()}), QList<int>({1, 7}));
+            QCOMPARE(app.DateIn(), seen);
+            QTRY_VERIFY(!w); // unloaded
+            // Only OK stores the layout, and on the disk.
+            SettingsStore reread(h.dir.path());
+            QCOMPARE(reread.GetSetting(kAppName, "Params", "X1"), handedOver ? "8000" : QString());
         }
-        QTRY_VERIFY(!h.host->visible());
-        const QStringList now =
-            handedOver ? QStringList{"$/Web/app.js", "$/readme.txt"} : h.watched;
-        QCOMPARE(texts(h.frm->lst), now); // the main window's list shows the watched files
-        const Suspect &app = *h.frm->zel().MonitoredFiles.Item("$/Web/app.js");
-        QCOMPARE(QList<int>({app.Status(), app.ImageIndex()}), QList<int>({1, 7}));
-        QCOMPARE(app.DateIn(), seen);
-        QTRY_VERIFY(!w); // unloaded
-        // Only OK stores the layout, and on the disk.
-        SettingsStore reread(h.dir.path());
-        QCOMPARE(reread.GetSetting(kAppName, "Params", "X1"), handedOver ? "8000" : QString());
     }
 
     void removeSelectAndMenusActOnTheirOwnPane()
