@@ -47,10 +47,8 @@ struct Viewer
     }
     QStringList geometry()
     {
-        QStringList values;
-        for (const char *key : {"MainWidth", "MainHeight"})
-            values << h.store->GetSetting(kAppName, "Settings", key);
-        return values;
+        return {h.store->GetSetting(kAppName, "Settings", "MainWidth"),
+                h.store->GetSetting(kAppName, "Settings", "MainHeight")};
     }
 };
 

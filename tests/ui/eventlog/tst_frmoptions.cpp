@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabWidget>
 #include <QtTest>
 
 namespace {
@@ -93,10 +92,10 @@ private slots:
 
         const QString other = o.h.dir.filePath(QStringLiteral("other.txt"));
         TestFiles::write(other, kRecord);
-        o.h.param("Logfile", other);
-        o.h.param("MaxLogSize", "2048");
-        o.h.param("MaxDays", "10");
-        o.h.param("MaxAction", "1");
+        const QStringList stored = {"Logfile", other, "MaxLogSize", "2048",
+                                    "MaxDays", "10",  "MaxAction",  "1"};
+        for (int i = 0; i < stored.size(); i += 2)
+            o.h.param(stored[i], stored[i + 1]);
         frmOptions &s = o.open();
         QCOMPARE(o.zel.eventLog.EventLogPath, other); // new events go there
         QCOMPARE(QStringList({s.txtPath->text(), s.lblItem[4]->text(), s.txtSize->text(),

@@ -8,7 +8,6 @@
 #include "ui/main/FrmZelHarness.h"
 
 #include <QAction>
-#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
