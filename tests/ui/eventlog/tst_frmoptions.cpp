@@ -206,18 +206,11 @@ private slots:
     {
         Options o;
         const QString other = o.h.dir.filePath(QStringLiteral("elsewhere.txt"));
-        QStringList asked;
-        QString answer;
-        DialogHook::openFile = [&](QWidget *, const QString &, const QString &name,
-                                   const QString &filter) {
-            asked << name + '|' + filter;
-            return answer;
-        };
         frmOptions &d = o.open();
         d.cmdBrowse->click(); // cancelled
-        QCOMPARE(asked, QStringList{o.path + "|Text (Tab delimited)(*.txt)"});
+        QCOMPARE(o.h.asked, QStringList{o.path + "|Text (Tab delimited)(*.txt)"});
         QVERIFY(!d.cmdApply->isEnabled());
-        answer = other;
+        o.h.chosenFile = other;
         d.cmdBrowse->click();
         QCOMPARE(d.txtPath->text(), QDir::toNativeSeparators(other));
         QCOMPARE(o.zel.eventLog.EventLogPath, o.path); // not before Apply

@@ -41,6 +41,8 @@ struct FrmZelHarness
     QList<QUrl> opened;
     bool browserFails = false; // no browser: the program shows the page itself
     QStringList informed;
+    QStringList asked;  // "name|filter" of each file dialog, and the tests' own questions
+    QString chosenFile; // what the file dialog answers; empty: cancelled
 
     static void isolateFromUser()
     {
@@ -58,6 +60,11 @@ struct FrmZelHarness
         DialogHook::reset();
         DialogHook::information = [this](QWidget *, const QString &, const QString &text) {
             informed.append(text);
+        };
+        DialogHook::openFile = [this](QWidget *, const QString &, const QString &name,
+                                      const QString &filter) {
+            asked << name + '|' + filter;
+            return chosenFile;
         };
     }
     ~FrmZelHarness()

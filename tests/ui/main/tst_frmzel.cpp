@@ -220,17 +220,11 @@ private slots:
     {
         FrmZelHarness h;
         frmZel &f = h.start({"$/Web/a.htm", "$/Web/b.htm"});
-        QStringList asked;
+        QStringList &asked = h.asked;
         bool answer = false;
-        QString chosen;
         DialogHook::question = [&](QWidget *, const QString &title, const QString &q) {
             asked << title + '|' + q;
             return answer;
-        };
-        DialogHook::openFile = [&](QWidget *, const QString &, const QString &name,
-                                   const QString &filter) {
-            asked << name + '|' + filter;
-            return chosen;
         };
         f.cmdLogin_Click(); // No: no file dialog
         answer = true;
@@ -241,7 +235,7 @@ private slots:
                               asked[0], "srcsafe.ini|SourceSafe databases (srcsafe.ini) (*.ini)"}));
         QCOMPARE(f.zel().MonitoredFiles.Count(), 2);
 
-        chosen = QStringLiteral("/other/srcsafe.ini");
+        const QString chosen = h.chosenFile = QStringLiteral("/other/srcsafe.ini");
         f.cmdLogin_Click();
         QCOMPARE(f.txtDatabase->text(), QDir::toNativeSeparators(chosen));
         QCOMPARE(f.lst->count() + f.zel().MonitoredFiles.Count(), 0);
