@@ -50,7 +50,7 @@ private slots:
     void defaultFileIsTheOwners()
     {
 #ifdef Q_OS_WIN
-        QSKIP("the registry on Windows: tst_windowsregistry");
+        QSKIP("the registry on Windows: tst_windowsplatform");
 #endif
         const QString path = xdgHome.filePath("Quorvik/Quorvik.ini");
         const auto owner = QFile::ReadOwner | QFile::WriteOwner;
@@ -175,7 +175,7 @@ private slots:
     void autostartEntry()
     {
 #ifdef Q_OS_WIN
-        QSKIP("the Run value on Windows: tst_windowsregistry");
+        QSKIP("the Run value on Windows: tst_windowsplatform");
 #endif
         const QString path = AutostartFilePath("Quorvik");
         QCOMPARE(path, xdgHome.filePath("autostart/Quorvik.desktop"));
