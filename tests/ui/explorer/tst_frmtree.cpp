@@ -24,7 +24,8 @@ namespace {
 // watches $/Web/index.html and $/Web/app.js.
 struct H : FrmZelHarness
 {
-    std::unique_ptr<ExplorerHost> host;
+    std::unique_ptr<ExplorerHost> host; // goes before the base's main window
+
     const QStringList watched{"$/Web/index.html", "$/Web/app.js"};
 
     H()
@@ -37,11 +38,6 @@ struct H : FrmZelHarness
              {"$/Web/css", "$/Web/css/themes", "$/Web/css/themes/dark", "$/Tools", "$/Tools/build"})
             repo->addProject(p);
         repo->addFile("$/Web/css/site.css", "other", d);
-    }
-    ~H()
-    {
-        host.reset();
-        frm.reset();
     }
     void startWithExplorer()
     {
