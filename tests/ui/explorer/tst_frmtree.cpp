@@ -301,8 +301,7 @@ private slots:
         QVERIFY(!w.MenuTarget && w.m_removeall->isVisible() && !w.m_copy->isVisible());
         QCOMPARE(w.m_remove->shortcut().toString(), QStringLiteral("Del"));
         w.m_remove->trigger();
-        QCOMPARE(texts(w.List1), QStringList({"$/f2", "$/f4"}));
-        QCOMPARE(w.WorkList->Count(), 2);
+        QVERIFY(texts(w.List1) == QStringList({"$/f2", "$/f4"}) && w.WorkList->Count() == 2);
         select(w.List1, {"$/f4"}); // Delete, with any modifier
         release(w.List1, Qt::Key_Delete, Qt::AltModifier);
         QCOMPARE(texts(w.List1), QStringList({"$/f2"}));
@@ -373,12 +372,10 @@ private slots:
         h.repo->failOn("Items", "$/Web/css");
         w.node("$/Web")->setExpanded(true);
         QVERIFY(h.frm->status().startsWith("ERROR: "));
-        QCOMPARE(h.frm->trayLook(), TrayLook::Error);
-        QCOMPARE(nodeKeys(w).size(), nodes);
+        QVERIFY(h.frm->trayLook() == TrayLook::Error && nodeKeys(w).size() == nodes);
         h.repo->failOn("Items", "$/Tools");
         click(w, "$/Tools");
-        QCOMPARE(w.lstR->count(), 4);
-        QCOMPARE(w.CurrentProject->Spec(), QStringLiteral("$/Web"));
+        QVERIFY(w.lstR->count() == 4 && w.CurrentProject->Spec() == QStringLiteral("$/Web"));
 
         // Adding stops at the failing file and keeps the ones before it.
         h.repo->failOn("VersionNumber", "$/Web/logo.png");
@@ -458,8 +455,7 @@ private slots:
         const int tvHeight = w.tv->height();
         mouse(w.split, QEvent::MouseButtonPress, w.split->geometry().center(), Qt::RightButton);
         mouse(w.split, QEvent::MouseMove, QPoint(300, 150));
-        QCOMPARE(w.split->pos(), QPoint(w.List1->x(), 150));
-        QCOMPARE(w.tv->height(), tvHeight);
+        QVERIFY(w.split->pos() == QPoint(w.List1->x(), 150) && w.tv->height() == tvHeight);
         mouse(w.split, QEvent::MouseButtonRelease, QPoint(300, 150), Qt::RightButton);
         QCOMPARE(w.tv->height(), toPixels(2250 - 35));
         dragBar(w.vsplit, QPoint(2000, 10)); // the vertical bar: 150 from the edge

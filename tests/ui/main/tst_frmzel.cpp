@@ -148,8 +148,7 @@ private slots:
         QCOMPARE(f.txtDatabase->text(), h.iniPath());
         QVERIFY(f.zel().Database);
         f.txtUser->setText(QStringLiteral("you")); // a new user ends the session
-        QCOMPARE(f.zel().settings.Username, QStringLiteral("you"));
-        QVERIFY(!f.zel().Database);
+        QVERIFY(f.zel().settings.Username == QStringLiteral("you") && !f.zel().Database);
         f.txtPwd->setText(QStringLiteral("secret"));
         QCOMPARE(f.zel().settings.Password, QStringLiteral("secret"));
     }
@@ -275,8 +274,7 @@ private slots:
         frmZel &f = h.start({"$/Web/a.htm"});
         f.cmOk_Click();
         QVERIFY(f.isVisible() && f.isMinimized() && !f.mainWindowVisible());
-        QVERIFY(f.status().contains(QLatin1String("minimised")));
-        QVERIFY(h.timerRunning());
+        QVERIFY(f.status().contains(QLatin1String("minimised")) && h.timerRunning());
         f.showMainWindow(); // told once only
         f.setStatus(QStringLiteral("Files in the list: 1"));
         f.close();
@@ -397,10 +395,9 @@ private slots:
             frmZel &f = watchingWithAChange(h);
             QCOMPARE(f.trayLook(), TrayLook::Change);
             emit f.trayIcon()->activated(first);
-            QCOMPARE(h.informed.size(), 1);
-            QVERIFY(h.informed[0].contains(QLatin1String(" has been checked out by other")));
-            QCOMPARE(f.trayLook(), TrayLook::Normal);
-            QVERIFY(!f.resetEnabled() && !f.isVisible());
+            QVERIFY(h.informed.size() == 1 &&
+                    h.informed[0].contains(QLatin1String(" has been checked out by other")));
+            QVERIFY(f.trayLook() == TrayLook::Normal && !f.resetEnabled() && !f.isVisible());
             if (separateGesture)
                 QTest::qWait(QApplication::doubleClickInterval() + 50);
             emit f.trayIcon()->activated(second);
