@@ -58,22 +58,16 @@ public:
         size = qint64(info.st_size);
         return true;
     }
-    // Up to `wanted` bytes; fewer only at the end of the file. With `once`,
-    // a single read: for a regular file a short read is its end.
-    qint64 read(char *data, qint64 wanted, bool once = false)
+    // One read of at most `wanted` bytes: the count, 0 at the end, -1 on failure.
+    qint64 readSome(char *data, qint64 wanted)
     {
-        qint64 got = 0;
-        while (got < wanted) {
-            const ssize_t n = ::read(m_fd, data + got, size_t(wanted - got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
+        for (;;) {
+            const ssize_t n = ::read(m_fd, data, size_t(wanted));
+            if (n >= 0)
+                return n;
+            if (errno != EINTR)
                 return fail(), -1;
-            got += n;
-            if (n == 0 || once)
-                break;
         }
-        return got;
     }
     QString errorString() const
     {
@@ -130,19 +124,12 @@ public:
         size = qint64(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
         return true;
     }
-    qint64 read(char *data, qint64 wanted, bool once = false)
+    qint64 readSome(char *data, qint64 wanted)
     {
-        qint64 got = 0;
-        while (got < wanted) {
-            DWORD n = 0;
-            if (!ReadFile(m_handle, data + got, DWORD(std::min(wanted - got, qint64(1) << 30)), &n,
-                          nullptr))
-                return fail(), -1;
-            got += n;
-            if (n == 0 || once)
-                break;
-        }
-        return got;
+        DWORD n = 0;
+        if (!ReadFile(m_handle, data, DWORD(std::min(wanted, qint64(1) << 30)), &n, nullptr))
+            return fail(), -1;
+        return n;
     }
     QString errorString() const
     {
@@ -162,6 +149,22 @@ private:
     bool m_notRegular = false;
 };
 #endif
+
+// Up to `wanted` bytes; fewer only at the end of the file. With `once`, a
+// single read: for a regular file a short read is its end.
+qint64 readUpTo(ReadOnlyFile &file, char *data, qint64 wanted, bool once = false)
+{
+    qint64 got = 0;
+    while (got < wanted) {
+        const qint64 n = file.readSome(data + got, wanted - got);
+        if (n < 0)
+            return -1;
+        got += n;
+        if (n == 0 || once)
+            break;
+    }
+    return got;
+}
 
 } // namespace
 
@@ -337,7 +340,7 @@ QString VssDataFolder::readFile(const QString &path, QByteArray &out, qint64 lim
     out.clear();
     if (limit > 0) {
         out.resize(limit);
-        got = file.read(out.data(), limit, true);
+        got = readUpTo(file, out.data(), limit, true);
         if (got < 0)
             return failed("read", file);
         out.resize(got);
@@ -356,7 +359,7 @@ QString VssDataFolder::readFile(const QString &path, QByteArray &out, qint64 lim
     if (limit >= 0)
         return {};
     out.resize(size);
-    got = size > 0 ? file.read(out.data(), size) : 0;
+    got = size > 0 ? readUpTo(file, out.data(), size) : 0;
     if (got < 0)
         return failed("read", file);
     // A file that shrank while we read it yields fewer bytes; the parser then
