@@ -1,7 +1,6 @@
 #include "VssWriter.h"
 #include "engine/eventlog/EventLogFile.h"
 #include "engine/program/ProgramPaths.h"
-#include "engine/program/SingleInstance.h"
 #include "engine/repository/vssdb/VssIni.h"
 #include "engine/settings/Settings.h"
 #include "engine/settings/SettingsStore.h"
@@ -152,15 +151,6 @@ private slots:
         DesktopSound sound; // the beep: the system's default sound
         QCOMPARE(sound.method(), DesktopSound::Bell);
         QCOMPARE(sound.play(), DesktopSound::Bell);
-    }
-
-    // One instance per user and settings folder, however the folder is spelt.
-    void singleInstancePerSettingsFolder()
-    {
-        SingleInstance first("C:\\Quorvik Test\\Settings");
-        QVERIFY(first.tryAcquire());
-        QVERIFY(!SingleInstance("c:/quorvik test/SETTINGS/").tryAcquire());
-        QVERIFY(SingleInstance("C:\\Quorvik Test\\Other").tryAcquire());
     }
 
     // Drive letters, backslashes, any case; Data_Path relative or absolute;
