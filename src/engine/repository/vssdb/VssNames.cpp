@@ -1,18 +1,18 @@
 #include "VssNames.h"
 
-#include "VssDataFolder.h"
 #include "VssLayout.h"
 #include "VssRecord.h"
+#include "engine/repository/fileaccess/FileAccess.h"
 
-#include <QFileInfo>
-
-QString VssNames::load(const QString &path)
+QString VssNames::load(const QString &path, FileAccess *files)
 {
+    const std::shared_ptr<FileAccess> local = files ? nullptr : FileAccess::local();
+    FileAccess &access = files ? *files : *local;
     m_data.clear();
-    m_present = QFileInfo::exists(path);
+    m_present = access.stat(path) != FileKind::Missing;
     if (!m_present)
         return {};
-    return VssDataFolder::readFile(path, m_data);
+    return access.readFile(path, m_data);
 }
 
 QString VssNames::readNames(qint64 offset, QList<QPair<quint16, QByteArray>> &names,

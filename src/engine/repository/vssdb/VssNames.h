@@ -6,12 +6,15 @@
 #include <QList>
 #include <QString>
 
+class FileAccess;
+
 // names.dat: the long names of items whose name block points there.
 class VssNames
 {
 public:
-    // Loads the file; a missing file leaves an empty table (isPresent false).
-    QString load(const QString &path);
+    // Loads the file (through `files`; null: the local file system); a
+    // missing file leaves an empty table (isPresent false).
+    QString load(const QString &path, FileAccess *files = nullptr);
     bool isPresent() const { return m_present; }
 
     // The name of kind `kind` in the SN record at `offset`; an empty array

@@ -4,8 +4,6 @@
 #include "VssSession.h"
 #include "engine/Repository.h"
 
-#include <QFile>
-
 using namespace VssLayout;
 
 VssItemRef VssProjectTree::root()
@@ -160,7 +158,8 @@ QString VssProjectTree::tryReadListing(const QByteArray &physical, QString &path
     QByteArray data;
     error = folder.readDataFile(physical, state.header.dataExtension, data);
     // A project that never had entries may have no data file.
-    if (!error.isEmpty() && !(state.header.entryCount == 0 && !QFile::exists(dataPath)))
+    if (!error.isEmpty() &&
+        !(state.header.entryCount == 0 && folder.files()->stat(dataPath) == FileKind::Missing))
         return error;
     error = VssItemFile::parseProjectData(VssBytes(data), state.header, entries);
     if (!error.isEmpty())

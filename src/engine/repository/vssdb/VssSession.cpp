@@ -9,7 +9,6 @@
 #include "engine/Repository.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace {
 
@@ -28,10 +27,15 @@ QString native(const QString &path)
 void VssSession::open(const QString &iniPath, const QString &user, const QString &password)
 {
     QByteArray iniText;
-    if (iniPath.isEmpty() || !QFileInfo(iniPath).isFile())
+    QString error;
+    std::shared_ptr<FileAccess> files =
+        m_options.files ? m_options.files : FileAccess::forPath(iniPath, &error);
+    if (!files)
+        refuse(error);
+    if (iniPath.isEmpty() || files->stat(iniPath) != FileKind::Regular)
         refuse(QStringLiteral("The database settings file %1 does not exist").arg(native(iniPath)));
     qint64 iniSize = 0;
-    QString error = VssDataFolder::readFile(iniPath, iniText, VssIni::MaxSize + 1, &iniSize);
+    error = files->readFile(iniPath, iniText, VssIni::MaxSize + 1, &iniSize);
     if (!error.isEmpty())
         refuse(QStringLiteral("Cannot read the database settings: %1").arg(error));
     if (iniSize > VssIni::MaxSize || iniText.size() > VssIni::MaxSize)
@@ -44,25 +48,25 @@ void VssSession::open(const QString &iniPath, const QString &user, const QString
     if (ini.dataPath.isEmpty())
         refuse(QStringLiteral("%1 names no Data_Path").arg(native(iniPath)));
     const QString dataPath = VssIni::resolvePath(iniPath, ini.dataPath);
-    if (!QFileInfo(dataPath).isDir())
+    if (files->stat(dataPath) != FileKind::Folder)
         refuse(QStringLiteral("The data folder %1 does not exist").arg(native(dataPath)));
-    m_folder = VssDataFolder(dataPath);
+    m_folder = VssDataFolder(dataPath, std::move(files));
 
     QByteArray version;
-    error = VssDataFolder::readFile(m_folder.filePath(QStringLiteral("version.dat")), version);
+    error = m_folder.readFile(m_folder.filePath(QStringLiteral("version.dat")), version);
     if (!error.isEmpty())
         refuse(QStringLiteral("Not a SourceSafe database: %1").arg(error));
     if (version.size() < 2 || VssBytes(version).u16(0) != VssLayout::FormatVersion)
         refuse(
             QStringLiteral("Unsupported SourceSafe database format in %1").arg(native(dataPath)));
 
-    error = m_names.load(m_folder.filePath(QStringLiteral("names.dat")));
+    error = m_names.load(m_folder.filePath(QStringLiteral("names.dat")), m_folder.files());
     if (!error.isEmpty())
         refuse(error);
     m_codePage = std::make_unique<VssCodePage>(chooseCodePage(m_options.codePage));
 
     QByteArray userFile;
-    error = VssDataFolder::readFile(m_folder.filePath(QStringLiteral("um.dat")), userFile);
+    error = m_folder.readFile(m_folder.filePath(QStringLiteral("um.dat")), userFile);
     QList<VssUser> users;
     if (error.isEmpty())
         error = VssUsers::parse(VssBytes(userFile), users);
@@ -90,12 +94,11 @@ QString VssSession::chooseCodePage(const QString &configured)
     QList<QByteArray> names = m_names.allNames();
     QByteArray root;
     VssItemState state;
-    VssDataFolder::readFile(m_folder.itemPath("AAAAAAAA"), root, VssLayout::DH::PrefixSize);
+    m_folder.readFile(m_folder.itemPath("AAAAAAAA"), root, VssLayout::DH::PrefixSize);
     if (VssItemFile::parseHeader(VssBytes(root), state).isEmpty()) {
         QByteArray data;
         std::vector<VssProjectEntry> entries;
-        VssDataFolder::readFile(m_folder.dataFilePath("AAAAAAAA", state.header.dataExtension),
-                                data);
+        m_folder.readFile(m_folder.dataFilePath("AAAAAAAA", state.header.dataExtension), data);
         VssItemFile::parseProjectData(VssBytes(data), state.header, entries);
         for (const VssProjectEntry &entry : entries)
             names.append(entry.name.shortName);
@@ -118,7 +121,7 @@ QString VssSession::displayName(const VssNameBlock &block)
         // names.dat grows as items are added, and our copy may have caught a
         // record half written: read it again once.
         const QString path = m_folder.filePath(QStringLiteral("names.dat"));
-        error = m_names.load(path);
+        error = m_names.load(path, m_folder.files());
         if (error.isEmpty())
             error = m_names.lookup(block.namesOffset, kind, name);
         if (!error.isEmpty())
@@ -134,15 +137,6 @@ QString VssSession::displayNameOrShort(const VssNameBlock &block)
     } catch (const RepositoryError &) {
         return decode(block.shortName);
     }
-}
-
-QByteArray VssSession::readOrThrow(const QString &path, qint64 limit) const
-{
-    QByteArray data;
-    const QString error = VssDataFolder::readFile(path, data, limit);
-    if (!error.isEmpty())
-        throw RepositoryError(error);
-    return data;
 }
 
 void VssSession::fail(const QString &path, const QString &what) const

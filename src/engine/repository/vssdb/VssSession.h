@@ -46,6 +46,9 @@ struct VssDbOptions
     // reads the same files at every poll. A walk that reads each item once
     // (quorvik-vss) keeps none, so its memory does not grow with the tree.
     bool keepReadStates = true;
+    // How the files are reached; null: the backend the database's path
+    // names (FileAccess::forPath).
+    std::shared_ptr<FileAccess> files;
 };
 
 // What an open database shares among its items: the data folder, the code
@@ -72,8 +75,6 @@ public:
     // The same, falling back to the short name on any failure (texts only).
     QString displayNameOrShort(const VssNameBlock &block);
 
-    // Reads `path` in one go; on failure raises RepositoryError.
-    QByteArray readOrThrow(const QString &path, qint64 limit = -1) const;
     [[noreturn]] void fail(const QString &path, const QString &what) const;
 
     // Reads the item or listing of `physical` through `tryOnce`, which

@@ -1,0 +1,140 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+// What one look at a file tells of it. Equal stamps mean the file was not
+// written since, unless it was written again within the time step of the
+// file system's clock (up to 2 s on FAT) after the first stamp was taken.
+// Fields a place does not give stay 0.
+struct FileStamp
+{
+    qint64 device = 0; // volume
+    qint64 inode = 0;  // file id
+    qint64 size = -1;  // -1: no stamp
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+
+    bool isValid() const { return size >= 0; }
+    bool operator==(const FileStamp &o) const
+    {
+        return device == o.device && inode == o.inode && size == o.size &&
+               modifiedNs == o.modifiedNs && changedNs == o.changedNs;
+    }
+    bool operator!=(const FileStamp &o) const { return !(*this == o); }
+};
+
+enum class FileKind
+{
+    Missing,
+    Regular,
+    Folder,
+    Other
+};
+
+// One name in a folder listing. `stamp` is valid only where listings carry
+// attributes (FileAccess::listingsCarryStamps); `kind` may be Other where
+// the listing does not tell.
+struct FolderEntry
+{
+    QString name;
+    FileKind kind = FileKind::Other;
+    FileStamp stamp;
+};
+
+// How the database reader reaches files: a local or mounted folder (POSIX
+// or Win32 calls) or a place reached by a protocol of its own (smb://).
+// Every call is counted, so that tests and benchmarks can tell what a poll
+// costs the place, the same way on every platform.
+//
+// A backend implements the protected hooks; the public calls count and
+// hold the rules every backend shares (the bounded read below). Paths use
+// '/' separators. Not thread-safe: one reader uses one instance.
+class FileAccess
+{
+public:
+    // Calls made so far. A read of a file is one open, one or more reads,
+    // and a stat of the open file where its size is needed.
+    struct Counts
+    {
+        qint64 opens = 0;
+        qint64 stats = 0;
+        qint64 listings = 0;
+        qint64 reads = 0;
+        qint64 bytes = 0;
+    };
+
+    virtual ~FileAccess() = default;
+
+    // The backend for a database at `path` (srcsafe.ini or any file or
+    // folder in it): the local one, or the one registered for its scheme.
+    // Null (and `error` set) for a scheme no backend serves.
+    static std::shared_ptr<FileAccess> forPath(const QString &path, QString *error = nullptr);
+    // The local backend (POSIX or Win32 calls).
+    static std::shared_ptr<FileAccess> local();
+    // Registration point for backends of other places: paths starting with
+    // `scheme` ("smb://") go to `open`, which returns null (and sets its
+    // error text) when it cannot serve the path.
+    using Opener = std::function<std::shared_ptr<FileAccess>(const QString &path, QString *error)>;
+    static void registerScheme(const QString &scheme, Opener open);
+
+    // Whether list() gives every entry's stamp (size and times) in bulk, so
+    // that one listing stands for a stat call per file in it. False where
+    // listings give names only (Linux folders and FUSE mounts).
+    virtual bool listingsCarryStamps() const = 0;
+
+    // What is at `path`, with its stamp for a regular file (a stat call).
+    FileKind stat(const QString &path, FileStamp *stamp = nullptr);
+    // The entries of `folder` ("." and ".." left out) in one listing call;
+    // returns an error description, empty on success.
+    QString list(const QString &folder, std::vector<FolderEntry> &out);
+
+    // Reads a whole regular file (or its first `limit` bytes) with one read
+    // call; `fileSize` receives the size of the whole file. A read of the
+    // first bytes costs open, read and close only, unless `fileSize` is
+    // asked for and the file is longer. Never blocks on a FIFO or a device
+    // put in place of a file; one found not to be a regular file (always
+    // on a whole read, a size or an empty read) is refused. Files over
+    // 256 MiB are refused. Returns an empty description on success.
+    QString readFile(const QString &path, QByteArray &out, qint64 limit = -1,
+                     qint64 *fileSize = nullptr);
+
+    // Change notification of the place itself where the local folder
+    // watcher cannot see writes (a server's notification): calls `onChange`
+    // from the event loop when something under `folder` was written, until
+    // stopWatching(). False where the place has none of its own.
+    virtual bool watch(const QString &folder, std::function<void()> onChange);
+    virtual void stopWatching() {}
+
+    const Counts &counts() const { return m_counts; }
+
+    // A file opened for reading by openFile().
+    class OpenFile
+    {
+    public:
+        virtual ~OpenFile() = default;
+        // The size of a regular file; false for anything else.
+        virtual bool statRegular(qint64 &size) = 0;
+        // One read of at most `wanted` bytes: the count, 0 at the end, -1
+        // on failure.
+        virtual qint64 readSome(char *data, qint64 wanted) = 0;
+        virtual QString errorString() const = 0;
+    };
+
+protected:
+    // Opens `path` for reading without blocking and without keeping others
+    // from writing, renaming or deleting it. On failure returns null and
+    // sets `error`.
+    virtual std::unique_ptr<OpenFile> openFile(const QString &path, QString &error) = 0;
+    virtual FileKind statPath(const QString &path, FileStamp *stamp) = 0;
+    virtual QString listFolder(const QString &folder, std::vector<FolderEntry> &out) = 0;
+
+private:
+    qint64 readUpTo(OpenFile &file, char *data, qint64 wanted, bool once);
+
+    Counts m_counts;
+};
