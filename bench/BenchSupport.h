@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 namespace BenchSupport {
 
@@ -27,10 +28,33 @@ inline double bestMs(int runs, const std::function<void()> &run)
     return best;
 }
 
-
 inline int argOr(const QStringList &args, int index, int fallback)
 {
     return args.size() > index ? args[index].toInt() : fallback;
+}
+
+// The list lengths to measure, from the variable `name` or `fallback`
+// ("1000,10000"), shortest first.
+inline std::vector<int> sizes(const char *name, const char *fallback)
+{
+    std::vector<int> out;
+    for (const QString &n :
+         qEnvironmentVariable(name, QLatin1String(fallback)).split(QLatin1Char(',')))
+        out.push_back(n.toInt());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// The database the whole-watcher benchmarks watch: `files` files with
+// histories of 20 versions, 4 levels deep, 250 files a project.
+inline VssGenPopulate::Options watchedDatabase(int files)
+{
+    VssGenPopulate::Options o;
+    o.files = files;
+    o.history = 20;
+    o.depth = 4;
+    o.projects = std::max(4, files / 250);
+    return o;
 }
 
 // A vssgen database for `o`, generated once and kept in the temporary

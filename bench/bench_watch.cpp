@@ -5,9 +5,8 @@
 // after 10,000 events.
 // Usage: bench_watch [idle_seconds]; QUORVIK_BENCH_WATCH_SIZES=1000,10000
 // picks other list lengths. Prints one name=value figure per line.
-#include "../tests/support/FakeShell.h"
-#include "../tests/support/ManualTimers.h"
 #include "BenchSupport.h"
+#include "BenchWatcher.h"
 
 #include "VssGenPopulate.h"
 #include "VssWriter.h"
@@ -38,42 +37,8 @@ extern char **environ;
 
 namespace {
 
-// A shell that keeps nothing, as the headless one: a long run's memory is
-// the engine's own.
-class QuietShell : public FakeShell
-{
-public:
-    void setStatus(const QString &) override {}
-    void eventRecorded(const EventRecord &) override {}
-};
-
-// A settings folder watching the first `count` files, each as the database
-// holds it, polled every 60 minutes, logging to the folder.
-QString configFor(const QString &root, const QString &ini, const QStringList &specs,
-                  const std::vector<QDateTime> &newest, int count)
-{
-    const QString dir = root + QStringLiteral("/config-%1").arg(count);
-    QDir(dir).removeRecursively();
-    FakeShell shell;
-    ManualTimers timers;
-    ManualClock clock;
-    modZel zel(shell, timers, clock, VssDbFactory());
-    zel.settings.Inifile = ini;
-    zel.settings.Username = QStringLiteral("Admin");
-    zel.settings.ShowMessages = false;
-    zel.settings.PlaySound = false;
-    zel.settings.PollDelay = 7;
-    for (int i = 0; i < count; ++i)
-        zel.MonitoredFiles.Add(specs[i], 0, 1, newest[size_t(i)], specs[i]);
-    SettingsStore store(dir);
-    SaveSettings(zel, store);
-    store.SaveSetting(kAppName, QStringLiteral("Params"), QStringLiteral("Logfile"),
-                      dir + QStringLiteral("/events.txt"));
-    store.SaveSetting(kAppName, QStringLiteral("Params"), QStringLiteral("MaxLogSize"),
-                      QStringLiteral("65536"));
-    store.commit();
-    return dir;
-}
+using BenchSupport::QuietShell;
+using BenchSupport::Watcher;
 
 struct Child
 {
@@ -137,34 +102,6 @@ long wakeUps(pid_t pid)
                            "voluntary_ctxt_switches:");
     return sum;
 }
-
-// A running watcher in this process, loaded from a settings folder.
-struct Watcher
-{
-    QuietShell shell;
-    ManualTimers timers;
-    ManualClock clock;
-    SettingsStore store;
-    modZel zel{shell, timers, clock, VssDbFactory()};
-
-    explicit Watcher(const QString &configDir) : store(configDir)
-    {
-        zel.setSettingsStore(&store);
-        LoadSettings(zel, store);
-        LoadEventLogSettings(zel, store);
-        shell.mainVisible = false;
-    }
-    bool start() { return zel.ZelIni(); }
-    // Rule A fires for the files from `first` on: their last check-in is
-    // taken as a day older than it is.
-    void ageFiles(int first, int count)
-    {
-        for (int i = first; i < first + count; ++i) {
-            Suspect &file = *zel.MonitoredFiles.Item(i + 1);
-            file.setDateIn(file.DateIn().addDays(-1));
-        }
-    }
-};
 
 // --poll-child CONFIG POLLS: a watcher that makes POLLS unchanged polls after
 // its first; run under strace, the difference between two such runs is what
@@ -337,17 +274,9 @@ int main(int argc, char **argv)
     if (args.value(1) == QLatin1String("--memory-child"))
         return memoryChild(args.value(2));
     const int idleSeconds = args.size() > 1 ? args[1].toInt() : 60;
-    std::vector<int> sizes;
-    const QString sizeList = qEnvironmentVariable("QUORVIK_BENCH_WATCH_SIZES", "1000,10000,50000");
-    for (const QString &n : sizeList.split(QLatin1Char(',')))
-        sizes.push_back(n.toInt());
-    std::sort(sizes.begin(), sizes.end());
-
-    VssGenPopulate::Options o;
-    o.files = sizes.back();
-    o.history = 20;
-    o.depth = 4;
-    o.projects = std::max(4, o.files / 250);
+    const std::vector<int> sizes =
+        BenchSupport::sizes("QUORVIK_BENCH_WATCH_SIZES", "1000,10000,50000");
+    const VssGenPopulate::Options o = BenchSupport::watchedDatabase(sizes.back());
     QStringList specs;
     QElapsedTimer t;
     t.start();
@@ -371,7 +300,8 @@ int main(int argc, char **argv)
     std::map<int, QString> configs;
     int failures = 0;
     for (int n : sizes) {
-        const QString config = configFor(dir, ini, specs, newest, n);
+        const QString config = BenchSupport::configFor(dir + QStringLiteral("/config-%1").arg(n),
+                                                       ini, specs, newest, n);
         configs[n] = config;
         const QStringList once = {quorvik, QStringLiteral("--headless"), QStringLiteral("--once"),
                                   QStringLiteral("--config-dir"), config};
