@@ -79,6 +79,16 @@ int daysPositionFor(int d)
     return d > 1 ? 30 : 1;
 }
 
+// A key held with Ctrl, Alt or Meta, or one of those keys (or Shift) itself.
+bool isShortcut(const QKeyEvent *key)
+{
+    static const int modifierKeys[] = {Qt::Key_Control, Qt::Key_Shift, Qt::Key_Alt, Qt::Key_Meta,
+                                       Qt::Key_AltGr};
+    return (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) ||
+           std::find(std::begin(modifierKeys), std::end(modifierKeys), key->key()) !=
+               std::end(modifierKeys);
+}
+
 // The locale's general date-and-time text.
 QString dateTimeText(const QDateTime &when)
 {
@@ -417,10 +427,10 @@ bool frmOptions::eventFilter(QObject *watched, QEvent *event)
             std::end(dialogKeys))
             return false;
         // Delete carries the text U+007F on X11 and Wayland: like the
-        // cursor keys and Ctrl combinations it types no character.
+        // cursor keys and shortcuts (Ctrl+A may carry "a") it types no character.
         const QString text = key->text();
-        const bool typesCharacter =
-            key->key() == Qt::Key_Backspace || (!text.isEmpty() && text.at(0).isPrint());
+        const bool typesCharacter = !isShortcut(key) && (key->key() == Qt::Key_Backspace ||
+                                                         (!text.isEmpty() && text.at(0).isPrint()));
         if (!typesCharacter)
             return false; // cursor and editing keys
         box_KeyPress(box, key);
@@ -463,12 +473,26 @@ void frmOptions::box_KeyUp(NumberBox &box, QKeyEvent *event)
     const int key = event->key();
     if (key == Qt::Key_Backspace || key == Qt::Key_Delete)
         return;
+    if (isShortcut(event)) {
+        // Ctrl+A and the modifier keys keep the text and its selection; a
+        // paste, cut or undo takes effect as typed digits do.
+        if (box.box->text() != box.value) {
+            MarkChanged();
+            takeTypedText(box);
+        }
+        return;
+    }
     const bool digit = key >= Qt::Key_0 && key <= Qt::Key_9; // either row of digits
     if (!digit) {
         if (box.box->text() != box.value)
             box.box->setText(box.value);
         return;
     }
+    takeTypedText(box);
+}
+
+void frmOptions::takeTypedText(NumberBox &box)
+{
     if (box.box->text().size() > box.keptOnKeyUp)
         box.box->setText(box.box->text().left(box.keptOnKeyUp));
     box.value = box.box->text();

@@ -93,6 +93,7 @@ private:
     NumberBox *boxOf(QObject *watched) const; // null: not a number box (yet)
     void box_KeyPress(NumberBox &box, QKeyEvent *event);
     void box_KeyUp(NumberBox &box, QKeyEvent *event);
+    void takeTypedText(NumberBox &box);
     void box_LostFocus(NumberBox &box);
     void scroll_Change(NumberBox &box);
 

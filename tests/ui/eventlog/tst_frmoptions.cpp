@@ -6,6 +6,7 @@
 #include "ui/eventlog/frmOptions.h"
 #include "ui/main/FrmZelHarness.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -159,20 +160,39 @@ private slots:
         frmOptions &d = o.open();
         QTest::keyClick(d.txtSize, Qt::Key_Right); // moving the cursor is no edit
         QVERIFY(!d.cmdApply->isEnabled());
-        d.txtSize->selectAll();
-        QTest::keyClicks(d.txtSize, "20");
-        QCOMPARE(o.zel.eventLog.MaxLogSize, QStringLiteral("20")); // each digit takes effect
+        // Every digit of either row takes effect as it is typed.
+        for (const auto row : {Qt::NoModifier, Qt::KeypadModifier})
+            for (char digit = '0'; digit <= '9'; ++digit) {
+                d.txtSize->selectAll();
+                QTest::keyClick(d.txtSize, digit, row);
+                QCOMPARE(o.zel.eventLog.MaxLogSize, QString(QLatin1Char(digit)));
+            }
         QVERIFY(d.cmdApply->isEnabled());
-        QTest::keyClick(d.txtSize, Qt::Key_X); // discarded, and pasted text too
+        QTest::keyClicks(d.txtSize, "20x"); // x discarded, and pasted text too
         d.txtSize->insert(QStringLiteral("abc"));
-        QTest::keyClick(d.txtSize, Qt::Key_5, Qt::KeypadModifier); // keypad digits count
-        QCOMPARE(o.zel.eventLog.MaxLogSize, QStringLiteral("205"));
-        d.txtSize->setCursorPosition(0); // Delete, which carries U+007F on X11, deletes
-        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-            QKeyEvent key(type, Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7f"));
-            QApplication::sendEvent(d.txtSize, &key);
+        QCOMPARE(o.zel.eventLog.MaxLogSize, QStringLiteral("920"));
+        const auto press = [&](int key, Qt::KeyboardModifiers mods, const QString &text) {
+            for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                QKeyEvent e(type, key, mods, text);
+                QApplication::sendEvent(d.txtSize, &e);
+            }
+        };
+        // Delete (U+007F on X11) deletes; Ctrl+A (its text "a" or U+0001, as
+        // the platform gives it) selects all, and digits replace it.
+        for (const QString ctrlA : {"a", "\x01"}) {
+            d.txtSize->setCursorPosition(0);
+            press(Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7f"));
+            QCOMPARE(d.txtSize->text().size(), 2);
+            press(Qt::Key_A, Qt::ControlModifier, ctrlA);
+            QKeyEvent ctrlUp(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+            QApplication::sendEvent(d.txtSize, &ctrlUp);
+            QTest::keyClicks(d.txtSize, "100");
+            QCOMPARE(d.txtSize->text(), QStringLiteral("100"));
         }
-        QCOMPARE(d.txtSize->text(), QStringLiteral("05"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("300")); // Ctrl+V takes effect
+        d.txtSize->selectAll();
+        press(Qt::Key_V, Qt::ControlModifier, QStringLiteral("v"));
+        QCOMPARE(o.zel.eventLog.MaxLogSize, QStringLiteral("300"));
 
         // Enter presses OK: what was typed is stored; closing is no leaving.
         typeInto(d.txtSize, QStringLiteral("100"), false);
