@@ -199,6 +199,7 @@ private slots:
         const QDateTime aboutDate = h.clock.now().addDays(-1);
         h.repo->checkOut("$/Web/about.html", "other");
         h.repo->checkIn("$/Web/about.html", "other", aboutDate, true);
+        h.repo->addFile("$/Web/new.txt", "other", aboutDate);
         frmTree &w = h.open();
 
         w.tv->setCurrentItem(w.node("$/Web"));
@@ -211,17 +212,17 @@ private slots:
         release(w.tv, Qt::Key_Insert);
         QCOMPARE(texts(w.List1), h.watched + QStringList{"$/readme.txt"});
 
-        click(w, "$/Web");
-        select(w.lstR, {"logo.png", "app.js", "about.html"});
+        click(w, "$/Web"); // only the selected files: logo.png stays out
+        select(w.lstR, {"app.js", "about.html", "new.txt"});
         release(w.lstR, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(texts(w.List1).mid(3), QStringList({"$/Web/about.html", "$/Web/logo.png"}));
+        QCOMPARE(texts(w.List1).mid(3), QStringList({"$/Web/about.html", "$/Web/new.txt"}));
         const auto state = [&w](const char *spec) {
             const Suspect *s = w.WorkList->Item(spec);
             return QList<int>{s->Status(), s->ImageIndex()};
         };
         QCOMPARE(state("$/readme.txt"), QList<int>({2, 3}));
         QCOMPARE(state("$/Web/about.html"), QList<int>({1, 2}));
-        QCOMPARE(state("$/Web/logo.png"), QList<int>({0, 1}));
+        QCOMPARE(state("$/Web/new.txt"), QList<int>({0, 1}));
         QCOMPARE(w.WorkList->Item("$/Web/about.html")->DateIn(), aboutDate);
         QCOMPARE(h.frm->zel().MonitoredFiles.Count(), 2); // nothing handed over yet
     }
@@ -291,9 +292,9 @@ private slots:
             return enabled;
         };
         // A right-click on another line keeps the selection for the popup.
-        select(w.List1, {"$/f1", "$/f3", "$/f5"});
-        const QPoint second = w.List1->visualItemRect(w.List1->item(1)).center();
-        QTest::mouseClick(w.List1->viewport(), Qt::RightButton, {}, second);
+        select(w.List1, {"$/f2", "$/f3", "$/f5"});
+        const QPoint first = w.List1->visualItemRect(w.List1->item(0)).center();
+        QTest::mouseClick(w.List1->viewport(), Qt::RightButton, {}, first);
         QCOMPARE(w.List1->selectedItems().size(), 3);
         w.mnuList->hide();
         // The selection list's menu: Select, Select All, Undo, Remove, Remove All.
@@ -301,10 +302,10 @@ private slots:
         QVERIFY(!w.MenuTarget && w.m_removeall->isVisible() && !w.m_copy->isVisible());
         QCOMPARE(w.m_remove->shortcut().toString(), QStringLiteral("Del"));
         w.m_remove->trigger();
-        QVERIFY(texts(w.List1) == QStringList({"$/f2", "$/f4"}) && w.WorkList->Count() == 2);
+        QVERIFY(texts(w.List1) == QStringList({"$/f1", "$/f4"}) && w.WorkList->Count() == 2);
         select(w.List1, {"$/f4"}); // Delete, with any modifier
         release(w.List1, Qt::Key_Delete, Qt::AltModifier);
-        QCOMPARE(texts(w.List1), QStringList({"$/f2"}));
+        QCOMPARE(texts(w.List1), QStringList({"$/f1"}));
 
         // The file list's menu: Select, Select All, Undo select, Copy.
         QCOMPARE(shown(true), QList<bool>({false, false, false, false}));

@@ -151,6 +151,21 @@ private slots:
         QVERIFY(f.zel().settings.Username == QStringLiteral("you") && !f.zel().Database);
         f.txtPwd->setText(QStringLiteral("secret"));
         QCOMPARE(f.zel().settings.Password, QStringLiteral("secret"));
+
+        // Stored on or off: icon, message box, desktop note; then which of
+        // their boxes are enabled: the lone method on cannot be switched off.
+        for (const QString row : {"100 011", "010 101", "001 110", "101 111", "000 111"}) {
+            FrmZelHarness g;
+            for (int i = 0; i < 3; ++i)
+                g.param(QStringList({"ShowIcon", "ShowMessages", "DesktopNotify"})[i],
+                        row[i] == '1' ? "True" : "False");
+            frmZel &w = g.build();
+            w.Load();
+            QString enabled;
+            for (const QCheckBox *box : {w.Check3, w.Check4, w.chkDesktop})
+                enabled += box->isEnabled() ? '1' : '0';
+            QCOMPARE(enabled, row.mid(4));
+        }
     }
 
     void hideAndWatchSavesChecksAndHidesInEveryCase()
@@ -181,6 +196,13 @@ private slots:
         QApplication::setActiveWindow(&f);
         QTest::qWait(20);
         QVERIFY(h.timerRunning());
+
+        // A save that fails is said; watching goes on with what was entered.
+        QVERIFY(QFile::remove(h.store->fileName()) && QDir().mkpath(h.store->fileName()));
+        f.showMainWindow();
+        f.cmOk_Click();
+        QCOMPARE(f.trayIcon()->toolTip(), "Quorvik\nERROR: Cannot store the settings");
+        QVERIFY(f.trayLook() == TrayLook::Error && !f.isVisible() && h.timerRunning());
     }
 
     void activationStopsPollingAndANewIntervalRestartsIt()
@@ -289,7 +311,7 @@ private slots:
         QVERIFY(f.isVisible() && f.isMinimized());
     }
 
-    void listMenuAndMinusRemoveTheSelectedEntries()
+    void listMenuMinusAndAdd()
     {
         FrmZelHarness h;
         frmZel &f = h.start({"$/Web/1.htm", "$/Web/2.htm", "$/Web/3.htm", "$/Web/4.htm"});
@@ -329,12 +351,8 @@ private slots:
         QCOMPARE(f.lst->count() + f.zel().MonitoredFiles.Count(), 0);
         QVERIFY(f.lst->toolTip().isEmpty());
         QCOMPARE(menu(), QList<bool>({false, false, true, false, false}));
-    }
 
-    void addOpensTheDatabaseThenTheExplorerByButtonKeyAndMenu()
-    {
-        FrmZelHarness h;
-        frmZel &f = h.start({"$/Web/a.htm"});
+        // Add opens the database, then the explorer: by button, key and menu.
         f.zel().ReleaseDatabase();
         int explorer = 0;
         f.windows.openExplorer = [&] { return ++explorer > 0; };
@@ -354,12 +372,20 @@ private slots:
         const std::pair<TrayLook, const char *> looks[] = {{TrayLook::Change, "quorvik-change"},
                                                            {TrayLook::Error, "quorvik-error"},
                                                            {TrayLook::Normal, "quorvik"}};
+        // The tooltip tells an error only with the error look.
+        const QString error = QStringLiteral("ERROR: Cannot open VSS database");
+        f.setStatus(error);
         for (const auto &[look, picture] : looks) {
             if (look != TrayLook::Change)
                 f.setTrayLook(look);
             QCOMPARE(image(f.trayIcon()->icon()),
                      image(QIcon(QString(":/icons/%1.svg").arg(picture))));
+            QCOMPARE(f.trayIcon()->toolTip(),
+                     look == TrayLook::Error ? "Quorvik\n" + error : "Quorvik");
         }
+        f.setTrayLook(TrayLook::Error);
+        f.setStatus(QStringLiteral("Files in the list: 1")); // no error left to tell
+        QCOMPARE(f.trayIcon()->toolTip(), QStringLiteral("Quorvik"));
         QCOMPARE(image(f.windowIcon()), image(QIcon(":/icons/quorvik.svg")));
 
         QCOMPARE(f.trayIcon()->contextMenu(), f.mnuShow);
