@@ -57,9 +57,16 @@ struct VSSVersion
     QString Label;
 };
 
+// One live check-out. The native reader fills every field; other backends
+// may leave all but Username empty.
 struct VSSCheckout
 {
     QString Username;
+    QDateTime Date;        // when it was checked out (wall-clock time, see WallClock.h)
+    int VersionNumber = 0; // the version checked out
+    QString LocalSpec;     // the check-out folder on that machine
+    QString Machine;
+    QString Comment;
 };
 
 // Collection with Count and Item(i), i from 1 to Count.

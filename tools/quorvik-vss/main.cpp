@@ -7,6 +7,10 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 int main(int argc, char *argv[])
 {
@@ -21,7 +25,9 @@ int main(int argc, char *argv[])
         "  tree       one line per item at and below SPEC (default $/):\n"
         "             spec, type (0 project, 1 file), version, date of the newest\n"
         "             version, IsCheckedOut, check-out users (\"-\" when none)\n"
-        "  checkouts  the tree lines of the checked-out files only\n"
+        "  checkouts  the tree lines of the checked-out files only; with --format,\n"
+        "             one line per check-out: spec, user, date, version, folder,\n"
+        "             machine, comment (tsv and csv start with these names)\n"
         "  history    one line per version of SPEC: version, date, user, action, label"));
     parser.addHelpOption();
     parser.addVersionOption();
@@ -41,7 +47,11 @@ int main(int argc, char *argv[])
         QStringLiteral("encoding"),
         QStringLiteral("Code page of the names, e.g. 1252 or 936 (default: guessed)."),
         QStringLiteral("CODEPAGE"));
-    parser.addOptions({ini, user, password, encoding});
+    const QCommandLineOption format(
+        QStringLiteral("format"),
+        QStringLiteral("checkouts: tsv, csv (RFC 4180) or json, with every recorded field."),
+        QStringLiteral("FORMAT"));
+    parser.addOptions({ini, user, password, encoding, format});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -62,6 +72,20 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    std::optional<CheckoutFormat> checkoutFormat;
+    if (parser.isSet(format)) {
+        checkoutFormat = CheckoutFormatNamed(parser.value(format));
+        if (!checkoutFormat || command != QLatin1String("checkouts")) {
+            err << "quorvik-vss: --format takes tsv, csv or json, with checkouts only; see "
+                   "--help\n";
+            return 2;
+        }
+#ifdef Q_OS_WIN
+        // CSV ends its lines in CR LF itself.
+        _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    }
+
     try {
         VssDbOptions options;
         options.codePage = parser.value(encoding);
@@ -71,6 +95,8 @@ int main(int argc, char *argv[])
         bool ok = false;
         if (command == QLatin1String("tree"))
             ok = VssToolCommands::tree(*db, spec, out, err);
+        else if (checkoutFormat)
+            ok = VssToolCommands::checkouts(*db, spec, *checkoutFormat, out, err);
         else if (command == QLatin1String("checkouts"))
             ok = VssToolCommands::checkouts(*db, spec, out, err);
         else

@@ -1,18 +1,6 @@
 #include "EventRecord.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-
-namespace {
-
-// A JSON string literal, escaped by Qt's JSON writer.
-QByteArray quoted(const QString &value)
-{
-    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-    return array.mid(1, array.size() - 2); // ["..."] without the brackets
-}
-
-} // namespace
+#include "engine/JsonString.h"
 
 QString EventRecord::text() const
 {
@@ -31,7 +19,7 @@ QByteArray EventRecord::json() const
     for (const auto &[name, value] : fields) {
         if (line.size() > 1)
             line += ',';
-        line += '"' + QByteArray(name) + "\":" + quoted(*value);
+        line += '"' + QByteArray(name) + "\":" + JsonString(*value);
     }
     return line + '}';
 }

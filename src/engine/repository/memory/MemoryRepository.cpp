@@ -69,8 +69,11 @@ public:
     {
         enter(QStringLiteral("Checkouts"));
         std::vector<VSSCheckout> list;
-        for (const auto &c : m_node->checkouts)
-            list.push_back(VSSCheckout{c.user});
+        for (const auto &c : m_node->checkouts) {
+            VSSCheckout checkout;
+            checkout.Username = c.user;
+            list.push_back(checkout);
+        }
         return VSSCheckouts(std::move(list));
     }
 

@@ -1,5 +1,7 @@
 #include "VssDbDatabase.h"
 
+#include "VssActionText.h"
+
 void VssDbDatabase::Open(const QString &iniPath, const QString &user, const QString &password)
 {
     m_context.reset();
@@ -61,9 +63,13 @@ int VssDbItem::IsCheckedOut() const
 
 VSSCheckouts VssDbItem::Checkouts() const
 {
+    const VssSession &session = m_context->session;
     std::vector<VSSCheckout> list;
     for (const VssCheckoutRecord &record : liveCheckouts())
-        list.push_back(VSSCheckout{m_context->session.decode(record.user)});
+        list.push_back(VSSCheckout{session.decode(record.user),
+                                   VssActionText::wallClockDate(record.time), record.version,
+                                   session.decode(record.folder), session.decode(record.machine),
+                                   session.decode(record.comment)});
     return VSSCheckouts(std::move(list));
 }
 

@@ -105,6 +105,9 @@ QString readCheckouts(const VssBytes &file, qint32 first, std::vector<VssCheckou
             return QStringLiteral("check-out record at offset %1 too short").arg(offset);
         VssCheckoutRecord co;
         co.user = p.text(CF::User, CF::UserWidth);
+        co.folder = p.text(CF::Folder, CF::FolderWidth);
+        co.machine = p.text(CF::Machine, CF::MachineWidth);
+        co.comment = p.text(CF::Comment, CF::CommentWidth);
         co.time = p.u32(CF::Time);
         co.version = p.u16(CF::Version);
         co.exclusive = (p.u16(CF::Flags) & CF::FlagExclusive) != 0;

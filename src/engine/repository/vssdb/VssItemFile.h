@@ -51,6 +51,9 @@ struct VssHistoryEntry
 struct VssCheckoutRecord
 {
     QByteArray user;
+    QByteArray folder;
+    QByteArray machine;
+    QByteArray comment;
     quint32 time = 0;
     int version = 0;
     bool exclusive = false;

@@ -6,6 +6,9 @@
 
 #include "engine/repository/vssdb/VssLayout.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -18,6 +21,7 @@ struct Run
 {
     int exitCode = -1;
     QString out, err; // lines end in LF here, in CR LF on Windows
+    QByteArray bytes; // standard output as written
 };
 const QString SnapshotB = QStringLiteral("tempnjayaraj-vss/4c10b8f-Database.rar");
 
@@ -33,8 +37,9 @@ Run run(const QStringList &arguments, const QString &timeZone = {})
     const auto text = [](const QByteArray &bytes) {
         return QString::fromUtf8(bytes).replace("\r\n", "\n");
     };
+    const QByteArray out = process.readAllStandardOutput();
     return {ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            text(process.readAllStandardOutput()), text(process.readAllStandardError())};
+            text(out), text(process.readAllStandardError()), out};
 }
 
 QStringList database(const QString &name, const QString &user, const QString &password = {})
@@ -153,6 +158,51 @@ private slots:
         }
     }
 
+    // Every recorded field of each live check-out (two holders of one
+    // file, oldest first), in each format, with the characters each format
+    // must quote or escape.
+    void checkoutFormats()
+    {
+        QTemporaryDir dir;
+        VssWriter w(VssGen::create(dir.path(), true));
+        w.addProject("$/P", VssGen::by("Admin", 0));
+        w.addFile("$/P/a,b.txt", VssGen::by("Admin", 1));
+        w.addFile("$/P/m.txt", VssGen::by("Admin", 2));
+        w.addFile("$/P/free.txt", VssGen::by("Admin", 3));
+        w.checkout("$/P/a,b.txt", VssGen::by("Raul", 10, QString::fromUtf8("fix\n\"é\"")), true,
+                   "C:\\w \"x\"", "PC1");
+        w.checkout("$/P/m.txt", VssGen::by("Guest", 30), false);
+        w.checkout("$/P/m.txt", VssGen::by("Raul", 20), false);
+        w.checkout("$/P/free.txt", VssGen::by("Guest", 40));
+        w.undoCheckout("$/P/free.txt", VssGen::by("Guest", 41));
+        const QStringList args{"checkouts", "--ini", dir.filePath("srcsafe.ini"),
+                               "--user",    "Admin", "--format"};
+
+        const Run tsv = run(args + QStringList{"tsv"});
+        QCOMPARE(tsv.out,
+                 QString::fromUtf8(
+                     "spec\tuser\tdate\tversion\tfolder\tmachine\tcomment\n"
+                     "$/P/a,b.txt\tRaul\t2024-05-06 09:10:00\t1\tC:\\w \"x\"\tPC1\tfix␊\"é\"\n"
+                     "$/P/m.txt\tRaul\t2024-05-06 09:20:00\t1\tC:\\work\tVSSGEN\t\n"
+                     "$/P/m.txt\tGuest\t2024-05-06 09:30:00\t1\tC:\\work\tVSSGEN\t\n"));
+        const Run csv = run(args + QStringList{"csv"});
+        QVERIFY(csv.bytes.startsWith("spec,user,date,version,folder,machine,comment\r\n"
+                                     "\"$/P/a,b.txt\",Raul,2024-05-06 09:10:00,1,\"C:\\w "
+                                     "\"\"x\"\"\",PC1,\"fix\n\"\"\xc3\xa9\"\"\"\r\n"));
+        QCOMPARE(csv.bytes.count("\r\n"), 4);
+        const Run json = run(args + QStringList{"json"});
+        const QJsonArray rows = QJsonDocument::fromJson(json.bytes).array();
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[0].toObject(), (QJsonObject{{"spec", "$/P/a,b.txt"},
+                                                  {"user", "Raul"},
+                                                  {"date", "2024-05-06 09:10:00"},
+                                                  {"version", 1},
+                                                  {"folder", "C:\\w \"x\""},
+                                                  {"machine", "PC1"},
+                                                  {"comment", QString::fromUtf8("fix\n\"é\"")}}));
+        QCOMPARE(rows[2].toObject()["user"], "Guest");
+    }
+
     void errorsGoToStandardError()
     {
         const QStringList tree = QStringList{"tree"} + database(SnapshotB, "johns");
@@ -161,7 +211,8 @@ private slots:
               {tree + QStringList{"$/nope"}, "does not exist"},
               {QStringList{"tree", "--ini", "/no/srcsafe.ini", "--user", "x"}, "does not exist"},
               {database(SnapshotB, "johns"), "--help"},
-              {QStringList{"history"} + database(SnapshotB, "johns"), "--help"}}) {
+              {QStringList{"history"} + database(SnapshotB, "johns"), "--help"},
+              {tree + QStringList{"--format", "csv"}, "--format"}}) {
             const Run r = run(arguments);
             QVERIFY(r.exitCode > 0 && r.out.isEmpty());
             QVERIFY2(r.err.contains(message), qPrintable(r.err));

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "engine/Repository.h"
+
+#include <QHash>
+
+#include <atomic>
+#include <functional>
+
+// Walks a project tree depth first in stored order, handing each item to
+// `visit` as soon as it is read. Each project is walked once: a project
+// listed a second time (a damaged database, or one that contains itself) is
+// reported, not walked again, so the work stays proportional to the
+// database. A failing item is reported and the walk goes on with the next.
+class RepositoryWalk
+{
+public:
+    using Visit = std::function<void(const VSSItem &item)>;
+    using Failure = std::function<void(const QString &spec, const QString &description)>;
+
+    RepositoryWalk(Visit visit, Failure failure, const std::atomic_bool *cancel = nullptr)
+        : m_visit(std::move(visit)), m_failure(std::move(failure)), m_cancel(cancel)
+    {}
+
+    // Returns false when any item failed or the walk was cancelled.
+    bool walk(const VSSItem &item) { return walk(item, 0); }
+    // Whether this walk has already walked the project `item`.
+    bool walked(const VSSItem &item) const { return m_projects.contains(identity(item)); }
+    bool cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
+
+    // Runs after each project's listing was walked (the tool flushes its
+    // output there).
+    std::function<void()> projectDone;
+
+private:
+    bool walk(const VSSItem &item, int depth);
+    static QString identity(const VSSItem &item);
+
+    Visit m_visit;
+    Failure m_failure;
+    const std::atomic_bool *m_cancel;
+    QHash<QString, QString> m_projects; // identity -> spec first walked
+};
