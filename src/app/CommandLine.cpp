@@ -64,9 +64,20 @@ const QCommandLineOption &onEventOption()
     return option;
 }
 
+const QCommandLineOption &statusPageOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("status-page"),
+        QStringLiteral("With --headless: keep an HTML page of the watched files' check-outs and "
+                       "the last events in FILE, written at start and after each poll with "
+                       "changes (instead of the StatusPage setting)."),
+        QStringLiteral("FILE"));
+    return option;
+}
+
 // The options that only make sense without windows.
 const QCommandLineOption *const kHeadlessOnly[] = {&onceOption(), &jsonOption(), &checkOption(),
-                                                   &onEventOption()};
+                                                   &onEventOption(), &statusPageOption()};
 
 } // namespace
 
@@ -91,6 +102,8 @@ CommandLine ParseCommandLine(const QCoreApplication &app)
     line.check = parser.isSet(checkOption());
     if (parser.isSet(onEventOption()))
         line.onEvent = parser.value(onEventOption());
+    if (parser.isSet(statusPageOption()))
+        line.statusPage = parser.value(statusPageOption());
     for (const QCommandLineOption *option : kHeadlessOnly) {
         if (parser.isSet(*option) && !line.headless) {
             fprintf(stderr, "quorvik: --%s goes with --headless\n",
@@ -107,7 +120,7 @@ bool NeedsNoDisplay(int argc, char *argv[])
         const QByteArray arg(argv[i]);
         if (arg == "-h" || arg == "--help" || arg == "-?" || arg == "--help-all" || arg == "-v" ||
             arg == "--version" || arg == "--headless" || arg == "--once" || arg == "--json" ||
-            arg == "--check" || arg.startsWith("--on-event"))
+            arg == "--check" || arg.startsWith("--on-event") || arg.startsWith("--status-page"))
             return true;
     }
     return false;

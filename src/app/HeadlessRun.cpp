@@ -6,6 +6,7 @@
 #include "engine/ChangeTrigger.h"
 #include "engine/QtTimerService.h"
 #include "engine/Shell.h"
+#include "engine/checkouts/StatusPage.h"
 #include "engine/modZel.h"
 #include "engine/program/ProgramPaths.h"
 #include "engine/program/SingleInstance.h"
@@ -20,6 +21,8 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
+#include <optional>
 
 #ifdef Q_OS_UNIX
 #include <QSocketNotifier>
@@ -59,11 +62,18 @@ public:
     void showEventLog() override {}
     void showMessage(const QString &) override {}
     void setConnectionFields(const QString &, const QString &, const QString &) override {}
-    void refreshFileList() override {}
+    // After a poll that found changes (and when the list was loaded).
+    void refreshFileList() override
+    {
+        if (listChanged)
+            listChanged();
+    }
     void beep() override {}
     void processEvents() override { QCoreApplication::processEvents(); }
     void eventRecorded(const EventRecord &record) override
     {
+        if (recorded)
+            recorded(record);
         QTextStream out(stdout);
         if (m_json)
             out << QString::fromUtf8(record.json()) << '\n';
@@ -71,6 +81,9 @@ public:
             out << record.text() << '\n';
         out.flush();
     }
+
+    std::function<void()> listChanged;
+    std::function<void(const EventRecord &)> recorded;
 
     static void err(const QString &text)
     {
@@ -198,6 +211,47 @@ QString startFailureReason(const HeadlessOptions &options, const SettingsStore &
     return zel.StartFailure;
 }
 
+// The status page, when one is asked for: written at start and after each
+// poll with changes; a page that cannot be written is an error said on
+// standard error each time, and watching goes on.
+class PageKeeper
+{
+public:
+    PageKeeper(const HeadlessOptions &options, modZel &zel) : m_options(options), m_zel(zel) {}
+
+    void recorded(const EventRecord &record)
+    {
+        if (m_page)
+            m_page->eventRecorded(record);
+    }
+
+    void write()
+    {
+        const QString path = m_options.statusPage.value_or(m_zel.settings.StatusPage);
+        if (path.isEmpty() || !m_zel.Database || !m_zel.SessionOpen)
+            return;
+        if (!m_page || m_page->path() != path) {
+            m_page.emplace(path);
+            m_page->loadEvents(m_zel.eventLog.EventLogPath);
+        }
+        QStringList watched;
+        for (const Suspect &file : m_zel.MonitoredFiles)
+            watched << file.Key();
+        try {
+            m_page->write(*m_zel.Database, watched, m_zel.settings.Inifile, m_zel.clock().now());
+        } catch (const std::exception &e) {
+            m_zel.shell().setStatus(QStringLiteral("ERROR: Cannot write the status page ") +
+                                    QDir::toNativeSeparators(path) + QStringLiteral(": ") +
+                                    QString::fromUtf8(e.what()));
+        }
+    }
+
+private:
+    const HeadlessOptions &m_options;
+    modZel &m_zel;
+    std::optional<StatusPageWriter> m_page;
+};
+
 constexpr int kNotStored = 3;
 
 // How long running event commands may finish after SIGTERM or SIGINT.
@@ -233,12 +287,16 @@ int RunHeadless(const HeadlessOptions &options)
     applyCommandLine();
     if (options.check)
         return CheckSettings(zel, store);
+    PageKeeper page(options, zel);
+    shell.recorded = [&page](const EventRecord &record) { page.recorded(record); };
+    shell.listChanged = [&page] { page.write(); };
 
     if (!zel.ZelIni()) {
         if (!zel.Database) // the database did not open
             HeadlessShell::err(startFailureReason(options, store, zel));
         return 2;
     }
+    page.write();
     if (options.once) {
         zel.CheckFiles();
         zel.KillPollTimer();
@@ -250,6 +308,7 @@ int RunHeadless(const HeadlessOptions &options)
     OnReloadSignal(&lifetime, [&] {
         ReloadSettings(zel, store);
         applyCommandLine();
+        page.write();
     });
     QCoreApplication::exec();
     stopDeadlineMet();

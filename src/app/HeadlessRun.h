@@ -9,12 +9,13 @@
 // written to the event log; status texts and errors to standard error.
 struct HeadlessOptions
 {
-    QString configDir;              // empty: the user's own settings
-    QString programFolder;          // for the default event log place
-    bool once = false;              // one session start and one poll, then exit
-    bool json = false;              // records as JSON lines
-    bool check = false;             // check the settings and the login, then exit
-    std::optional<QString> onEvent; // the event command, over the stored one
+    QString configDir;                 // empty: the user's own settings
+    QString programFolder;             // for the default event log place
+    bool once = false;                 // one session start and one poll, then exit
+    bool json = false;                 // records as JSON lines
+    bool check = false;                // check the settings and the login, then exit
+    std::optional<QString> onEvent;    // the event command, over the stored one
+    std::optional<QString> statusPage; // the HTML page of check-outs, over the stored one
 };
 
 // Exit status: 0 when the session started (with --once: and the poll ran),

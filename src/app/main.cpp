@@ -28,6 +28,7 @@ int main(int argc, char *argv[])
         options.json = line.json;
         options.check = line.check;
         options.onEvent = line.onEvent;
+        options.statusPage = line.statusPage;
         if (!options.configDir.isEmpty())
             QDir().mkpath(options.configDir);
         return RunHeadless(options);

@@ -40,6 +40,7 @@ struct ZelSettings
     bool IgnoreOwnChanges = false;
     QString OnEvent;         // the command run for each event record (empty: none)
     int OnEventTimeout = 30; // seconds before that command is stopped
+    QString StatusPage;      // the headless watcher's HTML page of check-outs (empty: none)
 };
 
 // The monitoring engine: the module state and its routines (session start,

@@ -164,6 +164,27 @@ private slots:
         }
     }
 
+    // The status page (settings key, or the option over it): written at
+    // start and after a poll with changes; one that cannot be written is said.
+    void statusPageIsWrittenAtStartAndAfterChanges()
+    {
+        const QString page = m_dir.filePath("page.html");
+        const QString config = settings(m_dir.filePath("page"), {{"StatusPage", page}});
+        VssWriter writer(m_db);
+        writer.checkout("$/Web/a.txt", by("Ben"));
+        const Run run = once(config);
+        const QString nowhere = QDir::toNativeSeparators(m_dir.filePath("no/page.html"));
+        const Run refused = quorvik({"--headless", "--once", "--status-page", nowhere}, config);
+        writer.undoCheckout("$/Web/a.txt", by("Ben"));
+        QCOMPARE(run.exitCode, 0);
+        const QByteArray html = TestFiles::read(page);
+        QVERIFY(html.contains("<tr class=\"row\"><td>$/Web/a.txt</td><td>Ben</td>"));
+        QVERIFY(html.contains("<td>$/Web/a.txt</td><td>Check Out</td><td>Ben</td>"));
+        QCOMPARE(refused.exitCode, 0);
+        QVERIFY2(refused.err.contains("ERROR: Cannot write the status page " + nowhere),
+                 qPrintable(refused.err));
+    }
+
     void jsonLinesAndTheEventCommandCarryEveryName()
     {
         const QString config = settings(m_dir.filePath("json"), {{"OnEventTimeout", "1"}}, m_odd);

@@ -150,6 +150,7 @@ bool LoadSettings(modZel &zel, SettingsStore &store)
     s.PollDelay = pollDelay(params.text(QStringLiteral("PollDelay")));
     s.OnEvent = params.text(QStringLiteral("OnEvent"));
     s.OnEventTimeout = onEventTimeout(params.text(QStringLiteral("OnEventTimeout")));
+    s.StatusPage = params.text(QStringLiteral("StatusPage"));
 
     if (s.UseLastDB && s.UseLastUser)
         ReadFileList(store, zel.MonitoredFiles);
