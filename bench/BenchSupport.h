@@ -57,6 +57,19 @@ inline VssGenPopulate::Options watchedDatabase(int files)
     return o;
 }
 
+// The large database of the tools' benchmarks from the arguments [files
+// [projects [history [depth]]]]: by default 99,000 files with 20 versions in
+// 1,000 projects, 4 deep (100,000 items with the root).
+inline VssGenPopulate::Options largeDatabase(const QStringList &args)
+{
+    VssGenPopulate::Options o;
+    o.files = argOr(args, 1, 99000);
+    o.projects = argOr(args, 2, 1000);
+    o.history = argOr(args, 3, 20);
+    o.depth = argOr(args, 4, 4);
+    return o;
+}
+
 // A vssgen database for `o`, generated once and kept in the temporary
 // folder between runs, keyed by `name` and the parameters; `specs`
 // receives its files. `prepare` changes a new database before it is kept.

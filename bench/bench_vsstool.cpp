@@ -98,11 +98,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    VssGenPopulate::Options o;
-    o.files = BenchSupport::argOr(args, 1, 99000);
-    o.projects = BenchSupport::argOr(args, 2, 1000);
-    o.history = BenchSupport::argOr(args, 3, 20);
-    o.depth = BenchSupport::argOr(args, 4, 4);
+    const VssGenPopulate::Options o = BenchSupport::largeDatabase(args);
     QStringList specs;
     const QString dir = BenchSupport::database(
         QStringLiteral("vsstool"), o, specs, [&o](const QString &folder, const QStringList &files) {

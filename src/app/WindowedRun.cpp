@@ -8,6 +8,7 @@
 #include "engine/program/SingleInstance.h"
 #include "engine/settings/SettingsStore.h"
 #include "ui/about/frmAboutPlug.h"
+#include "ui/checkouts/frmCheckoutsPlug.h"
 #include "ui/eventlog/frmLogPlug.h"
 #include "ui/explorer/ExplorerHost.h"
 #include "ui/main/frmZel.h"
@@ -53,6 +54,7 @@ int RunWindowed(int argc, char *argv[])
     frmZel window(services);
     PlugEventLogViewer(window);
     PlugAboutBox(window);
+    PlugCheckoutsWindow(window, services.factory);
     ExplorerHost explorer(window, services.factory);
     QObject::connect(&window, &frmZel::Unloaded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);

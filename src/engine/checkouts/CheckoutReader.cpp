@@ -5,7 +5,7 @@
 namespace CheckoutReader {
 
 bool read(VSSDatabase &db, const QStringList &roots, const Sink &sink,
-          const RepositoryWalk::Failure &failure, const std::atomic_bool *cancel)
+          const RepositoryWalk::Failure &failure, const RepositoryWalk::Proceed &proceed)
 {
     QSet<QString> files; // reached already, through another root
     const auto visit = [&](const VSSItem &item) {
@@ -22,7 +22,7 @@ bool read(VSSDatabase &db, const QStringList &roots, const Sink &sink,
         for (int i = 1; i <= list.Count(); ++i)
             sink(CheckedOutFile{item.Spec(), list.Item(i)});
     };
-    RepositoryWalk walk(visit, failure, cancel);
+    RepositoryWalk walk(visit, failure, proceed);
     bool ok = true;
     for (const QString &root : roots) {
         if (walk.cancelled())

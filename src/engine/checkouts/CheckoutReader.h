@@ -21,6 +21,6 @@ using Sink = std::function<void(CheckedOutFile &&row)>;
 
 // Returns false when any item failed or the read was cancelled.
 bool read(VSSDatabase &db, const QStringList &roots, const Sink &sink,
-          const RepositoryWalk::Failure &failure, const std::atomic_bool *cancel = nullptr);
+          const RepositoryWalk::Failure &failure, const RepositoryWalk::Proceed &proceed = {});
 
 } // namespace CheckoutReader

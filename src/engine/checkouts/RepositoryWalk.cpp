@@ -19,8 +19,10 @@ QString RepositoryWalk::identity(const VSSItem &item)
 
 bool RepositoryWalk::walk(const VSSItem &item, int depth)
 {
-    if (cancelled())
+    if (m_cancelled || (m_proceed && !m_proceed())) {
+        m_cancelled = true;
         return false;
+    }
     bool ok = true;
     try {
         if (depth > MaxDepth)
@@ -43,5 +45,5 @@ bool RepositoryWalk::walk(const VSSItem &item, int depth)
         m_failure(item.Spec(), e.description());
         ok = false;
     }
-    return ok && !cancelled();
+    return ok && !m_cancelled;
 }

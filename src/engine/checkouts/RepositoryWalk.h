@@ -4,7 +4,6 @@
 
 #include <QHash>
 
-#include <atomic>
 #include <functional>
 
 // Walks a project tree depth first in stored order, handing each item to
@@ -12,21 +11,23 @@
 // listed a second time (a damaged database, or one that contains itself) is
 // reported, not walked again, so the work stays proportional to the
 // database. A failing item is reported and the walk goes on with the next.
+// `proceed` (when given) is asked before each item; false stops the walk.
 class RepositoryWalk
 {
 public:
     using Visit = std::function<void(const VSSItem &item)>;
     using Failure = std::function<void(const QString &spec, const QString &description)>;
+    using Proceed = std::function<bool()>;
 
-    RepositoryWalk(Visit visit, Failure failure, const std::atomic_bool *cancel = nullptr)
-        : m_visit(std::move(visit)), m_failure(std::move(failure)), m_cancel(cancel)
+    RepositoryWalk(Visit visit, Failure failure, Proceed proceed = {})
+        : m_visit(std::move(visit)), m_failure(std::move(failure)), m_proceed(std::move(proceed))
     {}
 
     // Returns false when any item failed or the walk was cancelled.
     bool walk(const VSSItem &item) { return walk(item, 0); }
     // Whether this walk has already walked the project `item`.
     bool walked(const VSSItem &item) const { return m_projects.contains(identity(item)); }
-    bool cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
+    bool cancelled() const { return m_cancelled; }
 
     // Runs after each project's listing was walked (the tool flushes its
     // output there).
@@ -38,6 +39,7 @@ private:
 
     Visit m_visit;
     Failure m_failure;
-    const std::atomic_bool *m_cancel;
+    Proceed m_proceed;
+    bool m_cancelled = false;
     QHash<QString, QString> m_projects; // identity -> spec first walked
 };

@@ -10,6 +10,7 @@ std::function<bool(QWidget *, const QString &, const QString &)> DialogHook::que
 std::function<void(QWidget *, const QString &, const QString &)> DialogHook::information;
 std::function<QString(QWidget *, const QString &, const QString &, const QString &)>
     DialogHook::openFile;
+std::function<QString(QWidget *, const QString &, const QString &)> DialogHook::saveFile;
 std::function<void(QWidget *, const QString &, const QString &)> DialogHook::critical;
 std::function<bool(QWidget *, QPrinter &)> DialogHook::choosePrinter;
 std::function<int(QDialog &)> DialogHook::modal;
@@ -19,6 +20,7 @@ void DialogHook::reset()
     question = nullptr;
     information = nullptr;
     openFile = nullptr;
+    saveFile = nullptr;
     critical = nullptr;
     choosePrinter = nullptr;
     modal = nullptr;
@@ -50,6 +52,25 @@ QString DialogHook::getOpenFileName(QWidget *parent, const QString &startFolder,
     dialog.setFileMode(mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+QString DialogHook::getSaveFileName(QWidget *parent, const QString &path, const QString &filter)
+{
+    if (saveFile)
+        return saveFile(parent, path, filter);
+    QFileDialog dialog(parent, QString(), path, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectFile(path);
+    const auto suffixOf = [](const QString &nameFilter) {
+        const qsizetype star = nameFilter.indexOf(QLatin1String("*."));
+        return star < 0 ? QString() : nameFilter.mid(star + 2).section(QLatin1Char(')'), 0, 0);
+    };
+    dialog.setDefaultSuffix(suffixOf(filter.section(QLatin1String(";;"), 0, 0)));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&](const QString &chosen) { dialog.setDefaultSuffix(suffixOf(chosen)); });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();

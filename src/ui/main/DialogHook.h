@@ -21,6 +21,9 @@ struct DialogHook
     static std::function<QString(QWidget *parent, const QString &startFolder,
                                  const QString &fileName, const QString &filter)>
         openFile;
+    // The file to save to, starting at `path`; empty when the user cancelled.
+    static std::function<QString(QWidget *parent, const QString &path, const QString &filter)>
+        saveFile;
     // Error message boxes (critical icon).
     static std::function<void(QWidget *parent, const QString &title, const QString &text)> critical;
     // The printer selection; false when the user cancelled.
@@ -38,6 +41,9 @@ struct DialogHook
     static QString getOpenFileName(QWidget *parent, const QString &startFolder,
                                    const QString &fileName, const QString &filter,
                                    bool mustExist = true);
+    // `filter` as "CSV (*.csv);;JSON (*.json)": the chosen filter's suffix is
+    // added to a name typed without one.
+    static QString getSaveFileName(QWidget *parent, const QString &path, const QString &filter);
     static void showCritical(QWidget *parent, const QString &title, const QString &text);
     static bool askPrinter(QWidget *parent, QPrinter &printer);
     static int exec(QDialog &dialog);

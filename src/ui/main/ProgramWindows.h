@@ -24,6 +24,11 @@ struct ProgramWindows
     std::function<bool()> eventLogVisible;
     std::function<void()> unloadEventLog;
 
+    // Check-outs window (frmCheckouts), shown without blocking; read again
+    // while it is shown when a poll found changes.
+    std::function<void()> showCheckouts;
+    std::function<void()> refreshCheckouts;
+
     // Log settings dialog (frmOptions).
     std::function<void()> unloadOptions;
 

@@ -200,8 +200,10 @@ void frmZel::buildControls()
     cmOk->setDefault(true);
     cmOk->installEventFilter(this);
     Command1 = new QPushButton(QStringLiteral("E&xit"), this);
+    cmdCheckouts = new QPushButton(QStringLiteral("Chec&k-outs..."), this);
     bottom->addWidget(chkStartUp);
     bottom->addStretch(1);
+    bottom->addWidget(cmdCheckouts);
     bottom->addWidget(cmOk);
     bottom->addWidget(Command1);
     root->addLayout(bottom);
@@ -226,6 +228,7 @@ void frmZel::buildMenus()
     mnuSet = mnuShow->addAction(QStringLiteral("Settings"));
     mnuReset = mnuShow->addAction(QStringLiteral("Reset"));
     mnuShowLog = mnuShow->addAction(QStringLiteral("Event Log"));
+    mnuCheckouts = mnuShow->addAction(QStringLiteral("Chec&k-outs..."));
     mnuShow->addSeparator();
     mnuAbout = mnuShow->addAction(QStringLiteral("About"));
     mnuHelp = mnuShow->addAction(QStringLiteral("Help"));
@@ -276,9 +279,15 @@ void frmZel::connectControls()
     connect(m_removeall, &QAction::triggered, this, &frmZel::m_removeall_Click);
 
     connect(mnuShow, &QMenu::aboutToShow, this, &frmZel::prepareTrayMenu);
+    connect(cmdCheckouts, &QPushButton::clicked, this,
+            [this] { ProgramWindows::run(windows.showCheckouts); });
     connect(mnuSet, &QAction::triggered, this, &frmZel::mnuSet_Click);
     connect(mnuReset, &QAction::triggered, this, &frmZel::mnuReset_Click);
     connect(mnuShowLog, &QAction::triggered, this, &frmZel::mnuShowLog_Click);
+    connect(mnuCheckouts, &QAction::triggered, this, [this] {
+        if (!zel().ModalOpen)
+            ProgramWindows::run(windows.showCheckouts);
+    });
     connect(mnuAbout, &QAction::triggered, this, &frmZel::mnuAbout_Click);
     connect(mnuHelp, &QAction::triggered, this, &frmZel::mnuHelp_Click);
     connect(mnuExit, &QAction::triggered, this, &frmZel::ExitProgram);

@@ -138,7 +138,11 @@ public:
     void showMessage(const QString &text) override;
     void setConnectionFields(const QString &inifile, const QString &user,
                              const QString &password) override;
-    void refreshFileList() override { RefreshFileList(); }
+    void refreshFileList() override
+    {
+        RefreshFileList();
+        ProgramWindows::run(windows.refreshCheckouts);
+    }
     void beep() override;
     void processEvents() override;
     void showDesktopNotification(const QString &summary, const QString &body) override;
@@ -154,11 +158,11 @@ public:
     QLabel *Label3, *Label1, *lblStatus;
     QComboBox *cmbEvery;
     QListWidget *lst;
-    QPushButton *cmdAdd, *cmdRemove, *cmOk, *Command1;
+    QPushButton *cmdAdd, *cmdRemove, *cmdCheckouts, *cmOk, *Command1;
     QMenu *mright;
     QAction *m_selectall, *m_unselect, *m_addnew, *m_remove, *m_removeall;
     QMenu *mnuShow;
-    QAction *mnuSet, *mnuReset, *mnuShowLog, *mnuAbout, *mnuHelp, *mnuExit;
+    QAction *mnuSet, *mnuReset, *mnuShowLog, *mnuCheckouts, *mnuAbout, *mnuHelp, *mnuExit;
     // The one line the tray menu shows while a window of the program is on
     // the screen (its entries would do nothing then).
     QAction *mnuBusy;

@@ -391,8 +391,14 @@ private slots:
         QCOMPARE(f.trayIcon()->contextMenu(), f.mnuShow);
         QCOMPARE(f.mnuShow->defaultAction(), f.mnuReset);
         f.setResetEnabled(false);
-        QCOMPARE(visibleEntries(f.mnuShow), QStringList({"Settings", "Reset (off)", "Event Log", "",
-                                                         "About", "Help", "", "Exit"}));
+        QCOMPARE(visibleEntries(f.mnuShow),
+                 QStringList({"Settings", "Reset (off)", "Event Log", "Chec&k-outs...", "", "About",
+                              "Help", "", "Exit"}));
+        int checkouts = 0; // the entry and the main window's button open the window
+        f.windows.showCheckouts = [&checkouts] { ++checkouts; };
+        f.mnuCheckouts->trigger();
+        f.cmdCheckouts->click();
+        QCOMPARE(checkouts, 2);
         QCOMPARE(f.mnuShow->defaultAction(), f.mnuSet);
         // With the main window or the explorer on the screen the menu would
         // do nothing: one disabled line says why.

@@ -1,0 +1,22 @@
+#include "frmCheckoutsPlug.h"
+
+#include "frmCheckouts.h"
+#include "ui/main/frmZel.h"
+
+frmCheckouts &PlugCheckoutsWindow(frmZel &main, RepositoryFactory factory)
+{
+    const auto source = [&main] {
+        const ZelSettings &s = main.zel().settings;
+        CheckoutSource source{s.Inifile, s.Username, s.Password, {}};
+        for (const Suspect &file : main.zel().MonitoredFiles)
+            source.roots << file.Key();
+        return source;
+    };
+    // A window of its own: it stays when the main window hides to the tray.
+    auto *window = new frmCheckouts(std::move(factory), source);
+    window->setWindowIcon(main.windowIcon());
+    QObject::connect(&main, &QObject::destroyed, window, [window] { delete window; });
+    main.windows.showCheckouts = [window] { window->showWindow(); };
+    main.windows.refreshCheckouts = [window] { window->refreshIfShown(); };
+    return *window;
+}
