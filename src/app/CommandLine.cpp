@@ -31,7 +31,9 @@ const QCommandLineOption &onceOption()
     static const QCommandLineOption option(
         QStringLiteral("once"),
         QStringLiteral("With --headless: start the session, poll once and exit (0 when the "
-                       "session started, 2 when it could not)."));
+                       "session started, 2 when it could not, 3 when a record or the list "
+                       "could not be stored, 4 when the event command's queue was full and "
+                       "events were not handed over to it)."));
     return option;
 }
 

@@ -108,6 +108,7 @@ constexpr unsigned kStopGraceSeconds = 10;
 
 void onStopDeadline(int)
 {
+    EventHooks::endAllGroups(); // nothing of ours outlives us
     ::_exit(128 + SIGTERM);
 }
 
@@ -116,8 +117,10 @@ void onStopSignal(int signal)
     // Only async-signal-safe work here. The first signal wakes the event
     // loop, which ends after the poll under way; a poll that does not end in
     // time (a share that hangs) or a second signal ends the program at once.
-    if (g_stopping)
+    if (g_stopping) {
+        EventHooks::endAllGroups();
         ::_exit(128 + signal);
+    }
     g_stopping = 1;
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
@@ -252,7 +255,10 @@ private:
     std::optional<StatusPageWriter> m_page;
 };
 
+// --once: the poll ran, but an event record or the list was not stored (3),
+// or events were not handed over to the event command (4; its queue was full).
 constexpr int kNotStored = 3;
+constexpr int kNotHandedOver = 4;
 
 // How long running event commands may finish after SIGTERM or SIGINT.
 constexpr int kStopGraceMs = 5000;
@@ -291,9 +297,12 @@ int RunHeadless(const HeadlessOptions &options)
     shell.recorded = [&page](const EventRecord &record) { page.recorded(record); };
     shell.listChanged = [&page] { page.write(); };
 
+    zel.StartFailure.clear();
     if (!zel.ZelIni()) {
-        if (!zel.Database) // the database did not open
-            HeadlessShell::err(startFailureReason(options, store, zel));
+        // Why the database did not open, or why a watched file was not found.
+        const QString reason = startFailureReason(options, store, zel);
+        if (!reason.isEmpty())
+            HeadlessShell::err(reason);
         return 2;
     }
     page.write();
@@ -301,7 +310,9 @@ int RunHeadless(const HeadlessOptions &options)
         zel.CheckFiles();
         zel.KillPollTimer();
         zel.hooks().finish(-1);
-        return zel.StoreFailed ? kNotStored : 0;
+        if (zel.StoreFailed)
+            return kNotStored;
+        return zel.hooks().droppedTotal() > 0 ? kNotHandedOver : 0;
     }
     QObject lifetime;
     quitOnStopSignals(&lifetime);

@@ -29,7 +29,7 @@ int main(int argc, char *argv[])
         options.check = line.check;
         options.onEvent = line.onEvent;
         options.statusPage = line.statusPage;
-        if (!options.configDir.isEmpty())
+        if (!options.configDir.isEmpty() && !options.check) // a check creates nothing
             QDir().mkpath(options.configDir);
         return RunHeadless(options);
     }

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #endif
 
 namespace {
@@ -57,6 +58,26 @@ void ChangeTrigger::Stop()
     m_watcher = nullptr;
     m_paths.clear();
     m_watchedNames.clear();
+    m_watchOf.clear();
+    m_folderOf.clear();
+    m_problem.clear();
+}
+
+void ChangeTrigger::Rearm()
+{
+    QString reason;
+    QStringList lost;
+    for (const QString &folder : std::as_const(m_folders))
+        if (!arm(folder, reason))
+            lost << QDir::toNativeSeparators(folder);
+    lost.sort();
+    m_problem.clear();
+    if (!lost.isEmpty())
+        m_problem = QStringLiteral("Writes in %1 of %2 database folders start no poll (%3: %4); "
+                                   "the poll timer still notices them")
+                        .arg(lost.size())
+                        .arg(m_folders.size())
+                        .arg(lost.constFirst(), reason);
 }
 
 void ChangeTrigger::Watch(const QStringList &files, std::function<void()> onChange)
@@ -72,8 +93,10 @@ void ChangeTrigger::Watch(const QStringList &files, std::function<void()> onChan
         paths << info.absoluteFilePath();
     }
     if (m_onChange && folders == m_folders && names == m_names) {
-        // The same files again (every session start): a poll already due stays due.
+        // The same files again (every session start): a poll already due
+        // stays due; what was lost is watched again.
         m_onChange = std::move(onChange);
+        Rearm();
         return;
     }
     Stop();
@@ -82,22 +105,57 @@ void ChangeTrigger::Watch(const QStringList &files, std::function<void()> onChan
     m_folders = folders;
     m_names = names;
     m_onChange = std::move(onChange);
-    if (watchFolders())
-        return;
-    // Without inotify: the folders (files added, removed, renamed) and the
-    // files themselves (written in place).
-    m_paths = paths;
-    for (const QString &folder : std::as_const(m_folders))
-        m_watchedNames.insert(folder, watchedNamesIn(folder));
-    m_watcher = new QFileSystemWatcher(this);
-    m_watcher->addPaths(QStringList(m_folders.cbegin(), m_folders.cend()));
-    m_watcher->addPaths(paths);
-    connect(m_watcher, &QFileSystemWatcher::fileChanged, this,
-            [this](const QString &path) { written(QFileInfo(path).fileName()); });
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &ChangeTrigger::folderChanged);
+    if (!watchFolders()) {
+        // Without inotify: the folders (files added, removed, renamed) and
+        // the files themselves (written in place).
+        m_paths = paths;
+        for (const QString &folder : std::as_const(m_folders))
+            m_watchedNames.insert(folder, watchedNamesIn(folder));
+        m_watcher = new QFileSystemWatcher(this);
+        m_watcher->addPaths(paths);
+        connect(m_watcher, &QFileSystemWatcher::fileChanged, this,
+                [this](const QString &path) { written(QFileInfo(path).fileName()); });
+        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this,
+                &ChangeTrigger::folderChanged);
+    }
+    Rearm();
 }
 
 void ChangeTrigger::folderChanged(const QString &folder)
+{
+    if (!QFileInfo(folder).isDir()) {
+        written(QString()); // the folder went: poll, and watch it again once it is back
+        return;
+    }
+    watchFilesAgain();
+    QSet<QString> names = watchedNamesIn(folder);
+    if (names == m_watchedNames.value(folder))
+        return; // only other items' files came or went
+    m_watchedNames.insert(folder, std::move(names));
+    written(QString());
+}
+
+bool ChangeTrigger::fallbackArm(const QString &folder, QString &reason)
+{
+    if (!m_watcher)
+        return false;
+    if (m_watcher->directories().contains(folder))
+        return true;
+    if (!QFileInfo(folder).isDir()) {
+        reason = QStringLiteral("the folder does not exist");
+        return false;
+    }
+    if (!m_watcher->addPath(folder)) {
+        reason = QStringLiteral("the system refused to watch it");
+        return false;
+    }
+    // Made again: the files in it are new ones, and so are their names.
+    watchFilesAgain();
+    m_watchedNames.insert(folder, watchedNamesIn(folder));
+    return true;
+}
+
+void ChangeTrigger::watchFilesAgain()
 {
     // A watched file that was replaced or created again is watched again.
     QStringList lost;
@@ -107,11 +165,6 @@ void ChangeTrigger::folderChanged(const QString &folder)
             lost << path;
     if (!lost.isEmpty())
         m_watcher->addPaths(lost);
-    QSet<QString> names = watchedNamesIn(folder);
-    if (names == m_watchedNames.value(folder))
-        return; // only other items' files came or went
-    m_watchedNames.insert(folder, std::move(names));
-    written(QString());
 }
 
 QSet<QString> ChangeTrigger::watchedNamesIn(const QString &folder) const
@@ -140,14 +193,44 @@ bool ChangeTrigger::watchFolders()
     m_fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (m_fd < 0)
         return false;
-    const uint32_t mask =
-        IN_MODIFY | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
-    for (const QString &folder : std::as_const(m_folders))
-        // A folder that cannot be watched (the per-user limit) is left to
-        // the poll timer.
-        inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), mask);
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &ChangeTrigger::readEvents);
+    return true;
+}
+
+bool ChangeTrigger::arm(const QString &folder, QString &reason)
+{
+    if (m_fd < 0)
+        return fallbackArm(folder, reason);
+    const uint32_t mask = IN_MODIFY | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
+                          IN_MOVED_TO | IN_MOVE_SELF;
+    // The same folder gives the same watch; a folder made again or a mount
+    // put over it gives a new one, and the old one goes.
+    const int watch = inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), mask);
+    const int before = m_watchOf.value(folder, -1);
+    if (before >= 0 && before != watch) {
+        inotify_rm_watch(m_fd, before);
+        m_folderOf.remove(before);
+    }
+    m_watchOf.insert(folder, watch);
+    if (watch >= 0) {
+        m_folderOf.insert(watch, folder);
+        return true;
+    }
+    reason = errno == ENOSPC ? QStringLiteral("the per-user limit of inotify watches is reached "
+                                              "(fs.inotify.max_user_watches)")
+                             : QString::fromLocal8Bit(strerror(errno));
+    return false;
+}
+
+bool ChangeTrigger::dropWatch(int watch)
+{
+    const QString folder = m_folderOf.take(watch);
+    if (folder.isEmpty())
+        return false; // one this program removed
+    if (m_watchOf.value(folder) == watch)
+        m_watchOf.insert(folder, -1);
+    inotify_rm_watch(m_fd, watch); // moved away: no longer wanted; else gone already
     return true;
 }
 
@@ -160,10 +243,17 @@ void ChangeTrigger::readEvents()
             return; // EAGAIN: all read
         for (ssize_t at = 0; at < length;) {
             const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
-            if (event->mask & IN_Q_OVERFLOW)
+            if (event->mask & (IN_IGNORED | IN_MOVE_SELF)) {
+                // The folder went (deleted, moved away, unmounted): its watch
+                // no longer follows the path. Poll; the path is watched again
+                // before it.
+                if (dropWatch(event->wd))
+                    written(QString());
+            } else if (event->mask & IN_Q_OVERFLOW) {
                 written(QString()); // events were lost: poll to be sure
-            else if (event->len > 0)
+            } else if (event->len > 0) {
                 written(QFile::decodeName(event->name));
+            }
             at += ssize_t(sizeof(inotify_event) + event->len);
         }
     }
@@ -174,5 +264,15 @@ bool ChangeTrigger::watchFolders()
     return false;
 }
 
+bool ChangeTrigger::arm(const QString &folder, QString &reason)
+{
+    return fallbackArm(folder, reason);
+}
+
 void ChangeTrigger::readEvents() {}
+
+bool ChangeTrigger::dropWatch(int)
+{
+    return false;
+}
 #endif

@@ -24,7 +24,9 @@ class QSocketNotifier;
 // the files themselves, and a folder's change counts only when the names
 // with a watched stem in it changed (another item's new file does not). Changes made on other
 // machines reach neither on a Linux mount of a network share: there the poll timer alone notices
-// them.
+// them. A folder whose watch is lost (deleted, moved away, unmounted) starts a
+// poll; Rearm() watches whatever its path names now (a folder made again, a
+// mount replaced), and Problem() tells which folders cannot be watched.
 class ChangeTrigger : public QObject, public ChangeWatch
 {
 public:
@@ -33,6 +35,8 @@ public:
 
     void Watch(const QStringList &files, std::function<void()> onChange) override;
     void Stop() override;
+    void Rearm() override;
+    QString Problem() const override { return m_problem; }
 
     // The folders being watched.
     int folderCount() const { return int(m_folders.size()); }
@@ -41,6 +45,14 @@ private:
     // A write to `name` (a file name; empty when unknown) in a watched folder.
     void written(const QString &name);
     bool watchFolders();
+    // Watches `folder` where its path leads now; false (and why) when it
+    // cannot be.
+    bool arm(const QString &folder, QString &reason);
+    bool fallbackArm(const QString &folder, QString &reason);
+    void watchFilesAgain();
+    // An inotify watch ended or its folder moved away: forgotten (and
+    // removed); false when it was not one of the folders' watches.
+    bool dropWatch(int watch);
     void readEvents();
     // The fallback watcher: a folder changed.
     void folderChanged(const QString &folder);
@@ -55,6 +67,9 @@ private:
     // one of these stems counts.
     QSet<QString> m_names;
     int m_fd = -1;
+    QHash<QString, int> m_watchOf;  // folder -> inotify watch (-1: none)
+    QHash<int, QString> m_folderOf; // inotify watch -> folder
+    QString m_problem;
     QSocketNotifier *m_notifier = nullptr;
     QFileSystemWatcher *m_watcher = nullptr;
     QStringList m_paths;                          // the watched files

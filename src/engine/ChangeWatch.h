@@ -15,4 +15,10 @@ public:
     // once after writes to them have settled.
     virtual void Watch(const QStringList &files, std::function<void()> onChange) = 0;
     virtual void Stop() = 0;
+    // Watches again what is no longer watched: a folder deleted and made
+    // again, a mount replaced, a watch refused before. Runs before each poll.
+    virtual void Rearm() {}
+    // Why writes to some watched files start no poll now (only the timer
+    // notices them); empty when they all do.
+    virtual QString Problem() const { return {}; }
 };

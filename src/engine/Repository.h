@@ -146,6 +146,22 @@ public:
     virtual void Open(const QString &iniPath, const QString &user, const QString &password) = 0;
     // Raises RepositoryError when the spec does not exist.
     virtual VSSItemPtr VSSItem(const QString &spec, bool deleted = false) = 0;
+
+    // The code page of the names. Set before Open: the one to read them in
+    // (empty: the backend chooses); after Open: the one in use (empty when
+    // the backend has none).
+    virtual void SetCodePage(const QString &) {}
+    virtual QString CodePage() const { return {}; }
+
+    // Whether the database settings file now names another data folder than
+    // the open session reads (the database was moved; a new session reads
+    // the new one): looked at again when the file changed, or always when
+    // `force`.
+    virtual bool Moved(bool force = false)
+    {
+        Q_UNUSED(force);
+        return false;
+    }
 };
 
 // Creates an unopened database object; raises RepositoryCreateError when the

@@ -4,6 +4,9 @@
 #include "engine/eventlog/LogText.h"
 #include "settings/SettingValues.h"
 #include "settings/Settings.h"
+#include "settings/SettingsStore.h"
+
+#include <QScopeGuard>
 
 namespace {
 
@@ -145,11 +148,24 @@ bool modZel::OpenDatabase(bool showMainWindowOnFailure)
         return fail(QStringLiteral("ZelIni: CRITICAL ERROR: VSS not installed."),
                     QStringLiteral("ERROR: VSS not installed."), QString::fromUtf8(e.what()));
     }
+    // The names are read in the code page remembered for this database; a
+    // database met for the first time has it guessed, and it is kept from
+    // then on, so names added later never change how the others are read.
+    const bool remembered = !RememberedCodePage().isEmpty();
     try {
+        Database->SetCodePage(RememberedCodePage());
         Database->Open(settings.Inifile, settings.Username, settings.Password);
     } catch (const std::exception &e) {
         return fail(QStringLiteral("ZelIni: Cannot open VSS database"),
                     QStringLiteral("ERROR: Cannot open VSS database"), QString::fromUtf8(e.what()));
+    }
+    if (!remembered && !Database->CodePage().isEmpty()) {
+        settings.CodePage = Database->CodePage();
+        settings.CodePageDatabase = settings.Inifile;
+        if (m_store && !StoreCodePage(settings, *m_store))
+            ReportStoreFailure(
+                QStringLiteral("ERROR: Cannot store the code page of the database: ") +
+                m_store->failure());
     }
     return true;
 }
@@ -179,11 +195,20 @@ bool modZel::ZelIni()
         return false;
     }
     StartPollTimer();
-    if (m_changeWatch)
+    if (m_changeWatch) {
         m_changeWatch->Watch(m_changeFiles, [this] { ChangePoll(); });
+        RearmChangeWatch();
+    }
     m_shell.setTrayLook(TrayLook::Normal);
     SessionOpen = true;
     return true;
+}
+
+QString modZel::RememberedCodePage() const
+{
+    const bool forThisDatabase =
+        settings.CodePageDatabase.isEmpty() || settings.CodePageDatabase == settings.Inifile;
+    return forThisDatabase ? settings.CodePage : QString();
 }
 
 QString modZel::CannotFindText(const QString &key)
@@ -213,7 +238,9 @@ bool modZel::CheckList()
                 throw RepositoryError(QStringLiteral("No item"));
             if (m_changeWatch)
                 m_changeFiles << CurrentItem->ChangeFile();
-        } catch (const std::exception &) {
+        } catch (const std::exception &e) {
+            StartFailure = QString::fromUtf8(e.what());
+            Trace(QStringLiteral("CheckList: ") + CannotFindText(key), StartFailure);
             m_shell.setStatus(CannotFindText(key));
             return false;
         }
@@ -228,17 +255,43 @@ void modZel::TimerProc()
     if (PollBusy || m_shell.mainWindowVisible())
         return;
     m_shell.processEvents();
+    RearmChangeWatch();
     CheckFiles();
+}
+
+void modZel::RearmChangeWatch()
+{
+    if (!m_changeWatch)
+        return;
+    m_changeWatch->Rearm();
+    // Said once, and again when it changes: only the timer polls then.
+    const QString problem = m_changeWatch->Problem();
+    if (problem == m_changeWatchProblem)
+        return;
+    m_changeWatchProblem = problem;
+    if (!problem.isEmpty()) {
+        m_shell.setStatus(QStringLiteral("ERROR: ") + problem);
+        Trace(QStringLiteral("ChangeWatch: ") + problem, QString());
+    }
 }
 
 void modZel::CheckFiles()
 {
+    // Events the event command's full queue did not take: said once a poll.
+    const auto sayDropped = qScopeGuard([this] { m_hooks.reportDropped(); });
     EventsFound = false;
     m_changeToTell = false;
     m_announced.clear();
     PendingMessage.clear();
     if (!Database || !SessionOpen)
         return;
+    if (Database->Moved()) {
+        // srcsafe.ini names another data folder: read that one from now on.
+        Trace(QStringLiteral("CheckFiles: the database moved; a new session"), settings.Inifile);
+        ReleaseDatabase();
+        if (!ZelIni())
+            return;
+    }
 
     for (Suspect &file : MonitoredFiles) {
         const QString key = file.Key();
@@ -248,9 +301,10 @@ void modZel::CheckFiles()
             CurrentItem = Database->VSSItem(key, false);
             if (!CurrentItem)
                 throw RepositoryError(QStringLiteral("No item"));
-        } catch (const std::exception &) {
+        } catch (const std::exception &e) {
             // A deleted or renamed file ends the poll; the error look shows
             // it while the window is hidden, at every poll.
+            Trace(QStringLiteral("CheckFiles: Cannot find ") + key, QString::fromUtf8(e.what()));
             m_pollEndedEarly = true;
             m_shell.setStatus(QStringLiteral("ERROR: Cannot find ") + LogText::printable(key));
             m_shell.setTrayLook(TrayLook::Error);
@@ -512,13 +566,15 @@ void modZel::StoreList()
 {
     if (!m_store)
         return;
-    bool stored = false;
+    QString reason;
     try {
-        stored = StoreFileList(MonitoredFiles, *m_store);
-    } catch (const std::exception &) {
+        if (!StoreFileList(MonitoredFiles, *m_store))
+            reason = m_store->failure();
+    } catch (const std::exception &e) {
+        reason = QString::fromUtf8(e.what());
     }
-    if (!stored)
-        ReportStoreFailure(QStringLiteral("ERROR: Cannot store the list of files"));
+    if (!reason.isEmpty())
+        ReportStoreFailure(QStringLiteral("ERROR: Cannot store the list of files: ") + reason);
 }
 
 void modZel::ResetTrayIcon()

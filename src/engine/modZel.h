@@ -38,6 +38,11 @@ struct ZelSettings
     bool DesktopNotify = true;
     // Check-outs and check-ins of the logged-in user are not announced.
     bool IgnoreOwnChanges = false;
+    // The code page the database's names are read in, and the database
+    // (Inifile) it belongs to: guessed once at the first session and
+    // remembered, or set by hand ("CodePage" with no database: any).
+    QString CodePage;
+    QString CodePageDatabase;
     QString OnEvent;         // the command run for each event record (empty: none)
     int OnEventTimeout = 30; // seconds before that command is stopped
     QString StatusPage;      // the headless watcher's HTML page of check-outs (empty: none)
@@ -70,7 +75,8 @@ public:
     // Without a viewer (headless) the event list keeps only its newest row,
     // all that rule A2 looks at.
     bool KeepNewestEventOnly = false;
-    // Why the last OpenDatabase failed (the repository's own words).
+    // Why the last session start failed: the database did not open, or a
+    // watched file was not found (the repository's own words).
     QString StartFailure;
     EventLogFile eventLog; // EventLogPath, MaxLogSize, MaxAction, MaxDays
 
@@ -100,6 +106,9 @@ public:
     bool OpenDatabase(bool showMainWindowOnFailure);
     // "ERROR: Cannot find " and the key, or its last 40 characters.
     static QString CannotFindText(const QString &key);
+    // The code page to read this database's names in: the one remembered
+    // for it or set by hand; empty when it is to be guessed.
+    QString RememberedCodePage() const;
     void ReleaseDatabase();
     static int PollSeconds(int index);
 
@@ -154,6 +163,8 @@ private:
     QString FilesInListText() const;
     void EndOfPoll();
     void StoreList();
+    // Watches again what the change watch lost; says what it cannot watch.
+    void RearmChangeWatch();
 
     Shell &m_shell;
     TimerService &m_timers;
@@ -161,7 +172,8 @@ private:
     RepositoryFactory m_factory;
     SettingsStore *m_store = nullptr;
     ChangeWatch *m_changeWatch = nullptr;
-    QStringList m_changeFiles; // of the items CheckList found
+    QStringList m_changeFiles;    // of the items CheckList found
+    QString m_changeWatchProblem; // last said
     std::unique_ptr<EventList> m_eventList;
     bool m_eventListLoaded = false;
     QHash<QString, QString> m_readFailures; // key -> the reason last said

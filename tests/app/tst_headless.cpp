@@ -1,6 +1,7 @@
 #include "VssWriter.h"
 #include "engine/Suspects.h"
 #include "engine/eventlog/LogText.h"
+#include "engine/repository/vssdb/VssDbFactory.h"
 #include "engine/settings/Settings.h"
 #include "engine/settings/SettingsStore.h"
 #include "support/TestFiles.h"
@@ -206,7 +207,8 @@ private slots:
             "printf '%s\\037%s\\037%s\\037%s\\037%s\\037%s\\036' \"$QUORVIK_DATE\" "
             "\"$QUORVIK_TIME\" \"$QUORVIK_SPEC\" \"$QUORVIK_ACTION\" \"$QUORVIK_USER\" "
             "\"$QUORVIK_DATABASE\" >> " +
-            recorded + "; [ \"$QUORVIK_ACTION\" = 'Check In' ] && sleep 20; exit 7";
+            recorded +
+            "; printf partial >&2; [ \"$QUORVIK_ACTION\" = 'Check In' ] && sleep 20; exit 7";
 #endif
         QElapsedTimer clock;
         clock.start();
@@ -217,6 +219,10 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.err.count("ERROR: The event command failed with exit status 7 ("), 2);
         QCOMPARE(run.err.count("ERROR: The event command ran over 1 s and was stopped ("), 1);
+#ifndef Q_OS_WIN
+        // A command's unended error line is ended before a line of ours.
+        QVERIFY2(run.err.count("\npartial\n") == 3, qPrintable(run.err));
+#endif
 
         QStringList printed; // each line parsed as JSON
         for (const QString &line : run.out.split('\n', Qt::SkipEmptyParts)) {
@@ -248,27 +254,51 @@ private slots:
 #endif
     }
 
+    // Each kind of broken set-up gives its status and names its reason; the
+    // first fault found gives the status; nothing is created.
     void checkSaysWhatIsWrong()
     {
-        // The setting changed (none: no settings at all), its value, the
-        // exit status and what standard error says.
-        const std::tuple<const char *, const char *, int, const char *> rows[] = {
-            {"StartUp", "False", 0, "ok: 2 of 2 watched files found"},
-            {"", "", 78, "ERROR: No settings file"},
-            {"Inifile", "/nowhere/srcsafe.ini", 66, "does not exist"},
-            {"Password", "nope", 67, "Wrong password"},
-            {"Files", "$/Web/gone.txt", 65, "ERROR: Cannot find $/Web/gone.txt"},
-            {"Logfile", "/nowhere/QVEvent.txt", 73, "ERROR: Cannot write the event log"}};
-        for (const auto &[key, value, status, text] : rows) {
-            QTemporaryDir config;
-            if (key == QLatin1String("Files"))
-                settings(config.path(), {}, m_files + QStringList{value});
-            else if (*key)
-                settings(config.path(), {{key, value}});
-            const Run run = quorvik({"--headless", "--check"}, config.path());
+        // A database whose watched file's item file is damaged.
+        const QString damaged = m_dir.filePath("damaged");
+        VssWriter::create(damaged, {{"me", "secret"}}, m_created);
+        VssWriter(damaged).addProject("$/Web", {"Admin", m_created, {}});
+        VssWriter(damaged).addFile("$/Web/a.txt", {"Admin", m_created, {}}, "x");
+        {
+            auto db = VssDbFactory()();
+            db->Open(damaged + "/srcsafe.ini", "me", "secret");
+            const QString item = db->VSSItem("$/Web/a.txt")->ChangeFile();
+            QVERIFY(TestFiles::write(item, TestFiles::read(item).left(200)));
+        }
+        const QString missing = m_dir.filePath("mistyped");
+        // The settings changed (none: no settings at all), the exit status
+        // and what standard error says.
+        const std::tuple<Params, int, const char *> rows[] = {
+            {{{"StartUp", "False"}}, 0, "ok: 2 of 2 watched files found"},
+            {{}, 78, "ERROR: No settings file"},
+            {{{"Inifile", "/nowhere/srcsafe.ini"}}, 66, "does not exist"},
+            {{{"Password", "nope"}}, 67, "Wrong password"},
+            {{{"Files", "$/Web/gone.txt"}}, 65, "ERROR: Cannot find $/Web/gone.txt"},
+            {{{"Inifile", damaged + "/srcsafe.ini"}, {"Files", "$/Web/a.txt"}},
+             65,
+             "ERROR: Cannot read $/Web/a.txt: "},
+            {{{"Logfile", "/nowhere/QVEvent.txt"}}, 73, "ERROR: Cannot write the event log"},
+            {{{"Password", "nope"}, {"Logfile", "/nowhere/QVEvent.txt"}}, 67, "Wrong password"},
+            {{{"Folder", missing}}, 78, "ERROR: The settings folder"},
+            {{{"Folder", "unreadable"}}, 78, "ERROR: Cannot read the settings file"}};
+        for (const auto &[changes, status, text] : rows) {
+            QTemporaryDir temporary;
+            const QString folder = changes.value("Folder");
+            const QString config = folder == missing ? missing : temporary.path();
+            if (folder == "unreadable")
+                QDir().mkpath(config + "/Quorvik.ini"); // a folder: never readable
+            else if (!changes.isEmpty() && folder.isEmpty())
+                settings(config, changes,
+                         changes.contains("Files") ? QStringList{changes["Files"]} : QStringList());
+            const Run run = quorvik({"--headless", "--check"}, config);
             QVERIFY2(run.exitCode == status && run.err.contains(text) && run.out.isEmpty(),
                      qPrintable(run.err));
         }
+        QVERIFY(!QFileInfo::exists(missing));
     }
 
     // Watching: a write to the database starts a poll at once, long before

@@ -1,5 +1,6 @@
 #include "engine/ChangeTrigger.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -9,17 +10,20 @@ class TestChangeTrigger : public QObject
 {
     Q_OBJECT
 
+    static void write(const QString &path)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite)); // in place, as the database writes
+        f.write("x");
+    }
+
 private slots:
     void burstsOfWritesGiveOneCallback()
     {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkpath("a") && QDir(dir.path()).mkpath("b"));
         const QString a = dir.filePath("a/aaaaaaaa"), b = dir.filePath("b/baaaaaaa");
-        auto write = [&](const QString &path) {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::ReadWrite)); // in place, as the database writes
-            f.write("x");
-        };
+        const QString other = dir.filePath("a/aaaaaaab");
         for (const QString &path : {a, b})
             write(path);
         ChangeTrigger trigger(100, 2000);
@@ -27,7 +31,7 @@ private slots:
         trigger.Watch({a, b, ""}, [&] { ++calls; });
         QCOMPARE(trigger.folderCount(), 2);
 
-        write(dir.filePath("a/aaaaaaab")); // another item
+        write(other); // another item
         QTest::qWait(300);
         QCOMPARE(calls, 0);
         for (int i = 0; i < 3; ++i)
@@ -38,11 +42,84 @@ private slots:
         QCOMPARE(calls, 1);
         write(b);
         QTRY_COMPARE(calls, 2);
+        // A file newly watched in a folder watched already counts.
+        trigger.Watch({a, b, other}, [&] { ++calls; });
+        write(other);
+        QTRY_COMPARE(calls, 3);
         trigger.Stop();
         write(a);
         QTest::qWait(300);
-        QCOMPARE(calls, 2);
+        QCOMPARE(calls, 3);
     }
+
+    // Writes without end still give a poll within the longest wait.
+    void aStreamOfWritesStillPolls()
+    {
+        QTemporaryDir dir;
+        const QString a = dir.filePath("aaaaaaaa");
+        write(a);
+        ChangeTrigger trigger(200, 500);
+        int calls = 0;
+        trigger.Watch({a}, [&] { ++calls; });
+        QElapsedTimer stream;
+        stream.start();
+        while (stream.elapsed() < 3000 && calls == 0) {
+            write(a);
+            QTest::qWait(20);
+        }
+        QVERIFY2(calls == 1, qPrintable(QString::number(stream.elapsed())));
+    }
+
+#ifdef Q_OS_LINUX
+    // Events lost to a full inotify queue still give a poll.
+    void aQueueOverflowPolls()
+    {
+        QTemporaryDir dir;
+        const QString a = dir.filePath("aaaaaaaa");
+        write(a);
+        ChangeTrigger trigger(100, 2000);
+        int calls = 0;
+        trigger.Watch({a}, [&] { ++calls; });
+        QFile one(dir.filePath("other1")), two(dir.filePath("other2"));
+        QVERIFY(one.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+                two.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        for (int i = 0; i < 20000; ++i) // alternating, so none is merged
+            (i % 2 ? one : two).write("x");
+        QTRY_COMPARE(calls, 1);
+    }
+
+    // A folder swapped for a restored copy, or deleted and made again, gives
+    // a poll and is watched where its path leads; one that cannot be watched
+    // is said until it can.
+    void lostFoldersAreWatchedAgain()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("a"), a = folder + "/aaaaaaaa";
+        const QString gone = dir.filePath("gone");
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(folder + ".new"));
+        write(a);
+        write(folder + ".new/aaaaaaaa");
+        ChangeTrigger trigger(100, 2000);
+        int calls = 0;
+        trigger.Watch({a, gone + "/baaaaaaa"}, [&] { ++calls; });
+        QVERIFY2(trigger.Problem().startsWith("Writes in 1 of 2 database folders start no poll (" +
+                                              gone),
+                 qPrintable(trigger.Problem()));
+        QVERIFY(QDir().rename(folder, folder + ".old") && QDir().rename(folder + ".new", folder));
+        QTRY_COMPARE(calls, 1);
+        QVERIFY(QDir(folder + ".old").removeRecursively() && QDir().mkpath(gone));
+        trigger.Rearm();
+        QCOMPARE(trigger.Problem(), QString());
+        write(a);
+        QTRY_COMPARE(calls, 2);
+        QVERIFY(QDir(folder).removeRecursively());
+        QTRY_COMPARE(calls, 3);
+        QVERIFY(QDir().mkpath(folder));
+        trigger.Rearm();
+        write(a);
+        QTRY_COMPARE(calls, 4);
+    }
+#endif
 };
 
 QTEST_GUILESS_MAIN(TestChangeTrigger)

@@ -295,7 +295,9 @@ private slots:
         QVERIFY(f.startWatching({a}));
         f.repo->checkOut(a, "Dora");
         f.poll();
-        QCOMPARE(f.shell.statusText, QString("ERROR: Cannot store the list of files"));
+        QCOMPARE(f.shell.statusText, "ERROR: Cannot store the list of files: " +
+                                         QDir::toNativeSeparators(config + "/Quorvik.ini") +
+                                         " is not a regular file");
         QVERIFY(f.zel.StoreFailed && file(f, 1).Status() == 1);
         f.poll();
         QCOMPARE(f.zel.lvTrace().count(), 1);

@@ -12,6 +12,7 @@ class FakeShell : public Shell
 {
 public:
     QString statusText;
+    QStringList statuses; // every status set, in order
     TrayLook look = TrayLook::Normal;
     QList<TrayLook> looks; // every look set, in order
     bool reset = false;
@@ -28,7 +29,7 @@ public:
     QStringList records; // event records announced as written
     QStringList notes;   // desktop notifications: summary, newline, body
 
-    void setStatus(const QString &text) override { statusText = text; }
+    void setStatus(const QString &text) override { statuses.append(statusText = text); }
     QString status() const override { return statusText; }
     void setTrayLook(TrayLook l) override { looks.append(look = l); }
     void setResetEnabled(bool enabled) override { reset = enabled; }

@@ -2,6 +2,7 @@
 
 #include "engine/checkouts/CheckoutReader.h"
 #include "engine/checkouts/RepositoryWalk.h"
+#include "engine/eventlog/LogText.h"
 
 namespace VssToolCommands {
 
@@ -13,8 +14,9 @@ QString itemLine(const VSSItem &item, const VSSCheckouts &list)
 {
     QStringList users;
     for (int i = 1; i <= list.Count(); ++i)
-        users << list.Item(i).Username;
-    return QStringList{item.Spec(),
+        users << LogText::printable(list.Item(i).Username);
+    // A TAB, CR or LF in a name would split the line: shown as control pictures.
+    return QStringList{LogText::printable(item.Spec()),
                        QString::number(item.Type()),
                        QString::number(item.VersionNumber()),
                        item.NewestVersionDate().toString(DateFormat),
@@ -35,7 +37,7 @@ bool walkLines(VSSDatabase &db, const QString &spec, QTextStream &out, QTextStre
             out << itemLine(item, list) << '\n';
     };
     const auto failure = [&](const QString &itemSpec, const QString &description) {
-        err << itemSpec << ": " << description << '\n';
+        err << LogText::printable(itemSpec) << ": " << description << '\n';
     };
     RepositoryWalk walk(visit, failure);
     walk.projectDone = [&out] { out.flush(); };
@@ -73,7 +75,7 @@ bool history(VSSDatabase &db, const QString &spec, QTextStream &out, QTextStream
 {
     for (const VSSVersion &v : db.VSSItem(spec)->Versions())
         out << QStringList{QString::number(v.VersionNumber), v.Date.toString(DateFormat),
-                           v.Username, v.Action, v.Label}
+                           LogText::printable(v.Username), v.Action, LogText::printable(v.Label)}
                    .join(QLatin1Char('\t'))
             << '\n';
     return true;

@@ -44,8 +44,9 @@ int main(int argc, char *argv[])
                                       QStringLiteral("Password (default: blank)."),
                                       QStringLiteral("PW"));
     const QCommandLineOption encoding(
-        QStringLiteral("encoding"),
-        QStringLiteral("Code page of the names, e.g. 1252 or 936 (default: guessed)."),
+        QStringList{QStringLiteral("code-page"), QStringLiteral("encoding")},
+        QStringLiteral("Code page of the names, e.g. 1252 or 936 (default: guessed from the "
+                       "names, preferring the system's ANSI code page)."),
         QStringLiteral("CODEPAGE"));
     const QCommandLineOption format(
         QStringLiteral("format"),

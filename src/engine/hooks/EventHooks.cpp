@@ -5,6 +5,11 @@
 #include <QTimer>
 #include <QVariant>
 
+#include <utility>
+
+#include <atomic>
+#include <cstdio>
+
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <unistd.h>
@@ -16,6 +21,57 @@ namespace {
 
 const char *const kTimedOut = "quorvikTimedOut";
 const char *const kJob = "quorvikJob";
+const char *const kGroup = "quorvikGroup";
+const char *const kPending = "quorvikPendingErrors";
+
+// A command's error output goes on to ours in whole lines, so that it never
+// runs into a line of this program's own; what it leaves unended at its end
+// (or a line too long to hold) gets a line break.
+void passOnErrors(QProcess *process, bool atEnd)
+{
+    constexpr qsizetype kLongestLine = 64 * 1024;
+    const QByteArray pending =
+        process->property(kPending).toByteArray() + process->readAllStandardError();
+    qsizetype cut = pending.lastIndexOf('\n') + 1;
+    if (atEnd || pending.size() - cut > kLongestLine)
+        cut = pending.size();
+    QByteArray out = pending.left(cut);
+    process->setProperty(kPending, pending.mid(cut));
+    if (out.isEmpty())
+        return;
+    if (!out.endsWith('\n'))
+        out += '\n';
+    std::fwrite(out.constData(), 1, size_t(out.size()), stderr);
+    std::fflush(stderr);
+}
+
+#ifdef Q_OS_UNIX
+// The process groups of commands started and not known to be over, for
+// ending them from a signal handler too: a fixed array of lock-free atomics.
+std::atomic<pid_t> g_groups[64];
+
+void rememberGroup(pid_t group)
+{
+    for (auto &slot : g_groups) {
+        pid_t none = 0;
+        if (slot.compare_exchange_strong(none, group))
+            return;
+    }
+}
+
+void forgetGroup(pid_t group)
+{
+    for (auto &slot : g_groups) {
+        pid_t same = group;
+        slot.compare_exchange_strong(same, 0);
+    }
+}
+
+bool groupLives(pid_t group)
+{
+    return ::kill(-group, 0) == 0;
+}
+#endif
 
 QProcessEnvironment environmentFor(const EventRecord &event)
 {
@@ -76,6 +132,27 @@ EventHooks::~EventHooks()
         QObject::disconnect(process, nullptr, &m_owner, nullptr);
         kill(process);
     }
+    endLingering();
+}
+
+void EventHooks::endAllGroups()
+{
+#ifdef Q_OS_UNIX
+    for (auto &slot : g_groups)
+        if (const pid_t group = slot.load())
+            ::kill(-group, SIGKILL);
+#endif
+}
+
+void EventHooks::endLingering()
+{
+#ifdef Q_OS_UNIX
+    for (const qint64 group : std::as_const(m_lingering)) {
+        ::kill(-pid_t(group), SIGKILL);
+        forgetGroup(pid_t(group));
+    }
+#endif
+    m_lingering.clear();
 }
 
 void EventHooks::run(const QString &command, int timeLimitMs, const EventRecord &event)
@@ -83,23 +160,44 @@ void EventHooks::run(const QString &command, int timeLimitMs, const EventRecord 
     if (command.trimmed().isEmpty())
         return;
     if (int(m_queue.size()) >= kMaxQueued) {
-        m_report(QStringLiteral("ERROR: Too many events wait for the event command; not handed "
-                                "over: %1")
-                     .arg(describe(event)));
+        ++m_dropped;
+        ++m_droppedTotal;
         return;
     }
     m_queue.push_back({command, timeLimitMs, event});
     startQueued();
 }
 
+int EventHooks::reportDropped()
+{
+    const int dropped = std::exchange(m_dropped, 0);
+    if (dropped > 0)
+        m_report(QStringLiteral("ERROR: %1 event(s) not handed over to the event command: %2 "
+                                "were already waiting")
+                     .arg(dropped)
+                     .arg(kMaxQueued));
+    return dropped;
+}
+
 void EventHooks::startQueued()
 {
-    while (int(m_running.size()) < kMaxRunning && !m_queue.empty() &&
-           !m_busyKeys.contains(key(m_queue.front().event))) {
-        const Job job = m_queue.front();
-        m_queue.pop_front();
-        start(job);
+    // The first waiting job of each file that has none running; a file
+    // whose earlier job still waits keeps its later ones behind it. Picked
+    // first and started after, as a start that fails comes back here.
+    QSet<QString> held = m_busyKeys;
+    std::vector<Job> picked;
+    for (auto job = m_queue.begin();
+         job != m_queue.end() && int(m_running.size() + picked.size()) < kMaxRunning;) {
+        if (held.contains(key(job->event))) {
+            ++job;
+            continue;
+        }
+        held.insert(key(job->event));
+        picked.push_back(*job);
+        job = m_queue.erase(job);
     }
+    for (const Job &job : picked)
+        start(job);
 }
 
 void EventHooks::start(const Job &job)
@@ -111,7 +209,8 @@ void EventHooks::start(const Job &job)
     // its error output is worth seeing.
     process->setStandardInputFile(QProcess::nullDevice());
     process->setStandardOutputFile(QProcess::nullDevice());
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QObject::connect(process, &QProcess::readyReadStandardError, &m_owner,
+                     [process] { passOnErrors(process, false); });
 
     auto *timer = new QTimer(process);
     timer->setSingleShot(true);
@@ -124,6 +223,7 @@ void EventHooks::start(const Job &job)
     QObject::connect(
         process, &QProcess::finished, &m_owner,
         [this, process, job](int code, QProcess::ExitStatus status) {
+            passOnErrors(process, true);
             QString failure;
             if (process->property(kTimedOut).toBool())
                 failure =
@@ -144,8 +244,13 @@ void EventHooks::start(const Job &job)
     m_running.push_back(process);
     m_busyKeys.insert(key(job.event));
     process->start();
-    if (process->state() != QProcess::NotRunning)
+    if (process->state() != QProcess::NotRunning) {
         holdInJob(process);
+        process->setProperty(kGroup, process->processId());
+#ifdef Q_OS_UNIX
+        rememberGroup(pid_t(process->processId()));
+#endif
+    }
 }
 
 void EventHooks::ended(QProcess *process, const Job &job, const QString &failure)
@@ -155,6 +260,18 @@ void EventHooks::ended(QProcess *process, const Job &job, const QString &failure
         return;
     m_running.erase(found);
     m_busyKeys.remove(key(job.event));
+#ifdef Q_OS_UNIX
+    // What the command left running in the background is ended with the
+    // program; groups that emptied meanwhile are forgotten.
+    if (const qint64 group = process->property(kGroup).toLongLong())
+        m_lingering.append(group);
+    m_lingering.removeIf([](qint64 group) {
+        if (groupLives(pid_t(group)))
+            return false;
+        forgetGroup(pid_t(group));
+        return true;
+    });
+#endif
     QObject::disconnect(process, nullptr, &m_owner, nullptr);
     process->deleteLater();
     if (!failure.isEmpty())
@@ -204,6 +321,7 @@ int EventHooks::finish(int graceMs)
     m_running.clear();
     m_busyKeys.clear();
     m_queue.clear();
+    endLingering();
     if (left > 0)
         m_report(
             QStringLiteral("ERROR: %1 event command(s) stopped or not run at the end").arg(left));

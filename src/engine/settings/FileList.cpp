@@ -87,6 +87,24 @@ void WriteFileList(const Suspects &files, SettingsStore &store)
     }
 }
 
+QString MissingFileEntries(const SettingsStore &store)
+{
+    const std::optional<int> count =
+        WholeNumberFromSetting(store.GetSetting(kAppName, kParams, kFilesCount));
+    if (!count || *count <= 0)
+        return QString();
+    int named = 0;
+    for (int number : presentEntries(store.Keys(kAppName, kFiles), *count))
+        if (!ParseFileEntry(store.GetSetting(kAppName, kFiles, QString::number(number)))
+                 .key.isEmpty())
+            ++named;
+    if (named == *count)
+        return QString();
+    return QStringLiteral("FilesCount is %1, but section Files names %2 of them")
+        .arg(*count)
+        .arg(named);
+}
+
 void ReadFileList(const SettingsStore &store, Suspects &files)
 {
     const std::optional<int> count =

@@ -24,6 +24,9 @@ FileEntry ParseFileEntry(const QString &value);
 // Replaces section "Files" and "FilesCount" by the list (not committed), in
 // an order that a rewrite cut short still loads (see FileList.cpp).
 void WriteFileList(const Suspects &files, SettingsStore &store);
+// Why the stored list is not whole: entries 1..FilesCount that are missing or
+// name no file (a file caught halfway through a rewrite); empty when whole.
+QString MissingFileEntries(const SettingsStore &store);
 // Adds the stored entries 1..FilesCount to the list, reading only the keys
 // present; nothing when FilesCount is empty or not a number.
 void ReadFileList(const SettingsStore &store, Suspects &files);

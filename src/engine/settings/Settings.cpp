@@ -109,13 +109,20 @@ qint16 pollDelay(const QString &text)
     return qint16(*value);
 }
 
-// Seconds an event command may run: 1 to an hour, else the default.
-int onEventTimeout(const QString &text)
+// Seconds an event command may run: 1 to an hour; else the default, and
+// the user is told (once per reading of the settings).
+int onEventTimeout(const QString &text, Shell &shell)
 {
     const std::optional<int> value = WholeNumberFromSetting(text);
-    if (!value || *value < 1 || *value > 3600)
-        return ZelSettings().OnEventTimeout;
-    return *value;
+    if (value && *value >= 1 && *value <= 3600)
+        return *value;
+    const int fallback = ZelSettings().OnEventTimeout;
+    if (!text.isEmpty())
+        shell.setStatus(QStringLiteral("ERROR: OnEventTimeout=%1 is not a number of seconds from "
+                                       "1 to 3600; %2 is used")
+                            .arg(text)
+                            .arg(fallback));
+    return fallback;
 }
 
 } // namespace
@@ -148,8 +155,10 @@ bool LoadSettings(modZel &zel, SettingsStore &store)
     for (const LaterFlag &f : kLaterFlags)
         s.*f.field = params.flag(QLatin1String(f.key), firstStart && f.firstStart);
     s.PollDelay = pollDelay(params.text(QStringLiteral("PollDelay")));
+    s.CodePage = params.text(QStringLiteral("CodePage")).trimmed();
+    s.CodePageDatabase = params.text(QStringLiteral("CodePageDatabase"));
     s.OnEvent = params.text(QStringLiteral("OnEvent"));
-    s.OnEventTimeout = onEventTimeout(params.text(QStringLiteral("OnEventTimeout")));
+    s.OnEventTimeout = onEventTimeout(params.text(QStringLiteral("OnEventTimeout")), zel.shell());
     s.StatusPage = params.text(QStringLiteral("StatusPage"));
 
     if (s.UseLastDB && s.UseLastUser)
@@ -199,6 +208,14 @@ bool SaveSettings(modZel &zel, SettingsStore &store)
         params.setFlag(QStringLiteral("Debug"), s.Debug);
     }
     WriteFileList(zel.MonitoredFiles, store);
+    return store.commit();
+}
+
+bool StoreCodePage(const ZelSettings &settings, SettingsStore &store)
+{
+    Params params(store);
+    params.setText(QStringLiteral("CodePage"), settings.CodePage);
+    params.setText(QStringLiteral("CodePageDatabase"), settings.CodePageDatabase);
     return store.commit();
 }
 

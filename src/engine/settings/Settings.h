@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class modZel;
+struct ZelSettings;
 class SettingsStore;
 class Suspects;
 
@@ -26,6 +27,10 @@ bool SaveSettings(modZel &zel, SettingsStore &store);
 // Rewrites section "Files" and "FilesCount" from the watched list (after a
 // poll with changes); one atomic write. False when it could not be written.
 bool StoreFileList(const Suspects &files, SettingsStore &store);
+
+// Writes the remembered code page of the database ("CodePage",
+// "CodePageDatabase"); one atomic write. False when it could not be written.
+bool StoreCodePage(const ZelSettings &settings, SettingsStore &store);
 
 // Scrambles or unscrambles the stored password (its own inverse).
 QString XorByLength(const QString &text);

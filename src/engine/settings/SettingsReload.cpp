@@ -1,12 +1,43 @@
 #include "SettingsReload.h"
 
+#include "FileList.h"
 #include "Settings.h"
 #include "SettingsStore.h"
 #include "engine/modZel.h"
 
+#include <QFileInfo>
+#include <QThread>
+#include <QVariant>
+
 #include <vector>
 
 namespace {
+
+// Editors and scripts write the settings file in steps; a read that saw it
+// change is made again this long after.
+constexpr int kSettleMs = 300;
+
+// What tells one version of the settings file from the next.
+QList<QVariant> stampOf(const QString &path)
+{
+    const QFileInfo file(path);
+    return {file.exists(), file.size(), file.lastModified(), file.metadataChangeTime()};
+}
+
+// Reads the store afresh: once more after a short settle when the file
+// changed while it was read.
+void readAgain(SettingsStore &store)
+{
+    const QString path = store.fileName();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const QList<QVariant> before = stampOf(path);
+        store.reload();
+        store.Keys(kAppName, QStringLiteral("Files")); // reads the whole file now
+        if (path.isEmpty() || stampOf(path) == before)
+            return;
+        QThread::msleep(kSettleMs);
+    }
+}
 
 struct WatchedState
 {
@@ -60,7 +91,7 @@ void keepState(Suspect &file, const WatchedState &state)
 bool sameLogin(const ZelSettings &a, const ZelSettings &b)
 {
     return a.Inifile == b.Inifile && a.Username.compare(b.Username, Qt::CaseInsensitive) == 0 &&
-           a.Password == b.Password;
+           a.Password == b.Password && a.CodePage == b.CodePage;
 }
 
 // A new session when the database or the login changed, else the open one
@@ -76,8 +107,17 @@ bool restart(modZel &zel, bool newLogin)
 
 bool ReloadSettings(modZel &zel, SettingsStore &store)
 {
+    readAgain(store);
+    // A list shorter than its count is a file written halfway: taking it
+    // would drop the missing files and the next event would store that.
+    const QString missing = MissingFileEntries(store);
+    if (!missing.isEmpty()) {
+        zel.shell().setStatus(QStringLiteral("ERROR: The settings read again are not whole (%1); "
+                                             "watching on with the previous ones")
+                                  .arg(missing));
+        return false;
+    }
     const Snapshot before = take(zel);
-    store.reload();
     zel.MonitoredFiles.RemoveAll();
     LoadSettings(zel, store);
     LoadEventLogSettings(zel, store);
@@ -88,7 +128,10 @@ bool ReloadSettings(modZel &zel, SettingsStore &store)
     if (zel.eventLog.EventLogPath != before.log.path)
         zel.unloadEventList();
 
-    if (restart(zel, !sameLogin(before.settings, zel.settings))) {
+    // srcsafe.ini is read again too: a database moved to another data
+    // folder needs a new session.
+    const bool moved = zel.Database && zel.Database->Moved(true);
+    if (restart(zel, moved || !sameLogin(before.settings, zel.settings))) {
         // The states kept are stored with the list as edited.
         StoreFileList(zel.MonitoredFiles, store);
         return true;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -102,6 +103,8 @@ struct SettingsStore::Private
     std::map<QString, std::unique_ptr<BufferedSettings>> byApp;
     std::map<QString, StoredNames> names;
     int scans = 0;
+    QString failure;      // why the last commit failed
+    bool changed = false; // since the last commit: a store only read creates no file
 
     std::unique_ptr<BufferedSettings> open(const QString &app) const
     {
@@ -186,6 +189,7 @@ struct SettingsStore::Private
 
     bool mayWrite()
     {
+        changed = true;
         if (writesLeft < 0)
             return true;
         if (writesLeft == 0)
@@ -282,12 +286,43 @@ void SettingsStore::reload()
     d->names.clear();
 }
 
+namespace {
+
+// Why `path` (the store's file) could not be written, as far as can be told.
+QString writeFailure(const QString &path)
+{
+    if (path.isEmpty())
+        return QStringLiteral("the registry refused the change");
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    const QString name = QDir::toNativeSeparators(path);
+    if (!folder.isDir())
+        return QStringLiteral("the folder %1 does not exist")
+            .arg(QDir::toNativeSeparators(folder.filePath()));
+    if (file.exists() && !file.isFile())
+        return QStringLiteral("%1 is not a regular file").arg(name);
+    if (!folder.isWritable())
+        return QStringLiteral("the folder %1 cannot be written")
+            .arg(QDir::toNativeSeparators(folder.filePath()));
+    if (file.exists() && !file.isWritable())
+        return QStringLiteral("%1 is read-only").arg(name);
+    return QStringLiteral("writing %1 failed (is the disk full?)").arg(name);
+}
+
+} // namespace
+
+QString SettingsStore::failure() const
+{
+    return d->failure;
+}
+
 bool SettingsStore::commit()
 {
     bool ok = true;
+    d->failure.clear();
     for (auto &[app, settings] : d->byApp) {
         const QString path = d->isFile() ? settings->fileName() : QString();
-        if (!path.isEmpty())
+        if (!path.isEmpty() && d->changed)
             createOwnerOnly(path);
         settings->sync();
         // Syncing reads back what another program wrote meanwhile.
@@ -296,10 +331,12 @@ bool SettingsStore::commit()
             restrictToOwner(path);
         if (settings->status() == QSettings::AccessError) {
             ok = false;
+            d->failure = writeFailure(path);
             // The error state of QSettings never clears; start afresh.
             settings = d->open(app);
         }
     }
+    d->changed = false;
     return ok;
 }
 

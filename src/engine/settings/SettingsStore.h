@@ -39,6 +39,8 @@ public:
     int scans() const;
     // Writes pending changes; false when the store could not be written.
     bool commit();
+    // Why the last commit failed (empty after one that did not).
+    QString failure() const;
     // Writes pending changes, then reads everything afresh on next use (the
     // file was edited meanwhile).
     void reload();

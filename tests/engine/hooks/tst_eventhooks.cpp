@@ -85,6 +85,75 @@ private slots:
         }
     }
 
+    // One slow file holds back only its own later events: another file's
+    // command takes a free slot and is done long before.
+    void aSlowFileHoldsBackOnlyItself()
+    {
+        EventHooks hooks([](const QString &) {});
+        const QString recorded = m_dir.filePath("perfile");
+#ifdef Q_OS_WIN
+        const QString command = "(if \"%QUORVIK_SPEC%\"==\"$/slow\" " + kSleep +
+                                ") & >>perfile echo %QUORVIK_SPEC% %QUORVIK_ACTION%";
+#else
+        const QString command = "[ \"$QUORVIK_SPEC\" = '$/slow' ] && " + kSleep +
+                                "; echo \"$QUORVIK_SPEC $QUORVIK_ACTION\" >> perfile";
+#endif
+        for (const auto &[spec, action] :
+             {std::pair{"$/slow", "Check Out"}, {"$/slow", "Check In"}, {"$/quick", "Check Out"}})
+            hooks.run(kInFolder.arg(QDir::toNativeSeparators(m_dir.path())) + command, 60000,
+                      event(spec, action));
+        QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(TestFiles::read(recorded)).trimmed(),
+                                  QString("$/quick Check Out"), 3 * kLateMs);
+        QCOMPARE(hooks.busy(), 2); // $/slow's check-in still waits for its check-out
+        hooks.finish(0);
+    }
+
+    // Past the bound, events are counted, not said one by one; the count is
+    // said once when asked.
+    void aFullQueueIsSaidOnceWithItsCount()
+    {
+        QStringList reports;
+        EventHooks hooks([&](const QString &text) { reports.append(text); });
+        const int dropped = 5;
+        for (int i = 0; i < EventHooks::kMaxRunning + EventHooks::kMaxQueued + dropped; ++i)
+            hooks.run(kSleep, 30000, event("$/f" + QString::number(i % 7), "Check In"));
+        QCOMPARE(reports, QStringList());
+        QCOMPARE(hooks.reportDropped(), dropped);
+        QCOMPARE(hooks.reportDropped(), 0);
+        QCOMPARE(hooks.droppedTotal(), dropped);
+        QVERIFY(reports.size() == 1 && reports[0].startsWith("ERROR: 5 event(s) not handed"));
+        hooks.finish(0);
+    }
+
+#ifdef Q_OS_UNIX
+    // What a command leaves in the background ends with the program, and
+    // so does a command still running when a signal ends it at once.
+    void nothingOutlivesTheProgram()
+    {
+        const auto alive = [](const QString &pidFile) {
+            const QByteArray pid = TestFiles::read(pidFile).trimmed();
+            const QByteArray stat = TestFiles::read("/proc/" + pid + "/stat");
+            return !pid.isEmpty() && !stat.isEmpty() && !stat.contains(") Z ");
+        };
+        const QString background = m_dir.filePath("background"),
+                      running = m_dir.filePath("running");
+        {
+            EventHooks hooks([](const QString &){});
+            hooks.run("sleep 30 & echo $! > '" + background + "'", 5000, event("$/a", "Check In"));
+            QVERIFY(hooks.waitForIdle(10000));
+            QTRY_VERIFY(alive(background));
+            hooks.finish(0);
+            QTRY_VERIFY(!alive(background));
+        }
+        EventHooks hooks([](const QString &){});
+        hooks.run("echo $$ > '" + running + "'; sleep 30", 60000, event("$/b", "Check In"));
+        QTRY_VERIFY(alive(running));
+        EventHooks::endAllGroups();
+        QTRY_VERIFY(!alive(running));
+        hooks.finish(1000);
+    }
+#endif
+
     void theEndStopsWhatRunsAndSaysSo()
     {
         QStringList reports;

@@ -3,6 +3,7 @@
 #include "engine/settings/FileList.h"
 #include "engine/settings/SettingValues.h"
 #include "engine/settings/Settings.h"
+#include "engine/settings/SettingsReload.h"
 #include "engine/settings/SettingsStore.h"
 
 #include <QtTest>
@@ -244,10 +245,14 @@ private slots:
         Fixture f;
         f.set({{"UseLastDB", "maybe"}, {"ShowIcon", "0"}, {"Debug", "1"}, {"MaxAction", "7"}});
         f.set({{"MaxLogSize", "big"}});
-        for (const char *delay : {"8", "-1", "three", ""}) {
-            f.set({{"PollDelay", delay}});
+        for (const auto &[delay, timeout] :
+             {std::pair{"8", "0"}, {"-1", "-5"}, {"three", "99999"}, {"", "abc"}}) {
+            f.set({{"PollDelay", delay}, {"OnEventTimeout", timeout}});
             const ZelSettings s = f.load().settings;
             QVERIFY(s.PollDelay == 3 && s.UseLastDB && !s.ShowIcon && s.Debug);
+            QCOMPARE(s.OnEventTimeout, 30);
+            QCOMPARE(f.engine->shell.statuses.filter("OnEventTimeout=" + QString(timeout)).size(),
+                     1);
         }
         f.set({{"PollDelay", "0"}});
         modZel &zel = f.load();
@@ -266,6 +271,57 @@ private slots:
         QCOMPARE(QStringList({log.EventLogPath, log.MaxLogSize, log.MaxDays}),
                  QStringList({"/logs/events.txt", "2048", "3"}));
         QCOMPARE(log.MaxAction, qint16(1));
+    }
+
+    // SIGHUP's reload. A list caught halfway (fewer entries than its count)
+    // or settings that cannot start a session leave the watcher as it was,
+    // watching; a new password is a new login; a new event log drops the
+    // old log's rows.
+    void reloadKeepsWatchingOnWhatItCannotUse()
+    {
+        Fixture f;
+        const QStringList files{"$/Web/a.txt", "$/Web/b.txt"};
+        f.set({{"Inifile", "/vss/srcsafe.ini"}, {"Username", "me"}, {"ShowMessages", "False"}});
+        f.set({{"Password", qPrintable(XorByLength("pw"))}});
+        storeList(*f.store, files);
+        modZel &zel = f.load();
+        EngineFixture &e = *f.engine;
+        for (const QString &spec : files)
+            e.repo->addFile(spec, "other", e.clock.now().addDays(-1));
+        QVERIFY(e.start());
+        e.repo->checkOut(files[0], "Dora");
+        e.poll();
+        const auto reload = [&](Values values, const QStringList &list, int dropped = 0) {
+            f.set(values);
+            storeList(*f.store, list);
+            for (int n = list.size() - dropped + 1; n <= list.size(); ++n)
+                f.store->DeleteSetting(kAppName, "Files", QString::number(n));
+            f.store->commit();
+            return ReloadSettings(zel, *f.store);
+        };
+        for (const auto &[list, dropped, said] :
+             {std::tuple{files + QStringList{"$/Web/c.txt"}, 2,
+                         "are not whole (FilesCount is 3, "
+                         "but section Files names 1"},
+              {QStringList{"$/Web/gone.txt"}, 0, "cannot be used"}}) {
+            e.shell.statuses.clear();
+            QVERIFY(!reload({}, list, dropped));
+            QVERIFY2(e.shell.statuses.join('|').contains(said),
+                     qPrintable(e.shell.statuses.join('|')));
+            QVERIFY(zel.SessionOpen && zel.MonitoredFiles.Count() == 2 &&
+                    e.file(files[0]).Status() == 1);
+        }
+        e.repo->undoCheckOut(files[0], "Dora");
+        e.poll(); // watching went on
+        QCOMPARE(e.records().last(), qMakePair(files[0], QString("Check In (Undo Check Out)")));
+
+        QVERIFY(!reload({{"Password", qPrintable(XorByLength("new"))}}, files));
+        e.repo->addUser("me", "new");
+        e.shell.statuses.clear();
+        QVERIFY2(reload({}, files), qPrintable(e.shell.statuses.join('|') + zel.StartFailure));
+        QVERIFY(e.rows().count() > 0);
+        QVERIFY(reload({{"Logfile", qPrintable(e.dir.filePath("other.txt"))}}, files));
+        QCOMPARE(e.rows().count(), 0);
     }
 };
 

@@ -116,26 +116,31 @@ bool is1252(const QString &canonical)
     return canonical.compare(QLatin1String("windows-1252"), Qt::CaseInsensitive) == 0;
 }
 
+// Names that must look Chinese before a database is read as GBK: more than
+// one odd name.
+constexpr int kGbkMinimumNames = 2;
+
 struct NameShape
 {
+    bool high = false; // holds a byte of 0x80 or more
     bool validGbk = true;
-    int longestHighRun = 0;
+    // GBK characters in a row with both bytes high, as Chinese text is
+    // written; an accented Western letter pairs with an ASCII one at most.
+    int longestHighPairRun = 0;
 };
 
 NameShape shapeOf(const QByteArray &name)
 {
     NameShape shape;
     int run = 0;
-    for (char ch : name) {
-        run = quint8(ch) >= 0x80 ? run + 1 : 0;
-        shape.longestHighRun = std::max(shape.longestHighRun, run);
-    }
     for (qsizetype i = 0; i < name.size();) {
         const quint8 b = quint8(name[i]);
         if (b < 0x80) {
+            run = 0;
             ++i;
             continue;
         }
+        shape.high = true;
         const quint8 next = i + 1 < name.size() ? quint8(name[i + 1]) : 0;
         const bool lead = b >= 0x81 && b <= 0xFE;
         const bool trail = next >= 0x40 && next <= 0xFE && next != 0x7F;
@@ -143,6 +148,8 @@ NameShape shapeOf(const QByteArray &name)
             shape.validGbk = false;
             break;
         }
+        run = next >= 0x80 ? run + 1 : 0;
+        shape.longestHighPairRun = std::max(shape.longestHighPairRun, run);
         i += 2;
     }
     return shape;
@@ -214,15 +221,24 @@ QString VssCodePage::systemDefault()
 
 QString VssCodePage::guess(const QList<QByteArray> &names, const QString &fallback)
 {
+    // A double-byte system code page is the database's own: keep it.
+    if (!canonicalName(fallback).startsWith(QLatin1String("windows-125"), Qt::CaseInsensitive))
+        return fallback;
+    // Every name weighs: GBK only when more than one name is valid GBK with
+    // two or more double-byte characters of high bytes in a row (Western
+    // text has isolated or paired accented letters) and those names are at least half of the
+    // names with any high byte (names that are not GBK at all weigh
+    // against), so one odd name added to a Western database never turns it.
+    int high = 0;
     int chineseLooking = 0;
     for (const QByteArray &name : names) {
         const NameShape shape = shapeOf(name);
-        if (!shape.validGbk)
-            return fallback; // some name is not GBK at all
-        // Western text has isolated accented letters; runs of four or more
-        // high bytes (two or more double-byte characters) are not plausible.
-        if (shape.longestHighRun >= 4)
+        if (!shape.high)
+            continue;
+        ++high;
+        if (shape.validGbk && shape.longestHighPairRun >= 2)
             ++chineseLooking;
     }
-    return chineseLooking > 0 ? QStringLiteral("GBK") : fallback;
+    return chineseLooking >= kGbkMinimumNames && 2 * chineseLooking >= high ? QStringLiteral("GBK")
+                                                                            : fallback;
 }

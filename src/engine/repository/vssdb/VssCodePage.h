@@ -31,9 +31,11 @@ public:
     // The default for a database on this machine: the ANSI code page on
     // Windows, Windows-1252 elsewhere.
     static QString systemDefault();
-    // Picks the code page the sample names make sense in: GBK when they are
-    // all valid GBK and some hold Chinese double-byte runs that are not
-    // plausible Windows-1252 text; otherwise `fallback`.
+    // Picks the code page the sample names make sense in: GBK when more than
+    // one name, and at least half of those with high bytes, hold Chinese
+    // double-byte runs that are not plausible Western text; otherwise
+    // `fallback` (the system's ANSI code page), which a double-byte
+    // `fallback` always is.
     static QString guess(const QList<QByteArray> &names, const QString &fallback);
 
 private:

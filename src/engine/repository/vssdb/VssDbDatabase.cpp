@@ -10,6 +10,11 @@ void VssDbDatabase::Open(const QString &iniPath, const QString &user, const QStr
     m_context = std::move(context);
 }
 
+QString VssDbDatabase::CodePage() const
+{
+    return m_context ? m_context->session.codePageName() : m_options.codePage;
+}
+
 std::shared_ptr<VssDbContext> VssDbDatabase::requireOpen() const
 {
     if (!m_context)

@@ -28,6 +28,12 @@ public:
 
     void Open(const QString &iniPath, const QString &user, const QString &password) override;
     VSSItemPtr VSSItem(const QString &spec, bool deleted = false) override;
+    void SetCodePage(const QString &codePage) override { m_options.codePage = codePage; }
+    QString CodePage() const override;
+    bool Moved(bool force = false) override
+    {
+        return m_context && m_context->session.dataPathMoved(force);
+    }
 
     // Null before a successful Open.
     const VssDbContext *context() const { return m_context.get(); }

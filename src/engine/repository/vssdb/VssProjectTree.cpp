@@ -69,8 +69,8 @@ VssItemRef VssProjectTree::walk(const QString &spec, bool deleted,
                                               : -1;
         const Child *found = index >= 0 ? &list.children[size_t(index)] : nullptr;
         if (!found)
-            throw RepositoryError(
-                QStringLiteral("%1 does not exist").arg(childSpec(item.spec, part)));
+            throw RepositoryError(QStringLiteral("%1 does not exist (names read in code page %2)")
+                                      .arg(childSpec(item.spec, part), m_session.codePageName()));
         VssItemRef next;
         next.spec = childSpec(item.spec, found->name);
         next.name = found->name;

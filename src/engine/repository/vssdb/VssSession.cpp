@@ -24,18 +24,17 @@ QString native(const QString &path)
 
 } // namespace
 
-void VssSession::open(const QString &iniPath, const QString &user, const QString &password)
+QString VssSession::readDataPath(FileAccess &files, const QString &iniPath, FileStamp *stamp)
 {
-    QByteArray iniText;
-    QString error;
-    std::shared_ptr<FileAccess> files =
-        m_options.files ? m_options.files : FileAccess::forPath(iniPath, &error);
-    if (!files)
-        refuse(error);
-    if (iniPath.isEmpty() || files->stat(iniPath) != FileKind::Regular)
+    const FileKind kind = iniPath.isEmpty() ? FileKind::Missing : files.stat(iniPath, stamp);
+    if (kind == FileKind::Missing)
         refuse(QStringLiteral("The database settings file %1 does not exist").arg(native(iniPath)));
+    if (kind != FileKind::Regular)
+        refuse(QStringLiteral("The database settings file %1 is not a regular file")
+                   .arg(native(iniPath)));
+    QByteArray iniText;
     qint64 iniSize = 0;
-    error = files->readFile(iniPath, iniText, VssIni::MaxSize + 1, &iniSize);
+    const QString error = files.readFile(iniPath, iniText, VssIni::MaxSize + 1, &iniSize);
     if (!error.isEmpty())
         refuse(QStringLiteral("Cannot read the database settings: %1").arg(error));
     if (iniSize > VssIni::MaxSize || iniText.size() > VssIni::MaxSize)
@@ -47,11 +46,42 @@ void VssSession::open(const QString &iniPath, const QString &user, const QString
     const VssIni ini = VssIni::parse(iniText);
     if (ini.dataPath.isEmpty())
         refuse(QStringLiteral("%1 names no Data_Path").arg(native(iniPath)));
-    const QString dataPath = VssIni::resolvePath(iniPath, ini.dataPath);
+    return VssIni::resolvePath(iniPath, ini.dataPath);
+}
+
+bool VssSession::dataPathMoved(bool force)
+{
+    FileAccess *files = m_folder.files();
+    if (m_iniPath.isEmpty() || !files)
+        return false;
+    FileStamp stamp;
+    files->stat(m_iniPath, &stamp);
+    if (!force && stamp.isValid() && stamp == m_iniStamp)
+        return false;
+    m_iniStamp = stamp;
+    try {
+        return QDir::cleanPath(readDataPath(*files, m_iniPath)) != QDir::cleanPath(m_folder.path());
+    } catch (const RepositoryError &) {
+        return false; // unreadable for now: the polls say what they cannot read
+    }
+}
+
+void VssSession::open(const QString &iniPath, const QString &user, const QString &password)
+{
+    QString failure;
+    std::shared_ptr<FileAccess> files =
+        m_options.files ? m_options.files : FileAccess::forPath(iniPath, &failure);
+    if (!files)
+        refuse(failure);
+    FileStamp stamp;
+    const QString dataPath = readDataPath(*files, iniPath, &stamp);
     if (files->stat(dataPath) != FileKind::Folder)
         refuse(QStringLiteral("The data folder %1 does not exist").arg(native(dataPath)));
     m_folder = VssDataFolder(dataPath, std::move(files));
+    m_iniPath = iniPath;
+    m_iniStamp = stamp;
 
+    QString error;
     QByteArray version;
     error = m_folder.readFile(m_folder.filePath(QStringLiteral("version.dat")), version);
     if (!error.isEmpty())

@@ -61,6 +61,12 @@ public:
     // Raises RepositoryOpenError.
     void open(const QString &iniPath, const QString &user, const QString &password);
 
+    // Whether srcsafe.ini now names another data folder than this session
+    // reads (the database was moved): read again when its stamp changed since
+    // the last look, or always when `force`. A file that cannot be read now
+    // is taken as no move (the polls say what they cannot read).
+    bool dataPathMoved(bool force);
+
     const VssDbOptions &options() const { return m_options; }
     const VssDataFolder &folder() const { return m_folder; }
     QString userName() const { return m_userName; }
@@ -87,10 +93,16 @@ public:
 
 private:
     QString chooseCodePage(const QString &configured);
+    // The data folder srcsafe.ini names, and the file's stamp; raises
+    // RepositoryOpenError.
+    static QString readDataPath(FileAccess &files, const QString &iniPath,
+                                FileStamp *stamp = nullptr);
 
     VssDbOptions m_options;
     VssDataFolder m_folder;
     std::unique_ptr<VssCodePage> m_codePage;
     VssNames m_names;
     QString m_userName;
+    QString m_iniPath;
+    FileStamp m_iniStamp; // of srcsafe.ini when it was last read
 };

@@ -100,7 +100,7 @@ private slots:
             "4\t2023-05-12 14:27:01\tjohns\tChecked in $/esign-java-authenticator\t\n"));
         const Run held =
             run(QStringList{"checkouts"} + database("rauls-newscaster", "Raul", "raul") +
-                QStringList{"--encoding", "1252"});
+                QStringList{"--code-page", "1252"});
         QVERIFY(held.exitCode == 0 && held.out.count("\t2\tRaul\n") == 81 &&
                 held.out.count('\n') == 81);
         const Run chinese = run(QStringList{"tree"} + database("chuing-Push114CRM", "Admin") +
@@ -109,8 +109,9 @@ private slots:
     }
 
     // VSS stores wall-clock times: one in the spring-forward gap or the
-    // autumn fold of the reader's zone prints as stored.
-    void datesPrintAsStoredAcrossDaylightSaving()
+    // autumn fold of the reader's zone prints as stored. A TAB, LF or CR in
+    // a name prints as its control picture: no line splits.
+    void datesAndNamesPrintAsStored()
     {
         QTemporaryDir dir;
         VssWriter w(VssGen::create(dir.path()));
@@ -119,12 +120,15 @@ private slots:
                   VssGen::by("Admin", WallClockTime(QDate(2026, 3, 29), QTime(2, 30))));
         w.addFile("$/P/fold.txt",
                   VssGen::by("Admin", WallClockTime(QDate(2026, 10, 25), QTime(2, 30))));
+        w.addFile("$/P/a\tb\nc\r.txt", VssGen::by("Admin", 0));
         const Run r =
             run(QStringList{"tree", "--ini", dir.filePath("srcsafe.ini"), "--user", "Admin"},
                 QStringLiteral("Europe/Berlin"));
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.out.contains("$/P/gap.txt\t1\t1\t2026-03-29 02:30:00\t"), qPrintable(r.out));
         QVERIFY2(r.out.contains("$/P/fold.txt\t1\t1\t2026-10-25 02:30:00\t"), qPrintable(r.out));
+        QVERIFY2(r.out.contains(QString::fromUtf8("\n$/P/a\u2409b\u240ac\u240d.txt\t1\t1\t")),
+                 qPrintable(r.out));
     }
 
     // A project listed twice at every level (root, 16 projects, 15 repeated

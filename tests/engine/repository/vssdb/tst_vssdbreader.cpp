@@ -58,7 +58,7 @@ private slots:
               Row{ini(Raul), "Raul", "", "password"}, Row{a, "johns", "x", "password"},
               Row{none, "Admin", "", "does not exist"},
               Row{ini("ddingchen-zkysport"), "Admin", "", "srcsafe.ini"},
-              Row{root() + "/" + SnapshotA + "/data", "Admin", "", "does not exist"}}) {
+              Row{root() + "/" + SnapshotA + "/data", "Admin", "", "is not a regular file"}}) {
             VssDbDatabase db(strict());
             QString said;
             try {

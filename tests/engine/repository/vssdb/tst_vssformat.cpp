@@ -104,13 +104,48 @@ private slots:
         QVERIFY(unknown.isFallback() && !unknown.note().isEmpty());
         QCOMPARE(unknown.decode("\xe9"), QStringLiteral(u"é"));
 
+        // The guess weighs every name: Western names that are valid GBK runs
+        // (paired accents, or four high bytes in a row) stay Western; one
+        // Chinese-looking name does not turn a database, two that are at least
+        // half of the names with high bytes do; a name that is not GBK at all
+        // (trail bytes 0x40-0x7E, 0x80-0xFE; leads 0x81-0xFE) weighs against;
+        // a double-byte system page stays.
+        const QByteArray western[] = {"Caf\xe9.txt",
+                                      "Gr\xf6\xdf"
+                                      "e",
+                                      "M\xfcller",
+                                      "\xc6r\xf8sk\xf8"
+                                      "bing",
+                                      "Cr\xe8me br\xfbl\xe9"
+                                      "e",
+                                      "\xc4\xd6\xdc\xdf.doc"};
+        const QByteArray chinese[] = {gbk, "\xb1\xa8\xb8\xe6.doc", "\xca\xfd\xbe\xdd.txt"};
+        const auto names = [&](int westernCount, int chineseCount, QList<QByteArray> more = {}) {
+            QList<QByteArray> list{"readme.txt", "Web"};
+            for (int i = 0; i < westernCount; ++i)
+                list << western[i];
+            for (int i = 0; i < chineseCount; ++i)
+                list << chinese[i];
+            return list + more;
+        };
         const QString fallback = QStringLiteral("windows-1252");
-        QCOMPARE(VssCodePage::guess({"Caf\xe9.txt", "Gr\xf6\xdf"
-                                                    "e"},
-                                    fallback),
-                 fallback);
-        QCOMPARE(VssCodePage::guess({gbk, "odd\xff"}, fallback), fallback); // not GBK
-        QCOMPARE(VssCodePage::guess({}, fallback), fallback);
+        const QString chineseSystem = QStringLiteral("windows-936");
+        for (const auto &[sample, system, guessed] :
+             {std::tuple{names(6, 0), fallback, fallback},
+              {names(0, 1), fallback, fallback},
+              {names(0, 2), fallback, QString("GBK")},
+              {names(6, 2), fallback, fallback},
+              {names(2, 3, {"odd\xff"}), fallback, QString("GBK")},
+              {names(0, 1, {"\xca\xfd\xbe\xdd\x81\x40\xb0\x7e"}), fallback, QString("GBK")},
+              {names(0, 1, {"\xca\xfd\xbe\xdd\xb0\x80\xfe\xfe"}), fallback, QString("GBK")},
+              {names(0, 1, {"\xca\xfd\xbe\xdd\xb0\x3f"}), fallback, fallback},
+              {names(0, 1, {"\xca\xfd\xbe\xdd\xb0\x7f"}), fallback, fallback},
+              {names(0, 1, {"\xca\xfd\xbe\xdd\xb0\xff"}), fallback, fallback},
+              {names(0, 1, {"\xca\xfd\xbe\xdd\x80\xa1"}), fallback, fallback},
+              {names(0, 1, {"\xca\xfd\xbe\xdd\xff\xa1"}), fallback, fallback},
+              {names(4, 0), chineseSystem, chineseSystem},
+              {{}, fallback, fallback}})
+            QCOMPARE(VssCodePage::guess(sample, system), guessed);
     }
 
     // Record chains laid over each other made every record checksum the rest
