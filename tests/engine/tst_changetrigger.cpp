@@ -52,8 +52,9 @@ private slots:
         QCOMPARE(calls, 3);
     }
 
-    // Writes without end still give a poll within the longest wait.
-    void aStreamOfWritesStillPolls()
+    // Writes without end still give a poll within the longest wait, and so
+    // do events lost to a full inotify queue.
+    void endlessOrLostEventsStillPoll()
     {
         QTemporaryDir dir;
         const QString a = dir.filePath("aaaaaaaa");
@@ -63,34 +64,22 @@ private slots:
         trigger.Watch({a}, [&] { ++calls; });
         QElapsedTimer stream;
         stream.start();
-        while (stream.elapsed() < 3000 && calls == 0) {
+        for (; stream.elapsed() < 3000 && calls == 0; QTest::qWait(20))
             write(a);
-            QTest::qWait(20);
-        }
         QVERIFY2(calls == 1, qPrintable(QString::number(stream.elapsed())));
-    }
-
 #ifdef Q_OS_LINUX
-    // Events lost to a full inotify queue still give a poll.
-    void aQueueOverflowPolls()
-    {
-        QTemporaryDir dir;
-        const QString a = dir.filePath("aaaaaaaa");
-        write(a);
-        ChangeTrigger trigger(100, 2000);
-        int calls = 0;
-        trigger.Watch({a}, [&] { ++calls; });
         QFile one(dir.filePath("other1")), two(dir.filePath("other2"));
         QVERIFY(one.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
                 two.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         for (int i = 0; i < 20000; ++i) // alternating, so none is merged
             (i % 2 ? one : two).write("x");
-        QTRY_COMPARE(calls, 1);
+        QTRY_COMPARE(calls, 2);
+#endif
     }
 
-    // A folder swapped for a restored copy, or deleted and made again, gives
-    // a poll and is watched where its path leads; one that cannot be watched
-    // is said until it can.
+#ifdef Q_OS_LINUX
+    // A folder swapped for a restored copy gives a poll and is watched where
+    // its path leads; one that cannot be watched is said until it can.
     void lostFoldersAreWatchedAgain()
     {
         QTemporaryDir dir;
@@ -112,12 +101,6 @@ private slots:
         QCOMPARE(trigger.Problem(), QString());
         write(a);
         QTRY_COMPARE(calls, 2);
-        QVERIFY(QDir(folder).removeRecursively());
-        QTRY_COMPARE(calls, 3);
-        QVERIFY(QDir().mkpath(folder));
-        trigger.Rearm();
-        write(a);
-        QTRY_COMPARE(calls, 4);
     }
 #endif
 };

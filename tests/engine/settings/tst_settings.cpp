@@ -301,13 +301,10 @@ private slots:
         };
         for (const auto &[list, dropped, said] :
              {std::tuple{files + QStringList{"$/Web/c.txt"}, 2,
-                         "are not whole (FilesCount is 3, "
-                         "but section Files names 1"},
+                         "not whole (FilesCount is 3, but section Files names 1"},
               {QStringList{"$/Web/gone.txt"}, 0, "cannot be used"}}) {
             e.shell.statuses.clear();
-            QVERIFY(!reload({}, list, dropped));
-            QVERIFY2(e.shell.statuses.join('|').contains(said),
-                     qPrintable(e.shell.statuses.join('|')));
+            QVERIFY(!reload({}, list, dropped) && !e.shell.statuses.filter(said).isEmpty());
             QVERIFY(zel.SessionOpen && zel.MonitoredFiles.Count() == 2 &&
                     e.file(files[0]).Status() == 1);
         }
@@ -317,8 +314,7 @@ private slots:
 
         QVERIFY(!reload({{"Password", qPrintable(XorByLength("new"))}}, files));
         e.repo->addUser("me", "new");
-        e.shell.statuses.clear();
-        QVERIFY2(reload({}, files), qPrintable(e.shell.statuses.join('|') + zel.StartFailure));
+        QVERIFY(reload({}, files));
         QVERIFY(e.rows().count() > 0);
         QVERIFY(reload({{"Logfile", qPrintable(e.dir.filePath("other.txt"))}}, files));
         QCOMPARE(e.rows().count(), 0);

@@ -52,51 +52,41 @@ private slots:
 
     // The code page is guessed at the first session and kept: names added
     // later that would make a fresh guess GBK (each 1252 text here is a run
-    // of valid GBK bytes) do not turn how the watched name is read. A name
-    // not found says the code page it was read in.
-    void theCodePageStaysWithTheDatabase()
+    // of valid GBK bytes) do not turn how the watched name is read; a name
+    // not found says the code page it was read in. A database copied to
+    // another data folder, srcsafe.ini then pointed there with the old folder
+    // left in place, is read where it moved from the next poll on.
+    void theDatabaseKeepsItsCodePageAndIsFollowedWhereItMoves()
     {
         const QString watched = QString::fromUtf8("$/Web/M\u00fcller.txt");
         VssPollFixture f;
-        VssWriter w(f.db);
-        w.addProject("$/Web", by("Guest", 0));
-        w.addFile(watched, by("Guest", 1));
+        VssWriter(f.db).addProject("$/Web", by("Guest", 0));
+        VssWriter(f.db).addFile(watched, by("Guest", 1));
         f.watch(watched, at(1));
         QVERIFY(f.start());
         QCOMPARE(f.zel.settings.CodePage + f.zel.settings.CodePageDatabase,
                  "windows-1252" + f.zel.settings.Inifile);
         for (int i = 0; i < 3; ++i)
-            w.addFile(QString::fromUtf8("$/\u00c4\u00d6\u00dc\u00df%1.txt").arg(i), by("Guest", 2));
-        for (const auto &[codePage, found] : {std::pair{"windows-1252", true}, {"", false}}) {
+            VssWriter(f.db).addFile(QString::fromUtf8("$/\u00c4\u00d6\u00dc\u00df%1").arg(i),
+                                    by("Guest", 2));
+        for (const auto &[codePage, found] :
+             {std::pair{"windows-1252", true}, {"", false}, {"windows-1252", true}}) {
             f.zel.ReleaseDatabase();
             f.zel.settings.CodePage = codePage;
             QCOMPARE(f.start(), found);
         }
         QVERIFY2(f.zel.StartFailure.contains("code page GBK"), qPrintable(f.zel.StartFailure));
-    }
 
-    // A database copied to another data folder, srcsafe.ini then pointed
-    // there with the old folder left in place, is read where it moved from
-    // the next poll on.
-    void aMovedDatabaseIsReadWhereItMoved()
-    {
-        const QString a = "$/Web/a.txt";
-        VssPollFixture f;
-        VssWriter(f.db).addProject("$/Web", by("Guest", 0));
-        VssWriter(f.db).addFile(a, by("Guest", 1));
-        f.watch(a, at(1));
-        QVERIFY(f.start());
         QDirIterator files(f.db + "/data", QDir::Files, QDirIterator::Subdirectories);
         while (files.hasNext()) {
-            const QString from = files.next();
-            const QString to = QString(from).replace("/data/", "/moved/");
+            const QString from = files.next(), to = QString(from).replace("/data/", "/moved/");
             QVERIFY(QDir().mkpath(QFileInfo(to).path()) && QFile::copy(from, to));
         }
         const QString ini = f.db + "/srcsafe.ini";
         QVERIFY(TestFiles::write(ini, TestFiles::read(ini).replace("= data", "= moved")));
-        VssWriter(f.db).checkout(a, by("Guest", 2));
+        VssWriter(f.db).checkout(watched, by("Guest", 2));
         f.poll();
-        QCOMPARE(f.file(a).Status(), qint16(1));
+        QCOMPARE(f.file(watched).Status(), qint16(1));
     }
 
     // A writer process changes the database while polls run without pause:

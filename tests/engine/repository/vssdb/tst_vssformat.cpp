@@ -110,40 +110,32 @@ private slots:
         // half of the names with high bytes do; a name that is not GBK at all
         // (trail bytes 0x40-0x7E, 0x80-0xFE; leads 0x81-0xFE) weighs against;
         // a double-byte system page stays.
-        const QByteArray western[] = {"Caf\xe9.txt",
-                                      "Gr\xf6\xdf"
-                                      "e",
-                                      "M\xfcller",
-                                      "\xc6r\xf8sk\xf8"
-                                      "bing",
-                                      "Cr\xe8me br\xfbl\xe9"
-                                      "e",
-                                      "\xc4\xd6\xdc\xdf.doc"};
-        const QByteArray chinese[] = {gbk, "\xb1\xa8\xb8\xe6.doc", "\xca\xfd\xbe\xdd.txt"};
+        const QList<QByteArray> western = QByteArray("Caf\xe9.txt|Gr\xf6\xdf"
+                                                     "e|M\xfcller|"
+                                                     "\xc6r\xf8sk\xf8"
+                                                     "bing|Cr\xe8me br\xfbl\xe9"
+                                                     "e|"
+                                                     "\xc4\xd6\xdc\xdf.doc")
+                                              .split('|');
+        const QList<QByteArray> chinese{gbk, "\xb1\xa8\xb8\xe6.doc", "\xca\xfd\xbe\xdd.txt"};
         const auto names = [&](int westernCount, int chineseCount, QList<QByteArray> more = {}) {
-            QList<QByteArray> list{"readme.txt", "Web"};
-            for (int i = 0; i < westernCount; ++i)
-                list << western[i];
-            for (int i = 0; i < chineseCount; ++i)
-                list << chinese[i];
-            return list + more;
+            return QList<QByteArray>{"readme.txt", "Web"} + western.mid(0, westernCount) +
+                   chinese.mid(0, chineseCount) + more;
         };
-        const QString fallback = QStringLiteral("windows-1252");
-        const QString chineseSystem = QStringLiteral("windows-936");
+        const QString fallback = QStringLiteral("windows-1252"), gbkName = QStringLiteral("GBK");
+        for (const char *pair : {"\xb0\x3f", "\xb0\x7f", "\xb0\xff", "\x80\xa1", "\xff\xa1"})
+            QCOMPARE(
+                VssCodePage::guess(names(0, 1, {"\xca\xfd\xbe\xdd" + QByteArray(pair)}), fallback),
+                fallback);
         for (const auto &[sample, system, guessed] :
              {std::tuple{names(6, 0), fallback, fallback},
               {names(0, 1), fallback, fallback},
-              {names(0, 2), fallback, QString("GBK")},
+              {names(0, 2), fallback, gbkName},
               {names(6, 2), fallback, fallback},
-              {names(2, 3, {"odd\xff"}), fallback, QString("GBK")},
-              {names(0, 1, {"\xca\xfd\xbe\xdd\x81\x40\xb0\x7e"}), fallback, QString("GBK")},
-              {names(0, 1, {"\xca\xfd\xbe\xdd\xb0\x80\xfe\xfe"}), fallback, QString("GBK")},
-              {names(0, 1, {"\xca\xfd\xbe\xdd\xb0\x3f"}), fallback, fallback},
-              {names(0, 1, {"\xca\xfd\xbe\xdd\xb0\x7f"}), fallback, fallback},
-              {names(0, 1, {"\xca\xfd\xbe\xdd\xb0\xff"}), fallback, fallback},
-              {names(0, 1, {"\xca\xfd\xbe\xdd\x80\xa1"}), fallback, fallback},
-              {names(0, 1, {"\xca\xfd\xbe\xdd\xff\xa1"}), fallback, fallback},
-              {names(4, 0), chineseSystem, chineseSystem},
+              {names(2, 3, {"odd\xff"}), fallback, gbkName},
+              {names(0, 1, {"\xca\xfd\xbe\xdd\x81\x40\xb0\x7e"}), fallback, gbkName},
+              {names(0, 1, {"\xca\xfd\xbe\xdd\xb0\x80\xfe\xfe"}), fallback, gbkName},
+              {names(4, 0), QString("windows-936"), QString("windows-936")},
               {{}, fallback, fallback}})
             QCOMPARE(VssCodePage::guess(sample, system), guessed);
     }
