@@ -83,22 +83,20 @@ private slots:
     void lostFoldersAreWatchedAgain()
     {
         QTemporaryDir dir;
-        const QString folder = dir.filePath("a"), a = folder + "/aaaaaaaa";
-        const QString gone = dir.filePath("gone");
-        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(folder + ".new"));
-        write(a);
-        write(folder + ".new/aaaaaaaa");
+        const QString folder = dir.filePath("a"), a = folder + "/aaaaaaaa",
+                      gone = dir.filePath("g");
+        for (const QString &path : {a, folder + ".new/aaaaaaaa"})
+            QVERIFY(QDir().mkpath(QFileInfo(path).path())), write(path);
         ChangeTrigger trigger(100, 2000);
         int calls = 0;
         trigger.Watch({a, gone + "/baaaaaaa"}, [&] { ++calls; });
-        QVERIFY2(trigger.Problem().startsWith("Writes in 1 of 2 database folders start no poll (" +
-                                              gone),
-                 qPrintable(trigger.Problem()));
+        QVERIFY(trigger.Problem().startsWith("Writes in 1 of 2 database folders start no poll (" +
+                                             gone));
         QVERIFY(QDir().rename(folder, folder + ".old") && QDir().rename(folder + ".new", folder));
         QTRY_COMPARE(calls, 1);
-        QVERIFY(QDir(folder + ".old").removeRecursively() && QDir().mkpath(gone));
+        QVERIFY(QDir().mkpath(gone));
         trigger.Rearm();
-        QCOMPARE(trigger.Problem(), QString());
+        QVERIFY(trigger.Problem().isEmpty());
         write(a);
         QTRY_COMPARE(calls, 2);
     }

@@ -281,13 +281,15 @@ private slots:
     {
         Fixture f;
         const QStringList files{"$/Web/a.txt", "$/Web/b.txt"};
-        f.set({{"Inifile", "/vss/srcsafe.ini"}, {"Username", "me"}, {"ShowMessages", "False"}});
-        f.set({{"Password", qPrintable(XorByLength("pw"))}});
-        storeList(*f.store, files);
+        const QByteArray password = XorByLength("pw").toUtf8();
+        f.set({{"Inifile", "/vss/srcsafe.ini"},
+               {"Username", "me"},
+               {"Password", password.constData()}});
+        f.set({{"ShowMessages", "False"}});
         modZel &zel = f.load();
         EngineFixture &e = *f.engine;
         for (const QString &spec : files)
-            e.repo->addFile(spec, "other", e.clock.now().addDays(-1));
+            e.watch(spec);
         QVERIFY(e.start());
         e.repo->checkOut(files[0], "Dora");
         e.poll();
