@@ -85,8 +85,10 @@ private slots:
         QTemporaryDir dir;
         const QString folder = dir.filePath("a"), a = folder + "/aaaaaaaa",
                       gone = dir.filePath("g");
-        for (const QString &path : {a, folder + ".new/aaaaaaaa"})
-            QVERIFY(QDir().mkpath(QFileInfo(path).path())), write(path);
+        for (const QString &path : {a, folder + ".new/aaaaaaaa"}) {
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            write(path);
+        }
         ChangeTrigger trigger(100, 2000);
         int calls = 0;
         trigger.Watch({a, gone + "/baaaaaaa"}, [&] { ++calls; });
