@@ -7,6 +7,8 @@
 #   share/icons/hicolor/scalable/apps/quorvik.svg
 #   share/quorvik/help/                          the manual and its screenshots
 #   share/quorvik/icons/                         the pictures the manual shows
+#   share/doc/quorvik/copyright                  the licence (LICENSE)
+#   share/doc/quorvik/THIRD-PARTY.txt            what is used under which licence
 #   lib/systemd/user/quorvik-headless.service    the headless watcher as a user
 #                                                service (Linux)
 #
@@ -15,11 +17,22 @@
 # Tests, benchmarks, vssgen and the fuzz targets have no install rules.
 #
 # The Windows zip holds one folder quorvik-<version>-windows-x64/ with
-#   quorvik.exe, quorvik-vss.exe, README.txt
+#   quorvik.exe, quorvik.com, quorvik-vss.exe, README.txt
+#   LICENSE.txt, THIRD-PARTY.txt
+#   licenses/   the texts of what is linked in (Qt, the GCC and mingw-w64 runtimes)
 #   help/       the manual and its screenshots (found beside the program)
 #   icons/      the pictures the manual shows
+# `./run windows` also writes quorvik-<version>-source.zip beside it: the
+# source the programs were built from.
 
 file(GLOB QUORVIK_SCREENSHOTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/screenshots/*.png)
+# Each platform's manual shows its own pictures; the Windows one shows these
+# three in their Windows looks (windows-*.png).
+if(WIN32)
+    list(FILTER QUORVIK_SCREENSHOTS EXCLUDE REGEX "/(main-window|tray-menu|explorer)\\.png$")
+else()
+    list(FILTER QUORVIK_SCREENSHOTS EXCLUDE REGEX "/windows-[^/]*$")
+endif()
 
 # The screenshots are kept once, in docs/screenshots. Bundled beside the pages
 # (":/help/<name>.png") they also show in the copy of the manual the program
@@ -33,20 +46,46 @@ endif()
 if(WIN32)
     if(TARGET quorvik)
         install(FILES ${PROJECT_SOURCE_DIR}/resources/windows/README.txt DESTINATION .)
-        install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/help/ DESTINATION help)
+        install(DIRECTORY ${QUORVIK_HELP_BUILD_DIR}/ DESTINATION help)
         install(FILES ${QUORVIK_SCREENSHOTS} DESTINATION help)
         install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/icons/ DESTINATION icons
             FILES_MATCHING PATTERN "*.svg")
     endif()
+    # Static Qt and runtimes: their licences travel with the programs. The Qt
+    # copyright files are those of Debian's qt6-base and qt6-svg 6.4.2, the
+    # sources the static Qt is built from.
+    install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+    install(FILES ${PROJECT_SOURCE_DIR}/THIRD-PARTY.txt DESTINATION .)
+    foreach(text
+            "/usr/share/doc/libqt6core6/copyright:qt6-base-copyright.txt"
+            "/usr/share/doc/libqt6svg6/copyright:qt6-svg-copyright.txt"
+            "/usr/share/common-licenses/LGPL-3:LGPL-3.txt"
+            "/usr/share/common-licenses/GPL-2:GPL-2.txt"
+            "/usr/share/doc/gcc-mingw-w64-base/copyright:gcc-runtime-copyright.txt"
+            "/usr/share/doc/mingw-w64-common/copyright:mingw-w64-copyright.txt")
+        string(REGEX REPLACE ":.*" "" from "${text}")
+        string(REGEX REPLACE ".*:" "" to "${text}")
+        install(FILES ${from} DESTINATION licenses RENAME ${to})
+    endforeach()
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_NAME quorvik)
     set(CPACK_PACKAGE_FILE_NAME quorvik-${PROJECT_VERSION}-windows-x64)
     set(CPACK_STRIP_FILES ON)
+    # The source package: the source folder without Git's data and build folders.
+    set(CPACK_SOURCE_GENERATOR ZIP)
+    set(CPACK_SOURCE_PACKAGE_FILE_NAME quorvik-${PROJECT_VERSION}-source)
+    set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/\\\\.git$" "/build[^/]*/" "/\\\\.cache/")
     include(CPack)
     return()
 endif()
 
 include(GNUInstallDirs)
+
+# Debian keeps a package's licence as /usr/share/doc/<package>/copyright.
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quorvik
+    RENAME copyright)
+install(FILES ${PROJECT_SOURCE_DIR}/THIRD-PARTY.txt
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quorvik)
 
 set(QUORVIK_HELP_DIR ${CMAKE_INSTALL_DATADIR}/quorvik/help)
 
@@ -55,8 +94,7 @@ if(TARGET quorvik)
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/quorvik.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-    install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/help/
-        DESTINATION ${QUORVIK_HELP_DIR})
+    install(DIRECTORY ${QUORVIK_HELP_BUILD_DIR}/ DESTINATION ${QUORVIK_HELP_DIR})
     install(FILES ${QUORVIK_SCREENSHOTS} DESTINATION ${QUORVIK_HELP_DIR})
     install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/icons/
         DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvik/icons

@@ -115,15 +115,3 @@ CommandLine ParseCommandLine(const QCoreApplication &app)
     }
     return line;
 }
-
-bool NeedsNoDisplay(int argc, char *argv[])
-{
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg(argv[i]);
-        if (arg == "-h" || arg == "--help" || arg == "-?" || arg == "--help-all" || arg == "-v" ||
-            arg == "--version" || arg == "--headless" || arg == "--once" || arg == "--json" ||
-            arg == "--check" || arg.startsWith("--on-event") || arg.startsWith("--status-page"))
-            return true;
-    }
-    return false;
-}

@@ -20,6 +20,3 @@ struct CommandLine
 // Parses the command line; prints help, the version or an error and ends the
 // process when asked to or when the line is wrong.
 CommandLine ParseCommandLine(const QCoreApplication &app);
-
-// --help, --version and --headless (and what goes with it) run without a display.
-bool NeedsNoDisplay(int argc, char *argv[]);

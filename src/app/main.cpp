@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "ConsoleForms.h"
 #include "HeadlessRun.h"
 #include "WindowedRun.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char *argv[])
 {
     describeProgram();
     if (NeedsNoDisplay(argc, argv)) {
+        UseParentConsole();
         const QCoreApplication app(argc, argv);
         const CommandLine line = ParseCommandLine(app);
         HeadlessOptions options;

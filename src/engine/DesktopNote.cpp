@@ -27,9 +27,14 @@ DesktopNote DesktopNote::For(const std::vector<AnnouncedChange> &changes)
     DesktopNote note;
     if (changes.empty())
         return note;
-    note.summary = changes.size() == 1
-                       ? described(changes.front(), fileName(changes.front().spec))
-                       : QStringLiteral("%1 changes to watched files").arg(changes.size());
+    if (changes.size() == 1) {
+        // The title says what happened; the body adds only where, so a tray
+        // balloon (title over body) does not say it twice.
+        note.summary = described(changes.front(), fileName(changes.front().spec));
+        note.body = changes.front().spec;
+        return note;
+    }
+    note.summary = QStringLiteral("%1 changes to watched files").arg(changes.size());
     QStringList lines;
     for (size_t i = 0; i < changes.size() && i < kMaxLines; ++i)
         lines << described(changes[i], changes[i].spec);

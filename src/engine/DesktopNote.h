@@ -14,8 +14,9 @@ struct AnnouncedChange
 };
 
 // The text of the desktop notification for one poll's announced changes:
-// a summary naming the file, the action and the user when there is one
-// change, the count when there are more; the body lists them.
+// one change has a summary naming the file, the action and the user, and the
+// file's full spec as its body; more have their count as the summary and
+// are listed in the body.
 struct DesktopNote
 {
     QString summary;

@@ -71,6 +71,9 @@ private slots:
                  QStringList({"quorvik", "quorvik-vss"}));
         QCOMPARE(QDir(m_prefix.path()).entryList(entries), QStringList({"bin", "lib", "share"}));
         QCOMPARE(QDir(installed("lib")).entryList(entries), QStringList{"systemd"});
+        // The licence where Debian keeps it, and what the package uses under which.
+        QVERIFY(text("share/doc/quorvik/copyright").contains("GNU GENERAL PUBLIC LICENSE"));
+        QVERIFY(text("share/doc/quorvik/THIRD-PARTY.txt").contains("GPL-3.0-or-later"));
         QHash<QString, QString> entry; // the [Desktop Entry] group
         for (const QString &line : text("share/applications/quorvik.desktop").split('\n'))
             if (line.contains('=') && !line.startsWith('#'))

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 std::function<bool(QWidget *, const QString &, const QString &)> DialogHook::question;
 std::function<void(QWidget *, const QString &, const QString &)> DialogHook::information;
@@ -13,6 +14,7 @@ std::function<QString(QWidget *, const QString &, const QString &, const QString
 std::function<QString(QWidget *, const QString &, const QString &)> DialogHook::saveFile;
 std::function<void(QWidget *, const QString &, const QString &)> DialogHook::critical;
 std::function<bool(QWidget *, QPrinter &)> DialogHook::choosePrinter;
+std::function<bool()> DialogHook::printerInstalled;
 std::function<int(QDialog &)> DialogHook::modal;
 
 void DialogHook::reset()
@@ -23,6 +25,7 @@ void DialogHook::reset()
     saveFile = nullptr;
     critical = nullptr;
     choosePrinter = nullptr;
+    printerInstalled = nullptr;
     modal = nullptr;
 }
 
@@ -89,8 +92,20 @@ bool DialogHook::askPrinter(QWidget *parent, QPrinter &printer)
 {
     if (choosePrinter)
         return choosePrinter(parent, printer);
+#ifdef Q_OS_WIN
+    const bool installed =
+        printerInstalled ? printerInstalled() : !QPrinterInfo::availablePrinterNames().isEmpty();
+#else // Qt's own dialog prints to a PDF file without any printer
+    const bool installed = printerInstalled ? printerInstalled() : true;
+#endif
+    if (!installed) {
+        inform(parent, QStringLiteral("Print"),
+               QStringLiteral("No printer is installed, so nothing can be printed. Add a printer "
+                              "(Windows: Settings, Printers & scanners) and print again."));
+        return false;
+    }
     QPrintDialog dialog(&printer, parent);
-    return dialog.exec() == QDialog::Accepted;
+    return exec(dialog) == QDialog::Accepted;
 }
 
 int DialogHook::exec(QDialog &dialog)

@@ -28,6 +28,8 @@ struct DialogHook
     static std::function<void(QWidget *parent, const QString &title, const QString &text)> critical;
     // The printer selection; false when the user cancelled.
     static std::function<bool(QWidget *parent, QPrinter &printer)> choosePrinter;
+    // Whether a printer is installed, asked before the real printer dialog.
+    static std::function<bool()> printerInstalled;
     // Runs a modal window in place of QDialog::exec; returns its result code.
     static std::function<int(QDialog &dialog)> modal;
 
@@ -45,6 +47,8 @@ struct DialogHook
     // added to a name typed without one.
     static QString getSaveFileName(QWidget *parent, const QString &path, const QString &filter);
     static void showCritical(QWidget *parent, const QString &title, const QString &text);
+    // Without a printer (Windows' dialog then fails without a word) a message
+    // says so and nothing is printed.
     static bool askPrinter(QWidget *parent, QPrinter &printer);
     static int exec(QDialog &dialog);
 };

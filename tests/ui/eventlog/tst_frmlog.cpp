@@ -197,6 +197,17 @@ private slots:
         pdf = v.h.dir.filePath(QStringLiteral("no/such/dir/x.pdf"));
         v.log.button(QStringLiteral("Print"))->trigger();
         QCOMPARE(errors, QStringList(2, QStringLiteral("Printing File...|Error :")));
+
+        // No printer installed: a message says so, no dialog opens.
+        DialogHook::choosePrinter = nullptr;
+        DialogHook::printerInstalled = [] { return false; };
+        QString told;
+        DialogHook::information = [&](QWidget *, const QString &, const QString &text) {
+            told = text;
+        };
+        DialogHook::modal = [&](QDialog &dialog) { return told = dialog.windowTitle(), 0; };
+        v.log.button(QStringLiteral("Print"))->trigger();
+        QVERIFY2(told.startsWith("No printer is installed"), qPrintable(told));
     }
 
     void geometryIsStoredAtUnloadAndTheLayoutFollowsTheSize()
