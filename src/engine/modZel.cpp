@@ -1,11 +1,16 @@
 #include "modZel.h"
 
 #include "engine/eventlog/EventList.h"
+#include "engine/eventlog/LogLock.h"
 #include "engine/eventlog/LogText.h"
 #include "settings/SettingValues.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 
+#include <QScopeGuard>
+
+#include <QDir>
+#include <QElapsedTimer>
 #include <QScopeGuard>
 
 namespace {
@@ -15,6 +20,10 @@ const QString kCheckOut = QStringLiteral("Check Out");
 const QString kUndoCheckOut = QStringLiteral("Check In (Undo Check Out)");
 const QString kAmendedCheckIn = QStringLiteral("check in");
 const QString kCrLf = QStringLiteral("\r\n");
+
+// A crash in a long poll repeats at most this much of its events: the
+// watched list is stored at least this often while the poll finds changes.
+constexpr qint64 kStoreEveryMs = 1000;
 
 // Whole seconds from `from` to `to`, fractions of a second never counting.
 // Both are wall-clock times as the repository stores them; comparing them as
@@ -43,6 +52,7 @@ modZel::~modZel()
 {
     KillPollTimer();
     ReleaseDatabase();
+    LogLock::removeUnused(eventLog.EventLogPath);
 }
 
 // ---------------------------------------------------------------- event list
@@ -292,8 +302,18 @@ void modZel::CheckFiles()
         if (!ZelIni())
             return;
     }
+    // The poll's records share one bounded wait for the event log's lock.
+    eventLog.beginLockBudget();
+    const auto sayWithoutLock =
+        qScopeGuard([this] { ReportWithoutLock(eventLog.endLockBudget()); });
+    QElapsedTimer sinceStored;
+    sinceStored.start();
 
     for (Suspect &file : MonitoredFiles) {
+        if (EventsFound && sinceStored.hasExpired(kStoreEveryMs)) {
+            StoreList();
+            sinceStored.restart();
+        }
         const QString key = file.Key();
         if (key.isEmpty())
             continue;
@@ -529,6 +549,19 @@ void modZel::ReportStoreFailure(const QString &status)
     // The poll goes on and the in-memory state moves on, so nothing is
     // reported twice within this run; the user learns what was not kept.
     StoreFailed = true;
+    m_shell.setStatus(status);
+    Trace(QStringLiteral("CheckFiles: ") + status, QString());
+}
+
+void modZel::ReportWithoutLock(int records)
+{
+    if (records == 0)
+        return;
+    const QString text = records == 1 ? QStringLiteral("1 event record was")
+                                      : QStringLiteral("%1 event records were").arg(records);
+    const QString status =
+        QStringLiteral("ERROR: %1 written without the event log's lock: another program holds %2")
+            .arg(text, QDir::toNativeSeparators(LogLock::lockPathFor(eventLog.EventLogPath)));
     m_shell.setStatus(status);
     Trace(QStringLiteral("CheckFiles: ") + status, QString());
 }

@@ -157,6 +157,8 @@ private:
     void Deliver(const EventRecord &record);
     void ReportStoreFailure(const std::exception &e);
     void ReportStoreFailure(const QString &status);
+    // Says how many of the poll's writes went ahead without the log's lock.
+    void ReportWithoutLock(int records);
     void keepNewestRowOnly(EventList &list);
     void ReadFailed(const QString &key, const QString &reason);
     void ReadRecovered(const QString &key);

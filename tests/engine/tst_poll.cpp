@@ -1,10 +1,14 @@
 #include "support/EngineFixture.h"
 
 #include "engine/eventlog/EventList.h"
+#include "engine/eventlog/LogLock.h"
 #include "engine/eventlog/LogText.h"
+#include "engine/settings/Settings.h"
 #include "engine/settings/SettingsStore.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QtTest>
 
 #include <optional>
@@ -301,6 +305,65 @@ private slots:
         QVERIFY(f.zel.StoreFailed && file(f, 1).Status() == 1);
         f.poll();
         QCOMPARE(f.zel.lvTrace().count(), 1);
+    }
+
+    // A long poll stores the list as it goes: a crash repeats at most the
+    // last second's events, not the whole poll's.
+    void longPollStoresTheListEverySecond()
+    {
+        EngineFixture f;
+        f.zel.settings.ShowMessages = false;
+        const QString config = f.dir.filePath("config");
+        SettingsStore store(config);
+        f.zel.setSettingsStore(&store);
+        constexpr int kFiles = 6;
+        for (int i = 0; i < kFiles; ++i)
+            f.watch(QString("$/Web/%1.txt").arg(i));
+        QVERIFY(f.start());
+        for (int i = 0; i < kFiles; ++i)
+            f.repo->checkOut(QString("$/Web/%1.txt").arg(i), "Dora");
+        QList<int> behind; // events handed on but not stored, as each is handed on
+        f.shell.onRecorded = [&] {
+            int stored = 0;
+            for (int i = 1; i <= kFiles; ++i)
+                stored += storedEntryStatus(config, i) == "1";
+            behind << int(f.shell.records.size()) - stored;
+            QThread::msleep(400); // a slow outlet: 6 events take 2.4 s
+        };
+        f.poll();
+        QCOMPARE(behind.size(), kFiles);
+        QVERIFY2(*std::max_element(behind.cbegin(), behind.cend()) <= 4,
+                 qPrintable(QString("behind: %1").arg(QDebug::toString(behind))));
+        QCOMPARE(storedEntryStatus(config, kFiles), QString("1"));
+    }
+    static QString storedEntryStatus(const QString &config, int i)
+    {
+        return SettingsStore(config)
+            .GetSetting(kAppName, "Files", QString::number(i))
+            .section(';', 0, 0);
+    }
+
+    // Another program holding the event log's lock stalls a poll once, not
+    // once per record; what went in without the lock is said.
+    void heldLogLockStallsAPollOnceAndIsSaid()
+    {
+        EngineFixture f;
+        f.zel.settings.ShowMessages = false;
+        f.zel.eventLog.LockBudgetMs = 1500;
+        const QString c = "$/Web/c.txt";
+        QVERIFY(f.startWatching({a, b, c}));
+        for (const QString &spec : {a, b, c})
+            f.repo->checkOut(spec, "Dora");
+        const LogLock other(f.zel.eventLog.EventLogPath);
+        QVERIFY(other.held());
+        QElapsedTimer took;
+        took.start();
+        f.poll();
+        QVERIFY2(took.elapsed() < 6000, qPrintable(QString::number(took.elapsed())));
+        QCOMPARE(f.records().size(), 3);
+        QVERIFY2(f.shell.statusText.startsWith(
+                     "ERROR: 3 event records were written without the event log's lock"),
+                 qPrintable(f.shell.statusText));
     }
 
     // A name from the database may hold any character: none splits or

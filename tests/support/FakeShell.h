@@ -58,7 +58,13 @@ public:
     void refreshFileList() override { ++refreshes; }
     void beep() override { ++beeps; }
     void processEvents() override { ++processed; }
-    void eventRecorded(const EventRecord &record) override { records.append(record.text()); }
+    std::function<void()> onRecorded; // sees the engine as each record is handed on
+    void eventRecorded(const EventRecord &record) override
+    {
+        records.append(record.text());
+        if (onRecorded)
+            onRecorded();
+    }
     void showDesktopNotification(const QString &summary, const QString &body) override
     {
         notes.append(summary + '\n' + body);

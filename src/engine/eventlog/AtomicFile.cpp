@@ -1,6 +1,7 @@
 #include "AtomicFile.h"
 
 #include "LogFileIo.h"
+#include "engine/program/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,6 +37,9 @@ AtomicFile::AtomicFile(const QString &path, const QString &source) : m_file(path
 {
     if (path.isEmpty())
         throw ZelError(52, source, QStringLiteral("Bad file name or number: empty path"));
+    if (!RegularFile::absentOrRegular(path)) // a FIFO is not replaced behind its reader
+        throw LogFileIo::openError(m_file, QIODevice::WriteOnly, source,
+                                   QStringLiteral("not a regular file"));
     // The temporary file needs a folder that takes new files.
     const QFileInfo folder(QFileInfo(path).absolutePath());
     const bool folderRefuses = folder.isDir() && !folder.isWritable();
@@ -72,8 +76,7 @@ void AtomicFile::copyPrefix(const QString &sourcePath, qint64 length)
         return;
     }
     QFile source(sourcePath);
-    if (!source.open(QIODevice::ReadOnly))
-        throw LogFileIo::openError(source, QIODevice::ReadOnly, m_source);
+    LogFileIo::open(source, QIODevice::ReadOnly, m_source);
     if (source.size() < length)
         throw ZelError(62, m_source,
                        QStringLiteral("Input past end of file: %1 shrank while it was copied")

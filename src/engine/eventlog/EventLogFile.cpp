@@ -17,6 +17,7 @@
 #include <limits>
 #include <new>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -116,7 +117,8 @@ void EventLogFile::WriteLog(const QString &fileName, const QString &text, bool i
         std::optional<ZelError> trimFailure;
         std::optional<LogLock> lock;
         if (isEvent) {
-            lock.emplace(fileName);
+            lock.emplace(fileName, lockDeadline());
+            lockTaken(*lock);
             // Strictly larger: a file of exactly the limit is left alone.
             try {
                 if (limitInBytes(MaxLogSize, source) < LogFileIo::length(fileName) &&
@@ -183,9 +185,33 @@ bool EventLogFile::TrimEventLog()
     return limit > keep(young ? content.mid(*young) : afterLastLineEnd(content));
 }
 
+void EventLogFile::beginLockBudget()
+{
+    m_lockBudget = QDeadlineTimer(LockBudgetMs);
+    m_withoutLock = 0;
+}
+
+int EventLogFile::endLockBudget()
+{
+    m_lockBudget.reset();
+    return std::exchange(m_withoutLock, 0);
+}
+
+QDeadlineTimer EventLogFile::lockDeadline() const
+{
+    return m_lockBudget ? *m_lockBudget : QDeadlineTimer(LogLock::kDefaultWaitMs);
+}
+
+void EventLogFile::lockTaken(const LogLock &lock)
+{
+    if (lock.refused())
+        ++m_withoutLock;
+}
+
 void EventLogFile::UpdateLastAction(const QString &action)
 {
-    const LogLock lock(EventLogPath);
+    const LogLock lock(EventLogPath, lockDeadline());
+    lockTaken(lock);
     replaceLastAction(action);
 }
 
@@ -193,7 +219,8 @@ bool EventLogFile::AmendLastAction(const QString &object, const QString &action)
 {
     // One lock over the look and the rewrite: another writer's record
     // appended in between is never the one amended.
-    const LogLock lock(EventLogPath);
+    const LogLock lock(EventLogPath, lockDeadline());
+    lockTaken(lock);
     // The record holds the object as the file's encoding keeps it (an ANSI
     // code page lacks the control pictures and many a letter).
     const QString stored =
@@ -249,8 +276,9 @@ QString EventLogFile::LastActionObject() const
         constexpr qint64 kWindow = 64 * 1024;
         const qint64 from = std::max<qint64>(0, tab - kWindow);
         QFile file(EventLogPath);
-        if (!file.open(QIODevice::ReadOnly) || !file.seek(from))
-            throw LogFileIo::openError(file, QIODevice::ReadOnly, source);
+        LogFileIo::open(file, QIODevice::ReadOnly, source);
+        if (!file.seek(from))
+            throw LogFileIo::ioError(file, source);
         line = file.read(tab - from);
     }
     line = line.mid(line.lastIndexOf('\n') + 1);

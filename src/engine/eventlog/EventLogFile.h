@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QString>
 
+#include <optional>
+
 class Clock;
+class LogLock;
 
 // The event log file (one TAB-separated record per detected change, CR LF
 // line ends) and the trace log. Every rewrite replaces the file atomically;
@@ -39,6 +43,15 @@ public:
     // now under the limit.
     bool TrimEventLog();
 
+    // From here on the writes share one wait of at most LockBudgetMs for
+    // the writers' lock (a poll's records: another program holding the lock
+    // stalls a poll once, not every record); once it is spent, each write
+    // tries the lock once. endLockBudget() returns how many writes went
+    // ahead without the lock because another program held it.
+    int LockBudgetMs = 10000;
+    void beginLockBudget();
+    int endLockBudget();
+
     // Whole file as text: UTF-16LE when it starts with FF FE, else the
     // program's 8-bit encoding. Missing file or empty path: empty text (a
     // missing file is then created empty where its folder allows). Raises
@@ -52,6 +65,11 @@ public:
 
 private:
     void replaceLastAction(const QString &action);
+    QDeadlineTimer lockDeadline() const;
+    void lockTaken(const LogLock &lock);
+
+    std::optional<QDeadlineTimer> m_lockBudget;
+    int m_withoutLock = 0;
 
     const Clock &m_clock;
 };

@@ -1,5 +1,7 @@
 #include "LogFileIo.h"
 
+#include "engine/program/RegularFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,25 +14,33 @@ namespace {
 
 constexpr qint64 kSearchChunk = 64 * 1024;
 
-QString detail(const QFileDevice &file)
+QString detail(const QFileDevice &file, const QString &reason = QString())
 {
     return QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(file.fileName()),
-                                         file.errorString());
+                                         reason.isEmpty() ? file.errorString() : reason);
 }
 
 } // namespace
 
-ZelError openError(const QFileDevice &file, QIODevice::OpenMode mode, const QString &source)
+void open(QFile &file, QIODevice::OpenMode mode, const QString &source)
+{
+    const QString failure = RegularFile::open(file, mode);
+    if (!failure.isEmpty())
+        throw openError(file, mode, source, failure);
+}
+
+ZelError openError(const QFileDevice &file, QIODevice::OpenMode mode, const QString &source,
+                   const QString &reason)
 {
     const QFileInfo info(file.fileName());
     const bool writing = mode & (QIODevice::WriteOnly | QIODevice::Append);
     if (!info.absoluteDir().exists())
-        return ZelError(76, source, QStringLiteral("Path not found: ") + detail(file));
+        return ZelError(76, source, QStringLiteral("Path not found: ") + detail(file, reason));
     const bool denied = info.exists() ? (writing ? !info.isWritable() : !info.isReadable())
                                       : writing && !QFileInfo(info.absolutePath()).isWritable();
     if (denied)
-        return ZelError(70, source, QStringLiteral("Permission denied: ") + detail(file));
-    return ZelError(75, source, QStringLiteral("Path/File access error: ") + detail(file));
+        return ZelError(70, source, QStringLiteral("Permission denied: ") + detail(file, reason));
+    return ZelError(75, source, QStringLiteral("Path/File access error: ") + detail(file, reason));
 }
 
 ZelError ioError(const QFileDevice &file, const QString &source)
@@ -51,8 +61,7 @@ QByteArray readAll(const QString &path, const QString &source)
     QFile file(path);
     if (!file.exists())
         return {};
-    if (!file.open(QIODevice::ReadOnly))
-        throw openError(file, QIODevice::ReadOnly, source);
+    open(file, QIODevice::ReadOnly, source);
     const qint64 size = file.size();
     if (size > kMaxWholeRead)
         throw ZelError(7, source,
@@ -72,8 +81,7 @@ qint64 lastIndexOf(const QString &path, char byte, const QString &source)
     QFile file(path);
     if (!file.exists())
         return -1;
-    if (!file.open(QIODevice::ReadOnly))
-        throw openError(file, QIODevice::ReadOnly, source);
+    open(file, QIODevice::ReadOnly, source);
     QByteArray chunk;
     for (qint64 end = file.size(); end > 0;) {
         const qint64 start = std::max<qint64>(0, end - kSearchChunk);
@@ -93,8 +101,7 @@ void append(const QString &path, const QByteArray &bytes, const QString &source)
     QFile file(path);
     // Unbuffered: a failed write leaves nothing queued that a later flush
     // could still half-write after the cut below.
-    if (!file.open(QIODevice::Append | QIODevice::Unbuffered))
-        throw openError(file, QIODevice::Append, source);
+    open(file, QIODevice::Append | QIODevice::Unbuffered, source);
     const qint64 oldLength = file.size();
     if (file.write(bytes) != bytes.size()) {
         const ZelError error = ioError(file, source);

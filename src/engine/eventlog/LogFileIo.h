@@ -6,6 +6,7 @@
 #include <QIODevice>
 #include <QString>
 
+class QFile;
 class QFileDevice;
 
 // Byte-level access to the log files. Every failure is raised as a ZelError
@@ -28,8 +29,13 @@ qint64 lastIndexOf(const QString &path, char byte, const QString &source);
 // back to its old length so no partial entry stays behind.
 void append(const QString &path, const QByteArray &bytes, const QString &source);
 
-// The error for a file that could not be opened in `mode`.
-ZelError openError(const QFileDevice &file, QIODevice::OpenMode mode, const QString &source);
+// Opens `file` in `mode` when it is a regular file (never blocking on a FIFO
+// or a device in its place); raises openError() otherwise.
+void open(QFile &file, QIODevice::OpenMode mode, const QString &source);
+// The error for a file that could not be opened in `mode`; `reason` replaces
+// the file's own error text when given.
+ZelError openError(const QFileDevice &file, QIODevice::OpenMode mode, const QString &source,
+                   const QString &reason = QString());
 // The error for a failed read or write on an open file.
 ZelError ioError(const QFileDevice &file, const QString &source);
 

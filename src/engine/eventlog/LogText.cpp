@@ -1,5 +1,7 @@
 #include "LogText.h"
 
+#include "engine/program/RegularFile.h"
+
 #include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -14,7 +16,7 @@ bool hasUtf16Bom(QByteArrayView bytes)
 bool isUtf16File(const QString &path)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) && hasUtf16Bom(file.read(2));
+    return RegularFile::open(file, QIODevice::ReadOnly).isEmpty() && hasUtf16Bom(file.read(2));
 }
 
 QString decode(QByteArrayView bytes)

@@ -1,6 +1,8 @@
 #include "SingleInstance.h"
 
-#include <QCryptographicHash>
+#include "RegularFile.h"
+#include "engine/settings/SettingsStore.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
@@ -16,31 +18,26 @@ SingleInstance::~SingleInstance() = default; // QLockFile unlocks on destruction
 
 QString SingleInstance::lockFilePathFor(const QString &configDir)
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    // The temporary folder is shared by all users: the home folder names the
-    // user; the settings folder tells instances with their own settings apart.
-    // The canonical folder: one reached through a symbolic link is the same.
-    QString folderPath;
-    if (!configDir.isEmpty()) {
-        folderPath = QFileInfo(configDir).canonicalFilePath();
-        if (folderPath.isEmpty()) // not there (yet)
-            folderPath = QDir(configDir).absolutePath();
-    }
-    QString who = QDir::homePath() + QLatin1Char('\n') + folderPath;
+    QString folder = configDir;
+    if (folder.isEmpty()) {
 #ifdef Q_OS_WIN
-    who = who.toCaseFolded(); // "C:\\Cfg" and "c:/cfg" are one folder
+        // The settings are in the user's part of the registry.
+        folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+#else
+        folder = SettingsStore::defaultConfigDir();
 #endif
-    const QByteArray hash =
-        QCryptographicHash::hash(who.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    return folder + QStringLiteral("/quorvik-") + QString::fromLatin1(hash) +
-           QStringLiteral(".lock");
+    }
+    return QDir(folder).absoluteFilePath(QStringLiteral(".quorvik.lock"));
 }
 
 bool SingleInstance::tryAcquire()
 {
-    if (!m_held)
-        m_held = m_lock->tryLock(0);
+    if (m_held)
+        return true;
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    // QLockFile reads what is at its path: a FIFO there would hang it.
+    if (!RegularFile::absentOrRegular(m_path))
+        return m_held = true;
+    m_held = m_lock->tryLock(0) || m_lock->error() != QLockFile::LockFailedError;
     return m_held;
 }

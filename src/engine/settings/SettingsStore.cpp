@@ -1,6 +1,7 @@
 #include "SettingsStore.h"
 
 #include "Settings.h"
+#include "engine/program/RegularFile.h"
 
 #include <QDir>
 #include <QEvent>
@@ -112,8 +113,17 @@ struct SettingsStore::Private
             return std::make_unique<BufferedSettings>(
                 QStringLiteral("HKEY_CURRENT_USER\\Software\\") + app, QSettings::NativeFormat);
         }
-        return std::make_unique<BufferedSettings>(
-            dir + QLatin1Char('/') + app + QStringLiteral(".ini"), QSettings::IniFormat);
+        const QString path = filePath(app);
+        // A FIFO or a device in place of the file would hang the reader: the
+        // store then reads as empty and keeps its changes from the disk.
+        if (!RegularFile::absentOrRegular(path))
+            return std::make_unique<BufferedSettings>(QString(), QSettings::IniFormat);
+        return std::make_unique<BufferedSettings>(path, QSettings::IniFormat);
+    }
+
+    QString filePath(const QString &app) const
+    {
+        return dir + QLatin1Char('/') + app + QStringLiteral(".ini");
     }
 
     BufferedSettings &settings(const QString &app)
@@ -321,7 +331,12 @@ bool SettingsStore::commit()
     bool ok = true;
     d->failure.clear();
     for (auto &[app, settings] : d->byApp) {
-        const QString path = d->isFile() ? settings->fileName() : QString();
+        const QString path = d->isFile() ? d->filePath(app) : QString();
+        if (!path.isEmpty() && !RegularFile::absentOrRegular(path)) {
+            ok = false;
+            d->failure = writeFailure(path);
+            continue;
+        }
         if (!path.isEmpty() && d->changed)
             createOwnerOnly(path);
         settings->sync();
@@ -344,5 +359,5 @@ QString SettingsStore::fileName() const
 {
     if (!d->isFile())
         return QString();
-    return d->dir + QLatin1Char('/') + kAppName + QStringLiteral(".ini");
+    return d->filePath(kAppName);
 }

@@ -1,6 +1,7 @@
 #include "engine/ZelError.h"
 #include "engine/eventlog/AtomicFile.h"
 #include "engine/eventlog/EventLogFile.h"
+#include "engine/eventlog/LogLock.h"
 #include "engine/eventlog/LogText.h"
 #include "support/ManualTimers.h"
 #include "support/TestFiles.h"
@@ -10,7 +11,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
 #include <optional>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 using TestFiles::read;
 
@@ -223,7 +229,7 @@ private slots:
         QCOMPARE(read(path()), content + record(today(), "$/new.txt") + kCrLf);
         // No temporary file is left (the lock file stays where flock is used).
         QStringList files = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
-        files.removeOne("QVEvent.txt.lock");
+        files.removeOne(".QVEvent.txt.lock");
         QCOMPARE(files, QStringList{"QVEvent.txt"});
     }
 
@@ -257,8 +263,6 @@ private slots:
         QVERIFY(error.number() == 76 && error.source() == "WriteLog" &&
                 error.description().contains("missing"));
         QVERIFY(!QFile::exists(path("missing")));
-        if (QFile::exists("/dev/full"))
-            QCOMPARE(errorOf([&] { log.WriteLog("/dev/full", "message", false); }).number(), 61);
         // An unreadable size falls back to 1024 KB: the record still goes in.
         log.EventLogPath = path();
         log.MaxLogSize = "12ab";
@@ -285,15 +289,20 @@ private slots:
     }
 
     // Two processes append to one log at its size limit, so every append
-    // trims (rewrites) it: no record of either is lost.
+    // trims (rewrites) it, one of them through a symbolic link: no record of
+    // either is lost.
     void twoWritersLoseNothing()
     {
         QVERIFY(TestFiles::write(
             path(), (record(today(), "$/filler/" + QString(34, 'f')) + kCrLf).repeated(520)));
+        QString paths[2] = {path(), path()};
+#ifndef Q_OS_WIN // links there are shortcut files
+        QVERIFY(QFile::link(path(), paths[1] = path("link.txt")));
+#endif
         QProcess writers[2];
         for (int w = 0; w < 2; ++w) {
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert("QV_LOG_WRITER", QString("%1;%2").arg(w).arg(path()));
+            env.insert("QV_LOG_WRITER", QString("%1;%2").arg(w).arg(paths[w]));
             writers[w].setProcessEnvironment(env);
             writers[w].start(QCoreApplication::applicationFilePath(), {});
         }
@@ -304,6 +313,41 @@ private slots:
             for (int i = 0; i < kWriterRecords; ++i)
                 QVERIFY(result.contains(record(today(), QString("$/writer/%1/%2").arg(w).arg(i)) +
                                         kCrLf));
+#ifndef Q_OS_WIN // QLockFile removes its file at each unlock
+        // The lock file is out of sight and its owner's only; it goes at exit
+        // unless another writer holds it.
+        const QString lockFile = LogLock::lockPathFor(paths[1]);
+        QCOMPARE(lockFile, path(".QVEvent.txt.lock"));
+        QCOMPARE(QFile::permissions(lockFile) & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+        {
+            const LogLock held(path());
+            LogLock::removeUnused(path());
+            QVERIFY(QFile::exists(lockFile));
+        }
+        LogLock::removeUnused(path());
+        QVERIFY(!QFile::exists(lockFile));
+#endif
+    }
+
+    // A FIFO in place of the log is refused at once by every reader and
+    // writer, never waited on.
+    void fifoInPlaceOfTheLogIsRefusedAtOnce()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("no FIFOs there");
+#else
+        QVERIFY(::mkfifo(QFile::encodeName(path()).constData(), 0600) == 0);
+        EventLogFile log = makeLog();
+        const std::function<void()> steps[] = {
+            [&] { EventLogFile::ReadTextFile(path()); },
+            [&] { appendEvent(log, record(today(), "$/a.txt")); },
+            [&] { log.WriteLog(path(), "trace", false); },
+            [&] { log.UpdateLastAction("check in"); },
+            [&] { EventLogFile::WriteTextFile(path(), "x"); }};
+        for (const auto &step : steps)
+            QVERIFY(errorOf(step).description().endsWith("(not a regular file)"));
+#endif
     }
 };
 

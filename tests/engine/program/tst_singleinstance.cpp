@@ -32,7 +32,16 @@ private slots:
         QVERIFY(QFile::link(config.path(), links.filePath("link")));
         QVERIFY(!SingleInstance(links.filePath("link")).tryAcquire());
 #endif
+        // Another home or runtime folder (a service beside a cron job) does
+        // not make another instance; the lock is in the settings folder.
         QTemporaryDir other;
+        const QProcessEnvironment saved = QProcessEnvironment::systemEnvironment();
+        for (const char *variable : {"HOME", "XDG_RUNTIME_DIR", "USERPROFILE"})
+            qputenv(variable, other.path().toLocal8Bit());
+        QVERIFY(!SingleInstance(config.path()).tryAcquire());
+        for (const char *variable : {"HOME", "XDG_RUNTIME_DIR", "USERPROFILE"})
+            qputenv(variable, saved.value(variable).toLocal8Bit());
+        QCOMPARE(QFileInfo(first->lockFilePath()).absolutePath(), config.path());
         SingleInstance beside(other.path()); // other settings folders run beside it
         QVERIFY(beside.tryAcquire());
 

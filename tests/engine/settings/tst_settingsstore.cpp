@@ -7,6 +7,10 @@
 
 #include <QtTest>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
 // The store on disk, the encodings of its values, the password scrambling
 // and the start-at-logon entry.
 class TestSettingsStore : public QObject
@@ -96,6 +100,24 @@ private slots:
         const QByteArray newList = TestFiles::read(path);
         QVERIFY(newList.contains("FilesCount=1") && newList.contains("new1") &&
                 !newList.contains("old"));
+    }
+
+    // A FIFO in place of the settings file reads as empty at once and is
+    // neither read nor replaced by a commit.
+    void fifoInPlaceOfTheFileIsNeverWaitedOn()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("no FIFOs there");
+#else
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Quorvik.ini");
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        SettingsStore store(dir.path());
+        QCOMPARE(store.GetSetting(kAppName, "Params", "Inifile", "none"), QString("none"));
+        store.SaveSetting(kAppName, "Params", "Inifile", "x");
+        QVERIFY(!store.commit());
+        QVERIFY(QFileInfo(path).isFile() == false && QFileInfo::exists(path));
+#endif
     }
 
     void flags()
