@@ -1,5 +1,5 @@
 // Loads a 64 MiB event log into the event list and prints, one per line:
-//   load_sort_ms  read + decode + loadFromText + sort by Date ascending
+//   load_sort_ms  loadFromFile (read and decoded in pieces) + sort by Date ascending
 //   floor_ms      read + decode + split into lines and fields, no model
 //   ratio         load_sort_ms / floor_ms
 //   resort_ms     sort by Object (and other columns, for information)
@@ -232,7 +232,7 @@ int main(int argc, char **argv)
     const Timing loadSort = measure(
         3,
         [&] {
-            list->loadFromText(readText(path));
+            list->loadFromFile(path);
             list->sort(EventList::DateColumn, Qt::AscendingOrder);
         },
         [&] {

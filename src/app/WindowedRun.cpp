@@ -5,6 +5,7 @@
 #include "engine/ChangeTrigger.h"
 #include "engine/Clock.h"
 #include "engine/QtTimerService.h"
+#include "engine/program/SessionBus.h"
 #include "engine/program/SingleInstance.h"
 #include "engine/settings/SettingsStore.h"
 #include "ui/about/frmAboutPlug.h"
@@ -18,8 +19,15 @@
 #include <QSessionManager>
 #include <QSettings>
 
+#include <cstdio>
+
 int RunWindowed(int argc, char *argv[])
 {
+    // Before Qt connects to the session bus: one that never answers would
+    // keep the window from ever showing.
+    const QString silentBus = SessionBus::LeaveOutIfSilent();
+    if (!silentBus.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(silentBus));
     QApplication app(argc, argv);
     // The program lives in the tray: closing its last window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -94,7 +94,9 @@ int modZel::LoadEventList()
 {
     if (!m_eventList)
         m_eventList = std::make_unique<EventList>();
-    return m_eventList->loadFromText(EventLogFile::ReadTextFile(eventLog.EventLogPath));
+    // Without a viewer only the newest row is kept: the log's tail holds it.
+    constexpr qint64 kTailBytes = 64 * 1024;
+    return m_eventList->loadFromFile(eventLog.EventLogPath, KeepNewestEventOnly ? kTailBytes : 0);
 }
 
 // ------------------------------------------------------------------- session

@@ -408,6 +408,47 @@ private slots:
         QCOMPARE(f.records().last(), (QPair<QString, QString>{b, "check in"}));
     }
 
+    // Loading the log takes little more than its rows: without a viewer only
+    // its tail is read, and a viewer's load peaks below twice its size.
+    void loadingTheLogTakesLittleMemory()
+    {
+#if !defined(Q_OS_LINUX) || defined(__SANITIZE_ADDRESS__)
+        QSKIP("peak memory is read from /proc, without a sanitizer's quarantine");
+#else
+        EngineFixture f;
+        QByteArray log;
+        int records = 0;
+        for (char line[96]; log.size() < (32 << 20); ++records)
+            log.append(line, std::snprintf(
+                                 line, sizeof line,
+                                 "2026-%02d-%02d\t%02d:%02d:%02d\t$/Web/Sub/f%d.cpp\tCheck Out\r\n",
+                                 records % 12 + 1, records % 28 + 1, records % 24, records % 60,
+                                 records / 60 % 60, records % 500));
+        QVERIFY(TestFiles::write(f.zel.eventLog.EventLogPath, log));
+        const qint64 size = std::exchange(log, {}).size();
+        const auto kb = [](const char *field) {
+            QFile status("/proc/self/status");
+            status.open(QIODevice::ReadOnly);
+            const QByteArray text = status.readAll();
+            const qsizetype at = text.indexOf(field) + qstrlen(field) + 1;
+            return text.mid(at, text.indexOf('\n', at) - at).trimmed().split(' ')[0].toLongLong();
+        };
+        for (const bool headless : {true, false}) {
+            f.zel.unloadEventList();
+            f.zel.KeepNewestEventOnly = headless;
+            QFile peak("/proc/self/clear_refs");
+            if (!peak.open(QIODevice::WriteOnly) || peak.write("5") != 1)
+                QSKIP("the peak cannot be reset here");
+            peak.close();
+            const qint64 before = kb("VmRSS:");
+            QCOMPARE(f.zel.lvTrace().count(), headless ? 1 : records);
+            const qint64 grew = (kb("VmHWM:") - before) * 1024;
+            QVERIFY2(grew < (headless ? (4 << 20) : 2 * size),
+                     qPrintable(QString("%1 MB for a %2 MB log").arg(grew >> 20).arg(size >> 20)));
+        }
+#endif
+    }
+
     // Own changes (any case) left out when asked: the stored state moves on.
     void ownChangesLeftOutStillUpdateAndStore()
     {

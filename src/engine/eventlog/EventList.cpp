@@ -1,9 +1,11 @@
 #include "EventList.h"
 
+#include "EventLogFile.h"
 #include "TextNumbering.h"
 
 #include <QDate>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QHash>
 #include <QList>
 #include <QSet>
@@ -18,11 +20,12 @@
 #endif
 
 // Storage: a loaded log can hold a million records, so a loaded row is not six
-// QStrings. The loaded text is kept (shared, never copied) and every distinct
-// field text is listed once per field as a view into it; a loaded row holds
-// the numbers of its four texts. Sorting then ranks the few distinct texts of
-// a column and places the rows by counting. Rows added or amended later are
-// full EventRow objects in a side table.
+// QStrings, nor is the log's text kept: it is read in pieces, and every
+// distinct field text is copied once into blocks that never move and listed
+// once per field as a view into them; a loaded row holds the numbers of its
+// four texts. Loading a log thus takes little more than its rows. Sorting then ranks the few
+// distinct texts of a column and places the rows by counting. Rows added or amended later are full
+// EventRow objects in a side table.
 
 namespace {
 
@@ -89,28 +92,48 @@ void releaseFreedMemory(size_t rows)
 #endif
 }
 
-// Room for the rows of a log, judged by the length of its first lines.
-size_t estimatedLines(QStringView all)
+// Room for the rows of a log `scale` times as long as `sample`.
+size_t estimatedLines(QStringView sample, double scale)
 {
-    const QStringView sample = all.first(std::min<qsizetype>(all.size(), 1 << 16));
-    const qsizetype lines = sample.count(u'\n');
-    if (lines == 0)
-        return 16;
-    return size_t(double(all.size()) / double(sample.size()) * double(lines) * 1.05) + 16;
+    return size_t(double(sample.count(u'\n')) * scale * 1.05) + 16;
 }
+
+// The characters of the distinct loaded texts, in blocks that never move
+// once filled, so views into them stay valid.
+class TextStore
+{
+public:
+    QStringView copy(QStringView text)
+    {
+        if (m_blocks.empty() || m_blocks.back().capacity() - m_blocks.back().size() < text.size()) {
+            m_blocks.emplace_back();
+            m_blocks.back().reserve(std::max<qsizetype>(kBlockChars, text.size()));
+        }
+        QString &block = m_blocks.back();
+        const qsizetype at = block.size();
+        block.append(text);
+        return QStringView(block.constData() + at, text.size());
+    }
+    void clear() { m_blocks = {}; }
+
+private:
+    static constexpr qsizetype kBlockChars = 32 * 1024;
+    std::vector<QString> m_blocks;
+};
 
 } // namespace
 
 struct EventList::Private
 {
-    QString text;                               // the loaded log text
+    TextStore store;                            // characters of the loaded texts
     std::vector<QStringView> texts[FieldCount]; // distinct loaded field texts
-    QList<QString> reformattedDates;            // shown dates that are not in `text`
+    QList<QString> reformattedDates;            // shown dates that are not in the log
     std::vector<Row> rows;                      // display order
     std::vector<EventRow> owned;
     QSet<QString> givenKeys; // keys of added or amended rows
     int sortColumn = -1;
     Qt::SortOrder sortOrder = Qt::AscendingOrder;
+    bool stoppedEarly = false; // the last load met a line that ends it
 
     void removeAllRows()
     {
@@ -122,7 +145,7 @@ struct EventList::Private
         for (auto &t : texts)
             t = {};
         reformattedDates.clear();
-        text = QString();
+        store.clear();
     }
 
     QStringView cell(const Row &row, int column) const
@@ -194,26 +217,50 @@ struct EventList::Private
         return size_t(it - rows.begin());
     }
 
-    int load(const QString &logText);
-    quint32 otherDate(QStringView raw, TextTable &dates, QHash<QStringView, quint32> &known);
+    // What a load carries from one piece of the log to the next.
+    struct Loading
+    {
+        explicit Loading(Private &d)
+            : dates(d.texts[DateField]), times(d.texts[TimeField]), objects(d.texts[ObjectField]),
+              actions(d.texts[ActionField])
+        {}
+        TextTable dates, times, objects, actions;
+        QHash<QString, quint32> otherDates; // date fields not written "yyyy-mm-dd"
+        int longest = 0;
+        bool stopped = false;
+    };
+    // Adds the records of `piece` (whole lines); false once a line stops the
+    // load.
+    bool load(QStringView piece, Loading &loading);
+    void finishLoad();
+    // The number of `text` in its field, copied into the store when new.
+    quint32 keep(TextTable &table, int field, QStringView text)
+    {
+        const size_t known = texts[field].size();
+        const quint32 number = table.add(text);
+        if (texts[field].size() != known)
+            texts[field].back() = store.copy(text);
+        return number;
+    }
+    quint32 otherDate(QStringView raw, Loading &loading);
 };
 
 // The number of the shown text of a date field that is not "yyyy-mm-dd".
-quint32 EventList::Private::otherDate(QStringView raw, TextTable &dates,
-                                      QHash<QStringView, quint32> &known)
+quint32 EventList::Private::otherDate(QStringView raw, Loading &loading)
 {
-    const auto it = known.constFind(raw);
-    if (it != known.constEnd())
+    const QString rawText = raw.toString();
+    const auto it = loading.otherDates.constFind(rawText);
+    if (it != loading.otherDates.constEnd())
         return it.value();
     const QString shown = formatDateField(raw);
     quint32 number;
     if (shown == raw) {
-        number = dates.add(raw);
+        number = keep(loading.dates, DateField, raw);
     } else {
         reformattedDates.append(shown); // the views point into its characters
-        number = dates.add(reformattedDates.constLast());
+        number = loading.dates.add(reformattedDates.constLast());
     }
-    known.insert(raw, number);
+    loading.otherDates.insert(rawText, number);
     return number;
 }
 
@@ -277,18 +324,8 @@ void EventList::Private::permute(const std::vector<quint32> &from)
     rows.swap(moved);
 }
 
-// LoadEventList on `logText`; returns the longest object's length.
-int EventList::Private::load(const QString &logText)
+bool EventList::Private::load(QStringView all, Loading &loading)
 {
-    text = logText;
-    if (text.data_ptr().d_ptr() == nullptr)
-        text = QString(logText.constData(), logText.size()); // raw data: the rows need a copy
-    const QStringView all(text);
-    TextTable dates(texts[DateField]), times(texts[TimeField]), objects(texts[ObjectField]),
-        actions(texts[ActionField]);
-    QHash<QStringView, quint32> otherDates; // date fields not written "yyyy-mm-dd"
-    rows.reserve(estimatedLines(all));
-    int longest = 0;
     qsizetype lineStart = 0;
     qsizetype searchFrom = 0;
     for (qsizetype lf; (lf = all.indexOf(u'\n', searchFrom)) >= 0;) {
@@ -312,28 +349,33 @@ int EventList::Private::load(const QString &logText)
         field[ObjectField] = line.mid(tabs[1] + 1, tabs[2] - tabs[1] - 1);
         field[ActionField] = line.mid(from, (end < 0 ? line.size() : end) - from);
         if (field[DateField].isEmpty() || field[TimeField].isEmpty() ||
-            field[ObjectField].isEmpty())
-            break; // this line and all later ones are not loaded
+            field[ObjectField].isEmpty()) {
+            loading.stopped = true; // this line and all later ones are not loaded
+            return false;
+        }
 
         Row row;
         row.text[DateField] = isCanonicalDate(field[DateField])
-                                  ? dates.add(field[DateField])
-                                  : otherDate(field[DateField], dates, otherDates);
-        row.text[TimeField] = times.add(field[TimeField]);
-        row.text[ObjectField] = objects.add(field[ObjectField]);
-        row.text[ActionField] = actions.add(field[ActionField]);
+                                  ? keep(loading.dates, DateField, field[DateField])
+                                  : otherDate(field[DateField], loading);
+        row.text[TimeField] = keep(loading.times, TimeField, field[TimeField]);
+        row.text[ObjectField] = keep(loading.objects, ObjectField, field[ObjectField]);
+        row.text[ActionField] = keep(loading.actions, ActionField, field[ActionField]);
         row.sequence = quint32(rows.size() + 1);
         rows.push_back(row);
-        longest = int(std::min<qsizetype>(std::max<qsizetype>(longest, field[ObjectField].size()),
-                                          std::numeric_limits<int>::max()));
+        loading.longest =
+            int(std::min<qsizetype>(std::max<qsizetype>(loading.longest, field[ObjectField].size()),
+                                    std::numeric_limits<int>::max()));
     }
-    if (rows.empty())
-        text = QString();
+    return true;
+}
+
+void EventList::Private::finishLoad()
+{
     if (rows.capacity() > rows.size() + rows.size() / 4)
         rows.shrink_to_fit();
     for (auto &list : texts)
         list.shrink_to_fit();
-    return longest;
 }
 
 EventList::EventList(QObject *parent) : QAbstractTableModel(parent), d(new Private) {}
@@ -444,9 +486,45 @@ void EventList::sort(int column, Qt::SortOrder order)
 
 int EventList::loadFromText(const QString &text)
 {
+    return load([&](const auto &take) { take(QStringView(text)); });
+}
+
+int EventList::loadFromFile(const QString &path, qint64 tailBytes)
+{
+    const qint64 size = QFileInfo(path).size();
+    for (;; tailBytes *= 4) {
+        const int longest = load([&](const auto &take) {
+            qint64 readBytes = 0;
+            EventLogFile::ReadTextPieces(path, tailBytes, [&](QStringView piece, qint64 bytes) {
+                readBytes += bytes;
+                // Room for the rows of the whole read, judged by the first piece.
+                if (d->rows.empty() && readBytes < size)
+                    d->rows.reserve(estimatedLines(piece, double(tailBytes > 0 ? tailBytes : size) /
+                                                              double(readBytes)));
+                return take(piece);
+            });
+        });
+        // The tail held no whole record: a longer one.
+        if (!isEmpty() || tailBytes <= 0 || tailBytes >= size || d->stoppedEarly)
+            return longest;
+    }
+}
+
+int EventList::load(const std::function<void(const std::function<bool(QStringView)> &)> &read)
+{
     beginResetModel();
     d->removeAllRows();
-    const int longest = d->load(text);
+    Private::Loading loading(*d);
+    try {
+        read([&](QStringView piece) { return d->load(piece, loading); });
+    } catch (...) {
+        d->removeAllRows();
+        endResetModel();
+        throw;
+    }
+    d->stoppedEarly = loading.stopped;
+    d->finishLoad();
+    const int longest = loading.longest;
     if (sorted()) {
         const std::vector<quint32> from = d->sortedOrder();
         if (!from.empty())

@@ -3,6 +3,8 @@
 #include <QAbstractTableModel>
 #include <QString>
 
+#include <functional>
+
 // One row of the event list.
 struct EventRow
 {
@@ -59,9 +61,14 @@ public:
     // LoadEventList: replaces the rows by the records of the given log text
     // and returns the length in characters of the longest object field. A
     // loaded row's key is "#<record number> <date> <time> <object>". The
-    // sort state is kept. Loaded rows point into `text`, which the list keeps
-    // (shared, not copied) until the next clear or load.
+    // sort state is kept.
     int loadFromText(const QString &text);
+    // The same from the log file, read in pieces: a load takes little more
+    // memory than its rows. With `tailBytes`, only the records of the file's
+    // last bytes (more when those hold no whole record). A missing file loads
+    // no rows; one that cannot be read raises ZelError (the list is then
+    // empty).
+    int loadFromFile(const QString &path, qint64 tailBytes = 0);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -70,6 +77,8 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
+    int load(const std::function<void(const std::function<bool(QStringView)> &)> &read);
+
     struct Private;
     Private *d;
 };

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <algorithm>
 
 #include <limits>
@@ -297,6 +298,83 @@ QString EventLogFile::ReadTextFile(const QString &path)
         return {}; // the first record creates the log; nothing is left behind
 
     return LogText::decode(LogFileIo::readAll(path, QStringLiteral("ReadTextFile")));
+}
+
+namespace {
+
+// The offset just past the last line end of `bytes`, or
+// -1; in UTF-16 a line end starts at an even offset.
+qsizetype pastLastLineEnd(const QByteArray &bytes, const QByteArray &lineEnd, bool utf16)
+{
+    for (qsizetype at = bytes.size(); (at = bytes.lastIndexOf(lineEnd, at - 1)) >= 0;) {
+        if (!utf16 || at % 2 == 0)
+            return at + lineEnd.size();
+        if (at == 0)
+            break;
+    }
+    return -1;
+}
+
+qsizetype pastFirstLineEnd(const QByteArray &bytes, const QByteArray &lineEnd, bool utf16)
+{
+    for (qsizetype at = -1; (at = bytes.indexOf(lineEnd, at + 1)) >= 0;) {
+        if (!utf16 || at % 2 == 0)
+            return at + lineEnd.size();
+    }
+    return -1;
+}
+
+} // namespace
+
+void EventLogFile::ReadTextPieces(const QString &path, qint64 tailBytes,
+                                  const std::function<bool(QStringView, qint64)> &take)
+{
+    static const QString source = QStringLiteral("ReadTextFile");
+    constexpr qint64 kPieceBytes = 4 * 1024 * 1024;
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return;
+    QFile file(path);
+    LogFileIo::open(file, QIODevice::ReadOnly, source);
+    const bool utf16 = LogText::hasUtf16Bom(file.read(2));
+    const qint64 size = file.size();
+    qint64 start = utf16 ? 2 : 0;
+    // A tail starts inside a line: its text begins after the first line end.
+    bool inLine = false;
+    if (tailBytes > 0 && size - tailBytes > start) {
+        start = (size - tailBytes) & ~qint64(utf16 ? 1 : 0);
+        inLine = true;
+    }
+    if (!file.seek(start))
+        throw LogFileIo::ioError(file, source);
+    const QByteArray lineEnd = utf16 ? QByteArray("\r\0\n\0", 4) : QByteArrayLiteral("\r\n");
+    QStringDecoder decoder(utf16 ? QStringConverter::Utf16LE : QStringConverter::System,
+                           QStringConverter::Flag::Stateless);
+    QByteArray bytes;
+    for (qint64 left = size - start; left > 0;) {
+        const qsizetype kept = bytes.size();
+        bytes.resize(kept + std::min(left, kPieceBytes));
+        if (file.read(bytes.data() + kept, bytes.size() - kept) != bytes.size() - kept)
+            throw LogFileIo::ioError(file, source);
+        left -= bytes.size() - kept;
+        const qsizetype end = pastLastLineEnd(bytes, lineEnd, utf16);
+        if (end < 0 && bytes.size() >= kPieceBytes) {
+            // No record is that long (a damaged or foreign file): passed over
+            // up to the next line end.
+            bytes.clear();
+            inLine = true;
+        }
+        if (end < 0)
+            continue;
+        qsizetype from = 0;
+        if (inLine) {
+            from = pastFirstLineEnd(bytes, lineEnd, utf16);
+            inLine = false;
+        }
+        const QString piece = decoder.decode(QByteArrayView(bytes).sliced(from, end - from));
+        if (!take(piece, end))
+            return;
+        bytes.remove(0, end);
+    }
 }
 
 qint32 EventLogFile::WriteTextFile(const QString &path, const QString &content)

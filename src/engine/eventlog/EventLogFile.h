@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class Clock;
@@ -57,6 +58,13 @@ public:
     // missing file is then created empty where its folder allows). Raises
     // ZelError for a file that cannot be read or is larger than 256 MiB.
     static QString ReadTextFile(const QString &path);
+    // The same text handed to `take` in pieces of whole lines (each ends with
+    // CR LF; an unfinished last line is left out), with the number of bytes
+    // each was read from; `take` returns false to stop. With `tailBytes`
+    // above 0, only the lines that start within the file's last `tailBytes`
+    // bytes. Any size is read: only a piece is in memory at a time.
+    static void ReadTextPieces(const QString &path, qint64 tailBytes,
+                               const std::function<bool(QStringView, qint64)> &take);
     // Replaces the file's content atomically (the old content stays intact
     // on any failure) in the 8-bit encoding, under the writers' lock; returns
     // its length in bytes.
