@@ -293,6 +293,7 @@ void modZel::CheckFiles()
             return;
     }
 
+    Database->BeginPoll();
     for (Suspect &file : MonitoredFiles) {
         const QString key = file.Key();
         if (key.isEmpty())
