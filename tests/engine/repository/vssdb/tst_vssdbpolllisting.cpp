@@ -55,15 +55,20 @@ private slots:
     {
         VssGenPopulate::Options shape;
         shape.projects = 40, shape.depth = 2, shape.files = 10000;
+#ifdef Q_OS_WIN
+        shape.files = 2000; // a file costs many times more under Wine
+#endif
         m_files = VssGenPopulate::populate(m_tmp.path(), shape);
-        QCOMPARE(m_files.size(), 10000);
+        QCOMPARE(m_files.size(), shape.files);
     }
 
     void unchangedPollCost_data()
     {
         QTest::addColumn<bool>("stamped");
         QTest::newRow("listings with stamps") << true;
+#ifndef Q_OS_WIN // Win32 listings carry stamps
         QTest::newRow("listings with names only") << false;
+#endif
     }
     void unchangedPollCost()
     {
