@@ -162,6 +162,10 @@ public:
         Q_UNUSED(force);
         return false;
     }
+
+    // A poll begins: what it reads shows the files as they are from now on
+    // (a reader that decides from folder listings takes them afresh).
+    virtual void BeginPoll() {}
 };
 
 // Creates an unopened database object; raises RepositoryCreateError when the

@@ -310,6 +310,7 @@ void modZel::CheckFiles()
     QElapsedTimer sinceStored;
     sinceStored.start();
 
+    Database->BeginPoll();
     for (Suspect &file : MonitoredFiles) {
         if (EventsFound && sinceStored.hasExpired(kStoreEveryMs)) {
             StoreList();

@@ -121,6 +121,8 @@ public:
         return std::make_shared<MemoryItem>(m_repo, node, m_user);
     }
 
+    void BeginPoll() override { m_repo->count(QStringLiteral("BeginPoll")); }
+
 private:
     std::shared_ptr<MemoryRepository> m_repo;
     QString m_user;

@@ -96,16 +96,21 @@ QString VssDataFolder::firstTry(const QString &relativeLower) const
     return known != m_located.constEnd() ? *known : lowerPath(relativeLower);
 }
 
-VssFileStamp VssDataFolder::stampItemFile(QByteArrayView physical) const
+VssFileStamp VssDataFolder::stampItemFile(QByteArrayView physical, qint64 listingReuseMs,
+                                          qint64 &takenMs) const
 {
     VssFileStamp stamp;
-#ifdef Q_OS_LINUX
     const QString relative = itemRelative(physical);
-    if (!relative.isEmpty() && m_files->stat(firstTry(relative), &stamp) != FileKind::Regular)
+    if (relative.isEmpty())
+        return stamp;
+    const QString path = firstTry(relative);
+    if (m_files->listingsCarryStamps()) {
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        return m_listed.stamp(*m_files, path.left(slash), QStringView(path).mid(slash + 1),
+                              listingReuseMs, takenMs);
+    }
+    if (m_files->stat(path, &stamp) != FileKind::Regular)
         stamp = {};
-#else
-    Q_UNUSED(physical);
-#endif
     return stamp;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VssListedStamps.h"
 #include "engine/repository/fileaccess/FileAccess.h"
 
 #include <QByteArray>
@@ -47,10 +48,16 @@ public:
     // names are refused without touching the disk.
     QString readItemFile(QByteArrayView physical, QByteArray &out, qint64 limit = -1,
                          qint64 *fileSize = nullptr, QString *path = nullptr) const;
-    // The stamp of the item file of `physical` where the last read found it,
-    // with one stat call; no stamp when the file is not there (a read
-    // then looks for it) or where stamps are not used (other than Linux).
-    VssFileStamp stampItemFile(QByteArrayView physical) const;
+    // The stamp of the item file of `physical` where the last read found it:
+    // where listings carry stamps, as the latest listing of its folder shows
+    // it (VssListedStamps, reused for up to `listingReuseMs`), elsewhere
+    // with one stat call. No stamp when the file is not there (a read then
+    // looks for it). `takenMs` receives when a listing that answered was
+    // taken (steady clock); it is left as it is after a stat call.
+    VssFileStamp stampItemFile(QByteArrayView physical, qint64 listingReuseMs,
+                               qint64 &takenMs) const;
+    // A poll begins: listings taken before answer no more looks.
+    void beginPoll() { m_listed.beginRound(); }
     // The same for a whole data file (extension 'A' or 'B').
     QString readDataFile(QByteArrayView physical, char extension, QByteArray &out,
                          QString *path = nullptr) const;
@@ -73,4 +80,5 @@ private:
     // under another spelling only; a missing file is looked for again on
     // every call.
     mutable QHash<QString, QString> m_located;
+    mutable VssListedStamps m_listed;
 };

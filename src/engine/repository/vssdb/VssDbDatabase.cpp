@@ -28,6 +28,12 @@ VSSItemPtr VssDbDatabase::VSSItem(const QString &spec, bool deleted)
     return std::make_shared<VssDbItem>(context, context->tree.resolve(spec, deleted));
 }
 
+void VssDbDatabase::BeginPoll()
+{
+    if (m_context)
+        m_context->session.beginPoll();
+}
+
 std::vector<VSSItemPtr> VssDbItem::Items(bool includeDeleted) const
 {
     std::vector<VSSItemPtr> result;

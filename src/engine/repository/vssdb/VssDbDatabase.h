@@ -34,6 +34,7 @@ public:
     {
         return m_context && m_context->session.dataPathMoved(force);
     }
+    void BeginPoll() override;
 
     // Null before a successful Open.
     const VssDbContext *context() const { return m_context.get(); }

@@ -57,8 +57,9 @@ bool unchangedSince(const QByteArray &bytes, qint64 asked, const VssItemCache::E
 
 VssItemCache::EntryPtr VssItemCache::read(const QByteArray &physical, bool withVersions)
 {
-    // An unchanged poll of a watched file costs one stat call once its
-    // stamp settled, instead of open, read and close.
+    // An unchanged poll of a watched file costs one stat call (or its share
+    // of a folder listing) once its stamp settled, instead of open, read and
+    // close.
     const VssStampGate::Look now = VssStampGate::look(m_session, physical);
     const auto known = m_entries.find(physical);
     VssStampGate gate;

@@ -16,8 +16,9 @@ class VssSession;
 // reports rewrites the item's DH record (or, for a check-out handed from one
 // user to another, its live CF record), so a first small read of the file
 // start decides whether anything can have changed; only then is the whole
-// file read and parsed again. Once the file's stamp settled, a stat call
-// that finds it unchanged stands for that first read (VssStampGate).
+// file read and parsed again. Once the file's stamp settled, a look at
+// the stamp (a stat call or a listing's entry) that finds it unchanged
+// stands for that first read (VssStampGate).
 class VssItemCache
 {
 public:

@@ -23,11 +23,15 @@ struct VssDbOptions
     int projectRecheckMs = 1000;
     // A project or watched item whose item file keeps the stamp it had when
     // it was last read, this long or more after that stamp was first seen,
-    // is taken as unchanged after one stat call instead of a read. The wait
+    // is taken as unchanged after one look at its stamp instead of a read. The wait
     // outlasts the time step of file system clocks (2 s on FAT), so a write
     // in the same step as an earlier one is never taken for no write.
     // Negative: always read.
     int stampSettleMs = 3000;
+    // Where listings carry stamps, a listing of a data folder answers for
+    // each item file in it once and for at most this long; a second look at
+    // a file lists its folder again (VssListedStamps).
+    int listingReuseMs = 1000;
     // An item object answers from its last read of the item file for this
     // long, so that the calls one poll makes on one file (check-out state,
     // newest date, check-outs, the state again) cost one read and see one
@@ -69,6 +73,8 @@ public:
 
     const VssDbOptions &options() const { return m_options; }
     const VssDataFolder &folder() const { return m_folder; }
+    // Listings taken before are not reused for what follows.
+    void beginPoll() { m_folder.beginPoll(); }
     QString userName() const { return m_userName; }
     QString codePageName() const { return m_codePage ? m_codePage->name() : QString(); }
     QString codePageNote() const { return m_codePage ? m_codePage->note() : QString(); }

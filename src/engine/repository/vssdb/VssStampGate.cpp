@@ -10,10 +10,10 @@ VssStampGate::Look VssStampGate::look(const VssSession &session, QByteArrayView 
     Look now;
     if (options.stampSettleMs < 0 || !options.keepReadStates)
         return now;
-    now.stamp = session.folder().stampItemFile(physical);
     now.atMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                    std::chrono::steady_clock::now().time_since_epoch())
                    .count();
+    now.stamp = session.folder().stampItemFile(physical, options.listingReuseMs, now.atMs);
     return now;
 }
 

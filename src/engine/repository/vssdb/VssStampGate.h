@@ -4,8 +4,9 @@
 
 class VssSession;
 
-// Whether one stat call may stand for a read of an item file: the stamp is
-// taken before every read, so a later write changes the stamp the next look
+// Whether one look at an item file's stamp (a stat call, or its entry in a
+// listing of its folder) may stand for a read of it: the stamp is taken
+// before every read, so a later write changes the stamp the next look
 // compares. A write within the same step of the file system's clock (up to
 // 2 s on FAT) as the one that set the stamp may keep it; but such a write
 // came before any read made the settle time or more after the stamp was
@@ -21,8 +22,8 @@ public:
         VssFileStamp stamp; // none where stamps are not used
         qint64 atMs = 0;    // on a monotonic clock
     };
-    // The stamp of the item file of `physical` (one stat call), where the
-    // session's options use stamps.
+    // The stamp of the item file of `physical` (a stat call or a listing's
+    // entry), where the session's options use stamps.
     static Look look(const VssSession &session, QByteArrayView physical);
 
     // Whether `now` shows the file unchanged since a settled read.

@@ -1,0 +1,145 @@
+// What an unchanged poll of many watched files costs the place the database
+// is on, counted by the file-access layer: where listings carry stamps, a few
+// dozen listings and nothing opened, stat-ed or read; where they give names
+// only, one stat call per file. A write is still seen by the next poll.
+#include "VssFixtures.h"
+#include "support/EngineFixture.h"
+#include "support/VssGen.h"
+
+#include "VssGenPopulate.h"
+#include "VssWriter.h"
+
+#include "engine/repository/fileaccess/LocalFileAccess.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace VssFixtures;
+
+namespace {
+
+// This machine's files as either kind of place. Where the platform's own
+// listings give names only, a listing with stamps stats its entries itself
+// and counts as one call, as a server spoken to directly answers.
+class Place : public LocalFileAccess
+{
+public:
+    explicit Place(bool stamped) : m_stamped(stamped) {}
+    bool listingsCarryStamps() const override { return m_stamped; }
+
+protected:
+    QString listFolder(const QString &folder, std::vector<FolderEntry> &out) override
+    {
+        const QString error = LocalFileAccess::listFolder(folder, out);
+        if (m_stamped && !LocalFileAccess::listingsCarryStamps())
+            for (FolderEntry &entry : out)
+                entry.kind = statPath(folder + QLatin1Char('/') + entry.name, &entry.stamp);
+        return error;
+    }
+
+private:
+    bool m_stamped;
+};
+
+} // namespace
+
+class tst_VssDbPollListing : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_tmp;
+    QStringList m_files;
+
+private slots:
+    void initTestCase()
+    {
+        VssGenPopulate::Options shape;
+        shape.projects = 40, shape.depth = 2, shape.files = 10000;
+#ifdef Q_OS_WIN
+        shape.files = 2000; // a file costs many times more under Wine
+#endif
+        m_files = VssGenPopulate::populate(m_tmp.path(), shape);
+        QCOMPARE(m_files.size(), shape.files);
+    }
+
+    void unchangedPollCost_data()
+    {
+        QTest::addColumn<bool>("stamped");
+        QTest::newRow("listings with stamps") << true;
+#ifndef Q_OS_WIN // Win32 listings carry stamps
+        QTest::newRow("listings with names only") << false;
+#endif
+    }
+    void unchangedPollCost()
+    {
+        QFETCH(bool, stamped);
+        const auto place = std::make_shared<Place>(stamped);
+        VssDbOptions options; // the watcher's, but a stamp settles sooner
+        options.stampSettleMs = 50;
+        options.projectRecheckMs = options.listingReuseMs = 600000; // only polls list again
+        options.files = place;
+        auto db = open(m_tmp.filePath("srcsafe.ini"), "Admin", {}, options);
+        const auto poll = [&] {
+            db->BeginPoll();
+            int checkedOut = 0;
+            for (const QString &spec : m_files)
+                checkedOut += db->VSSItem(spec)->IsCheckedOut() != 0;
+            return checkedOut;
+        };
+        for (int i = 0; i < 2; ++i, QTest::qWait(100))
+            poll(); // the second read settles the stamps
+        const FileAccess::Counts before = place->counts();
+        QCOMPARE(poll(), 0);
+        const FileAccess::Counts after = place->counts();
+        const qint64 looks = after.opens + after.stats - before.opens - before.stats;
+        qInfo("%lld files: %lld opens, %lld stats, %lld listings, %lld bytes",
+              qint64(m_files.size()), after.opens - before.opens, after.stats - before.stats,
+              after.listings - before.listings, after.bytes - before.bytes);
+        const qint64 n = m_files.size();
+        QVERIFY(looks <= (stamped ? n / 20 : n + n / 20));
+        QCOMPARE(after.bytes, before.bytes);
+
+        // A check-out after another look listed its folder again, so that
+        // this listing has not answered for the file yet: a new poll does
+        // not use it and sees the check-out.
+        const QString spec = m_files[1234];
+        const auto folderOf = [&](const QString &file) {
+            return dynamic_cast<VssDbItem &>(*db->VSSItem(file)).physicalName().at(0);
+        };
+        const auto other = std::find_if(m_files.rbegin(), m_files.rend(), [&](const QString &f) {
+            return f != spec && folderOf(f) == folderOf(spec); // looked at after it
+        });
+        db->VSSItem(*other)->IsCheckedOut();
+        db->VSSItem(*other)->IsCheckedOut();
+        VssWriter(m_tmp.path()).checkout(spec, VssGen::by("Admin", 50));
+        QCOMPARE(poll(), 1);
+        VssWriter(m_tmp.path()).undoCheckout(spec, VssGen::by("Admin", 51));
+    }
+
+    // The watcher tells the database where each poll begins.
+    void everyPollBegins()
+    {
+        EngineFixture f;
+        QVERIFY(f.startWatching({"$/Web/a.txt"}));
+        f.poll();
+        f.poll();
+        QCOMPARE(f.repo->calls("BeginPoll"), 2);
+    }
+
+    // Another kind of place is reached only through the backend registered
+    // for its scheme; a path no backend serves is refused clearly.
+    void schemesGoToTheirBackend()
+    {
+        QString error;
+        QVERIFY(!FileAccess::forPath("nfs://server/vss/srcsafe.ini", &error));
+        QVERIFY(error.contains("nfs://"));
+        const auto place = std::make_shared<Place>(true);
+        FileAccess::registerScheme("test://",
+                                   [place](const QString &, QString *) { return place; });
+        QCOMPARE(FileAccess::forPath("TEST://server/vss/srcsafe.ini").get(), place.get());
+        QVERIFY(FileAccess::forPath("C:/vss/srcsafe.ini") && FileAccess::forPath("//server/vss"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_VssDbPollListing)
+#include "tst_vssdbpolllisting.moc"
