@@ -56,8 +56,11 @@ int RunWindowed(int argc, char *argv[])
     services.factory = ProgramRepositoryFactory();
     services.store = &store;
     services.claimInstance = [&instance] { return instance.tryAcquire(); };
-    if (!dir.isEmpty())
+    if (!dir.isEmpty()) {
         services.programArguments = {QStringLiteral("--config-dir"), QDir(dir).absolutePath()};
+        if (QDir(dir) != QDir(SettingsStore::defaultConfigDir()))
+            services.settingsFolder = QDir(dir).absolutePath();
+    }
 
     frmZel window(services);
     PlugEventLogViewer(window);

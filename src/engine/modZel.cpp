@@ -110,22 +110,64 @@ int modZel::PollSeconds(int index)
 
 void modZel::ReleaseDatabase()
 {
-    if (m_changeWatch)
-        m_changeWatch->Stop();
+    disarmChangeWatch();
     CurrentItem.reset();
     Database.reset();
 }
 
 void modZel::StartPollTimer()
 {
-    TimerId =
-        m_timers.SetTimer(TimerId, PollSeconds(settings.PollDelay) * 1000, [this] { TimerProc(); });
+    setPollTimer();
+    // A new interval while the window is in front: the session's files are
+    // watched again together with the timer.
+    if (SessionOpen && Database)
+        armChangeWatch();
 }
 
 void modZel::KillPollTimer()
 {
     if (TimerId != 0)
         m_timers.KillTimer(TimerId);
+    m_pollTimerRunning = false;
+    killSettlePoll();
+    disarmChangeWatch();
+}
+
+void modZel::setPollTimer()
+{
+    TimerId =
+        m_timers.SetTimer(TimerId, PollSeconds(settings.PollDelay) * 1000, [this] { TimerProc(); });
+    m_pollTimerRunning = true;
+}
+
+void modZel::armChangeWatch()
+{
+    if (!m_changeWatch || m_changeWatchArmed)
+        return;
+    m_changeWatch->Watch(m_changeFiles, [this] { ChangePoll(); });
+    m_changeWatchArmed = true;
+}
+
+void modZel::disarmChangeWatch()
+{
+    if (m_changeWatch && m_changeWatchArmed)
+        m_changeWatch->Stop();
+    m_changeWatchArmed = false;
+}
+
+void modZel::scheduleSettlePoll()
+{
+    m_settleTimerId = m_timers.SetTimer(m_settleTimerId, kSettlePollMs, [this] {
+        killSettlePoll(); // one shot
+        TimerProc();
+    });
+}
+
+void modZel::killSettlePoll()
+{
+    if (m_settleTimerId != 0)
+        m_timers.KillTimer(m_settleTimerId);
+    m_settleTimerId = 0;
 }
 
 void modZel::Trace(const QString &message, const QString &description)
@@ -186,30 +228,22 @@ bool modZel::ZelIni()
     // Asking whether the viewer shows loads it, so the event list holds the
     // file's records before the first poll.
     eventListQuietly();
-    if (m_shell.aboutVisible() || m_shell.eventLogVisible()) {
-        // No session starts while they are open: say so rather than leave
-        // the user believing the hidden program watches.
-        m_shell.setStatus(QStringLiteral("ERROR: Not watching: close the %1, then Hide & Watch")
-                              .arg(m_shell.aboutVisible() ? QStringLiteral("About box")
-                                                          : QStringLiteral("event log viewer")));
-        m_shell.setTrayLook(TrayLook::Error);
+    // No session starts while they are open (the caller says so when the
+    // user asked to watch).
+    if (m_shell.aboutVisible() || m_shell.eventLogVisible())
         return false;
-    }
     SessionOpen = false;
     if (!Database && !OpenDatabase(true))
         return false;
     if (!CheckList()) {
         KillPollTimer();
-        if (m_changeWatch)
-            m_changeWatch->Stop();
         m_shell.setTrayLook(TrayLook::Error);
         return false;
     }
-    StartPollTimer();
-    if (m_changeWatch) {
-        m_changeWatch->Watch(m_changeFiles, [this] { ChangePoll(); });
-        RearmChangeWatch();
-    }
+    setPollTimer();
+    disarmChangeWatch(); // the list may have changed: watch its files afresh
+    armChangeWatch();
+    RearmChangeWatch(); // says what cannot be watched
     m_shell.setTrayLook(TrayLook::Normal);
     SessionOpen = true;
     return true;
@@ -272,7 +306,7 @@ void modZel::TimerProc()
 
 void modZel::RearmChangeWatch()
 {
-    if (!m_changeWatch)
+    if (!m_changeWatch || !m_changeWatchArmed)
         return;
     m_changeWatch->Rearm();
     // Said once, and again when it changes: only the timer polls then.
@@ -291,6 +325,7 @@ void modZel::CheckFiles()
     // Events the event command's full queue did not take: said once a poll.
     const auto sayDropped = qScopeGuard([this] { m_hooks.reportDropped(); });
     EventsFound = false;
+    m_ruleCFired = false;
     m_changeToTell = false;
     m_announced.clear();
     PendingMessage.clear();
@@ -356,6 +391,10 @@ void modZel::CheckFiles()
         StoreList();
         m_shell.refreshFileList();
     }
+    // A check-in first reads as the end of a check-out; its new version is
+    // read by the next poll, which comes soon rather than at the interval.
+    if (m_ruleCFired && m_pollTimerRunning)
+        scheduleSettlePoll();
 }
 
 void modZel::ReadFailed(const QString &key, const QString &reason)
@@ -401,28 +440,47 @@ void modZel::CheckFile(Suspect &file, const VSSItem &item)
     // the check-out state did not change meanwhile: a check-in landing
     // between two reads would otherwise be seen as a new version now and as
     // an ended check-out next time, and be reported twice.
+    //
+    // With the user's own changes left out, who made a change is decided
+    // per change: a version by the logged-in user, a check-out by the
+    // logged-in user (2), the end of the user's own check-out are left out,
+    // unless a colleague's version newer than the one last seen or a
+    // colleague's check-out came with it; that change is then told exactly
+    // as with the option off (a check-out names the colleague). The stored
+    // state moves on all the same.
+    const bool ignoreOwn = settings.IgnoreOwnChanges;
     QDateTime newest;
-    QString user, newestBy;
+    QString user;
+    bool tell = true;
     if (X == S) {
         newest = item.NewestVersionDate();
-        if (settings.IgnoreOwnChanges)
-            newestBy = item.NewestVersionUser();
-    } else if (X != 0 && S == 0 && settings.NotifyOut) {
+        if (ignoreOwn && newest.isValid() &&
+            wholeSecondsBetween(orNeverRecorded(file.DateIn()), newest) >= 1 &&
+            IsLoggedInUser(item.NewestVersionUser()))
+            tell = ColleagueVersionSince(item, orNeverRecorded(file.DateIn()));
+    } else if (X != 0 && S == 0 && (settings.NotifyOut || (ignoreOwn && X == 2))) {
         const VSSCheckouts checkouts = item.Checkouts();
-        user = LogText::printable(checkouts.Item(checkouts.Count()).Username);
+        user = checkouts.Item(checkouts.Count()).Username;
+        if (ignoreOwn && X == 2) {
+            // The newest check-out by someone else, if any.
+            tell = false;
+            for (int i = checkouts.Count(); i >= 1 && !tell; --i)
+                if (!IsLoggedInUser(checkouts.Item(i).Username)) {
+                    user = checkouts.Item(i).Username;
+                    tell = true;
+                }
+        }
+        user = LogText::printable(user);
+    } else if (X == 0 && S == 2 && ignoreOwn) {
+        tell = ColleagueVersionSince(item, orNeverRecorded(file.DateIn()));
     }
     if (item.IsCheckedOut() != X)
         throw RepositoryError(QStringLiteral("The item changed while it was read"));
 
-    // The user's own changes, when asked to leave them out: a check-out by
-    // the logged-in user (2), a version the user made, the end of the
-    // user's own check-out. Their stored state moves on all the same.
-    const bool ignoreOwn = settings.IgnoreOwnChanges;
     if (X == S) {
         // Rule A: a version newer than the one last seen, by whole seconds.
         if (!newest.isValid() || wholeSecondsBetween(orNeverRecorded(file.DateIn()), newest) < 1)
             return;
-        const bool tell = !(ignoreOwn && IsLoggedInUser(newestBy));
         if (settings.NotifyIn && tell)
             Announce(spec, spec + kCrLf + QStringLiteral("has been checked in!") + kCrLf, kCheckIn,
                      QString(), true);
@@ -430,7 +488,6 @@ void modZel::CheckFile(Suspect &file, const VSSItem &item)
         ChangeFound(tell);
     } else if (X != 0 && S == 0) {
         // Rule B: a check-out; the user is the last entry of the check-outs.
-        const bool tell = !(ignoreOwn && X == 2);
         if (settings.NotifyOut && tell)
             Announce(spec,
                      spec + kCrLf + QStringLiteral(" has been checked out by ") + user + kCrLf,
@@ -439,12 +496,12 @@ void modZel::CheckFile(Suspect &file, const VSSItem &item)
         ChangeFound(tell);
     } else if (X == 0 && S != 0) {
         // Rule C: a check-in or an undone check-out.
-        const bool tell = !(ignoreOwn && S == 2);
         if (settings.NotifyIn && tell)
             Announce(spec, spec + kCrLf + QStringLiteral("has been checked in!") + kCrLf,
                      kUndoCheckOut, QString(), false);
         file.setStatus(qint16(X));
         ChangeFound(tell);
+        m_ruleCFired = true;
     }
     // Anything else (1 <-> 2, -1 while checked out) is not reported.
 }
@@ -452,6 +509,15 @@ void modZel::CheckFile(Suspect &file, const VSSItem &item)
 bool modZel::IsLoggedInUser(const QString &user) const
 {
     return !user.isEmpty() && user.compare(settings.Username, Qt::CaseInsensitive) == 0;
+}
+
+bool modZel::ColleagueVersionSince(const VSSItem &item, const QDateTime &seen) const
+{
+    for (const VSSVersion &entry : item.Versions(0))
+        if (!IsLoggedInUser(entry.Username) && entry.Date.isValid() &&
+            wholeSecondsBetween(seen, entry.Date) >= 1)
+            return true;
+    return false;
 }
 
 void modZel::ChangeFound(bool tell)
@@ -480,14 +546,15 @@ void modZel::RecordEvent(const QString &spec, const QString &action, const QStri
     EventList &list = eventListQuietly();
 
     // Rule A2: the newest row concerns this file: amend it to "check in".
-    // The row must be this file's own (its object equals the spec; a mere
-    // substring test would let $/a.txt amend the row of $/a.txt.bak), and
-    // so must the log's last record, which may differ from the newest row
-    // when the list is sorted otherwise or was cleared: another file's record
-    // is never rewritten; this file's check-in then gets a row and a record
-    // of its own, so the list keeps showing what the log holds.
-    if (mayAmend && !list.isEmpty() && list.lastRow().object == object) {
-        const EventRow newest = list.lastRow();
+    // The newest row is the one added last, wherever a sort shows it (the
+    // last row in the order the list was loaded or added to). It must be
+    // this file's own (its object equals the spec; a mere substring test
+    // would let $/a.txt amend the row of $/a.txt.bak), and so must the log's
+    // last record, which may differ when the list was cleared: another
+    // file's record is never rewritten; this file's check-in then gets a row
+    // and a record of its own, so the list keeps showing what the log holds.
+    if (mayAmend && !list.isEmpty() && list.newestRow().object == object) {
+        const EventRow newest = list.newestRow();
         bool amended = false;
         try {
             amended = eventLog.AmendLastAction(object, kAmendedCheckIn);
@@ -497,7 +564,7 @@ void modZel::RecordEvent(const QString &spec, const QString &action, const QStri
             ReportStoreFailure(e);
         }
         if (amended) {
-            list.amendLastRow(rowKey, kAmendedCheckIn);
+            list.amendNewestRow(rowKey, kAmendedCheckIn);
             Deliver(
                 {newest.date, newest.time, object, kAmendedCheckIn, QString(), settings.Inifile});
             return;
@@ -588,10 +655,13 @@ void modZel::EndOfPoll()
     if (settings.PlaySound)
         m_shell.beep();
     if (settings.ShowMessages) {
-        KillPollTimer();
+        // The timer pauses while the viewer comes up (polls on writes wait
+        // for PollBusy meanwhile).
+        if (TimerId != 0)
+            m_timers.KillTimer(TimerId);
         PollBusy = true;
         m_shell.showEventLog();
-        StartPollTimer();
+        setPollTimer();
         PollBusy = false;
         ResetTrayIcon();
     }

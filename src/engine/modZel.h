@@ -113,9 +113,12 @@ public:
     static int PollSeconds(int index);
 
     // (Re)starts the poll timer TimerId with the period of PollDelay, or
-    // stops it; the main window stops it while it is in front.
+    // stops it; the main window stops it while it is in front. Polls on
+    // writes follow the timer: they run exactly while it does.
     void StartPollTimer();
     void KillPollTimer();
+    // Polls on writes are armed (the timer runs for an open session).
+    bool changeWatchArmed() const { return m_changeWatchArmed; }
 
     // --- poll ---
     void TimerProc();
@@ -123,6 +126,10 @@ public:
     // but its cause, under the same conditions.
     void ChangePoll() { TimerProc(); }
     void CheckFiles();
+    // After a poll in which rule C fired, one more poll comes this soon, so
+    // that a check-in is read as one (rule A2) while the user still looks.
+    static constexpr int kSettlePollMs = 1000;
+    quint32 settlePollTimerId() const { return m_settleTimerId; }
 
     // --- notifications ---
     void ResetTrayIcon();
@@ -144,6 +151,8 @@ private:
     // Reads what the rules need first; raises when a value cannot be read.
     void CheckFile(Suspect &file, const VSSItem &item);
     bool IsLoggedInUser(const QString &user) const;
+    // A history entry by someone else is newer than `seen` by whole seconds.
+    bool ColleagueVersionSince(const VSSItem &item, const QDateTime &seen) const;
     // A rule fired: the stored state moves on; `tell` whether it is
     // announced when its gate is open (not the user's own change).
     void ChangeFound(bool tell);
@@ -167,6 +176,11 @@ private:
     void StoreList();
     // Watches again what the change watch lost; says what it cannot watch.
     void RearmChangeWatch();
+    void setPollTimer();
+    void armChangeWatch();
+    void disarmChangeWatch();
+    void scheduleSettlePoll();
+    void killSettlePoll();
 
     Shell &m_shell;
     TimerService &m_timers;
@@ -176,6 +190,10 @@ private:
     ChangeWatch *m_changeWatch = nullptr;
     QStringList m_changeFiles;    // of the items CheckList found
     QString m_changeWatchProblem; // last said
+    bool m_pollTimerRunning = false;
+    bool m_changeWatchArmed = false;
+    quint32 m_settleTimerId = 0; // the one-shot poll after rule C (0: none)
+    bool m_ruleCFired = false;   // in this poll
     std::unique_ptr<EventList> m_eventList;
     bool m_eventListLoaded = false;
     QHash<QString, QString> m_readFailures; // key -> the reason last said

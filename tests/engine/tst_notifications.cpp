@@ -92,6 +92,41 @@ private slots:
         QVERIFY(f.shell.look == TrayLook::Normal && f.shell.looks.contains(TrayLook::Change) &&
                 !f.shell.reset);
     }
+
+    // My own change left out, a colleague's in the same poll is told in
+    // full (beep, desktop note, message); a note lists eight changes and
+    // counts the rest.
+    void mixedPollTellsTheColleaguesChanges()
+    {
+        EngineFixture f;
+        f.zel.settings.ShowMessages = false;
+        f.zel.settings.IgnoreOwnChanges = true;
+        QStringList specs;
+        for (int i = 0; i <= 10; ++i)
+            f.watch(specs.emplace_back(QString("$/Web/f%1.txt").arg(i, 2, 10, QChar('0'))));
+        QVERIFY(f.start());
+        for (const QString &spec : specs)
+            f.repo->checkOut(spec, spec == specs[0] ? "me" : "Dora");
+        f.poll();
+        QCOMPARE(f.shell.beeps, 1);
+        const QStringList note = f.shell.notes.value(0).split('\n');
+        QCOMPARE(QStringList({note.value(0), note.value(1), note.value(8), note.value(9)}),
+                 QStringList({"10 changes to watched files", "$/Web/f01.txt: Check Out by Dora",
+                              "$/Web/f08.txt: Check Out by Dora", "and 2 more"}));
+        QCOMPARE(note.size(), 10);
+        QVERIFY(
+            !f.zel.PendingMessage.contains(specs[0]) &&
+            f.zel.PendingMessage.endsWith("$/Web/f10.txt\r\n has been checked out by Dora\r\n"));
+        QVERIFY(f.shell.reset && f.shell.look == TrayLook::Change);
+        // One change: its file in the summary; none without the option.
+        f.repo->undoCheckOut(specs[1], "Dora");
+        f.poll();
+        f.zel.settings.DesktopNotify = false;
+        f.repo->undoCheckOut(specs[2], "Dora");
+        f.poll();
+        QCOMPARE(f.shell.notes.mid(1), QStringList({"f01.txt: Check In (Undo Check Out)\n"
+                                                    "$/Web/f01.txt: Check In (Undo Check Out)"}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestNotifications)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ChangeWatch.h"
 #include "engine/Clock.h"
 #include "engine/TimerService.h"
 
@@ -49,4 +50,16 @@ public:
     QDateTime now() const override { return current; }
     void advance(qint64 seconds) { current = current.addSecs(seconds); }
     QDateTime current;
+};
+
+// A change watch whose writes a test reports by hand (fire() while armed).
+class ManualChangeWatch : public ChangeWatch
+{
+public:
+    std::function<void()> fire; // set while armed
+    void Watch(const QStringList &, std::function<void()> onChange) override
+    {
+        fire = std::move(onChange);
+    }
+    void Stop() override { fire = nullptr; }
 };

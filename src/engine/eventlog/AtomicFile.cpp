@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 
+#include "LogBirth.h"
 #include "LogFileIo.h"
 #include "engine/program/RegularFile.h"
 
@@ -181,6 +182,7 @@ qint64 AtomicFile::commit()
         return commitInPlace();
     if (!m_file.flush())
         throw LogFileIo::ioError(m_file, m_source);
+    LogBirth::carryOver(m_file.fileName(), m_file);
     if (beforeReplaceHook())
         beforeReplaceHook()(m_file.fileName());
     // QSaveFile::commit syncs the new file to disk before the rename.

@@ -217,6 +217,24 @@ struct EventList::Private
         return size_t(it - rows.begin());
     }
 
+    // The position of the row added last (else of the log's last record).
+    size_t newestPosition() const
+    {
+        if (sortColumn < 0)
+            return rows.size() - 1;
+        size_t newest = 0;
+        for (size_t i = 1; i < rows.size(); ++i)
+            if (addedAfter(rows[i], rows[newest]))
+                newest = i;
+        return newest;
+    }
+    static bool addedAfter(const Row &a, const Row &b)
+    {
+        if ((a.owned == kLoaded) != (b.owned == kLoaded))
+            return b.owned == kLoaded;
+        return a.owned == kLoaded ? a.sequence > b.sequence : a.owned > b.owned;
+    }
+
     // What a load carries from one piece of the log to the next.
     struct Loading
     {
@@ -402,6 +420,16 @@ EventRow EventList::lastRow() const
     return row(count() - 1);
 }
 
+int EventList::newestPosition() const
+{
+    return isEmpty() ? -1 : int(d->newestPosition());
+}
+
+EventRow EventList::newestRow() const
+{
+    return isEmpty() ? EventRow() : d->materialize(d->rows[d->newestPosition()]);
+}
+
 void EventList::addRow(const EventRow &row)
 {
     Row entry;
@@ -416,11 +444,12 @@ void EventList::addRow(const EventRow &row)
     endInsertRows();
 }
 
-void EventList::amendLastRow(const QString &key, const QString &text)
+void EventList::amendNewestRow(const QString &key, const QString &text)
 {
     if (d->rows.empty())
         return;
-    Row &last = d->rows.back();
+    const size_t position = d->newestPosition();
+    Row &last = d->rows[position];
     if (last.owned == kLoaded) {
         EventRow r = d->materialize(last);
         last.owned = qint32(d->owned.size());
@@ -431,7 +460,7 @@ void EventList::amendLastRow(const QString &key, const QString &text)
     r.key = d->uniqueKey(key);
     d->givenKeys.insert(r.key);
     r.text = text;
-    const QModelIndex cell = index(count() - 1, ActionColumn);
+    const QModelIndex cell = index(int(position), ActionColumn);
     emit dataChanged(cell, cell);
 }
 

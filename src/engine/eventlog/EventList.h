@@ -43,12 +43,16 @@ public:
     // not as EventRow objects). Out of range: an empty row.
     EventRow row(int position) const;
     EventRow lastRow() const;
+    // The row added last, else the row of the log's last record: the last
+    // row unless the list is sorted otherwise.
+    EventRow newestRow() const;
+    int newestPosition() const; // -1 when empty
     // Adds a row; with sorting on it takes its place in the sort order, after
     // the rows that compare equal. A key already in use gets a "*n*" prefix.
     void addRow(const EventRow &row);
-    // Changes the key and the text of the last row, in place (it does not
+    // Changes the key and the text of the newest row, in place (it does not
     // move, even when sorted by "Action"). Empty list: nothing happens.
-    void amendLastRow(const QString &key, const QString &text);
+    void amendNewestRow(const QString &key, const QString &text);
     void clear();
 
     bool sorted() const;

@@ -47,8 +47,12 @@ const NamedFlag kPlainFlags[] = {
     {"NotifyOut", &ZelSettings::NotifyOut},       {"StartUp", &ZelSettings::StartUp},
 };
 
-// Flags added later. A store written before them reads them as false, so an
-// existing installation behaves as it did; a first start gets `firstStart`.
+// Flags added later. A store an older version saved reads them as false, so
+// an existing installation behaves as it did; a first start gets
+// `firstStart`. Every save writes the settings version: a store without it
+// that holds what every save of an older version wrote ("ShowMessages") is
+// such an older one; keys the log settings dialog wrote alone still make a
+// first start.
 struct LaterFlag
 {
     const char *key;
@@ -59,6 +63,9 @@ const LaterFlag kLaterFlags[] = {
     {"DesktopNotify", &ZelSettings::DesktopNotify, true},
     {"IgnoreOwnChanges", &ZelSettings::IgnoreOwnChanges, false},
 };
+
+const QString kSettingsVersionKey = QStringLiteral("SettingsVersion");
+const QString kSettingsVersion = QStringLiteral("2");
 
 constexpr int kDefaultPollDelay = 3;
 constexpr int kLastPollDelay = 7; // the interval list has eight entries
@@ -131,7 +138,8 @@ bool LoadSettings(modZel &zel, SettingsStore &store)
 {
     ZelSettings &s = zel.settings;
     const Params params(store);
-    const bool firstStart = store.Keys(kAppName, kParams).isEmpty();
+    const bool olderVersion = params.text(kSettingsVersionKey).isEmpty() &&
+                              !params.text(QStringLiteral("ShowMessages")).isEmpty();
     s.UseLastDB = params.flag(QStringLiteral("UseLastDB"), true);
     s.UseLastUser = params.flag(QStringLiteral("UseLastUser"), true);
     s.Debug = params.flag(QStringLiteral("Debug"), false);
@@ -153,7 +161,7 @@ bool LoadSettings(modZel &zel, SettingsStore &store)
     for (const NamedFlag &f : kPlainFlags)
         s.*f.field = params.flag(QLatin1String(f.key), true);
     for (const LaterFlag &f : kLaterFlags)
-        s.*f.field = params.flag(QLatin1String(f.key), firstStart && f.firstStart);
+        s.*f.field = params.flag(QLatin1String(f.key), !olderVersion && f.firstStart);
     s.PollDelay = pollDelay(params.text(QStringLiteral("PollDelay")));
     s.CodePage = params.text(QStringLiteral("CodePage")).trimmed();
     s.CodePageDatabase = params.text(QStringLiteral("CodePageDatabase"));
@@ -203,6 +211,7 @@ bool SaveSettings(modZel &zel, SettingsStore &store)
     for (const LaterFlag &f : kLaterFlags)
         params.setFlag(QLatin1String(f.key), s.*f.field);
     params.setText(QStringLiteral("PollDelay"), QString::number(s.PollDelay));
+    params.setText(kSettingsVersionKey, kSettingsVersion);
     if (const std::optional<bool> trace = traceSwitch(s.Username)) {
         s.Debug = *trace;
         params.setFlag(QStringLiteral("Debug"), s.Debug);

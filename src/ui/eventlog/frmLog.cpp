@@ -10,6 +10,8 @@
 #include "frmLogPrint.h"
 #include "frmOptions.h"
 #include "ui/main/DialogHook.h"
+#include "ui/main/HelpPages.h"
+#include "ui/main/HelpWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -149,6 +151,13 @@ void frmLog::showViewer(bool activate)
     raise();
     if (activate)
         activateWindow();
+    // The newest row in view, where the current sort puts it: the rows a
+    // poll just added are what the user came for.
+    if (const int newest = list().newestPosition(); newest >= 0) {
+        const QModelIndex row = list().index(newest, EventList::ActionColumn);
+        lvTrace->setCurrentIndex(row);
+        lvTrace->scrollTo(row);
+    }
 }
 
 void frmLog::Form_Load()
@@ -169,8 +178,12 @@ void frmLog::Form_Load()
                                  QStringLiteral("Cannot read the event log: ") +
                                      QString::fromUtf8(e.what()));
     }
-    if (lvTrace->model() != &list())
+    if (lvTrace->model() != &list()) {
         lvTrace->setModel(&list());
+        connect(
+            &list(), &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) { widenObjectColumn(first, last); });
+    }
     sizeColumns(longest);
     if (m_widthIsDefault)
         widenToColumns();
@@ -270,12 +283,33 @@ void frmLog::LoadEventList()
     sizeColumns(longest);
 }
 
+int frmLog::columnPadding() const
+{
+    return 3 * lvTrace->fontMetrics().horizontalAdvance(QLatin1Char(' '));
+}
+
+void frmLog::widenObjectColumn(int first, int last)
+{
+    // Rows added while the viewer is loaded: the Object column grows to show
+    // them whole (it never shrinks; an empty log's column starts at zero).
+    const EventList &events = list();
+    const QFontMetrics text = lvTrace->fontMetrics();
+    int widest = 0;
+    for (int r = first; r <= last && r - first < 500; ++r)
+        widest =
+            std::max(widest, text.horizontalAdvance(
+                                 events.data(events.index(r, EventList::ObjectColumn)).toString()));
+    QHeaderView *header = lvTrace->header();
+    if (widest + columnPadding() > header->sectionSize(EventList::ObjectColumn))
+        header->resizeSection(EventList::ObjectColumn, widest + columnPadding());
+}
+
 void frmLog::sizeColumns(int longestObject)
 {
     // Measured in the list's own font, so that every text shows whole: the
     // widest action, a date, a time and the widest of the longest objects.
     const QFontMetrics text = lvTrace->fontMetrics(), header = lvTrace->header()->fontMetrics();
-    const int padding = 3 * text.horizontalAdvance(QLatin1Char(' '));
+    const int padding = columnPadding();
     const EventList &events = list();
     auto fit = [&](int column, int width) {
         const QString caption = events.headerData(column, Qt::Horizontal).toString();
@@ -376,6 +410,7 @@ void frmLog::Properties()
         frmOptions dialog(
             m_zel, m_store, [this] { LoadEventList(); }, this);
         m_options = &dialog;
+        BindHelpKey(&dialog, HelpPages::LogSettingsContext, onHelp);
         DialogHook::exec(dialog);
         m_options = nullptr;
     });

@@ -60,6 +60,9 @@ public:
     // The toolbar button with the given key (its tooltip), or nullptr.
     QAction *button(const QString &key) const;
 
+    // F1 in the log settings dialog asks for its help context here.
+    std::function<void(int context)> onHelp;
+
     QTreeView *lvTrace;
     QToolBar *tbToolBar;
     QPushButton *Command1;
@@ -80,6 +83,8 @@ private:
     QSize outerTwips() const;
     void storeGeometry();
     void sizeColumns(int longestObject);
+    int columnPadding() const;
+    void widenObjectColumn(int first, int last);
     void showSortIndicator();
 
     modZel &m_zel;

@@ -1,5 +1,7 @@
 #include "frmOptions.h"
 
+#include "engine/eventlog/LogBirth.h"
+
 #include "engine/ZelError.h"
 #include "engine/eventlog/EventList.h"
 #include "engine/modZel.h"
@@ -342,7 +344,7 @@ void frmOptions::fillFileLabels(const QString &path)
         return;
     }
     lblItem[4]->setText(QString::number(info.size()));
-    lblItem[5]->setText(dateTimeText(info.birthTime()));
+    lblItem[5]->setText(dateTimeText(LogBirth::of(path)));
     lblItem[6]->setText(dateTimeText(info.lastModified()));
     lblStatus->clear();
 }

@@ -8,6 +8,7 @@
 #include "engine/modZel.h"
 #include "ui/WaitCursor.h"
 #include "ui/main/HelpPages.h"
+#include "ui/main/HelpWindow.h"
 #include "ui/main/Icons.h"
 #include "ui/main/ProgramActivation.h"
 
@@ -18,7 +19,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
@@ -129,10 +129,9 @@ void frmTree::connectControls()
     connect(m_removeall, &QAction::triggered, this, &frmTree::RemoveAll);
     connect(m_copy, &QAction::triggered, this, &frmTree::AddPickedFiles);
     lstR->onDragStart = [this] { runFileDrag(); };
-    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, [this] {
+    BindHelpKey(this, HelpPages::ExplorerContext, [this](int context) {
         if (onHelp)
-            onHelp(HelpPages::ExplorerContext);
+            onHelp(context);
     });
 
     for (QObject *o :

@@ -51,12 +51,43 @@ QString HelpStartPage(const QString &programFolder)
     return target + QLatin1Char('/') + kHelpPage;
 }
 
+namespace {
+
+struct ContextPlace
+{
+    int context;
+    const char *page;
+    const char *section;
+};
+constexpr ContextPlace kPlaces[] = {{MainWindowContext, "index.html", "main-window"},
+                                    {ExplorerContext, "explorer.html", ""},
+                                    {EventLogContext, "eventlog.html", ""},
+                                    {LogSettingsContext, "eventlog.html", "log-settings"},
+                                    {AboutContext, "index.html", "about"}};
+
+const ContextPlace *placeOf(int context)
+{
+    for (const ContextPlace &place : kPlaces)
+        if (place.context == context)
+            return &place;
+    return nullptr;
+}
+
+} // namespace
+
 QString HelpPage(const QString &programFolder, int context)
 {
     const QString start = HelpStartPage(programFolder);
-    if (start.isEmpty() || context != ExplorerContext)
+    const ContextPlace *place = placeOf(context);
+    if (start.isEmpty() || !place)
         return start;
-    return QFileInfo(start).dir().filePath(QStringLiteral("explorer.html"));
+    return QFileInfo(start).dir().filePath(QLatin1String(place->page));
+}
+
+QString HelpSection(int context)
+{
+    const ContextPlace *place = placeOf(context);
+    return place ? QLatin1String(place->section) : QString();
 }
 
 } // namespace HelpPages

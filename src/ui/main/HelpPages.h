@@ -9,9 +9,15 @@ namespace HelpPages {
 // user's cache folder. Empty when none can be provided.
 QString HelpStartPage(const QString &programFolder);
 
-// Help context numbers: the explorer window and its controls carry 4001.
+// Help context numbers: each window and its controls carry one (F1).
+constexpr int MainWindowContext = 4000;
 constexpr int ExplorerContext = 4001;
+constexpr int EventLogContext = 4002;
+constexpr int LogSettingsContext = 4003;
+constexpr int AboutContext = 4004;
 // The page of a help context (0: the start page); empty as above.
 QString HelpPage(const QString &programFolder, int context);
+// The section of that page the context opens at (empty: its top).
+QString HelpSection(int context);
 
 } // namespace HelpPages

@@ -2,18 +2,46 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <QProcess>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
+namespace {
+
+// The manual's pictures in the flow of the text, never wider than the
+// window shows them (the rich-text engine knows no max-width).
+class HelpBrowser : public QTextBrowser
+{
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QVariant loadResource(int type, const QUrl &name) override
+    {
+        QVariant resource = QTextBrowser::loadResource(type, name);
+        if (type != QTextDocument::ImageResource)
+            return resource;
+        QImage image = resource.userType() == QMetaType::QImage
+                           ? resource.value<QImage>()
+                           : QImage::fromData(resource.toByteArray());
+        const int room = viewport()->width() - 4 * fontMetrics().averageCharWidth();
+        if (image.isNull() || room <= 0 || image.width() <= room)
+            return resource;
+        return image.scaledToWidth(room, Qt::SmoothTransformation);
+    }
+};
+
+} // namespace
+
 HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("helpViewer"));
     setWindowTitle(QStringLiteral("Quorvik Help"));
-    browser = new QTextBrowser(this);
+    browser = new HelpBrowser(this);
     browser->setOpenExternalLinks(true);
     lblWhere = new QLabel(this);
     lblWhere->setWordWrap(true);
@@ -22,16 +50,27 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     layout->addWidget(browser, 1);
     layout->addWidget(lblWhere);
     resize(720, 560);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::close);
 }
 
-void HelpWindow::showPage(const QString &page)
+void HelpWindow::showPage(const QUrl &page)
 {
-    browser->setSource(QUrl::fromLocalFile(page));
+    browser->setSource(page);
     lblWhere->setText(QStringLiteral("No web browser could be started. The manual is also at %1")
-                          .arg(QDir::toNativeSeparators(page)));
+                          .arg(QDir::toNativeSeparators(page.toLocalFile())));
     show();
     raise();
     activateWindow();
+}
+
+void BindHelpKey(QWidget *window, int context, const std::function<void(int context)> &help)
+{
+    QObject::connect(new QShortcut(QKeySequence(Qt::Key_F1), window), &QShortcut::activated, window,
+                     [context, help] {
+                         if (help)
+                             help(context);
+                     });
 }
 
 void OpenWithDesktop(const QUrl &url, const std::function<void()> &failed)

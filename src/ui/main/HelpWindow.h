@@ -16,12 +16,16 @@ class HelpWindow : public QWidget
 {
 public:
     explicit HelpWindow(QWidget *parent = nullptr);
-    // Shows `page` (a local HTML file) and brings the window to the front.
-    void showPage(const QString &page);
+    // Shows `page` (a local HTML file, perhaps with a section) and brings
+    // the window to the front. Escape closes it.
+    void showPage(const QUrl &page);
 
     QTextBrowser *browser;
     QLabel *lblWhere;
 };
+
+// F1 in `window` asks for the help of `context`.
+void BindHelpKey(QWidget *window, int context, const std::function<void(int context)> &help);
 
 // Opens `url` with the desktop's browser; `failed` runs when none can be
 // started, at once or when the desktop's opener reports failure later.

@@ -1,6 +1,7 @@
 #include "frmZel.h"
 
 #include "DialogHook.h"
+#include "HelpPages.h"
 #include "HelpWindow.h"
 #include "Icons.h"
 #include "engine/program/ProgramPaths.h"
@@ -137,8 +138,9 @@ void frmZel::buildControls()
     auto *method = new QVBoxLayout(Frame2);
     Check3 = new QCheckBox(QStringLiteral("Show Icon on &Taskbar"), Frame2);
     Check4 = new QCheckBox(QStringLiteral("Display Message &Box "), Frame2);
-    Check7 = new QCheckBox(QStringLiteral("Play a &Sound"), Frame2);
+    // Created in the order drawn: the Tab key follows it.
     chkDesktop = new QCheckBox(QStringLiteral("Desktop Notifi&cation"), Frame2);
+    Check7 = new QCheckBox(QStringLiteral("Play a &Sound"), Frame2);
     method->addWidget(Check3);
     method->addWidget(Check4);
     method->addWidget(chkDesktop);
@@ -291,6 +293,7 @@ void frmZel::connectControls()
     connect(mnuAbout, &QAction::triggered, this, &frmZel::mnuAbout_Click);
     connect(mnuHelp, &QAction::triggered, this, &frmZel::mnuHelp_Click);
     connect(mnuExit, &QAction::triggered, this, &frmZel::ExitProgram);
+    BindHelpKey(this, HelpPages::MainWindowContext, [this](int context) { showHelp(context); });
 }
 
 // ------------------------------------------------------------------ start-up
@@ -355,6 +358,7 @@ void frmZel::addTrayIcon()
 
 void frmZel::focusWindowChanged()
 {
+    prepareTrayMenu(); // a modal dialog may have come or gone
     QWidget *now = QApplication::activeWindow();
     // The window system may report the main window active once more after
     // it was hidden to watch; a window that is not shown is not activated
@@ -410,6 +414,10 @@ void frmZel::keyPressEvent(QKeyEvent *event)
 
 void frmZel::hideEvent(QHideEvent *event)
 {
+    // Shown again from the tray, the window comes back where it was (a
+    // window manager may place a window mapped anew elsewhere).
+    if (!isMinimized())
+        m_placeBeforeHiding = pos();
     m_activation.mainWindowLeft();
     QWidget::hideEvent(event);
     QTimer::singleShot(0, this, &frmZel::prepareTrayMenu);
@@ -476,6 +484,14 @@ void frmZel::cmOk_Click()
     if (s.Username.isEmpty() || s.Inifile.isEmpty()) {
         setStatus(kInvalidCredentials);
         zel().KillPollTimer();
+        setTrayLook(TrayLook::Error);
+    } else if (aboutVisible() || eventLogVisible()) {
+        // A refused start: nothing watches until the next one, and the user
+        // is told so rather than left believing the hidden program watches.
+        zel().KillPollTimer();
+        setStatus(QStringLiteral("ERROR: Not watching: close the %1, then Hide & Watch")
+                      .arg(aboutVisible() ? QStringLiteral("About box")
+                                          : QStringLiteral("event log viewer")));
         setTrayLook(TrayLook::Error);
     } else if (zel().ZelIni()) {
         // Watching runs on what was entered even when it could not be kept.
@@ -680,13 +696,24 @@ void frmZel::setTrayLook(TrayLook look)
     updateTrayToolTip();
 }
 
-// With the error look the tooltip tells what is wrong, for a hidden window.
+// The tooltip names a settings folder of the user's choosing (two instances
+// are told apart) and, with the error look, tells what is wrong.
 void frmZel::updateTrayToolTip()
 {
     if (!m_tray)
         return;
-    const bool error = m_look == TrayLook::Error && status().startsWith(QLatin1String("ERROR"));
-    m_tray->setToolTip(error ? kTitle + QLatin1Char('\n') + status() : kTitle);
+    QStringList lines{kTitle};
+    if (!m_services.settingsFolder.isEmpty())
+        lines << QDir::toNativeSeparators(m_services.settingsFolder);
+    if (m_look == TrayLook::Error && status().startsWith(QLatin1String("ERROR")))
+        lines << status();
+    QString tip = lines.join(QLatin1Char('\n'));
+#ifdef Q_OS_WIN
+    // The notification area's tooltip takes "&" as a mnemonic mark; three
+    // show one.
+    tip.replace(QLatin1Char('&'), QStringLiteral("&&&"));
+#endif
+    m_tray->setToolTip(tip);
 }
 
 void frmZel::setResetEnabled(bool enabled)
@@ -703,6 +730,8 @@ bool frmZel::mainWindowVisible() const
 
 void frmZel::showMainWindow()
 {
+    if (!isVisible() && m_placeBeforeHiding)
+        move(*m_placeBeforeHiding);
     if (isMinimized())
         showNormal();
     else

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -47,6 +48,8 @@ struct frmZelServices
     QString programPath;
     // The options in use that the start at logon passes on (--config-dir DIR).
     QStringList programArguments;
+    // The settings folder when it is not the default one (empty: default).
+    QString settingsFolder;
 
     // Empty entries use the real thing.
     std::function<void(const QString &name, const QString &path, bool flag)> runAtStartup;
@@ -227,4 +230,5 @@ private:
     bool m_unloaded = false;
     bool m_sessionEnding = false;
     std::unique_ptr<HelpWindow> m_help;
+    std::optional<QPoint> m_placeBeforeHiding;
 };

@@ -4,6 +4,7 @@
 #include "frmZel.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDateTime>
 #include <QListWidget>
 #include <QMenu>
@@ -39,17 +40,19 @@ void frmZel::trayActivated(QSystemTrayIcon::ActivationReason reason)
 
 void frmZel::prepareTrayMenu()
 {
-    // Desktops pop the menu up themselves; while the main window or the
-    // explorer is on the screen its entries would do nothing, so one
-    // disabled line says why instead.
+    // Desktops pop the menu up themselves; while a modal dialog, the main
+    // window or the explorer is on the screen its entries would do nothing,
+    // so one disabled line says why instead.
+    const bool modal = zel().ModalOpen || QApplication::activeModalWidget();
     const bool explorerShown = ProgramWindows::ask(windows.explorerVisible);
-    const bool acts = !mainWindowVisible() && !explorerShown;
+    const bool acts = !mainWindowVisible() && !explorerShown && !modal;
     for (QAction *entry : mnuShow->actions())
         entry->setVisible(acts && entry != mnuBusy);
     mnuBusy->setVisible(!acts);
     mnuBusy->setText(
-        explorerShown ? QStringLiteral("The explorer is open: finish it with OK or Cancel")
-                      : QStringLiteral("The settings window is open: close it to use this menu"));
+        modal           ? QStringLiteral("A dialog is open: close it to use this menu")
+        : explorerShown ? QStringLiteral("The explorer is open: finish it with OK or Cancel")
+                        : QStringLiteral("The settings window is open: close it to use this menu"));
     mnuReset->setEnabled(m_resetEnabled);
     mnuShow->setDefaultAction(m_resetEnabled ? mnuReset : mnuSet);
 }
@@ -96,14 +99,17 @@ void frmZel::showHelp(int context)
         showMessage(QStringLiteral("The help pages are missing from this installation."));
         return;
     }
+    QUrl url = QUrl::fromLocalFile(page);
+    if (const QString section = HelpPages::HelpSection(context); !section.isEmpty())
+        url.setFragment(section);
     const QPointer<frmZel> self(this);
-    m_services.openUrl(QUrl::fromLocalFile(page), [self, page] {
+    m_services.openUrl(url, [self, url] {
         if (!self)
             return;
         if (!self->m_help) {
             self->m_help = std::make_unique<HelpWindow>();
             self->m_help->setWindowIcon(self->windowIcon());
         }
-        self->m_help->showPage(page);
+        self->m_help->showPage(url);
     });
 }

@@ -107,7 +107,7 @@ private slots:
         list.addRow(makeRow("2024-01-01", "$/same"));
         list.addRow(makeRow("2024-01-01", "$/same"));
         QCOMPARE(list.row(4).key, makeRow("2024-01-01", "$/same").key);
-        list.amendLastRow(list.row(4).key, "check in");
+        list.amendNewestRow(list.row(4).key, "check in");
         QSet<QString> keys;
         for (int i = 0; i < list.count(); ++i)
             keys.insert(list.row(i).key.contains("$/same") ? list.row(i).key : QString());
@@ -162,23 +162,26 @@ private slots:
         }
     }
 
-    void amendLastRowChangesKeyAndTextInPlace()
+    // The newest row (added last, else the log's last record) is amended in
+    // place, wherever the sort shows it.
+    void amendNewestRowChangesKeyAndTextInPlace()
     {
         EventList list;
-        list.amendLastRow("k$/a", "check in"); // empty list: nothing to amend
+        list.amendNewestRow("k$/a", "check in"); // empty list: nothing to amend
         QVERIFY(list.isEmpty() && !list.sorted());
         list.loadFromText(record("2024-01-01", "$/a", "Check Out") +
                           record("2024-01-02", "$/b", "Check In (Undo Check Out)"));
         QVERIFY(list.row(2).key.isEmpty() && list.row(-1).key.isEmpty()); // out of range: harmless
         list.sort(EventList::ActionColumn, Qt::AscendingOrder);
-        list.amendLastRow("2024-02-02 10:00:01$/a", "Check In"); // sorts first, stays last
-        const EventRow last = list.lastRow();
-        QCOMPARE(QStringList({last.key, last.text, last.date, last.object}),
-                 QStringList({"2024-02-02 10:00:01$/a", "Check In", "2024-01-01", "$/a"}));
-        QCOMPARE(column(list), QStringList({"$/b", "$/a"}));
+        list.amendNewestRow("2024-02-02 10:00:01$/b", "check in"); // shown first, sorts last
+        const EventRow first = list.row(0);
+        QCOMPARE(QStringList({first.key, first.text, first.date, first.object}),
+                 QStringList({"2024-02-02 10:00:01$/b", "check in", "2024-01-02", "$/b"}));
+        QVERIFY(column(list) == QStringList({"$/b", "$/a"}) && list.row(1).text == "Check Out");
         list.addRow(makeRow("2024-03-03", "$/c"));
-        list.amendLastRow(list.lastRow().key, "check in"); // its own key is no clash
-        QCOMPARE(list.lastRow().key, makeRow("2024-03-03", "$/c").key);
+        list.amendNewestRow(makeRow("2024-03-03", "$/c").key, "check in"); // its own key: no clash
+        QCOMPARE(list.newestRow().key, makeRow("2024-03-03", "$/c").key);
+        QCOMPARE(list.newestRow().text, "check in");
     }
 
     void modelSignalsFollowChanges()
@@ -197,9 +200,9 @@ private slots:
         list.addRow(makeRow("2024-01-01", "$/new"));
         QVERIFY(inserted.count() == 1 && inserted.at(0).at(1).toInt() == 1 && b.row() == 2);
         QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
-        list.amendLastRow("k$/c", "check in");
+        list.amendNewestRow("k$/new", "check in");
         QCOMPARE(changed.count(), 1);
-        QCOMPARE(changed.at(0).at(0).value<QModelIndex>(), list.index(3, EventList::ActionColumn));
+        QCOMPARE(changed.at(0).at(0).value<QModelIndex>(), list.index(1, EventList::ActionColumn));
         QSignalSpy reset(&list, &QAbstractItemModel::modelReset);
         list.clear();
         QVERIFY(reset.count() == 1 && !b.isValid());

@@ -99,10 +99,14 @@ private slots:
         QVERIFY(files.Item(1)->ImageIndex() == 2 && files.Item(1)->DateIn() == when);
         QVERIFY(files.Item("$/Web/a;b.txt")->Status() == -1 &&
                 f.engine->shell.statusText == "Files in the list: 2");
-        // A store written before the later flags keeps its behaviour.
-        Fixture old;
+        // A store an older version saved keeps its behaviour; the log
+        // settings' keys alone are still a first start.
+        QCOMPARE(f.get("SettingsVersion"), "2");
+        Fixture old, logOnly;
         old.set({{"ShowMessages", "True"}});
         QVERIFY(!old.load().settings.DesktopNotify && !old.engine->zel.settings.IgnoreOwnChanges);
+        logOnly.set({{"Logfile", "/tmp/QVEvent.txt"}, {"MaxLogSize", "1024"}});
+        QVERIFY(logOnly.load().settings.DesktopNotify);
     }
 
     // Each: a stored entry, then "status;key"; the date is never recorded

@@ -101,6 +101,25 @@ private slots:
         v.log.close();
         v.log.showViewer();
         QCOMPARE(header->sectionSize(EventList::ObjectColumn), 0);
+        // It grows with rows added later; shown, the viewer brings the newest
+        // row into view wherever the sort puts it (again after a scroll).
+        const auto add = [&](const QString &object) {
+            v.list().addRow({object, "Check Out", "2024-01-01", "10:00:00", object, ""});
+        };
+        for (int i = 0; i < 300; ++i)
+            add(QString("$/f%1.txt").arg(i, 3, 10, QChar('0')));
+        QVERIFY(header->sectionSize(EventList::ObjectColumn) >
+                font.horizontalAdvance("$/f299.txt"));
+        v.list().sort(EventList::ObjectColumn, Qt::AscendingOrder);
+        add("$/f150b.txt"); // shown in the middle
+        for (int shown = 0; shown < 2; ++shown) {
+            v.log.lvTrace->scrollToTop();
+            v.log.showViewer(false);
+            const QModelIndex current = v.log.lvTrace->currentIndex();
+            QCOMPARE(v.list().row(current.row()).object, "$/f150b.txt");
+            QVERIFY(v.log.lvTrace->viewport()->rect().contains(
+                v.log.lvTrace->visualRect(current).center()));
+        }
     }
 
     void toolbarCommandsAndHowTheViewerShows()

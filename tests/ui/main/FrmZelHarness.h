@@ -32,6 +32,8 @@ struct FrmZelHarness
     QTemporaryDir dir;
     std::shared_ptr<MemoryRepository> repo = MemoryRepository::create();
     ManualTimers timers;
+    ManualChangeWatch watch;
+    QString settingsFolder; // not the default one
     ManualClock clock;
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<frmZel> frm;
@@ -103,6 +105,8 @@ struct FrmZelHarness
     {
         frmZelServices s;
         s.timers = &timers;
+        s.changes = &watch;
+        s.settingsFolder = settingsFolder;
         s.clock = &clock;
         s.factory = repo->factory();
         s.store = store.get();

@@ -2,12 +2,17 @@
 // a database, closing and exit, the watched-file list with its menu, and the
 // tray icon with its looks, clicks and menu.
 #include "FrmZelHarness.h"
+#include "ui/about/frmAbout.h"
+#include "ui/about/frmAboutPlug.h"
+#include "ui/eventlog/frmLog.h"
+#include "ui/eventlog/frmLogPlug.h"
 #include "ui/main/HelpPages.h"
 #include "ui/main/HelpWindow.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +20,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTextBrowser>
 #include <QtTest>
 
 namespace {
@@ -211,7 +217,7 @@ private slots:
         frmZel &f = h.start({"$/Web/a.htm", "$/Web/b.htm"});
         QVERIFY(QTest::qWaitForWindowActive(&f));
         QTRY_VERIFY(!h.timerRunning());
-        QVERIFY(f.lst->item(0)->isSelected());
+        QVERIFY(f.lst->item(0)->isSelected() && !h.watch.fire);
 
         QWidget viewer; // another window of the program: the session restarts
         viewer.setObjectName(QStringLiteral("frmLog"));
@@ -219,9 +225,11 @@ private slots:
         viewer.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&viewer));
         QTRY_VERIFY(h.timerRunning());
+        QVERIFY(h.watch.fire);
         f.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f));
         QTRY_VERIFY(!h.timerRunning());
+        QVERIFY(!h.watch.fire); // the close box now leaves nothing watching
 
         // A new interval takes effect when the focus leaves its box.
         f.cmbEvery->setFocus();
@@ -286,7 +294,30 @@ private slots:
         f.Command1->click();
         QCOMPARE(unloaded.count(), 1);
         QCOMPARE(order, QStringList({"explorer", "about", "viewer", "options"}));
-        QVERIFY(!f.trayIcon() && !f.zel().Database && !h.timerRunning());
+        QVERIFY(!f.trayIcon() && !f.zel().Database && !h.timerRunning() && !h.watch.fire);
+    }
+
+    // Moving into an open viewer changes nothing and says nothing; "Hide &&
+    // Watch" then stops what ran and says why (the tooltip too, with its
+    // ampersand, after a settings folder that is not the default).
+    void openViewerStopsWatchingAndOnlyHideAndWatchSaysSo()
+    {
+        FrmZelHarness h;
+        h.settingsFolder = QDir::tempPath() + "/second";
+        frmZel &f = h.start({"$/Web/a.htm"});
+        f.windows.eventLogVisible = [] { return true; };
+        f.Form_Deactivate();
+        QVERIFY(f.trayLook() == TrayLook::Normal && f.status() == "Files in the list: 1");
+        QVERIFY(h.timerRunning() && h.watch.fire);
+        f.cmOk_Click();
+        const QString said = "ERROR: Not watching: close the event log viewer, then Hide & Watch";
+        QVERIFY(f.status() == said && f.trayLook() == TrayLook::Error);
+        QVERIFY(!h.timerRunning() && !h.watch.fire);
+        QString tip = "Quorvik\n" + QDir::toNativeSeparators(h.settingsFolder) + '\n' + said;
+#ifdef Q_OS_WIN
+        tip.replace("&", "&&&");
+#endif
+        QCOMPARE(f.trayIcon()->toolTip(), tip);
     }
 
     void withoutATrayTheWindowMinimisesAndFollowsTheTray()
@@ -411,6 +442,27 @@ private slots:
         f.prepareTrayMenu();
         QCOMPARE(visibleEntries(f.mnuShow),
                  QStringList({"The explorer is open: finish it with OK or Cancel (off)"}));
+        f.zel().ModalOpen = true;
+        f.prepareTrayMenu();
+        QCOMPARE(visibleEntries(f.mnuShow),
+                 QStringList({"A dialog is open: close it to use this menu (off)"}));
+    }
+
+    // Tab follows the screen (the notification boxes as drawn); shown from
+    // the tray, the window comes back where it was.
+    void tabOrderAndPlace()
+    {
+        FrmZelHarness h;
+        frmZel &f = h.start();
+        QCOMPARE(f.Check4->nextInFocusChain(), f.chkDesktop);
+        QCOMPARE(f.chkDesktop->nextInFocusChain(), f.Check7);
+        f.move(200, 150);
+        const QPoint place = f.pos();
+        f.cmOk_Click();
+        QVERIFY(!f.isVisible());
+        f.move(0, 0); // where a window manager may map it anew
+        f.mnuSet_Click();
+        QCOMPARE(f.pos(), place);
     }
 
     void trayClickRunsResetOnceThenSettings()
@@ -483,6 +535,8 @@ private slots:
         QVERIFY(f.isUnloaded());
     }
 
+    // F1 in each window opens its section of the manual; without a browser
+    // the program's own help window shows it, and Escape closes that.
     void helpOpensTheBundledPagesOrShowsThemItself()
     {
         FrmZelHarness h;
@@ -490,6 +544,27 @@ private slots:
         f.cmOk_Click();
         f.mnuHelp->trigger();
         QVERIFY(TestFiles::read(h.opened.value(0).toLocalFile()).contains("Hide &amp; Watch"));
+        frmLog &viewer = PlugEventLogViewer(f);
+        QWidget &about = PlugAboutBox(f);
+        DialogHook::modal = [](QDialog &dialog) {
+            dialog.show();
+            dialog.activateWindow();
+            if (QTest::qWaitForWindowActive(&dialog))
+                QTest::keyClick(&dialog, Qt::Key_F1);
+            return 0;
+        };
+        for (QWidget *window : std::initializer_list<QWidget *>{&f, &viewer, &about}) {
+            window->show();
+            window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            QTest::keyClick(window, Qt::Key_F1);
+        }
+        viewer.Properties();
+        QStringList opened;
+        for (const QUrl &url : h.opened.mid(1))
+            opened << url.fileName() + '#' + url.fragment();
+        QCOMPARE(opened, QStringList({"index.html#main-window", "eventlog.html#",
+                                      "index.html#about", "eventlog.html#log-settings"}));
         QVERIFY(!f.helpWindow());
 
         h.browserFails = true; // a window of its own, saying where the manual is
@@ -497,6 +572,9 @@ private slots:
         QVERIFY(f.helpWindow() && f.helpWindow()->isVisible());
         QVERIFY(f.helpWindow()->lblWhere->text().contains(
             QDir::toNativeSeparators("/help/explorer.html")));
+        QVERIFY(QTest::qWaitForWindowActive(f.helpWindow()));
+        QTest::keyClick(f.helpWindow()->browser, Qt::Key_Escape);
+        QVERIFY(!f.helpWindow()->isVisible());
     }
 };
 
