@@ -120,10 +120,6 @@ QRect px(int l, int t, int w, int h)
 {
     return ToPixels(QRect(l, t, w, h));
 }
-QList<int> layout(const frmTree &w)
-{
-    return {w.WidthTwips(), w.HeightTwips(), w.VBarTwips(), w.HBarTwips()};
-}
 
 } // namespace
 
@@ -141,8 +137,7 @@ private slots:
         QCOMPARE(nodeKeys(w), QStringList({"$/", "$/Web", "$/Web/index.html", "$/Web/app.js",
                                            "$/Web/about.html", "$/Web/logo.png", "$/Web/css",
                                            "$/readme.txt", "$/Tools", "$/Tools/build"}));
-        QVERIFY(w.node("$/")->isExpanded());
-        QVERIFY(!w.tv->editTriggers());
+        QVERIFY(w.node("$/")->isExpanded() && !w.tv->editTriggers());
         QCOMPARE(w.CurrentProject->Spec(), QStringLiteral("$/")); // the root, current
         QCOMPARE(w.objectName(), QStringLiteral("frmTree"));      // one of the program's windows
 
@@ -372,8 +367,8 @@ private slots:
         const int nodes = nodeKeys(w).size();
         h.repo->failOn("Items", "$/Web/css");
         w.node("$/Web")->setExpanded(true);
-        QVERIFY(h.frm->status().startsWith("ERROR: "));
-        QVERIFY(h.frm->trayLook() == TrayLook::Error && nodeKeys(w).size() == nodes);
+        QVERIFY(h.frm->status().startsWith("ERROR: ") && h.frm->trayLook() == TrayLook::Error &&
+                nodeKeys(w).size() == nodes);
         h.repo->failOn("Items", "$/Tools");
         click(w, "$/Tools");
         QVERIFY(w.lstR->count() == 4 && w.CurrentProject->Spec() == QStringLiteral("$/Web"));
@@ -419,7 +414,6 @@ private slots:
     {
         H h;
         frmTree &w = h.open();
-        QCOMPARE(layout(w), QList<int>({8000, 5000, 4000, 2000})); // the defaults
         QCOMPARE(QList<QRect>({w.tv->geometry(), w.lstR->geometry(), w.List1->geometry(),
                                w.cmdOK->geometry(), w.cmdCancel->geometry(), w.split->geometry(),
                                w.vsplit->geometry()}),
@@ -439,7 +433,9 @@ private slots:
         for (int i = 0; i < 4; ++i)
             h.param(QString("X%1").arg(i + 1), QStringList({"2000", "1000", "9000", "10"})[i]);
         frmTree &small = h.open();
-        QCOMPARE(layout(small), QList<int>({3000, 2000, 3000 - 150, 50}));
+        QCOMPARE(QList<int>({small.WidthTwips(), small.HeightTwips(), small.VBarTwips(),
+                             small.HBarTwips()}),
+                 QList<int>({3000, 2000, 3000 - 150, 50}));
         QCOMPARE(small.size(), Twips::clientPixels(3000, 2000));
     }
 
