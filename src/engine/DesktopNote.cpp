@@ -1,5 +1,6 @@
 #include "DesktopNote.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace {
@@ -11,7 +12,7 @@ QString described(const AnnouncedChange &change, const QString &what)
 {
     QString text = what + QStringLiteral(": ") + change.action;
     if (!change.user.isEmpty())
-        text += QStringLiteral(" by ") + change.user;
+        text += QCoreApplication::translate("DesktopNote", " by ") + change.user;
     return text;
 }
 
@@ -34,12 +35,14 @@ DesktopNote DesktopNote::For(const std::vector<AnnouncedChange> &changes)
         note.body = changes.front().spec;
         return note;
     }
-    note.summary = QStringLiteral("%1 changes to watched files").arg(changes.size());
+    note.summary = QCoreApplication::translate("DesktopNote", "%1 changes to watched files")
+                       .arg(changes.size());
     QStringList lines;
     for (size_t i = 0; i < changes.size() && i < kMaxLines; ++i)
         lines << described(changes[i], changes[i].spec);
     if (changes.size() > kMaxLines)
-        lines << QStringLiteral("and %1 more").arg(changes.size() - kMaxLines);
+        lines << QCoreApplication::translate("DesktopNote", "and %1 more")
+                     .arg(changes.size() - kMaxLines);
     note.body = lines.join(QLatin1Char('\n'));
     return note;
 }

@@ -1,5 +1,6 @@
 #include "modZel.h"
 
+#include "StatusText.h"
 #include "engine/eventlog/EventList.h"
 #include "engine/eventlog/LogLock.h"
 #include "engine/eventlog/LogText.h"
@@ -199,7 +200,7 @@ bool modZel::OpenDatabase(bool showMainWindowOnFailure)
             throw RepositoryCreateError(QStringLiteral("No repository backend"));
     } catch (const std::exception &e) {
         return fail(QStringLiteral("ZelIni: CRITICAL ERROR: VSS not installed."),
-                    QStringLiteral("ERROR: VSS not installed."), QString::fromUtf8(e.what()));
+                    tr("ERROR: VSS not installed."), QString::fromUtf8(e.what()));
     }
     // The names are read in the code page remembered for this database; a
     // database met for the first time has it guessed, and it is kept from
@@ -210,15 +211,14 @@ bool modZel::OpenDatabase(bool showMainWindowOnFailure)
         Database->Open(settings.Inifile, settings.Username, settings.Password);
     } catch (const std::exception &e) {
         return fail(QStringLiteral("ZelIni: Cannot open VSS database"),
-                    QStringLiteral("ERROR: Cannot open VSS database"), QString::fromUtf8(e.what()));
+                    tr("ERROR: Cannot open VSS database"), QString::fromUtf8(e.what()));
     }
     if (!remembered && !Database->CodePage().isEmpty()) {
         settings.CodePage = Database->CodePage();
         settings.CodePageDatabase = settings.Inifile;
         if (m_store && !StoreCodePage(settings, *m_store))
-            ReportStoreFailure(
-                QStringLiteral("ERROR: Cannot store the code page of the database: ") +
-                m_store->failure());
+            ReportStoreFailure(tr("ERROR: Cannot store the code page of the database: ") +
+                               m_store->failure());
     }
     return true;
 }
@@ -259,14 +259,14 @@ QString modZel::RememberedCodePage() const
 QString modZel::CannotFindText(const QString &key)
 {
     if (key.size() <= 40)
-        return QStringLiteral("ERROR: Cannot find ") + key;
-    return QStringLiteral("ERROR: Cannot find ../.") + key.right(40);
+        return tr("ERROR: Cannot find ") + key;
+    return tr("ERROR: Cannot find ../.") + key.right(40);
 }
 
 bool modZel::CheckList()
 {
     if (MonitoredFiles.Count() == 0) {
-        m_shell.setStatus(QStringLiteral("ERROR: No files in list"));
+        m_shell.setStatus(tr("ERROR: No files in list"));
         return false;
     }
     m_shell.setStatus(FilesInListText());
@@ -315,7 +315,7 @@ void modZel::RearmChangeWatch()
         return;
     m_changeWatchProblem = problem;
     if (!problem.isEmpty()) {
-        m_shell.setStatus(QStringLiteral("ERROR: ") + problem);
+        m_shell.setStatus(ErrorMark() + problem);
         Trace(QStringLiteral("ChangeWatch: ") + problem, QString());
     }
 }
@@ -363,7 +363,7 @@ void modZel::CheckFiles()
             // it while the window is hidden, at every poll.
             Trace(QStringLiteral("CheckFiles: Cannot find ") + key, QString::fromUtf8(e.what()));
             m_pollEndedEarly = true;
-            m_shell.setStatus(QStringLiteral("ERROR: Cannot find ") + LogText::printable(key));
+            m_shell.setStatus(tr("ERROR: Cannot find ") + LogText::printable(key));
             m_shell.setTrayLook(TrayLook::Error);
             return;
         }
@@ -379,7 +379,7 @@ void modZel::CheckFiles()
     if (m_pollEndedEarly) {
         // Every file was reached again: the look and the status recover.
         m_pollEndedEarly = false;
-        if (m_shell.status().startsWith(QLatin1String("ERROR: Cannot find ")))
+        if (m_shell.status().startsWith(tr("ERROR: Cannot find ")))
             m_shell.setStatus(FilesInListText());
         m_shell.setTrayLook(m_shell.resetEnabled() && settings.ShowIcon ? TrayLook::Change
                                                                         : TrayLook::Normal);
@@ -404,8 +404,8 @@ void modZel::ReadFailed(const QString &key, const QString &reason)
     if (said == reason)
         return;
     said = reason;
-    const QString status = QStringLiteral("ERROR: Cannot read ") + LogText::printable(key) +
-                           QStringLiteral(": ") + reason;
+    const QString status =
+        tr("ERROR: Cannot read ") + LogText::printable(key) + QStringLiteral(": ") + reason;
     m_shell.setStatus(status);
     Trace(QStringLiteral("CheckFiles: ") + status, QString());
 }
@@ -415,15 +415,19 @@ void modZel::ReadRecovered(const QString &key)
     const auto failure = m_readFailures.find(key);
     if (failure == m_readFailures.end())
         return;
-    if (m_shell.status().startsWith(QStringLiteral("ERROR: Cannot read ") +
-                                    LogText::printable(key)))
+    if (m_shell.status().startsWith(tr("ERROR: Cannot read ") + LogText::printable(key)))
         m_shell.setStatus(FilesInListText());
     m_readFailures.erase(failure);
 }
 
 QString modZel::FilesInListText() const
 {
-    return QStringLiteral("Files in the list: ") + QString::number(MonitoredFiles.Count());
+    return FilesInListText(MonitoredFiles.Count());
+}
+
+QString modZel::FilesInListText(int count)
+{
+    return tr("Files in the list: ") + QString::number(count);
 }
 
 void modZel::CheckFile(Suspect &file, const VSSItem &item)
@@ -482,23 +486,22 @@ void modZel::CheckFile(Suspect &file, const VSSItem &item)
         if (!newest.isValid() || wholeSecondsBetween(orNeverRecorded(file.DateIn()), newest) < 1)
             return;
         if (settings.NotifyIn && tell)
-            Announce(spec, spec + kCrLf + QStringLiteral("has been checked in!") + kCrLf, kCheckIn,
-                     QString(), true);
+            Announce(spec, spec + kCrLf + tr("has been checked in!") + kCrLf, kCheckIn, QString(),
+                     true);
         file.setDateIn(newest);
         ChangeFound(tell);
     } else if (X != 0 && S == 0) {
         // Rule B: a check-out; the user is the last entry of the check-outs.
         if (settings.NotifyOut && tell)
-            Announce(spec,
-                     spec + kCrLf + QStringLiteral(" has been checked out by ") + user + kCrLf,
-                     kCheckOut, user, false);
+            Announce(spec, spec + kCrLf + tr(" has been checked out by ") + user + kCrLf, kCheckOut,
+                     user, false);
         file.setStatus(qint16(X));
         ChangeFound(tell);
     } else if (X == 0 && S != 0) {
         // Rule C: a check-in or an undone check-out.
         if (settings.NotifyIn && tell)
-            Announce(spec, spec + kCrLf + QStringLiteral("has been checked in!") + kCrLf,
-                     kUndoCheckOut, QString(), false);
+            Announce(spec, spec + kCrLf + tr("has been checked in!") + kCrLf, kUndoCheckOut,
+                     QString(), false);
         file.setStatus(qint16(X));
         ChangeFound(tell);
         m_ruleCFired = true;
@@ -610,7 +613,7 @@ void modZel::Deliver(const EventRecord &record)
 
 void modZel::ReportStoreFailure(const std::exception &e)
 {
-    ReportStoreFailure(QStringLiteral("ERROR: ") + QString::fromUtf8(e.what()));
+    ReportStoreFailure(ErrorMark() + QString::fromUtf8(e.what()));
 }
 
 void modZel::ReportStoreFailure(const QString &status)
@@ -626,10 +629,10 @@ void modZel::ReportWithoutLock(int records)
 {
     if (records == 0)
         return;
-    const QString text = records == 1 ? QStringLiteral("1 event record was")
-                                      : QStringLiteral("%1 event records were").arg(records);
+    const QString text =
+        records == 1 ? tr("1 event record was") : tr("%1 event records were").arg(records);
     const QString status =
-        QStringLiteral("ERROR: %1 written without the event log's lock: another program holds %2")
+        tr("ERROR: %1 written without the event log's lock: another program holds %2")
             .arg(text, QDir::toNativeSeparators(LogLock::lockPathFor(eventLog.EventLogPath)));
     m_shell.setStatus(status);
     Trace(QStringLiteral("CheckFiles: ") + status, QString());
@@ -679,7 +682,7 @@ void modZel::StoreList()
         reason = QString::fromUtf8(e.what());
     }
     if (!reason.isEmpty())
-        ReportStoreFailure(QStringLiteral("ERROR: Cannot store the list of files: ") + reason);
+        ReportStoreFailure(tr("ERROR: Cannot store the list of files: ") + reason);
 }
 
 void modZel::ResetTrayIcon()

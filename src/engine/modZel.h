@@ -10,6 +10,7 @@
 #include "engine/eventlog/EventLogFile.h"
 #include "engine/hooks/EventHooks.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QString>
 
@@ -52,6 +53,8 @@ struct ZelSettings
 // poll cycle, notifications). One object, created fresh by each test.
 class modZel
 {
+    Q_DECLARE_TR_FUNCTIONS(modZel)
+
 public:
     modZel(Shell &shell, TimerService &timers, const Clock &clock, RepositoryFactory factory);
     ~modZel();
@@ -144,6 +147,10 @@ public:
     EventHooks &hooks() { return m_hooks; }
     const Clock &clock() const { return m_clock; }
 
+    // "Files in the list: " and the count, the status after a good start.
+    QString FilesInListText() const;
+    static QString FilesInListText(int count);
+
 private:
     // lvTrace() for the engine's own use: a log that cannot be read is traced
     // and leaves the list empty instead of failing the caller.
@@ -171,7 +178,6 @@ private:
     void keepNewestRowOnly(EventList &list);
     void ReadFailed(const QString &key, const QString &reason);
     void ReadRecovered(const QString &key);
-    QString FilesInListText() const;
     void EndOfPoll();
     void StoreList();
     // Watches again what the change watch lost; says what it cannot watch.

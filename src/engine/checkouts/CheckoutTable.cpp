@@ -73,9 +73,10 @@ QVariant CheckoutTable::headerData(int section, Qt::Orientation orientation, int
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const char *const names[] = {"File",   "User",    "Since",  "Version",
-                                        "Folder", "Machine", "Comment"};
-    return section >= 0 && section < ColumnCount ? QString::fromLatin1(names[section]) : QVariant();
+    static const char *const names[] = {
+        QT_TR_NOOP("File"),   QT_TR_NOOP("User"),    QT_TR_NOOP("Since"),  QT_TR_NOOP("Version"),
+        QT_TR_NOOP("Folder"), QT_TR_NOOP("Machine"), QT_TR_NOOP("Comment")};
+    return section >= 0 && section < ColumnCount ? tr(names[section]) : QVariant();
 }
 
 CheckoutFilter::CheckoutFilter(QObject *parent) : QSortFilterProxyModel(parent)

@@ -584,9 +584,11 @@ QVariant EventList::data(const QModelIndex &index, int role) const
 
 QVariant EventList::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const char *const titles[ColumnCount] = {"Action", "Date", "Time", "Object", "User"};
+    static const char *const titles[ColumnCount] = {QT_TR_NOOP("Action"), QT_TR_NOOP("Date"),
+                                                    QT_TR_NOOP("Time"), QT_TR_NOOP("Object"),
+                                                    QT_TR_NOOP("User")};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return QString::fromLatin1(titles[section]);
+    return tr(titles[section]);
 }

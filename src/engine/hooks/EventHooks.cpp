@@ -1,5 +1,6 @@
 #include "EventHooks.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QProcess>
 #include <QTimer>
@@ -172,8 +173,9 @@ int EventHooks::reportDropped()
 {
     const int dropped = std::exchange(m_dropped, 0);
     if (dropped > 0)
-        m_report(QStringLiteral("ERROR: %1 event(s) not handed over to the event command: %2 "
-                                "were already waiting")
+        m_report(QCoreApplication::translate("EventHooks",
+                                             "ERROR: %1 event(s) not handed over to the event "
+                                             "command: %2 were already waiting")
                      .arg(dropped)
                      .arg(kMaxQueued));
     return dropped;
@@ -226,21 +228,23 @@ void EventHooks::start(const Job &job)
             passOnErrors(process, true);
             QString failure;
             if (process->property(kTimedOut).toBool())
-                failure =
-                    QStringLiteral("ran over %1 s and was stopped").arg(job.timeLimitMs / 1000.0);
+                failure = QCoreApplication::translate("EventHooks", "ran over %1 s and was stopped")
+                              .arg(job.timeLimitMs / 1000.0);
             else if (status == QProcess::CrashExit)
-                failure = QStringLiteral("was ended by a signal");
+                failure = QCoreApplication::translate("EventHooks", "was ended by a signal");
             else if (code != 0)
-                failure = QStringLiteral("failed with exit status %1").arg(code);
+                failure = QCoreApplication::translate("EventHooks", "failed with exit status %1")
+                              .arg(code);
             ended(process, job, failure);
         });
-    QObject::connect(process, &QProcess::errorOccurred, &m_owner,
-                     [this, process, job](QProcess::ProcessError error) {
-                         if (error == QProcess::FailedToStart)
-                             ended(process, job,
-                                   QStringLiteral("could not be started: ") +
-                                       process->errorString());
-                     });
+    QObject::connect(
+        process, &QProcess::errorOccurred, &m_owner,
+        [this, process, job](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart)
+                ended(process, job,
+                      QCoreApplication::translate("EventHooks", "could not be started: ") +
+                          process->errorString());
+        });
     m_running.push_back(process);
     m_busyKeys.insert(key(job.event));
     process->start();
@@ -275,8 +279,8 @@ void EventHooks::ended(QProcess *process, const Job &job, const QString &failure
     QObject::disconnect(process, nullptr, &m_owner, nullptr);
     process->deleteLater();
     if (!failure.isEmpty())
-        m_report(
-            QStringLiteral("ERROR: The event command %1 (%2)").arg(failure, describe(job.event)));
+        m_report(QCoreApplication::translate("EventHooks", "ERROR: The event command %1 (%2)")
+                     .arg(failure, describe(job.event)));
     startQueued();
     if (m_waiting && busy() == 0)
         m_waiting->quit();
@@ -323,8 +327,9 @@ int EventHooks::finish(int graceMs)
     m_queue.clear();
     endLingering();
     if (left > 0)
-        m_report(
-            QStringLiteral("ERROR: %1 event command(s) stopped or not run at the end").arg(left));
+        m_report(QCoreApplication::translate(
+                     "EventHooks", "ERROR: %1 event command(s) stopped or not run at the end")
+                     .arg(left));
     return left;
 }
 

@@ -5,6 +5,7 @@
 #include "SettingsStore.h"
 #include "engine/modZel.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 namespace {
@@ -125,8 +126,9 @@ int onEventTimeout(const QString &text, Shell &shell)
         return *value;
     const int fallback = ZelSettings().OnEventTimeout;
     if (!text.isEmpty())
-        shell.setStatus(QStringLiteral("ERROR: OnEventTimeout=%1 is not a number of seconds from "
-                                       "1 to 3600; %2 is used")
+        shell.setStatus(QCoreApplication::translate(
+                            "Settings", "ERROR: OnEventTimeout=%1 is not a number of seconds from "
+                                        "1 to 3600; %2 is used")
                             .arg(text)
                             .arg(fallback));
     return fallback;
@@ -176,7 +178,7 @@ bool LoadSettings(modZel &zel, SettingsStore &store)
     shell.refreshFileList();
     const int count = zel.MonitoredFiles.Count();
     if (count > 0)
-        shell.setStatus(QStringLiteral("Files in the list: ") + QString::number(count));
+        shell.setStatus(modZel::FilesInListText(count));
     shell.setConnectionFields(s.Inifile, s.Username, s.Password);
     return !s.Username.isEmpty() && !s.Inifile.isEmpty();
 }

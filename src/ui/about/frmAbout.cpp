@@ -33,14 +33,14 @@ frmAbout::frmAbout(std::function<QIcon()> mainIcon, QWidget *parent)
     lblVersion = new QLabel(this);
     lblDescription = new QLabel(this);
     lblDescription->setWordWrap(true);
-    lblDisclaimer = new QLabel(
-        QStringLiteral("This program comes with no warranty of any kind: you use it at your own "
-                       "risk, and its authors are not liable for any loss it may cause."),
-        this);
+    lblDisclaimer =
+        new QLabel(tr("This program comes with no warranty of any kind: you use it at your own "
+                      "risk, and its authors are not liable for any loss it may cause."),
+                   this);
     lblDisclaimer->setWordWrap(true);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK = new QPushButton(tr("OK"), this);
     cmdOK->setDefault(true);
-    cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
+    cmdSysInfo = new QPushButton(tr("&System Info..."), this);
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
 
@@ -89,7 +89,7 @@ void frmAbout::Form_Load()
     const QString title = QCoreApplication::applicationName().isEmpty()
                               ? kAppName
                               : QCoreApplication::applicationName();
-    setWindowTitle(QStringLiteral("About ") + title);
+    setWindowTitle(tr("About %1").arg(title));
     lblVersion->setText(VersionText());
     lblTitle->setText(title);
     lblDescription->setText(DescriptionText());
@@ -106,7 +106,7 @@ void frmAbout::cmdOK_Click()
 QString frmAbout::VersionText()
 {
     const QVersionNumber version = QVersionNumber::fromString(QStringLiteral(QUORVIK_VERSION));
-    return QStringLiteral("Version %1.%2.%3")
+    return tr("Version %1.%2.%3")
         .arg(version.majorVersion())
         .arg(version.minorVersion())
         .arg(version.microVersion());
@@ -114,11 +114,11 @@ QString frmAbout::VersionText()
 
 QString frmAbout::DescriptionText()
 {
-    return QStringLiteral("VSS monitoring utility. \n"
-                          "Makes easy to keep track of check in/out operations in Microsoft\u00ae "
-                          "Visual SourceSafe database.\n\n"
-                          "Microsoft\u00ae Visual SourceSafe is registered trademark of "
-                          "Microsoft Corporation.");
+    return tr("VSS monitoring utility. \n"
+              "Makes easy to keep track of check in/out operations in Microsoft® "
+              "Visual SourceSafe database.\n\n"
+              "Microsoft® Visual SourceSafe is registered trademark of "
+              "Microsoft Corporation.");
 }
 
 void frmAbout::StartSysInfo()
@@ -126,8 +126,7 @@ void frmAbout::StartSysInfo()
     const Tool tool = FindSysInfoTool();
     if (!tool.program.isEmpty() && QProcess::startDetached(tool.program, tool.arguments))
         return;
-    DialogHook::inform(this, kAppName,
-                       QStringLiteral("System Information Is Unavailable At This Time"));
+    DialogHook::inform(this, kAppName, tr("System Information Is Unavailable At This Time"));
 }
 
 #ifdef Q_OS_WIN

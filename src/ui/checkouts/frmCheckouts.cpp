@@ -1,5 +1,6 @@
 #include "frmCheckouts.h"
 
+#include "engine/StatusText.h"
 #include "engine/checkouts/CheckoutFormat.h"
 #include "engine/eventlog/AtomicFile.h"
 #include "ui/WaitCursor.h"
@@ -35,12 +36,12 @@ frmCheckouts::frmCheckouts(RepositoryFactory factory, std::function<CheckoutSour
     : QWidget(parent, Qt::Window), m_source(std::move(source)), m_loader(std::move(factory))
 {
     setObjectName(QStringLiteral("frmCheckouts"));
-    setWindowTitle(QStringLiteral("Check-outs"));
+    setWindowTitle(tr("Check-outs"));
     m_filter.setSourceModel(&m_table);
     buildControls();
     m_loader.onRows = [this](std::vector<CheckedOutFile> rows) { rowsRead(std::move(rows)); };
     m_loader.onProgress = [this](int items) {
-        lblStatus->setText(QStringLiteral("Reading... %1 items").arg(number(items)));
+        lblStatus->setText(tr("Reading... %1 items").arg(number(items)));
     };
     m_loader.onFinished = [this](const CheckoutLoader::Result &result) { readEnded(result); };
 }
@@ -51,14 +52,14 @@ void frmCheckouts::buildControls()
 {
     auto *root = new QVBoxLayout(this);
     auto *top = new QHBoxLayout;
-    optWatched = new QRadioButton(QStringLiteral("Wa&tched files"), this);
-    optWhole = new QRadioButton(QStringLiteral("Whole &database"), this);
+    optWatched = new QRadioButton(tr("Wa&tched files"), this);
+    optWhole = new QRadioButton(tr("Whole &database"), this);
     optWatched->setChecked(true);
-    auto *lblUser = new QLabel(QStringLiteral("&User:"), this);
+    auto *lblUser = new QLabel(tr("&User:"), this);
     cboUser = new QComboBox(this);
     cboUser->setMinimumContentsLength(12);
     lblUser->setBuddy(cboUser);
-    auto *lblPath = new QLabel(QStringLiteral("&Path contains:"), this);
+    auto *lblPath = new QLabel(tr("&Path contains:"), this);
     txtPath = new QLineEdit(this);
     txtPath->setClearButtonEnabled(true);
     lblPath->setBuddy(txtPath);
@@ -89,11 +90,11 @@ void frmCheckouts::buildControls()
     progress->setRange(0, 0); // how much is left is not known
     progress->setMaximumWidth(120);
     progress->hide();
-    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdCancel = new QPushButton(tr("&Cancel"), this);
     cmdCancel->hide();
-    cmdRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
-    cmdExport = new QPushButton(QStringLiteral("&Export..."), this);
-    cmdClose = new QPushButton(QStringLiteral("Close"), this);
+    cmdRefresh = new QPushButton(tr("&Refresh"), this);
+    cmdExport = new QPushButton(tr("&Export..."), this);
+    cmdClose = new QPushButton(tr("Close"), this);
     bottom->addWidget(lblStatus, 1);
     for (QWidget *w :
          std::initializer_list<QWidget *>{progress, cmdCancel, cmdRefresh, cmdExport, cmdClose})
@@ -146,14 +147,14 @@ void frmCheckouts::refresh()
     fillUsers();
     showCount();
     if (source.iniPath.isEmpty() || source.user.isEmpty()) {
-        lblStatus->setText(QStringLiteral("No database is chosen: choose one in the settings"));
+        lblStatus->setText(tr("No database is chosen: choose one in the settings"));
         return;
     }
     if (source.roots.isEmpty()) {
-        lblStatus->setText(QStringLiteral("No file is watched: choose \"Whole database\""));
+        lblStatus->setText(tr("No file is watched: choose \"Whole database\""));
         return;
     }
-    lblStatus->setText(QStringLiteral("Reading..."));
+    lblStatus->setText(tr("Reading..."));
     progress->show();
     cmdCancel->show();
     m_waiting = true;
@@ -182,15 +183,15 @@ void frmCheckouts::readEnded(const CheckoutLoader::Result &result)
     cmdCancel->hide();
     QString text;
     if (!result.error.isEmpty())
-        text = QStringLiteral("ERROR: ") + result.error;
+        text = ErrorMark() + result.error;
     else if (result.cancelled)
-        text = QStringLiteral("Cancelled after %1 items").arg(number(result.items));
+        text = tr("Cancelled after %1 items").arg(number(result.items));
     else
-        text = QStringLiteral("Read %1 items in %2 s")
+        text = tr("Read %1 items in %2 s")
                    .arg(number(result.items))
                    .arg(QLocale().toString(double(m_readTime.elapsed()) / 1000, 'f', 1));
     if (!result.problems.isEmpty()) {
-        text += QStringLiteral("; %1 not read").arg(number(result.problems.size()));
+        text += tr("; %1 not read").arg(number(result.problems.size()));
         lblStatus->setToolTip(result.problems.mid(0, 20).join(QLatin1Char('\n')));
     } else {
         lblStatus->setToolTip(QString());
@@ -201,9 +202,8 @@ void frmCheckouts::readEnded(const CheckoutLoader::Result &result)
 void frmCheckouts::showCount()
 {
     const int all = m_table.rowCount(), shown = m_filter.rowCount();
-    lblCount->setText(shown == all
-                          ? QStringLiteral("%1 check-outs").arg(number(all))
-                          : QStringLiteral("%1 of %2 check-outs").arg(number(shown), number(all)));
+    lblCount->setText(shown == all ? tr("%1 check-outs").arg(number(all))
+                                   : tr("%1 of %2 check-outs").arg(number(shown), number(all)));
 }
 
 // "All users" and each user holding a file; the choice stays while the
@@ -216,7 +216,7 @@ void frmCheckouts::fillUsers()
     const QString chosen = cboUser->currentIndex() > 0 ? cboUser->currentText() : QString();
     const QSignalBlocker blocker(cboUser);
     cboUser->clear();
-    cboUser->addItem(QStringLiteral("All users"));
+    cboUser->addItem(tr("All users"));
     cboUser->addItems(users);
     if (!chosen.isEmpty() && !users.contains(chosen))
         cboUser->addItem(chosen); // not read yet: the filter stays
@@ -228,7 +228,7 @@ void frmCheckouts::cmdExport_Click()
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString path =
         DialogHook::getSaveFileName(this, QDir(folder).filePath(QStringLiteral("checkouts.csv")),
-                                    QStringLiteral("CSV (*.csv);;JSON (*.json)"));
+                                    tr("CSV (*.csv);;JSON (*.json)"));
     if (!path.isEmpty())
         exportTo(path);
 }
@@ -253,12 +253,12 @@ bool frmCheckouts::exportTo(const QString &path)
         file.commit();
     } catch (const std::exception &e) {
         DialogHook::showCritical(
-            this, QStringLiteral("Export"),
-            QStringLiteral("Cannot write %1: %2")
+            this, tr("Export"),
+            tr("Cannot write %1: %2")
                 .arg(QDir::toNativeSeparators(path), QString::fromUtf8(e.what())));
         return false;
     }
-    lblStatus->setText(QStringLiteral("Exported %1 check-outs to %2")
+    lblStatus->setText(tr("Exported %1 check-outs to %2")
                            .arg(number(m_filter.rowCount()), QDir::toNativeSeparators(path)));
     return true;
 }

@@ -61,10 +61,11 @@ struct ToolbarButton
     const char *key;
     const char *image;
 };
-constexpr ToolbarButton kButtons[] = {{"Clear all events", "log-delete"},
-                                      {"Refresh", "log-find"},
-                                      {"Properties", "log-properties"},
-                                      {"Print", "log-print"}};
+constexpr ToolbarButton kButtons[] = {
+    {QT_TRANSLATE_NOOP("frmLog", "Clear all events"), "log-delete"},
+    {QT_TRANSLATE_NOOP("frmLog", "Refresh"), "log-find"},
+    {QT_TRANSLATE_NOOP("frmLog", "Properties"), "log-properties"},
+    {QT_TRANSLATE_NOOP("frmLog", "Print"), "log-print"}};
 
 } // namespace
 
@@ -72,7 +73,7 @@ frmLog::frmLog(modZel &zel, SettingsStore &store, std::function<QIcon()> mainIco
     : QWidget(parent), m_zel(zel), m_store(store), m_mainIcon(std::move(mainIcon))
 {
     setObjectName(QStringLiteral("frmLog"));
-    setWindowTitle(QStringLiteral("Event log"));
+    setWindowTitle(tr("Event log"));
     buildControls();
 }
 
@@ -87,7 +88,7 @@ void frmLog::buildControls()
     const std::function<void()> commands[] = {[this] { ClearAllEvents(); }, [this] { Refresh(); },
                                               [this] { Properties(); }, [this] { Print(); }};
     for (size_t i = 0; i < std::size(kButtons); ++i) {
-        const QString key = QLatin1String(kButtons[i].key);
+        const QString key = tr(kButtons[i].key);
         QAction *action =
             tbToolBar->addAction(QIcon(QStringLiteral(":/icons/") +
                                        QLatin1String(kButtons[i].image) + QStringLiteral(".svg")),
@@ -113,7 +114,7 @@ void frmLog::buildControls()
     connect(lvTrace->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { ignoringErrors([&] { lvTrace_ColumnClick(column); }); });
 
-    Command1 = new QPushButton(QStringLiteral("Close"), this);
+    Command1 = new QPushButton(tr("Close"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->resize(Command1->sizeHint());
     connect(Command1, &QPushButton::clicked, this, &frmLog::Command1_Click);
@@ -175,8 +176,7 @@ void frmLog::Form_Load()
         longest = longestObject(events);
     } catch (const std::exception &e) {
         DialogHook::showCritical(this, kAppName,
-                                 QStringLiteral("Cannot read the event log: ") +
-                                     QString::fromUtf8(e.what()));
+                                 tr("Cannot read the event log: ") + QString::fromUtf8(e.what()));
     }
     if (lvTrace->model() != &list()) {
         lvTrace->setModel(&list());
@@ -277,8 +277,7 @@ void frmLog::LoadEventList()
         longest = m_zel.LoadEventList();
     } catch (const std::exception &e) {
         DialogHook::showCritical(this, kAppName,
-                                 QStringLiteral("Cannot read the event log: ") +
-                                     QString::fromUtf8(e.what()));
+                                 tr("Cannot read the event log: ") + QString::fromUtf8(e.what()));
     }
     sizeColumns(longest);
 }

@@ -3,6 +3,7 @@
 #include "engine/eventlog/LogText.h"
 #include "ui/main/DialogHook.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -38,7 +39,8 @@ void printLines(QPrinter &printer, const QStringList &lines)
 {
     QPainter painter;
     if (!painter.begin(&printer))
-        throw PrintFailure{QStringLiteral("The printer could not be started.")};
+        throw PrintFailure{
+            QCoreApplication::translate("PrintFile", "The printer could not be started.")};
     const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
     const qreal lineHeight = QFontMetricsF(painter.font(), &printer).lineSpacing();
     const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextExpandTabs;
@@ -46,14 +48,16 @@ void printLines(QPrinter &printer, const QStringList &lines)
     for (const QString &line : lines) {
         if (y > 0 && y + lineHeight > page.height()) {
             if (!printer.newPage())
-                throw PrintFailure{QStringLiteral("The printer could not start a new page.")};
+                throw PrintFailure{QCoreApplication::translate(
+                    "PrintFile", "The printer could not start a new page.")};
             y = 0;
         }
         painter.drawText(QRectF(0, y, page.width(), lineHeight), flags, line);
         y += lineHeight;
     }
     if (!painter.end() || printer.printerState() == QPrinter::Error)
-        throw PrintFailure{QStringLiteral("The print job could not be sent.")};
+        throw PrintFailure{
+            QCoreApplication::translate("PrintFile", "The print job could not be sent.")};
 }
 
 } // namespace
@@ -64,8 +68,9 @@ bool PrintFile(QPrinter &printer, const QString &fileName, QWidget *parent)
         printLines(printer, readLines(fileName));
         return true;
     } catch (const PrintFailure &failure) {
-        DialogHook::showCritical(parent, QStringLiteral("Printing File..."),
-                                 QStringLiteral("Error :") + failure.description);
+        DialogHook::showCritical(
+            parent, QCoreApplication::translate("PrintFile", "Printing File..."),
+            QCoreApplication::translate("PrintFile", "Error :") + failure.description);
         return false;
     }
 }

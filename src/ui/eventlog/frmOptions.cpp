@@ -95,16 +95,15 @@ bool isShortcut(const QKeyEvent *key)
 QString dateTimeText(const QDateTime &when)
 {
     if (!when.isValid())
-        return QStringLiteral("(unknown)");
+        return frmOptions::tr("(unknown)");
     return LocaleDateTimeText(when, QLocale::system());
 }
 
 } // namespace
 
-const QString &frmOptions::LogFileFilter()
+QString frmOptions::LogFileFilter()
 {
-    static const QString filter = QStringLiteral("Text (Tab delimited)(*.txt)");
-    return filter;
+    return tr("Text (Tab delimited)(*.txt)");
 }
 
 frmOptions::frmOptions(modZel &zel, SettingsStore &store, std::function<void()> loadEventList,
@@ -112,7 +111,7 @@ frmOptions::frmOptions(modZel &zel, SettingsStore &store, std::function<void()> 
     : QDialog(parent), m_zel(zel), m_store(store), m_loadEventList(std::move(loadEventList))
 {
     setObjectName(QStringLiteral("frmOptions"));
-    setWindowTitle(QStringLiteral("Properties"));
+    setWindowTitle(tr("Properties"));
     m_loading = true;
     buildControls();
     Form_Load();
@@ -130,14 +129,14 @@ void frmOptions::buildControls()
 {
     tbsOptions = new QTabWidget(this);
     tbsOptions->setObjectName(QStringLiteral("tbsOptions"));
-    tbsOptions->addTab(buildGeneralPage(), QStringLiteral("General"));
-    tbsOptions->setTabToolTip(0, QStringLiteral("Set Options for Group 1"));
+    tbsOptions->addTab(buildGeneralPage(), tr("General"));
+    tbsOptions->setTabToolTip(0, tr("Set Options for Group 1"));
     auto *nextTabKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
     connect(nextTabKey, &QShortcut::activated, this, &frmOptions::nextTab);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdApply = new QPushButton(QStringLiteral("Apply"), this);
+    cmdOK = new QPushButton(tr("OK"), this);
+    cmdCancel = new QPushButton(tr("Cancel"), this);
+    cmdApply = new QPushButton(tr("Apply"), this);
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
@@ -156,19 +155,19 @@ void frmOptions::buildControls()
 QWidget *frmOptions::buildGeneralPage()
 {
     auto *page = new QWidget;
-    static const char *const captions[11] = {"Log file:",
-                                             "Size:",
-                                             "Created:",
-                                             "Modified:",
+    static const char *const captions[11] = {QT_TR_NOOP("Log file:"),
+                                             QT_TR_NOOP("Size:"),
+                                             QT_TR_NOOP("Created:"),
+                                             QT_TR_NOOP("Modified:"),
                                              "",
                                              "",
                                              "",
-                                             "Maximum log size:",
-                                             "When maximum log size is reached:",
-                                             "KB",
-                                             "days"};
+                                             QT_TR_NOOP("Maximum log size:"),
+                                             QT_TR_NOOP("When maximum log size is reached:"),
+                                             QT_TR_NOOP("KB"),
+                                             QT_TR_NOOP("days")};
     for (int i = 0; i < 11; ++i)
-        lblItem[i] = new QLabel(QLatin1String(captions[i]), page);
+        lblItem[i] = new QLabel(tr(captions[i]), page);
     for (int i = 4; i <= 6; ++i)
         lblItem[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
@@ -219,19 +218,19 @@ QWidget *frmOptions::buildGeneralPage()
     for (NumberBox *box : {m_sizeBox, m_daysBox})
         connect(box->bar, &QScrollBar::valueChanged, this, [this, box] { scroll_Change(*box); });
 
-    static const char *const options[3] = {"Overwrite events as needed",
-                                           "Overwrite events older than ",
-                                           "Do not overwrite events (clear log manually)"};
+    static const char *const options[3] = {
+        QT_TR_NOOP("Overwrite events as needed"), QT_TR_NOOP("Overwrite events older than "),
+        QT_TR_NOOP("Do not overwrite events (clear log manually)")};
     auto *group = new QButtonGroup(this);
     for (int i = 0; i < 3; ++i) {
-        optMax[i] = new QRadioButton(QLatin1String(options[i]), page);
+        optMax[i] = new QRadioButton(tr(options[i]), page);
         group->addButton(optMax[i], i);
         connect(optMax[i], &QRadioButton::clicked, this, [this, i] { optMax_Click(i); });
     }
-    cmdClear = new QPushButton(QStringLiteral("Clear Log"), page);
+    cmdClear = new QPushButton(tr("Clear Log"), page);
     connect(cmdClear, &QPushButton::clicked, this, &frmOptions::cmdClear_Click);
 
-    Frame1 = new QGroupBox(QStringLiteral("Log size"), page);
+    Frame1 = new QGroupBox(tr("Log size"), page);
     auto *frame = new QGridLayout(Frame1);
     auto *sizeRow = new QHBoxLayout;
     sizeRow->addWidget(lblItem[7]);
@@ -334,12 +333,12 @@ void frmOptions::fillFileLabels(const QString &path)
             lblItem[i]->clear();
         const QString folder = info.absolutePath();
         if (path.isEmpty())
-            lblStatus->setText(QStringLiteral("No log file is named."));
+            lblStatus->setText(tr("No log file is named."));
         else if (!QFileInfo(folder).isDir())
-            lblStatus->setText(QStringLiteral("The folder of the log file does not exist: ") +
+            lblStatus->setText(tr("The folder of the log file does not exist: ") +
                                QDir::toNativeSeparators(folder));
         else
-            lblStatus->setText(QStringLiteral("The log file cannot be created: ") +
+            lblStatus->setText(tr("The log file cannot be created: ") +
                                QDir::toNativeSeparators(path));
         return;
     }
@@ -392,7 +391,7 @@ void frmOptions::cmdClear_Click()
     } catch (const ZelError &e) {
         // The file and the list stay as they were.
         fillFileLabels(path);
-        lblStatus->setText(QStringLiteral("The log could not be cleared: ") + e.description());
+        lblStatus->setText(tr("The log could not be cleared: ") + e.description());
         return;
     }
     fillFileLabels(path);

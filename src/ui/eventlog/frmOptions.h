@@ -73,7 +73,7 @@ public:
     // file that cannot be written); empty otherwise.
     QLabel *lblStatus;
 
-    static const QString &LogFileFilter();
+    static QString LogFileFilter();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -35,7 +35,7 @@ bool ExplorerHost::open()
         // Reported as the add command reports a database it cannot use.
         z.Trace(QStringLiteral("TreeIni: Cannot open VSS database"), QString::fromUtf8(e.what()));
         z.ReleaseDatabase();
-        m_main.setStatus(QStringLiteral("ERROR: Cannot open VSS database"));
+        m_main.setStatus(modZel::tr("ERROR: Cannot open VSS database"));
         m_main.setTrayLook(TrayLook::Error);
         delete m_window.data();
         return false;

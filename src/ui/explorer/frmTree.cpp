@@ -33,7 +33,7 @@ frmTree::frmTree(modZel &zel, SettingsStore &store, RepositoryFactory factory, Q
     : QDialog(parent), m_zel(zel), m_store(store), m_factory(std::move(factory))
 {
     setObjectName(QStringLiteral("frmTree"));
-    setWindowTitle(QStringLiteral("Quorvik Explorer"));
+    setWindowTitle(tr("Quorvik Explorer"));
     setWindowIcon(Icons::trayLook(TrayLook::Normal));
     // A sizable border, no minimize or maximize button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -70,10 +70,10 @@ void frmTree::buildControls()
     List1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK = new QPushButton(tr("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel = new QPushButton(tr("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
 
     vsplit = new QWidget(this);
@@ -105,16 +105,14 @@ void frmTree::buildMenu()
         a->setShortcutContext(Qt::WidgetShortcut);
         return a;
     };
-    m_single = entry("m_single", QStringLiteral("Select"), QKeySequence());
-    m_selectall =
-        entry("m_selectall", QStringLiteral("Select All"), QKeySequence(Qt::CTRL | Qt::Key_A));
-    m_cancel = entry("m_cancel", QStringLiteral("Undo select"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_single = entry("m_single", tr("Select"), QKeySequence());
+    m_selectall = entry("m_selectall", tr("Select All"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    m_cancel = entry("m_cancel", tr("Undo select"), QKeySequence(Qt::CTRL | Qt::Key_Z));
     m_divider = mnuList->addSeparator();
     m_divider->setObjectName(QStringLiteral("m_divider"));
-    m_remove = entry("m_remove", QStringLiteral("Remove"), QKeySequence(Qt::Key_Delete));
-    m_removeall =
-        entry("m_removeall", QStringLiteral("Remove All"), QKeySequence(Qt::CTRL | Qt::Key_X));
-    m_copy = entry("m_copy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    m_remove = entry("m_remove", tr("Remove"), QKeySequence(Qt::Key_Delete));
+    m_removeall = entry("m_removeall", tr("Remove All"), QKeySequence(Qt::CTRL | Qt::Key_X));
+    m_copy = entry("m_copy", tr("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
 }
 
 void frmTree::connectControls()
@@ -172,7 +170,7 @@ void frmTree::TreeIni()
         if (!fallback)
             throw; // the add command reports it
         failTreeIni(QStringLiteral("TreeIni: Cannot open VSS database"),
-                    QStringLiteral("ERROR: Cannot open VSS database"), QString::fromUtf8(e.what()));
+                    modZel::tr("ERROR: Cannot open VSS database"), QString::fromUtf8(e.what()));
         return;
     }
     // Marking the root expanded reads nothing more: its children are here.
@@ -190,7 +188,7 @@ bool frmTree::openDatabaseForTree()
             throw RepositoryCreateError(QStringLiteral("No repository backend"));
     } catch (const std::exception &e) {
         failTreeIni(QStringLiteral("TreeIni: CRITICAL ERROR: VSS not installed."),
-                    QStringLiteral("ERROR: VSS not installed."), QString::fromUtf8(e.what()));
+                    modZel::tr("ERROR: VSS not installed."), QString::fromUtf8(e.what()));
         return false;
     }
     try {
@@ -198,7 +196,7 @@ bool frmTree::openDatabaseForTree()
         db->Open(s.Inifile, s.Username, s.Password);
     } catch (const std::exception &e) {
         failTreeIni(QStringLiteral("TreeIni: Cannot open VSS database"),
-                    QStringLiteral("ERROR: Cannot open VSS database"), QString::fromUtf8(e.what()));
+                    modZel::tr("ERROR: Cannot open VSS database"), QString::fromUtf8(e.what()));
         return false;
     }
     m_zel.Database = std::move(db);

@@ -54,7 +54,7 @@ void DesktopNotifier::notify(const QString &summary, const QString &body)
                                {QStringLiteral("urgency"), QVariant::fromValue(uchar(1))}};
     call << QStringLiteral("Quorvik") << uint(0) << QStringLiteral("quorvik") << summary
          << (m_markup ? body.toHtmlEscaped() : body)
-         << QStringList{kDefaultAction, QStringLiteral("Open Event Log")} << hints << int(-1);
+         << QStringList{kDefaultAction, tr("Open Event Log")} << hints << int(-1);
     auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call, kCallTimeoutMs), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this,
             [this, summary, body](QDBusPendingCallWatcher *w) { sent(w, summary, body); });

@@ -1,5 +1,6 @@
 #include "DialogHook.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -99,9 +100,11 @@ bool DialogHook::askPrinter(QWidget *parent, QPrinter &printer)
     const bool installed = printerInstalled ? printerInstalled() : true;
 #endif
     if (!installed) {
-        inform(parent, QStringLiteral("Print"),
-               QStringLiteral("No printer is installed, so nothing can be printed. Add a printer "
-                              "(Windows: Settings, Printers & scanners) and print again."));
+        inform(parent, QCoreApplication::translate("DialogHook", "Print"),
+               QCoreApplication::translate(
+                   "DialogHook", "No printer is installed, so nothing can be printed. Add a "
+                                 "printer (Windows: Settings, Printers & scanners) and print "
+                                 "again."));
         return false;
     }
     QPrintDialog dialog(&printer, parent);

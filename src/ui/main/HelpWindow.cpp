@@ -1,5 +1,6 @@
 #include "HelpWindow.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QImage>
@@ -40,7 +41,7 @@ public:
 HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("helpViewer"));
-    setWindowTitle(QStringLiteral("Quorvik Help"));
+    setWindowTitle(QCoreApplication::translate("HelpWindow", "Quorvik Help"));
     browser = new HelpBrowser(this);
     browser->setOpenExternalLinks(true);
     lblWhere = new QLabel(this);
@@ -57,7 +58,8 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 void HelpWindow::showPage(const QUrl &page)
 {
     browser->setSource(page);
-    lblWhere->setText(QStringLiteral("No web browser could be started. The manual is also at %1")
+    lblWhere->setText(QCoreApplication::translate(
+                          "HelpWindow", "No web browser could be started. The manual is also at %1")
                           .arg(QDir::toNativeSeparators(page.toLocalFile())));
     show();
     raise();

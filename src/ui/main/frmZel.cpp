@@ -4,6 +4,7 @@
 #include "HelpPages.h"
 #include "HelpWindow.h"
 #include "Icons.h"
+#include "engine/StatusText.h"
 #include "engine/program/ProgramPaths.h"
 #include "engine/settings/Settings.h"
 #include "ui/DefaultButtons.h"
@@ -30,13 +31,8 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Quorvik");
-const QString kInvalidCredentials = QStringLiteral("ERROR: Invalid VSS credentials");
-const QString kCannotStoreSettings = QStringLiteral("ERROR: Cannot store the settings");
-const QString kChangeDatabaseQuestion =
-    QStringLiteral("Changing the database will clean up monitored file list. Proceed?");
-const QString kDatabaseFilter = QStringLiteral("SourceSafe databases (srcsafe.ini) (*.ini)");
-const QString kNoTrayNote =
-    QStringLiteral("No notification area: the window is minimised while watching.");
+const char *const kCannotStoreSettings =
+    QT_TRANSLATE_NOOP("frmZel", "ERROR: Cannot store the settings");
 constexpr int kTrayCheckMs = 5000;
 constexpr int kDefaultPollDelay = 3;
 
@@ -60,14 +56,11 @@ frmZelServices withDefaults(frmZelServices s)
 
 } // namespace
 
-const QStringList &frmZel::IntervalTexts()
+QStringList frmZel::IntervalTexts()
 {
     // Index = PollDelay; the 1, 3 and 5 minute texts have two spaces.
-    static const QStringList texts = {QStringLiteral("10 sec"), QStringLiteral("30 sec"),
-                                      QStringLiteral("1  min"), QStringLiteral("3  min"),
-                                      QStringLiteral("5  min"), QStringLiteral("10 min"),
-                                      QStringLiteral("30 min"), QStringLiteral("60 min")};
-    return texts;
+    return {tr("10 sec"), tr("30 sec"), tr("1  min"), tr("3  min"),
+            tr("5  min"), tr("10 min"), tr("30 min"), tr("60 min")};
 }
 
 frmZel::frmZel(frmZelServices services, QWidget *parent)
@@ -106,19 +99,19 @@ void frmZel::buildControls()
 {
     auto *root = new QVBoxLayout(this);
 
-    Frame1 = new QGroupBox(QStringLiteral("VSS connection settings"), this);
+    Frame1 = new QGroupBox(tr("VSS connection settings"), this);
     auto *connection = new QGridLayout(Frame1);
-    Label2[0] = new QLabel(QStringLiteral("Database "), Frame1);
-    Label2[1] = new QLabel(QStringLiteral("User &Name"), Frame1);
-    Label2[2] = new QLabel(QStringLiteral("Pass&word"), Frame1);
+    Label2[0] = new QLabel(tr("Database "), Frame1);
+    Label2[1] = new QLabel(tr("User &Name"), Frame1);
+    Label2[2] = new QLabel(tr("Pass&word"), Frame1);
     txtDatabase = new QLineEdit(Frame1);
     txtUser = new QLineEdit(Frame1);
     txtPwd = new QLineEdit(Frame1);
     txtPwd->setEchoMode(QLineEdit::Password);
     txtPwd->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
-    cmdLogin = new QPushButton(QStringLiteral("Select &Database..."), Frame1);
-    Check1 = new QCheckBox(QStringLiteral("Remember &Last logged database"), Frame1);
-    Check2 = new QCheckBox(QStringLiteral("Remember last logged &User"), Frame1);
+    cmdLogin = new QPushButton(tr("Select &Database..."), Frame1);
+    Check1 = new QCheckBox(tr("Remember &Last logged database"), Frame1);
+    Check2 = new QCheckBox(tr("Remember last logged &User"), Frame1);
     QLineEdit *fields[] = {txtDatabase, txtUser, txtPwd};
     for (int i = 0; i < 3; ++i) {
         Label2[i]->setBuddy(fields[i]);
@@ -134,30 +127,30 @@ void frmZel::buildControls()
 
     auto *middle = new QHBoxLayout;
     auto *options = new QVBoxLayout;
-    Frame2 = new QGroupBox(QStringLiteral("Notification method"), this);
+    Frame2 = new QGroupBox(tr("Notification method"), this);
     auto *method = new QVBoxLayout(Frame2);
-    Check3 = new QCheckBox(QStringLiteral("Show Icon on &Taskbar"), Frame2);
-    Check4 = new QCheckBox(QStringLiteral("Display Message &Box "), Frame2);
+    Check3 = new QCheckBox(tr("Show Icon on &Taskbar"), Frame2);
+    Check4 = new QCheckBox(tr("Display Message &Box "), Frame2);
     // Created in the order drawn: the Tab key follows it.
-    chkDesktop = new QCheckBox(QStringLiteral("Desktop Notifi&cation"), Frame2);
-    Check7 = new QCheckBox(QStringLiteral("Play a &Sound"), Frame2);
+    chkDesktop = new QCheckBox(tr("Desktop Notifi&cation"), Frame2);
+    Check7 = new QCheckBox(tr("Play a &Sound"), Frame2);
     method->addWidget(Check3);
     method->addWidget(Check4);
     method->addWidget(chkDesktop);
     method->addWidget(Check7);
     options->addWidget(Frame2);
 
-    Frame3 = new QGroupBox(QStringLiteral("Notify on"), this);
+    Frame3 = new QGroupBox(tr("Notify on"), this);
     auto *notify = new QVBoxLayout(Frame3);
-    Check5 = new QCheckBox(QStringLiteral("Check &In"), Frame3);
-    Check6 = new QCheckBox(QStringLiteral("Check &Out"), Frame3);
-    chkIgnoreOwn = new QCheckBox(QStringLiteral("Ignore &my own changes"), Frame3);
+    Check5 = new QCheckBox(tr("Check &In"), Frame3);
+    Check6 = new QCheckBox(tr("Check &Out"), Frame3);
+    chkIgnoreOwn = new QCheckBox(tr("Ignore &my own changes"), Frame3);
     notify->addWidget(Check5);
     notify->addWidget(Check6);
     notify->addWidget(chkIgnoreOwn);
     options->addWidget(Frame3);
 
-    Label3 = new QLabel(QStringLiteral("&Polling Interval"), this);
+    Label3 = new QLabel(tr("&Polling Interval"), this);
     cmbEvery = new QComboBox(this);
     cmbEvery->setObjectName(QStringLiteral("cmbEvery"));
     cmbEvery->installEventFilter(this);
@@ -168,7 +161,7 @@ void frmZel::buildControls()
     middle->addLayout(options);
 
     auto *files = new QGridLayout;
-    Label1 = new QLabel(QStringLiteral("Monitored &Files"), this);
+    Label1 = new QLabel(tr("Monitored &Files"), this);
     lst = new QListWidget(this);
     lst->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lst->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -197,12 +190,12 @@ void frmZel::buildControls()
     root->addWidget(lblStatus);
 
     auto *bottom = new QHBoxLayout;
-    chkStartUp = new QCheckBox(QStringLiteral("&Run Quorvik at System Startup"), this);
-    cmOk = new QPushButton(QStringLiteral("Hide && &Watch"), this);
+    chkStartUp = new QCheckBox(tr("&Run Quorvik at System Startup"), this);
+    cmOk = new QPushButton(tr("Hide && &Watch"), this);
     cmOk->setDefault(true);
     cmOk->installEventFilter(this);
-    Command1 = new QPushButton(QStringLiteral("E&xit"), this);
-    cmdCheckouts = new QPushButton(QStringLiteral("Chec&k-outs..."), this);
+    Command1 = new QPushButton(tr("E&xit"), this);
+    cmdCheckouts = new QPushButton(tr("Chec&k-outs..."), this);
     bottom->addWidget(chkStartUp);
     bottom->addStretch(1);
     bottom->addWidget(cmdCheckouts);
@@ -216,26 +209,26 @@ void frmZel::buildControls()
 void frmZel::buildMenus()
 {
     mright = new QMenu(this);
-    m_selectall = mright->addAction(QStringLiteral("Select All"));
-    m_unselect = mright->addAction(QStringLiteral("Undo Select"));
+    m_selectall = mright->addAction(tr("Select All"));
+    m_unselect = mright->addAction(tr("Undo Select"));
     mright->addSeparator();
-    m_addnew = mright->addAction(QStringLiteral("Add New"));
-    m_remove = mright->addAction(QStringLiteral("Remove"));
-    m_removeall = mright->addAction(QStringLiteral("Remove All"));
+    m_addnew = mright->addAction(tr("Add New"));
+    m_remove = mright->addAction(tr("Remove"));
+    m_removeall = mright->addAction(tr("Remove All"));
 
     mnuShow = new QMenu(QStringLiteral("popup"), this);
     mnuBusy = mnuShow->addAction(QString());
     mnuBusy->setEnabled(false);
     mnuBusy->setVisible(false);
-    mnuSet = mnuShow->addAction(QStringLiteral("Settings"));
-    mnuReset = mnuShow->addAction(QStringLiteral("Reset"));
-    mnuShowLog = mnuShow->addAction(QStringLiteral("Event Log"));
-    mnuCheckouts = mnuShow->addAction(QStringLiteral("Chec&k-outs..."));
+    mnuSet = mnuShow->addAction(tr("Settings"));
+    mnuReset = mnuShow->addAction(tr("Reset"));
+    mnuShowLog = mnuShow->addAction(tr("Event Log"));
+    mnuCheckouts = mnuShow->addAction(tr("Chec&k-outs..."));
     mnuShow->addSeparator();
-    mnuAbout = mnuShow->addAction(QStringLiteral("About"));
-    mnuHelp = mnuShow->addAction(QStringLiteral("Help"));
+    mnuAbout = mnuShow->addAction(tr("About"));
+    mnuHelp = mnuShow->addAction(tr("Help"));
     mnuShow->addSeparator();
-    mnuExit = mnuShow->addAction(QStringLiteral("Exit"));
+    mnuExit = mnuShow->addAction(tr("Exit"));
 }
 
 void frmZel::connectControls()
@@ -482,20 +475,19 @@ void frmZel::cmOk_Click()
     const bool saved = SaveSettings(zel(), store());
 
     if (s.Username.isEmpty() || s.Inifile.isEmpty()) {
-        setStatus(kInvalidCredentials);
+        setStatus(tr("ERROR: Invalid VSS credentials"));
         zel().KillPollTimer();
         setTrayLook(TrayLook::Error);
     } else if (aboutVisible() || eventLogVisible()) {
         // A refused start: nothing watches until the next one, and the user
         // is told so rather than left believing the hidden program watches.
         zel().KillPollTimer();
-        setStatus(QStringLiteral("ERROR: Not watching: close the %1, then Hide & Watch")
-                      .arg(aboutVisible() ? QStringLiteral("About box")
-                                          : QStringLiteral("event log viewer")));
+        setStatus(tr("ERROR: Not watching: close the %1, then Hide & Watch")
+                      .arg(aboutVisible() ? tr("About box") : tr("event log viewer")));
         setTrayLook(TrayLook::Error);
     } else if (zel().ZelIni()) {
         // Watching runs on what was entered even when it could not be kept.
-        setStatus(saved ? QString() : kCannotStoreSettings);
+        setStatus(saved ? QString() : tr(kCannotStoreSettings));
         if (!saved)
             setTrayLook(TrayLook::Error);
     }
@@ -512,8 +504,8 @@ void frmZel::hideToWatch()
     }
     // Without a tray a hidden window could not be brought back.
     showMinimized();
-    if (!m_noTrayExplained && !status().startsWith(QLatin1String("ERROR"))) {
-        setStatus(kNoTrayNote);
+    if (!m_noTrayExplained && !IsErrorStatus(status())) {
+        setStatus(tr("No notification area: the window is minimised while watching."));
         m_noTrayExplained = true;
     }
 }
@@ -549,15 +541,18 @@ void frmZel::cmdLogin_Click()
 {
     modZel &z = zel();
     const bool asked = z.MonitoredFiles.Count() > 0;
-    if (asked && !DialogHook::askYesNo(this, kTitle, kChangeDatabaseQuestion))
+    if (asked &&
+        !DialogHook::askYesNo(
+            this, kTitle, tr("Changing the database will clean up monitored file list. Proceed?")))
         return;
 
     const QFileInfo current(z.settings.Inifile);
     const QString startFolder = current.absoluteDir().exists() && !z.settings.Inifile.isEmpty()
                                     ? current.absolutePath()
                                     : QDir::homePath();
-    const QString chosen = DialogHook::getOpenFileName(
-        this, startFolder, QStringLiteral("srcsafe.ini"), kDatabaseFilter);
+    const QString chosen =
+        DialogHook::getOpenFileName(this, startFolder, QStringLiteral("srcsafe.ini"),
+                                    tr("SourceSafe databases (srcsafe.ini) (*.ini)"));
     if (chosen.isEmpty())
         return; // cancelled: nothing changes, nothing is saved
 
@@ -567,7 +562,7 @@ void frmZel::cmdLogin_Click()
         if (asked)
             emptyFileList();
         if (!SaveSettings(z, store()))
-            setStatus(kCannotStoreSettings);
+            setStatus(tr(kCannotStoreSettings));
         z.ReleaseDatabase();
     } catch (const std::exception &) {
         // A failure ends the command; what was saved stays saved.
@@ -705,7 +700,7 @@ void frmZel::updateTrayToolTip()
     QStringList lines{kTitle};
     if (!m_services.settingsFolder.isEmpty())
         lines << QDir::toNativeSeparators(m_services.settingsFolder);
-    if (m_look == TrayLook::Error && status().startsWith(QLatin1String("ERROR")))
+    if (m_look == TrayLook::Error && IsErrorStatus(status()))
         lines << status();
     QString tip = lines.join(QLatin1Char('\n'));
 #ifdef Q_OS_WIN

@@ -170,7 +170,7 @@ public:
     // the screen (its entries would do nothing then).
     QAction *mnuBusy;
 
-    static const QStringList &IntervalTexts();
+    static QStringList IntervalTexts();
 
 signals:
     // The main window was unloaded: the program ends.

@@ -8,8 +8,7 @@
 
 void frmZel::showFileCount()
 {
-    setStatus(QStringLiteral("Files in the list: ") +
-              QString::number(zel().MonitoredFiles.Count()));
+    setStatus(zel().FilesInListText());
 }
 
 void frmZel::RefreshFileList()

@@ -1,6 +1,7 @@
 // The tray icon's clicks and its menu.
 #include "HelpPages.h"
 #include "HelpWindow.h"
+#include "engine/StatusText.h"
 #include "frmZel.h"
 
 #include <QAction>
@@ -49,10 +50,10 @@ void frmZel::prepareTrayMenu()
     for (QAction *entry : mnuShow->actions())
         entry->setVisible(acts && entry != mnuBusy);
     mnuBusy->setVisible(!acts);
-    mnuBusy->setText(
-        modal           ? QStringLiteral("A dialog is open: close it to use this menu")
-        : explorerShown ? QStringLiteral("The explorer is open: finish it with OK or Cancel")
-                        : QStringLiteral("The settings window is open: close it to use this menu"));
+    mnuBusy->setText(modal ? tr("A dialog is open: close it to use this menu")
+                     : explorerShown
+                         ? tr("The explorer is open: finish it with OK or Cancel")
+                         : tr("The settings window is open: close it to use this menu"));
     mnuReset->setEnabled(m_resetEnabled);
     mnuShow->setDefaultAction(m_resetEnabled ? mnuReset : mnuSet);
 }
@@ -62,7 +63,7 @@ void frmZel::mnuSet_Click()
     modZel &z = zel();
     if (z.ModalOpen)
         return;
-    if (!status().startsWith(QLatin1String("ERROR")))
+    if (!IsErrorStatus(status()))
         showFileCount();
     lst->setToolTip(QString());
     if (!z.PollBusy)
@@ -96,7 +97,7 @@ void frmZel::showHelp(int context)
 {
     const QString page = HelpPages::HelpPage(m_services.programFolder, context);
     if (page.isEmpty()) {
-        showMessage(QStringLiteral("The help pages are missing from this installation."));
+        showMessage(tr("The help pages are missing from this installation."));
         return;
     }
     QUrl url = QUrl::fromLocalFile(page);
