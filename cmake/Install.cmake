@@ -59,6 +59,7 @@ if(WIN32)
     foreach(text
             "/usr/share/doc/libqt6core6/copyright:qt6-base-copyright.txt"
             "/usr/share/doc/libqt6svg6/copyright:qt6-svg-copyright.txt"
+            "/usr/share/doc/qt6-translations-l10n/copyright:qt6-translations-copyright.txt"
             "/usr/share/common-licenses/LGPL-3:LGPL-3.txt"
             "/usr/share/common-licenses/GPL-2:GPL-2.txt"
             "/usr/share/doc/gcc-mingw-w64-base/copyright:gcc-runtime-copyright.txt"

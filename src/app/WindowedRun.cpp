@@ -12,6 +12,7 @@
 #include "ui/checkouts/frmCheckoutsPlug.h"
 #include "ui/eventlog/frmLogPlug.h"
 #include "ui/explorer/ExplorerHost.h"
+#include "ui/main/Translations.h"
 #include "ui/main/frmZel.h"
 
 #include <QApplication>
@@ -34,6 +35,9 @@ int RunWindowed(int argc, char *argv[])
     const QString dir = ParseCommandLine(app).configDir;
     if (!dir.isEmpty())
         QDir().mkpath(dir);
+    // After the command line: what it prints stays English, as the headless
+    // watcher's output does.
+    InstallTranslations();
 
 #ifndef Q_OS_WIN
     // What Qt keeps for the user (the file dialogs' history, QtProject.conf)

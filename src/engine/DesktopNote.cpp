@@ -8,9 +8,21 @@ namespace {
 // Longer lists end with a count of the rest: a bubble stays readable.
 constexpr size_t kMaxLines = 8;
 
+// The log's action word in the user's language (the log keeps it English).
+QString actionText(const QString &action)
+{
+    static const char *const words[] = {
+        QT_TRANSLATE_NOOP("DesktopNote", "Check In"), QT_TRANSLATE_NOOP("DesktopNote", "Check Out"),
+        QT_TRANSLATE_NOOP("DesktopNote", "Check In (Undo Check Out)")};
+    for (const char *word : words)
+        if (action == QLatin1String(word))
+            return QCoreApplication::translate("DesktopNote", word);
+    return action;
+}
+
 QString described(const AnnouncedChange &change, const QString &what)
 {
-    QString text = what + QStringLiteral(": ") + change.action;
+    QString text = what + QStringLiteral(": ") + actionText(change.action);
     if (!change.user.isEmpty())
         text += QCoreApplication::translate("DesktopNote", " by ") + change.user;
     return text;

@@ -11,8 +11,8 @@ listed() { unzip -Z1 "$1" | grep -qx "$2" || fail "$(basename "$1") lacks $2"; }
 
 zip=$build/quorvik-$version-windows-x64.zip
 for f in quorvik.exe quorvik.com LICENSE.txt THIRD-PARTY.txt licenses/qt6-base-copyright.txt \
-    licenses/qt6-svg-copyright.txt licenses/LGPL-3.txt licenses/GPL-2.txt \
-    licenses/gcc-runtime-copyright.txt licenses/mingw-w64-copyright.txt; do
+    licenses/qt6-svg-copyright.txt licenses/qt6-translations-copyright.txt licenses/LGPL-3.txt \
+    licenses/GPL-2.txt licenses/gcc-runtime-copyright.txt licenses/mingw-w64-copyright.txt; do
     listed "$zip" "quorvik-$version-windows-x64/$f"
 done
 manual=$(unzip -p "$zip" "quorvik-$version-windows-x64/help/index.html")

@@ -3,6 +3,7 @@
 #include "ExplorerFileList.h"
 #include "ExplorerLayout.h"
 #include "frmTree.h"
+#include "ui/CaptionWidth.h"
 
 #include <QMouseEvent>
 #include <QPushButton>
@@ -60,8 +61,19 @@ void frmTree::doLayout(int width, int height, int vbar, int hbar)
         }
     }
 
-    cmdOK->setGeometry(ToPixels(p.cmdOK));
-    cmdCancel->setGeometry(ToPixels(p.cmdCancel));
+    // A caption longer than the buttons' width (a translation) widens both
+    // to the left; the right edges stay where the layout puts them.
+    QRect ok = ToPixels(p.cmdOK), cancel = ToPixels(p.cmdCancel);
+    int widen = 0;
+    for (const QPushButton *b : {cmdOK, cmdCancel})
+        widen = std::max(widen, CaptionWidth(b) - ok.width());
+    if (widen > 0) {
+        ok.setLeft(ok.left() - widen);
+        cancel.translate(-widen, 0);
+        cancel.setLeft(cancel.left() - widen);
+    }
+    cmdOK->setGeometry(ok);
+    cmdCancel->setGeometry(cancel);
     tv->setGeometry(ToPixels(p.tv));
     lstR->setGeometry(ToPixels(p.lstR));
     List1->setGeometry(ToPixels(p.List1));
