@@ -698,6 +698,18 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
         <source>The help pages are missing from this installation.</source>
         <translation>Die Hilfeseiten fehlen in dieser Installation.</translation>
     </message>
+    <message>
+        <source>Ignore changes b&amp;y</source>
+        <translation>Änderungen ignorieren &amp;von</translation>
+    </message>
+    <message>
+        <source>user names, separated by commas</source>
+        <translation>Benutzernamen, durch Kommas getrennt</translation>
+    </message>
+    <message>
+        <source>Check-outs and check-ins by these VSS users (a build robot, say) are recorded as seen but not announced</source>
+        <translation>Aus- und Einchecken dieser VSS-Benutzer (etwa eines Build-Roboters) wird als gesehen vermerkt, aber nicht gemeldet</translation>
+    </message>
 </context>
 <context>
     <name>modZel</name>

@@ -445,45 +445,47 @@ void modZel::CheckFile(Suspect &file, const VSSItem &item)
     // between two reads would otherwise be seen as a new version now and as
     // an ended check-out next time, and be reported twice.
     //
-    // With the user's own changes left out, who made a change is decided
-    // per change: a version by the logged-in user, a check-out by the
-    // logged-in user (2), the end of the user's own check-out are left out,
-    // unless a colleague's version newer than the one last seen or a
-    // colleague's check-out came with it; that change is then told exactly
-    // as with the option off (a check-out names the colleague). The stored
-    // state moves on all the same.
-    const bool ignoreOwn = settings.IgnoreOwnChanges;
+    // With changes by some users left out (the user's own, or the names in
+    // IgnoreChangesBy), who made a change is decided per change: a version
+    // by a left-out user, a check-out held only by left-out users, and the
+    // end of such a check-out are not told, unless a version newer than the
+    // one last seen or a check-out by someone else came with it; that change
+    // is then told exactly as with the options off (a check-out names that
+    // user). The stored state moves on all the same.
+    const QDateTime seen = orNeverRecorded(file.DateIn());
+    const bool ignoring = settings.IgnoreOwnChanges || !settings.IgnoreChangesBy.isEmpty();
+    const bool holdersMayBeIgnored =
+        !settings.IgnoreChangesBy.isEmpty() || (settings.IgnoreOwnChanges && X == 2);
     QDateTime newest;
     QString user;
     bool tell = true;
     if (X == S) {
         newest = item.NewestVersionDate();
-        if (ignoreOwn && newest.isValid() &&
-            wholeSecondsBetween(orNeverRecorded(file.DateIn()), newest) >= 1 &&
-            IsLoggedInUser(item.NewestVersionUser()))
-            tell = ColleagueVersionSince(item, orNeverRecorded(file.DateIn()));
-    } else if (X != 0 && S == 0 && (settings.NotifyOut || (ignoreOwn && X == 2))) {
+        if (ignoring && newest.isValid() && wholeSecondsBetween(seen, newest) >= 1 &&
+            IsIgnoredUser(item.NewestVersionUser()))
+            tell = ToldVersionSince(item, seen);
+    } else if (X != 0 && S == 0 && (settings.NotifyOut || holdersMayBeIgnored)) {
         const VSSCheckouts checkouts = item.Checkouts();
         user = checkouts.Item(checkouts.Count()).Username;
-        if (ignoreOwn && X == 2) {
-            // The newest check-out by someone else, if any.
+        if (holdersMayBeIgnored) {
+            // The newest check-out by someone not left out, if any.
             tell = false;
             for (int i = checkouts.Count(); i >= 1 && !tell; --i)
-                if (!IsLoggedInUser(checkouts.Item(i).Username)) {
+                if (!IsIgnoredUser(checkouts.Item(i).Username)) {
                     user = checkouts.Item(i).Username;
                     tell = true;
                 }
         }
         user = LogText::printable(user);
-    } else if (X == 0 && S == 2 && ignoreOwn) {
-        tell = ColleagueVersionSince(item, orNeverRecorded(file.DateIn()));
+    } else if (X == 0 && S != 0 && ignoring) {
+        tell = TellCheckoutEnd(file, item);
     }
     if (item.IsCheckedOut() != X)
         throw RepositoryError(QStringLiteral("The item changed while it was read"));
 
     if (X == S) {
         // Rule A: a version newer than the one last seen, by whole seconds.
-        if (!newest.isValid() || wholeSecondsBetween(orNeverRecorded(file.DateIn()), newest) < 1)
+        if (!newest.isValid() || wholeSecondsBetween(seen, newest) < 1)
             return;
         if (settings.NotifyIn && tell)
             Announce(spec, spec + kCrLf + tr("has been checked in!") + kCrLf, kCheckIn, QString(),
@@ -496,6 +498,8 @@ void modZel::CheckFile(Suspect &file, const VSSItem &item)
             Announce(spec, spec + kCrLf + tr(" has been checked out by ") + user + kCrLf, kCheckOut,
                      user, false);
         file.setStatus(qint16(X));
+        if (!tell)
+            m_ignoredCheckouts.insert(file.Key());
         ChangeFound(tell);
     } else if (X == 0 && S != 0) {
         // Rule C: a check-in or an undone check-out.
@@ -503,6 +507,7 @@ void modZel::CheckFile(Suspect &file, const VSSItem &item)
             Announce(spec, spec + kCrLf + tr("has been checked in!") + kCrLf, kUndoCheckOut,
                      QString(), false);
         file.setStatus(qint16(X));
+        m_ignoredCheckouts.remove(file.Key());
         ChangeFound(tell);
         m_ruleCFired = true;
     }
@@ -514,13 +519,38 @@ bool modZel::IsLoggedInUser(const QString &user) const
     return !user.isEmpty() && user.compare(settings.Username, Qt::CaseInsensitive) == 0;
 }
 
-bool modZel::ColleagueVersionSince(const VSSItem &item, const QDateTime &seen) const
+bool modZel::IsIgnoredUser(const QString &user) const
+{
+    if (settings.IgnoreOwnChanges && IsLoggedInUser(user))
+        return true;
+    return !user.isEmpty() && settings.IgnoreChangesBy.contains(user, Qt::CaseInsensitive);
+}
+
+bool modZel::ToldVersionSince(const VSSItem &item, const QDateTime &seen) const
 {
     for (const VSSVersion &entry : item.Versions(0))
-        if (!IsLoggedInUser(entry.Username) && entry.Date.isValid() &&
+        if (!IsIgnoredUser(entry.Username) && entry.Date.isValid() &&
             wholeSecondsBetween(seen, entry.Date) >= 1)
             return true;
     return false;
+}
+
+bool modZel::TellCheckoutEnd(const Suspect &file, const VSSItem &item) const
+{
+    const QDateTime seen = orNeverRecorded(file.DateIn());
+    // The holder is known: the user (2), or left out when it began. A
+    // check-out that began before this run tells its holder only through a
+    // check-in by a left-out user.
+    if ((file.Status() == 2 && settings.IgnoreOwnChanges) ||
+        m_ignoredCheckouts.contains(file.Key()))
+        return ToldVersionSince(item, seen);
+    if (settings.IgnoreChangesBy.isEmpty())
+        return true;
+    const QDateTime newest = item.NewestVersionDate();
+    if (newest.isValid() && wholeSecondsBetween(seen, newest) >= 1 &&
+        IsIgnoredUser(item.NewestVersionUser()))
+        return ToldVersionSince(item, seen);
+    return true;
 }
 
 void modZel::ChangeFound(bool tell)

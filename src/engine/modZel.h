@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -39,6 +40,8 @@ struct ZelSettings
     bool DesktopNotify = true;
     // Check-outs and check-ins of the logged-in user are not announced.
     bool IgnoreOwnChanges = false;
+    // Changes by these VSS users are not announced (names match in any case).
+    QStringList IgnoreChangesBy;
     // The code page the database's names are read in, and the database
     // (Inifile) it belongs to: guessed once at the first session and
     // remembered, or set by hand ("CodePage" with no database: any).
@@ -158,8 +161,15 @@ private:
     // Reads what the rules need first; raises when a value cannot be read.
     void CheckFile(Suspect &file, const VSSItem &item);
     bool IsLoggedInUser(const QString &user) const;
-    // A history entry by someone else is newer than `seen` by whole seconds.
-    bool ColleagueVersionSince(const VSSItem &item, const QDateTime &seen) const;
+    // Changes by this user are left out: the user's own (when asked) or a
+    // name in IgnoreChangesBy.
+    bool IsIgnoredUser(const QString &user) const;
+    // A history entry by a user not left out is newer than `seen` by whole
+    // seconds.
+    bool ToldVersionSince(const VSSItem &item, const QDateTime &seen) const;
+    // Whether the end of a check-out (rule C) is told: not when its holder
+    // was left out, unless a version by someone else came with it.
+    bool TellCheckoutEnd(const Suspect &file, const VSSItem &item) const;
     // A rule fired: the stored state moves on; `tell` whether it is
     // announced when its gate is open (not the user's own change).
     void ChangeFound(bool tell);
@@ -204,6 +214,9 @@ private:
     bool m_eventListLoaded = false;
     QHash<QString, QString> m_readFailures; // key -> the reason last said
     bool m_pollEndedEarly = false;          // a watched file could not be found
+    // Watched files whose check-out was left out (its holders all ignored):
+    // the end of that check-out is left out too.
+    QSet<QString> m_ignoredCheckouts;
     // This poll found a change that is not the user's own ignored one.
     bool m_changeToTell = false;
     // What this poll announced, for the desktop notification.

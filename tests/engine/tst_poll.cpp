@@ -471,10 +471,38 @@ private slots:
         QVERIFY(f.logBytes().isEmpty() && f.zel.PendingMessage.isEmpty() && !f.shell.reset);
         QVERIFY(!f.shell.looks.contains(TrayLook::Change) &&
                 f.shell.beeps + f.shell.eventLogShown + f.shell.notes.size() == 0);
-        f.zel.settings.IgnoreOwnChanges = false; // mine told with the option off
-        f.repo->checkOut(a, "me");
+    }
+
+    // Changes by the users named in "Ignore changes by" (any case) move the
+    // stored state on silently; anyone else's change in the same poll, or on
+    // the same file, is told as with the option off.
+    void ignoredUsersLeftOutOthersTold()
+    {
+        EngineFixture f;
+        f.zel.settings.IgnoreChangesBy = {"Robot", "ci"};
+        const QString c = "$/Web/c.txt", d = "$/Web/d.txt";
+        QVERIFY(f.startWatching({a, b, c, d}));
+        f.repo->checkOut(a, "ROBOT");
+        f.repo->checkOut(b, "Dora");
+        f.repo->checkIn(c, "CI", f.clock.now());
+        f.repo->checkOut(d, "Alice", false);
+        f.repo->checkOut(d, "robot", false);
         f.poll();
-        QCOMPARE(f.zel.lvTrace().count(), 1);
+        QCOMPARE(f.records(), Records({{b, "Check Out"}, {d, "Check Out"}}));
+        QCOMPARE(f.rows().lastRow().user, "Alice");
+        QVERIFY(file(f, 1).Status() == 1 && f.file(c).DateIn() == f.clock.now().addSecs(-60));
+        f.repo->undoCheckOut(a, "robot"); // the end of the robot's check-out
+        f.repo->checkIn(c, "Dora", f.clock.now());
+        f.repo->checkIn(c, "Robot", f.clock.now().addSecs(5));
+        f.poll();
+        QCOMPARE(f.records().mid(2), Records({{c, "Check In"}}));
+        // A check-out from before this run ended by the robot's check-in.
+        f.repo->checkOut(a, "Robot");
+        file(f, 1).setStatus(1);
+        f.repo->checkIn(a, "Robot", f.clock.now());
+        f.poll();
+        f.poll();
+        QVERIFY(f.records().size() == 3 && file(f, 1).Status() == 0);
     }
 
     // A poll (by timer or change) needs an open session, the main window

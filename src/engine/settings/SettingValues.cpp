@@ -178,3 +178,18 @@ QDateTime DateFromSetting(const QString &text, bool *ok)
 {
     return DateFromSetting(text, QLocale::system(), ok);
 }
+
+QStringList UserNamesFromSetting(const QString &text)
+{
+    QStringList names;
+    for (const QString &part : text.split(QLatin1Char(',')))
+        if (const QString name = part.trimmed();
+            !name.isEmpty() && !names.contains(name, Qt::CaseInsensitive))
+            names << name;
+    return names;
+}
+
+QString UserNamesToSetting(const QStringList &names)
+{
+    return names.join(QStringLiteral(", "));
+}

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -16,6 +17,11 @@ bool FlagFromSetting(const QString &text, bool defaultValue);
 
 // A decimal whole number (surrounding spaces tolerated), or nothing.
 std::optional<int> WholeNumberFromSetting(const QString &text);
+
+// A list of VSS user names: separated by commas, spaces around a name
+// dropped, empty names and repeats (in any case) left out; written with ", ".
+QStringList UserNamesFromSetting(const QString &text);
+QString UserNamesToSetting(const QStringList &names);
 
 // The date of a file whose state was never recorded (a wall-clock time).
 QDateTime NeverRecordedDate();

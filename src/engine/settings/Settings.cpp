@@ -65,6 +65,7 @@ const LaterFlag kLaterFlags[] = {
     {"IgnoreOwnChanges", &ZelSettings::IgnoreOwnChanges, false},
 };
 
+const QString kIgnoreChangesByKey = QStringLiteral("IgnoreChangesBy");
 const QString kSettingsVersionKey = QStringLiteral("SettingsVersion");
 const QString kSettingsVersion = QStringLiteral("2");
 
@@ -164,6 +165,7 @@ bool LoadSettings(modZel &zel, SettingsStore &store)
         s.*f.field = params.flag(QLatin1String(f.key), true);
     for (const LaterFlag &f : kLaterFlags)
         s.*f.field = params.flag(QLatin1String(f.key), !olderVersion && f.firstStart);
+    s.IgnoreChangesBy = UserNamesFromSetting(params.text(kIgnoreChangesByKey));
     s.PollDelay = pollDelay(params.text(QStringLiteral("PollDelay")));
     s.CodePage = params.text(QStringLiteral("CodePage")).trimmed();
     s.CodePageDatabase = params.text(QStringLiteral("CodePageDatabase"));
@@ -212,6 +214,7 @@ bool SaveSettings(modZel &zel, SettingsStore &store)
         params.setFlag(QLatin1String(f.key), s.*f.field);
     for (const LaterFlag &f : kLaterFlags)
         params.setFlag(QLatin1String(f.key), s.*f.field);
+    params.setText(kIgnoreChangesByKey, UserNamesToSetting(s.IgnoreChangesBy));
     params.setText(QStringLiteral("PollDelay"), QString::number(s.PollDelay));
     params.setText(kSettingsVersionKey, kSettingsVersion);
     if (const std::optional<bool> trace = traceSwitch(s.Username)) {

@@ -6,6 +6,7 @@
 #include "Icons.h"
 #include "engine/StatusText.h"
 #include "engine/program/ProgramPaths.h"
+#include "engine/settings/SettingValues.h"
 #include "engine/settings/Settings.h"
 #include "ui/DefaultButtons.h"
 #include "ui/FocusMove.h"
@@ -148,6 +149,14 @@ void frmZel::buildControls()
     notify->addWidget(Check5);
     notify->addWidget(Check6);
     notify->addWidget(chkIgnoreOwn);
+    lblIgnoreUsers = new QLabel(tr("Ignore changes b&y"), Frame3);
+    txtIgnoreUsers = new QLineEdit(Frame3);
+    txtIgnoreUsers->setPlaceholderText(tr("user names, separated by commas"));
+    txtIgnoreUsers->setToolTip(tr("Check-outs and check-ins by these VSS users (a build robot, "
+                                  "say) are recorded as seen but not announced"));
+    lblIgnoreUsers->setBuddy(txtIgnoreUsers);
+    notify->addWidget(lblIgnoreUsers);
+    notify->addWidget(txtIgnoreUsers);
     options->addWidget(Frame3);
 
     Label3 = new QLabel(tr("&Polling Interval"), this);
@@ -249,6 +258,9 @@ void frmZel::connectControls()
     bind(Check6, &ZelSettings::NotifyOut);
     bind(Check7, &ZelSettings::PlaySound);
     bind(chkIgnoreOwn, &ZelSettings::IgnoreOwnChanges);
+    connect(txtIgnoreUsers, &QLineEdit::textChanged, this, [this](const QString &text) {
+        zel().settings.IgnoreChangesBy = UserNamesFromSetting(text);
+    });
     connect(Check3, &QCheckBox::toggled, this, &frmZel::Check3_Click);
     connect(Check4, &QCheckBox::toggled, this, &frmZel::Check4_Click);
     connect(chkDesktop, &QCheckBox::toggled, this, [this](bool on) {
@@ -318,6 +330,7 @@ bool frmZel::Load()
     Check5->setChecked(z.settings.NotifyIn);
     Check6->setChecked(z.settings.NotifyOut);
     chkIgnoreOwn->setChecked(z.settings.IgnoreOwnChanges);
+    txtIgnoreUsers->setText(UserNamesToSetting(z.settings.IgnoreChangesBy));
 
     setResetEnabled(false);
 

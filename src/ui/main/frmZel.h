@@ -156,8 +156,10 @@ public:
     QLineEdit *txtDatabase, *txtUser, *txtPwd;
     QPushButton *cmdLogin;
     QCheckBox *Check1, *Check2, *Check3, *Check4, *Check5, *Check6, *Check7, *chkStartUp;
-    QCheckBox *chkDesktop;   // "Desktop Notifi&cation"
-    QCheckBox *chkIgnoreOwn; // "Ignore &my own changes"
+    QCheckBox *chkDesktop;     // "Desktop Notifi&cation"
+    QCheckBox *chkIgnoreOwn;   // "Ignore &my own changes"
+    QLabel *lblIgnoreUsers;    // "Ignore changes b&y"
+    QLineEdit *txtIgnoreUsers; // VSS user names, separated by commas
     QLabel *Label3, *Label1, *lblStatus;
     QComboBox *cmbEvery;
     QListWidget *lst;

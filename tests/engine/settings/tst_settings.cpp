@@ -81,6 +81,7 @@ private slots:
         s.Password = "s3cret;=,Ω";
         s.ShowMessages = s.PlaySound = s.NotifyOut = s.StartUp = s.DesktopNotify = false;
         s.IgnoreOwnChanges = true;
+        s.IgnoreChangesBy = {"Robot", "Build Bot"};
         s.PollDelay = 7;
         const QDateTime when(QDate(2026, 12, 6), QTime(9, 0, 1));
         zel.MonitoredFiles.Add("$/Web/a.txt", 1, 2, when, "$/Web/a.txt");
@@ -95,6 +96,7 @@ private slots:
         QVERIFY(!r.ShowMessages && r.ShowIcon && !r.PlaySound && r.NotifyIn && !r.NotifyOut);
         QVERIFY(!r.StartUp && !r.DesktopNotify && r.IgnoreOwnChanges && r.UseLastDB &&
                 r.PollDelay == 7);
+        QCOMPARE(r.IgnoreChangesBy, QStringList({"Robot", "Build Bot"}));
         const Suspects &files = f.engine->zel.MonitoredFiles;
         QVERIFY(files.Item(1)->ImageIndex() == 2 && files.Item(1)->DateIn() == when);
         QVERIFY(files.Item("$/Web/a;b.txt")->Status() == -1 &&

@@ -141,9 +141,13 @@ private slots:
         h.storeUser({"$/Web/a.htm", "$/Web/b.htm"});
         h.param("PollDelay", "0");
         h.param("StartUp", "False");
+        h.param("IgnoreChangesBy", "Robot,ci");
         frmZel &f = h.build();
         QVERIFY(f.Load());
         QCOMPARE(texts(f.lst), QStringList({"$/Web/a.htm", "$/Web/b.htm"}));
+        QCOMPARE(f.txtIgnoreUsers->text(), QStringLiteral("Robot, ci"));
+        f.txtIgnoreUsers->setText(QStringLiteral("Build Bot ,"));
+        QCOMPARE(f.zel().settings.IgnoreChangesBy, QStringList{"Build Bot"});
         QCOMPARE(f.status(), QStringLiteral("Files in the list: 2"));
         QCOMPARE(QStringList({f.txtDatabase->text(), f.txtUser->text(), f.txtPwd->text()}),
                  QStringList({h.iniPath(), "me", "pw"}));
