@@ -275,15 +275,15 @@ struct Bench
         const QString dir = config(place, n, "latency", 7);
         QProcess watcher;
         startWatcher(watcher, place, dir, false, scratch);
-        server.waitQuiet(2500, 300000); // the session started
+        server.waitQuiet(2500, 600000, n); // the session started: each file looked up
         QThread::msleep(1000);
         const QString spec = specs[n / 2];
-        VssWriter other(dbOther);
         const int limitMs = 20000;
         for (const char *what : {"checkout", "undo"}) {
             QElapsedTimer t;
             t.start();
             const VssWriter::Stamp stamp{user, QDateTime::currentDateTime(), {}};
+            VssWriter other(dbOther); // closes its files when done, as a client does
             if (qstrcmp(what, "checkout") == 0)
                 other.checkout(spec, stamp);
             else
@@ -347,6 +347,8 @@ int main(int argc, char **argv)
                 o.projects);
 
     QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/quorvik-share-XXXXXX"));
+    // QUORVIK_BENCH_SHARE_KEEP=1 keeps the settings folders and logs.
+    scratch.setAutoRemove(qEnvironmentVariableIsEmpty("QUORVIK_BENCH_SHARE_KEEP"));
     SmbServer server(scratch.path(), db);
     if (!server.start()) {
         std::fprintf(stderr, "smbd did not start (%s/smbd.log)\n", qPrintable(scratch.path()));

@@ -56,6 +56,7 @@ void ChangeTrigger::Stop()
     }
     delete m_watcher;
     m_watcher = nullptr;
+    m_share.stop();
     m_paths.clear();
     m_watchedNames.clear();
     m_watchOf.clear();
@@ -87,16 +88,17 @@ void ChangeTrigger::Watch(const QStringList &files, std::function<void()> onChan
     for (const QString &file : files) {
         if (file.isEmpty())
             continue;
-        const QFileInfo info(file);
-        folders.insert(info.absolutePath());
-        names.insert(stem(info.fileName()));
-        paths << info.absoluteFilePath();
+        const QString path = FileAccess::isRemote(file) ? file : QFileInfo(file).absoluteFilePath();
+        folders.insert(ShareWatch::folderOf(path));
+        names.insert(stem(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1)));
+        paths << path;
     }
     if (m_onChange && folders == m_folders && names == m_names) {
         // The same files again (every session start): a poll already due
         // stays due; what was lost is watched again.
         m_onChange = std::move(onChange);
-        Rearm();
+        if (!FileAccess::isRemote(*folders.cbegin()))
+            Rearm();
         return;
     }
     Stop();
@@ -105,6 +107,12 @@ void ChangeTrigger::Watch(const QStringList &files, std::function<void()> onChan
     m_folders = folders;
     m_names = names;
     m_onChange = std::move(onChange);
+    const bool shared = m_share.start(paths, [this](const QString &name) { written(name); });
+    if (FileAccess::isRemote(paths.first())) {
+        if (!shared)
+            m_onChange = nullptr; // the timer alone polls
+        return;
+    }
     if (!watchFolders()) {
         // Without inotify: the folders (files added, removed, renamed) and
         // the files themselves (written in place).

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChangeWatch.h"
+#include "ShareWatch.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -23,8 +24,9 @@ class QSocketNotifier;
 // into existing files; elsewhere QFileSystemWatcher watches the folders and
 // the files themselves, and a folder's change counts only when the names
 // with a watched stem in it changed (another item's new file does not). Changes made on other
-// machines reach neither on a Linux mount of a network share: there the poll timer alone notices
-// them. A folder whose watch is lost (deleted, moved away, unmounted) starts a
+// machines reach neither on a Linux mount of a network share: ShareWatch adds them (the server's
+// notification for smb:// databases, where the folder watcher has nothing to watch, or a sweep
+// of a mount's folders). A folder whose watch is lost (deleted, moved away, unmounted) starts a
 // poll; Rearm() watches whatever its path names now (a folder made again, a
 // mount replaced), and Problem() tells which folders cannot be watched.
 class ChangeTrigger : public QObject, public ChangeWatch
@@ -40,6 +42,7 @@ public:
 
     // The folders being watched.
     int folderCount() const { return int(m_folders.size()); }
+    const ShareWatch &share() const { return m_share; }
 
 private:
     // A write to `name` (a file name; empty when unknown) in a watched folder.
@@ -74,4 +77,5 @@ private:
     QFileSystemWatcher *m_watcher = nullptr;
     QStringList m_paths;                          // the watched files
     QHash<QString, QSet<QString>> m_watchedNames; // per folder: watchedNamesIn()
+    ShareWatch m_share;
 };

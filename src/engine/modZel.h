@@ -9,6 +9,7 @@
 #include "TimerService.h"
 #include "engine/eventlog/EventLogFile.h"
 #include "engine/hooks/EventHooks.h"
+#include "engine/settings/ShareLogin.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -50,6 +51,7 @@ struct ZelSettings
     QString OnEvent;         // the command run for each event record (empty: none)
     int OnEventTimeout = 30; // seconds before that command is stopped
     QString StatusPage;      // the headless watcher's HTML page of check-outs (empty: none)
+    ShareLogin Share;        // for databases given as smb:// paths
 };
 
 // The monitoring engine: the module state and its routines (session start,

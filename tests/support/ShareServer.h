@@ -191,14 +191,16 @@ public:
         }
         return last;
     }
-    // Waits until no request came for `quietMs` (at most `limitMs`).
-    void waitQuiet(int quietMs, int limitMs) const
+    // Waits until at least `atLeast` requests came and then none for
+    // `quietMs` (at most `limitMs` in all).
+    void waitQuiet(int quietMs, int limitMs, qint64 atLeast = 0) const
     {
         QElapsedTimer total, quiet;
         total.start();
         quiet.start();
-        qint64 seen = requests(counters());
-        while (quiet.elapsed() < quietMs && total.elapsed() < limitMs) {
+        const qint64 first = requests(counters());
+        qint64 seen = first;
+        while ((quiet.elapsed() < quietMs || seen - first < atLeast) && total.elapsed() < limitMs) {
             QThread::msleep(250);
             const qint64 now = requests(counters());
             if (now != seen)

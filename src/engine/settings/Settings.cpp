@@ -172,6 +172,11 @@ bool LoadSettings(modZel &zel, SettingsStore &store)
     s.OnEvent = params.text(QStringLiteral("OnEvent"));
     s.OnEventTimeout = onEventTimeout(params.text(QStringLiteral("OnEventTimeout")), zel.shell());
     s.StatusPage = params.text(QStringLiteral("StatusPage"));
+    s.Share.user = params.text(QStringLiteral("ShareUser"));
+    s.Share.domain = params.text(QStringLiteral("ShareDomain"));
+    s.Share.password = XorByLength(params.text(QStringLiteral("SharePassword")));
+    s.Share.credentialsFile = params.text(QStringLiteral("ShareCredentials"));
+    ShareLogin::setCurrent(s.Share);
 
     if (s.UseLastDB && s.UseLastUser)
         ReadFileList(store, zel.MonitoredFiles);
@@ -217,6 +222,15 @@ bool SaveSettings(modZel &zel, SettingsStore &store)
     params.setText(kIgnoreChangesByKey, UserNamesToSetting(s.IgnoreChangesBy));
     params.setText(QStringLiteral("PollDelay"), QString::number(s.PollDelay));
     params.setText(kSettingsVersionKey, kSettingsVersion);
+    // The share login only where one is set, or was.
+    const std::pair<const char *, QString> share[] = {
+        {"ShareUser", s.Share.user},
+        {"ShareDomain", s.Share.domain},
+        {"SharePassword", XorByLength(s.Share.password)},
+        {"ShareCredentials", s.Share.credentialsFile}};
+    for (const auto &[key, value] : share)
+        if (!value.isEmpty() || !params.text(QLatin1String(key)).isEmpty())
+            params.setText(QLatin1String(key), value);
     if (const std::optional<bool> trace = traceSwitch(s.Username)) {
         s.Debug = *trace;
         params.setFlag(QStringLiteral("Debug"), s.Debug);

@@ -91,7 +91,7 @@ void keepState(Suspect &file, const WatchedState &state)
 bool sameLogin(const ZelSettings &a, const ZelSettings &b)
 {
     return a.Inifile == b.Inifile && a.Username.compare(b.Username, Qt::CaseInsensitive) == 0 &&
-           a.Password == b.Password && a.CodePage == b.CodePage;
+           a.Password == b.Password && a.CodePage == b.CodePage && a.Share == b.Share;
 }
 
 // A new session when the database or the login changed, else the open one
@@ -141,6 +141,7 @@ bool ReloadSettings(modZel &zel, SettingsStore &store)
         "ERROR: The settings read again cannot be used; watching on with the previous ones"));
     const bool newLogin = !sameLogin(before.settings, zel.settings);
     zel.settings = before.settings;
+    ShareLogin::setCurrent(zel.settings.Share);
     before.log.restore(zel.eventLog);
     zel.unloadEventList();
     zel.MonitoredFiles.RemoveAll();

@@ -7,6 +7,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QUrl>
 
 std::function<bool(QWidget *, const QString &, const QString &)> DialogHook::question;
 std::function<void(QWidget *, const QString &, const QString &)> DialogHook::information;
@@ -48,16 +49,22 @@ void DialogHook::inform(QWidget *parent, const QString &title, const QString &te
 }
 
 QString DialogHook::getOpenFileName(QWidget *parent, const QString &startFolder,
-                                    const QString &fileName, const QString &filter, bool mustExist)
+                                    const QString &fileName, const QString &filter, bool mustExist,
+                                    bool shares)
 {
     if (openFile)
         return openFile(parent, startFolder, fileName, filter);
     QFileDialog dialog(parent, QString(), startFolder, filter);
     dialog.setFileMode(mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (shares)
+        dialog.setSupportedSchemes({QStringLiteral("file"), QStringLiteral("smb")});
     dialog.selectFile(fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
+    const QUrl chosen = dialog.selectedUrls().value(0);
+    if (shares && chosen.scheme() == QLatin1String("smb"))
+        return chosen.toString(QUrl::PreferLocalFile);
     return dialog.selectedFiles().constFirst();
 }
 

@@ -39,10 +39,11 @@ struct DialogHook
     static bool askYesNo(QWidget *parent, const QString &title, const QString &text);
     static void inform(QWidget *parent, const QString &title, const QString &text);
     // mustExist false: a name typed in for a file that does not exist yet is
-    // accepted too.
+    // accepted too. shares: a file on an SMB share, where the desktop's
+    // dialog browses them, comes back as "smb://server/share/...".
     static QString getOpenFileName(QWidget *parent, const QString &startFolder,
                                    const QString &fileName, const QString &filter,
-                                   bool mustExist = true);
+                                   bool mustExist = true, bool shares = false);
     // `filter` as "CSV (*.csv);;JSON (*.json)": the chosen filter's suffix is
     // added to a name typed without one.
     static QString getSaveFileName(QWidget *parent, const QString &path, const QString &filter);

@@ -6,6 +6,7 @@
 #include "Icons.h"
 #include "engine/StatusText.h"
 #include "engine/program/ProgramPaths.h"
+#include "engine/repository/fileaccess/FileAccess.h"
 #include "engine/settings/SettingValues.h"
 #include "engine/settings/Settings.h"
 #include "ui/DefaultButtons.h"
@@ -565,12 +566,13 @@ void frmZel::cmdLogin_Click()
                                     : QDir::homePath();
     const QString chosen =
         DialogHook::getOpenFileName(this, startFolder, QStringLiteral("srcsafe.ini"),
-                                    tr("SourceSafe databases (srcsafe.ini) (*.ini)"));
+                                    tr("SourceSafe databases (srcsafe.ini) (*.ini)"), true, true);
     if (chosen.isEmpty())
         return; // cancelled: nothing changes, nothing is saved
 
     try {
-        z.settings.Inifile = QDir::toNativeSeparators(chosen);
+        z.settings.Inifile =
+            FileAccess::isRemote(chosen) ? chosen : QDir::toNativeSeparators(chosen);
         txtDatabase->setText(z.settings.Inifile);
         if (asked)
             emptyFileList();

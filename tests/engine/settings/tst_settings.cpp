@@ -83,14 +83,18 @@ private slots:
         s.IgnoreOwnChanges = true;
         s.IgnoreChangesBy = {"Robot", "Build Bot"};
         s.PollDelay = 7;
+        const ShareLogin share{"me", "DOM", "pw;x", "/home/me/.smbcredentials"};
+        s.Share = share;
         const QDateTime when(QDate(2026, 12, 6), QTime(9, 0, 1));
         zel.MonitoredFiles.Add("$/Web/a.txt", 1, 2, when, "$/Web/a.txt");
         zel.MonitoredFiles.Add("$/Web/a;b.txt", -1, 0, NeverRecordedDate(), "$/Web/a;b.txt");
         SaveSettings(zel, *f.store);
         // Debug is written only by the user-name switch.
         QVERIFY(f.get("Debug") == "<none>" && f.get("Password") == XorByLength(s.Password));
+        QCOMPARE(f.get("SharePassword"), XorByLength("pw;x"));
+        ShareLogin::setCurrent({});
         const ZelSettings r = f.load().settings;
-        QVERIFY(f.loaded);
+        QVERIFY(f.loaded && r.Share == share && ShareLogin::current() == share);
         QCOMPARE(QStringList({r.Inifile, r.Username, r.Password, f.engine->shell.password}),
                  QStringList({"/srv/vss/srcsafe.ini", "Dora", "s3cret;=,Ω", "s3cret;=,Ω"}));
         QVERIFY(!r.ShowMessages && r.ShowIcon && !r.PlaySound && r.NotifyIn && !r.NotifyOut);
@@ -109,6 +113,20 @@ private slots:
         QVERIFY(!old.load().settings.DesktopNotify && !old.engine->zel.settings.IgnoreOwnChanges);
         logOnly.set({{"Logfile", "/tmp/QVEvent.txt"}, {"MaxLogSize", "1024"}});
         QVERIFY(logOnly.load().settings.DesktopNotify);
+    }
+
+    // The credentials file as mount.cifs reads it wins over the settings.
+    void shareCredentialsFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("credentials");
+        TestFiles::write(path, "username=file\r\npassword= two words \n# note\ndomain=D2\n");
+        const ShareLogin r = ShareLogin{"set", "D1", "pw", path}.resolved();
+        QCOMPARE(QStringList({r.user, r.domain, r.password}),
+                 QStringList({"file", "D2", " two words "}));
+        QString error;
+        QCOMPARE(ShareLogin({"set", "D1", "pw", path + "x"}).resolved(&error).user, "set");
+        QVERIFY(error.contains("credentials file"));
     }
 
     // Each: a stored entry, then "status;key"; the date is never recorded

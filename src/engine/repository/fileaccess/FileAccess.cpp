@@ -29,12 +29,17 @@ std::shared_ptr<FileAccess> FileAccess::local()
     return std::make_shared<LocalFileAccess>();
 }
 
-std::shared_ptr<FileAccess> FileAccess::forPath(const QString &path, QString *error)
+bool FileAccess::isRemote(const QString &path)
 {
     // "smb://server/share/..." and the like; a drive letter ("C:/") is no scheme.
-    const qsizetype colon = path.indexOf(QLatin1String("://"));
-    if (colon <= 1)
+    return path.indexOf(QLatin1String("://")) > 1;
+}
+
+std::shared_ptr<FileAccess> FileAccess::forPath(const QString &path, QString *error)
+{
+    if (!isRemote(path))
         return local();
+    const qsizetype colon = path.indexOf(QLatin1String("://"));
     const QString scheme = path.left(colon + 3).toLower();
     const auto opener = schemes().constFind(scheme);
     if (opener != schemes().constEnd())
@@ -44,7 +49,7 @@ std::shared_ptr<FileAccess> FileAccess::forPath(const QString &path, QString *er
     return nullptr;
 }
 
-bool FileAccess::watch(const QString &, std::function<void()>)
+bool FileAccess::watch(const QString &, std::function<void(const QString &)>)
 {
     return false;
 }

@@ -74,6 +74,9 @@ public:
     // folder in it): the local one, or the one registered for its scheme.
     // Null (and `error` set) for a scheme no backend serves.
     static std::shared_ptr<FileAccess> forPath(const QString &path, QString *error = nullptr);
+    // Whether `path` names a place reached by a protocol of its own
+    // ("smb://server/share/..."), not a local or mounted file.
+    static bool isRemote(const QString &path);
     // The local backend (POSIX or Win32 calls).
     static std::shared_ptr<FileAccess> local();
     // Registration point for backends of other places: paths starting with
@@ -105,9 +108,10 @@ public:
 
     // Change notification of the place itself where the local folder
     // watcher cannot see writes (a server's notification): calls `onChange`
-    // from the event loop when something under `folder` was written, until
-    // stopWatching(). False where the place has none of its own.
-    virtual bool watch(const QString &folder, std::function<void()> onChange);
+    // from the event loop with the written file's name (empty when unknown)
+    // when something under `folder` was written, until stopWatching(). False
+    // where the place has none of its own.
+    virtual bool watch(const QString &folder, std::function<void(const QString &)> onChange);
     virtual void stopWatching() {}
 
     const Counts &counts() const { return m_counts; }

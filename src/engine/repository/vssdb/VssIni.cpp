@@ -1,5 +1,7 @@
 #include "VssIni.h"
 
+#include "engine/repository/fileaccess/FileAccess.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -50,6 +52,20 @@ QString VssIni::resolvePath(const QString &iniPath, const QString &value)
 {
     const bool driveLetter =
         value.size() >= 2 && value[1] == QLatin1Char(':') && value[0].isLetter();
+    if (FileAccess::isRemote(iniPath)) {
+        const qsizetype scheme = iniPath.indexOf(QLatin1String("://"));
+        // A database reached by a protocol of its own (smb://server/share):
+        // a relative Data_Path lies on the same share, a UNC one on that
+        // kind of place too.
+        if (driveLetter ||
+            (value.startsWith(QLatin1Char('/')) && !value.startsWith(QLatin1String("//"))))
+            return value; // nothing on the share: the data folder is not found
+        const QString rest = value.startsWith(QLatin1String("//"))
+                                 ? value.mid(2)
+                                 : iniPath.mid(scheme + 3).section(QLatin1Char('/'), 0, -2) +
+                                       QLatin1Char('/') + value;
+        return iniPath.left(scheme + 3) + QDir::cleanPath(rest);
+    }
     if (value.startsWith(QLatin1String("//")))
         return value; // UNC share
     if (driveLetter || value.startsWith(QLatin1Char('/')))

@@ -90,6 +90,13 @@ private slots:
                  QStringLiteral("//server/share/data"));
         QCOMPARE(VssIni::resolvePath(QStringLiteral("/db/srcsafe.ini"), QStringLiteral("C:/vss")),
                  QStringLiteral("C:/vss"));
+        const QString share = QStringLiteral("smb://nas:445/vss/db/srcsafe.ini");
+        QCOMPARE(VssIni::resolvePath(share, ini.dataPath),
+                 QStringLiteral("smb://nas:445/vss/db/sub/data"));
+        QCOMPARE(VssIni::resolvePath(share, QStringLiteral("../data")),
+                 QStringLiteral("smb://nas:445/vss/data"));
+        QCOMPARE(VssIni::resolvePath(share, QStringLiteral("//other/vss/data")),
+                 QStringLiteral("smb://other/vss/data"));
         QCOMPARE(VssIni::parse("Users_Txt = users.txt\n").dataPath, QString());
     }
 

@@ -1,0 +1,155 @@
+#include "ShareWatch.h"
+
+#include <QFile>
+#include <QSet>
+
+#ifdef Q_OS_LINUX
+#include <sys/vfs.h>
+#endif
+
+namespace {
+
+// File systems whose server other machines write to: a local watch does not
+// see their writes.
+bool onNetworkMount(const QString &path)
+{
+#ifdef Q_OS_LINUX
+    struct statfs info;
+    if (::statfs(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    switch (static_cast<unsigned long>(info.f_type)) {
+    case 0x65735546UL: // FUSE (smbnetfs, sshfs, ...)
+    case 0x6969UL:     // NFS
+    case 0xFF534D42UL: // CIFS
+    case 0xFE534D42UL: // SMB2
+    case 0x517BUL:     // SMB
+        return true;
+    default:
+        return false;
+    }
+#else
+    Q_UNUSED(path);
+    return false; // Windows' folder watch sees other machines' writes to a share
+#endif
+}
+
+QString fileName(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+} // namespace
+
+ShareWatch::ShareWatch(QObject *parent) : QObject(parent)
+{
+    connect(&m_sweep, &QTimer::timeout, this, &ShareWatch::sweep);
+}
+
+ShareWatch::~ShareWatch()
+{
+    stop();
+}
+
+QString ShareWatch::folderOf(const QString &path)
+{
+    QString p = QString(path).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return p.left(p.lastIndexOf(QLatin1Char('/')));
+}
+
+int ShareWatch::sweepPeriodMs(int files, int folders, bool listingsCarryStamps)
+{
+    const qint64 requests = listingsCarryStamps ? qint64(folders) * kRequestsPerListing
+                                                : qint64(files) * kRequestsPerLook;
+    const qint64 ms = std::max<qint64>(1000, requests * 1000 / kMaxRequestsPerSecond);
+    return ms <= 2000 ? int(ms) : 0;
+}
+
+bool ShareWatch::start(const QStringList &files, std::function<void(const QString &)> onChange)
+{
+    stop();
+    if (files.isEmpty())
+        return false;
+    const bool remote = FileAccess::isRemote(files.first());
+    if (!remote && !onNetworkMount(folderOf(files.first())))
+        return false;
+    m_place = remote ? FileAccess::forPath(files.first()) : FileAccess::local();
+    if (!m_place)
+        return false;
+    m_onChange = std::move(onChange);
+    QSet<QString> folders;
+    for (const QString &file : files) {
+        m_files[folderOf(file)] << file;
+        folders.insert(folderOf(file));
+    }
+    // The server tells of every write below the data folder, which holds the
+    // folders of the item files.
+    if (remote) {
+        const QString data = folderOf(*folders.cbegin());
+        bool common = true;
+        for (const QString &folder : std::as_const(folders))
+            common = common && (folder == data || folderOf(folder) == data);
+        m_notifying = m_place->watch(common ? data : folderOf(data),
+                                     [this](const QString &name) { m_onChange(name); });
+    }
+    // Samba tells of files added, renamed, removed or grown, not of one
+    // rewritten in place at its size (a check-out): the sweep adds those
+    // where the server bears it.
+    const int period =
+        sweepPeriodMs(int(files.size()), int(folders.size()), m_place->listingsCarryStamps());
+    if (period > 0) {
+        sweep(); // what is there now
+        m_sweep.start(period);
+    }
+    if (m_notifying || period > 0)
+        return true;
+    stop();
+    return false;
+}
+
+void ShareWatch::stop()
+{
+    m_sweep.stop();
+    if (m_place && m_notifying)
+        m_place->stopWatching();
+    m_notifying = false;
+    m_place.reset();
+    m_files.clear();
+    m_seen.clear();
+}
+
+void ShareWatch::sweep()
+{
+    if (!m_place)
+        return;
+    std::vector<FolderEntry> entries;
+    for (auto it = m_files.cbegin(); it != m_files.cend(); ++it) {
+        if (m_place->listingsCarryStamps()) {
+            if (!m_place->list(it.key(), entries).isEmpty())
+                continue; // the next sweep or the timer's poll
+            QHash<QString, FileStamp> listed;
+            for (const FolderEntry &e : entries)
+                listed.insert(e.name.toLower(), e.stamp);
+            for (const QString &path : it.value())
+                compare(path, listed.value(fileName(path).toLower()));
+        } else {
+            for (const QString &path : it.value()) {
+                FileStamp stamp;
+                m_place->stat(path, &stamp);
+                compare(path, stamp);
+            }
+        }
+    }
+}
+
+void ShareWatch::compare(const QString &path, const FileStamp &now)
+{
+    const auto seen = m_seen.find(path);
+    if (seen == m_seen.end()) {
+        m_seen.insert(path, now);
+        return;
+    }
+    if (*seen == now)
+        return;
+    *seen = now;
+    m_onChange(fileName(path));
+}

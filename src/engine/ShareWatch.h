@@ -1,0 +1,57 @@
+#pragma once
+
+#include "repository/fileaccess/FileAccess.h"
+
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+// Writes that other machines make to a database on a file share, which the
+// local folder watcher never sees. A place with a change notification of
+// its own (smb://: the server's) reports them; besides, and on a network
+// mount (FUSE, NFS, CIFS) instead, the watched files' folders are swept every
+// 1 to 2 s where that costs the server at most 50 requests a second: one
+// listing per folder where listings carry sizes and times, else a look at
+// each file.
+// Each changed file's name goes to the callback, as the folder watcher's
+// writes do.
+class ShareWatch : public QObject
+{
+public:
+    // Requests a look at one file or one listing costs a file server.
+    static constexpr int kRequestsPerLook = 3;
+    static constexpr int kRequestsPerListing = 4;
+    static constexpr int kMaxRequestsPerSecond = 50;
+
+    explicit ShareWatch(QObject *parent = nullptr);
+    ~ShareWatch() override;
+
+    // Watches `files` (paths of one database); false when nothing is to be
+    // done here (a local disk, or a sweep that would cost too much).
+    bool start(const QStringList &files, std::function<void(const QString &)> onChange);
+    void stop();
+
+    // The folder holding `path`, for local and remote paths alike.
+    static QString folderOf(const QString &path);
+    // The milliseconds between sweeps of `files` in `folders`, or 0 when a
+    // sweep would cost more than the server is to bear.
+    static int sweepPeriodMs(int files, int folders, bool listingsCarryStamps);
+
+    bool notifying() const { return m_notifying; }
+    int sweepIntervalMs() const { return m_sweep.isActive() ? m_sweep.interval() : 0; }
+
+private:
+    void sweep();
+    void compare(const QString &path, const FileStamp &now);
+
+    std::shared_ptr<FileAccess> m_place;
+    std::function<void(const QString &)> m_onChange;
+    QHash<QString, QStringList> m_files; // folder -> watched paths in it
+    QHash<QString, FileStamp> m_seen;    // path -> stamp at the last sweep
+    QTimer m_sweep;
+    bool m_notifying = false;
+};
