@@ -57,6 +57,7 @@ void ChangeTrigger::Stop()
     delete m_watcher;
     m_watcher = nullptr;
     m_share.stop();
+    m_remote = false;
     m_paths.clear();
     m_watchedNames.clear();
     m_watchOf.clear();
@@ -66,6 +67,8 @@ void ChangeTrigger::Stop()
 
 void ChangeTrigger::Rearm()
 {
+    if (m_remote)
+        return; // no local folders: ShareWatch serves, or the timer alone
     QString reason;
     QStringList lost;
     for (const QString &folder : std::as_const(m_folders))
@@ -97,8 +100,7 @@ void ChangeTrigger::Watch(const QStringList &files, std::function<void()> onChan
         // The same files again (every session start): a poll already due
         // stays due; what was lost is watched again.
         m_onChange = std::move(onChange);
-        if (!FileAccess::isRemote(*folders.cbegin()))
-            Rearm();
+        Rearm();
         return;
     }
     Stop();
@@ -108,7 +110,8 @@ void ChangeTrigger::Watch(const QStringList &files, std::function<void()> onChan
     m_names = names;
     m_onChange = std::move(onChange);
     const bool shared = m_share.start(paths, [this](const QString &name) { written(name); });
-    if (FileAccess::isRemote(paths.first())) {
+    m_remote = FileAccess::isRemote(paths.first());
+    if (m_remote) {
         if (!shared)
             m_onChange = nullptr; // the timer alone polls
         return;

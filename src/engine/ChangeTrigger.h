@@ -78,4 +78,5 @@ private:
     QStringList m_paths;                          // the watched files
     QHash<QString, QSet<QString>> m_watchedNames; // per folder: watchedNamesIn()
     ShareWatch m_share;
+    bool m_remote = false; // smb:// files: nothing for the local watcher
 };

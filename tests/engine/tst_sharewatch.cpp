@@ -87,6 +87,7 @@ private slots:
         f.zel.setChangeWatch(&trigger);
         QVERIFY2(f.start(), qPrintable(f.shell.statusText));
         QVERIFY(smb ? trigger.share().notifying() : trigger.share().sweepIntervalMs() > 0);
+        QCOMPARE(trigger.Problem(), QString()); // nothing said to be unwatched
         f.poll();
         QVERIFY(f.shell.records.isEmpty());
 

@@ -64,7 +64,7 @@ QString DialogHook::getOpenFileName(QWidget *parent, const QString &startFolder,
         return QString();
     const QUrl chosen = dialog.selectedUrls().value(0);
     if (shares && chosen.scheme() == QLatin1String("smb"))
-        return chosen.toString(QUrl::PreferLocalFile);
+        return chosen.toString(QUrl::FullyDecoded); // "%20" as the space it stands for
     return dialog.selectedFiles().constFirst();
 }
 

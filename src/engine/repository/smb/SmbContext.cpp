@@ -35,8 +35,15 @@ void login(SMBCCTX *context, const char *, const char *, char *workgroup, int wo
 
 } // namespace
 
+std::unique_lock<std::recursive_mutex> SmbContext::lock()
+{
+    static std::recursive_mutex library;
+    return std::unique_lock<std::recursive_mutex>(library);
+}
+
 SmbContext::SmbContext(const ShareLogin &login) : m_login(login.resolved())
 {
+    const auto locked = lock();
     m_context = smbc_new_context();
     if (!m_context) {
         m_error = errorText(errno);
@@ -56,6 +63,7 @@ SmbContext::SmbContext(const ShareLogin &login) : m_login(login.resolved())
 
 SmbContext::~SmbContext()
 {
+    const auto locked = lock();
     if (m_context)
         smbc_free_context(m_context, 1);
 }

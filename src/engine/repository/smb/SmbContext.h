@@ -5,14 +5,25 @@
 #include <QByteArray>
 #include <QString>
 
+#include <mutex>
+
 typedef struct _SMBCCTX SMBCCTX;
 
 // One libsmbclient context: its own connections to the servers it reaches,
-// with `login` (its credentials file read). libsmbclient is used by one
-// thread of a process only.
+// with `login` (its credentials file read).
+//
+// libsmbclient keeps process-wide state (its talloc stack, its
+// configuration) that two threads would corrupt even with a context each
+// (Debian builds it without thread support), so every call into it holds
+// lock(): the poll and the check-outs window's reader then take turns.
 class SmbContext
 {
 public:
+    // Held around every call into libsmbclient. Recursive, so that a child
+    // forked while holding it (its only thread is the one that held it) may
+    // take it again.
+    static std::unique_lock<std::recursive_mutex> lock();
+
     explicit SmbContext(const ShareLogin &login);
     ~SmbContext();
     SmbContext(const SmbContext &) = delete;

@@ -22,10 +22,15 @@ class SmbFile : public FileAccess::OpenFile
 {
 public:
     SmbFile(SMBCCTX *context, SMBCFILE *file) : m_context(context), m_file(file) {}
-    ~SmbFile() override { smbc_getFunctionClose(m_context)(m_context, m_file); }
+    ~SmbFile() override
+    {
+        const auto locked = SmbContext::lock();
+        smbc_getFunctionClose(m_context)(m_context, m_file);
+    }
 
     bool statRegular(qint64 &size) override
     {
+        const auto locked = SmbContext::lock();
         struct stat info;
         if (smbc_getFunctionFstat(m_context)(m_context, m_file, &info) != 0)
             return fail(errno);
@@ -36,6 +41,7 @@ public:
     }
     qint64 readSome(char *data, qint64 wanted) override
     {
+        const auto locked = SmbContext::lock();
         const ssize_t n = smbc_getFunctionRead(m_context)(m_context, m_file, data, size_t(wanted));
         return n >= 0 ? qint64(n) : (fail(errno), -1);
     }
@@ -80,6 +86,7 @@ void SmbFileAccess::registerScheme()
 
 std::unique_ptr<FileAccess::OpenFile> SmbFileAccess::openFile(const QString &path, QString &error)
 {
+    const auto locked = SmbContext::lock();
     SMBCCTX *c = m_context.get();
     SMBCFILE *file = smbc_getFunctionOpen(c)(c, SmbContext::url(path).constData(), O_RDONLY, 0);
     if (!file) {
@@ -91,6 +98,7 @@ std::unique_ptr<FileAccess::OpenFile> SmbFileAccess::openFile(const QString &pat
 
 FileKind SmbFileAccess::statPath(const QString &path, FileStamp *stamp)
 {
+    const auto locked = SmbContext::lock();
     SMBCCTX *c = m_context.get();
     struct stat info;
     if (smbc_getFunctionStat(c)(c, SmbContext::url(path).constData(), &info) != 0)
@@ -111,6 +119,7 @@ FileKind SmbFileAccess::statPath(const QString &path, FileStamp *stamp)
 
 QString SmbFileAccess::listFolder(const QString &folder, std::vector<FolderEntry> &out)
 {
+    const auto locked = SmbContext::lock();
     SMBCCTX *c = m_context.get();
     SMBCFILE *dir = smbc_getFunctionOpendir(c)(c, SmbContext::url(folder).constData());
     if (!dir)

@@ -78,6 +78,8 @@ bool SmbNotifier::start()
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
         return false;
     const pid_t parent = ::getpid();
+    // No other thread is inside libsmbclient while the child copies its state.
+    auto locked = SmbContext::lock();
     m_pid = ::fork();
     if (m_pid == 0) {
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -85,6 +87,7 @@ bool SmbNotifier::start()
             ::_exit(0);
         runChild(pipeEnds[1]);
     }
+    locked.unlock();
     ::close(pipeEnds[1]);
     if (m_pid < 0) {
         ::close(pipeEnds[0]);
@@ -129,7 +132,13 @@ void SmbNotifier::runChild(int out)
     ::fcntl(out, F_SETFD, 0);
     for (int fd = 4; fd < 65536; ++fd)
         ::close(fd);
-    ::signal(SIGPIPE, SIG_DFL);
+    // The parent's signal handlers (stop, reload) are not the child's.
+    for (int signal = 1; signal < NSIG; ++signal)
+        if (signal != SIGKILL && signal != SIGSTOP)
+            ::signal(signal, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
     const uint32_t filter = SMBC_NOTIFY_CHANGE_FILE_NAME | SMBC_NOTIFY_CHANGE_SIZE |
                             SMBC_NOTIFY_CHANGE_LAST_WRITE | SMBC_NOTIFY_CHANGE_ATTRIBUTES;
     ChildState state{out, false};
