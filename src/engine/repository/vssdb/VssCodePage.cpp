@@ -1,6 +1,5 @@
 #include "VssCodePage.h"
 
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -48,15 +47,26 @@ QByteArray encode1252(const QString &text)
     return out;
 }
 
-// Maps the spellings users type to a name Qt's converters know.
+// Maps the spellings users type to a name Qt's converters know. Plain string
+// work: a QRegularExpression leaves a thread-local JIT stack whose clean-up
+// hangs or crashes the end of a reading thread in the mingw build.
 QString canonicalName(const QString &name)
 {
-    static const QRegularExpression number(QStringLiteral("^(?:cp|windows-|ansi-?)?(\\d+)$"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    const auto match = number.match(name.trimmed());
-    if (!match.hasMatch())
-        return name.trimmed();
-    const int page = match.captured(1).toInt();
+    const QString trimmed = name.trimmed();
+    QStringView digits(trimmed);
+    for (const char *prefix : {"windows-", "ansi-", "ansi", "cp"})
+        if (digits.startsWith(QLatin1String(prefix), Qt::CaseInsensitive)) {
+            digits = digits.mid(qsizetype(qstrlen(prefix)));
+            break;
+        }
+    const bool allDigits =
+        !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](QChar c) {
+            return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        });
+    bool ok = false;
+    const int page = allDigits ? digits.toInt(&ok) : 0;
+    if (!ok)
+        return trimmed;
     switch (page) {
     case 936:
         return QStringLiteral("GBK");
