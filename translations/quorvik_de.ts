@@ -58,6 +58,14 @@
         <source>Check In (Undo Check Out)</source>
         <translation>Eingecheckt (Auschecken rückgängig gemacht)</translation>
     </message>
+    <message>
+        <source>1 change while paused</source>
+        <translation>1 Änderung während der Pause</translation>
+    </message>
+    <message>
+        <source>%1 changes while paused</source>
+        <translation>%1 Änderungen während der Pause</translation>
+    </message>
 </context>
 <context>
     <name>DesktopNotifier</name>
@@ -710,6 +718,38 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
         <source>Check-outs and check-ins by these VSS users (a build robot, say) are recorded as seen but not announced</source>
         <translation>Aus- und Einchecken dieser VSS-Benutzer (etwa eines Build-Roboters) wird als gesehen vermerkt, aber nicht gemeldet</translation>
     </message>
+    <message>
+        <source>Pause Notifications</source>
+        <translation>Benachrichtigungen pausieren</translation>
+    </message>
+    <message>
+        <source>For &amp;30 Minutes</source>
+        <translation>Für &amp;30 Minuten</translation>
+    </message>
+    <message>
+        <source>For 1 &amp;Hour</source>
+        <translation>Für 1 &amp;Stunde</translation>
+    </message>
+    <message>
+        <source>Until &amp;Tomorrow</source>
+        <translation>Bis &amp;morgen</translation>
+    </message>
+    <message>
+        <source>Until &amp;Resumed</source>
+        <translation>Bis zum &amp;Fortsetzen</translation>
+    </message>
+    <message>
+        <source>Resume Notifications</source>
+        <translation>Benachrichtigungen fortsetzen</translation>
+    </message>
+    <message>
+        <source>Notifications paused until resumed</source>
+        <translation>Benachrichtigungen pausiert bis zum Fortsetzen</translation>
+    </message>
+    <message>
+        <source>Notifications paused until %1</source>
+        <translation>Benachrichtigungen pausiert bis %1</translation>
+    </message>
 </context>
 <context>
     <name>modZel</name>
@@ -768,6 +808,10 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
     <message>
         <source>ERROR: Cannot store the list of files: </source>
         <translation>FEHLER: Die Dateiliste kann nicht gespeichert werden: </translation>
+    </message>
+    <message>
+        <source>ERROR: Cannot store the pause of notifications: </source>
+        <translation>FEHLER: Die Pause der Benachrichtigungen kann nicht gespeichert werden: </translation>
     </message>
 </context>
 </TS>

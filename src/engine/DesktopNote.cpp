@@ -5,9 +5,6 @@
 
 namespace {
 
-// Longer lists end with a count of the rest: a bubble stays readable.
-constexpr size_t kMaxLines = 8;
-
 // The log's action word in the user's language (the log keeps it English).
 QString actionText(const QString &action)
 {
@@ -33,6 +30,18 @@ QString fileName(const QString &spec)
     return spec.mid(spec.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
+// The first changes, one a line, and a count of the rest of `count`.
+QString listed(const std::vector<AnnouncedChange> &changes, size_t count)
+{
+    QStringList lines;
+    for (size_t i = 0; i < changes.size() && i < DesktopNote::kMaxLines; ++i)
+        lines << described(changes[i], changes[i].spec);
+    if (!lines.isEmpty() && count > size_t(lines.size()))
+        lines
+            << QCoreApplication::translate("DesktopNote", "and %1 more").arg(count - lines.size());
+    return lines.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 DesktopNote DesktopNote::For(const std::vector<AnnouncedChange> &changes)
@@ -49,12 +58,18 @@ DesktopNote DesktopNote::For(const std::vector<AnnouncedChange> &changes)
     }
     note.summary = QCoreApplication::translate("DesktopNote", "%1 changes to watched files")
                        .arg(changes.size());
-    QStringList lines;
-    for (size_t i = 0; i < changes.size() && i < kMaxLines; ++i)
-        lines << described(changes[i], changes[i].spec);
-    if (changes.size() > kMaxLines)
-        lines << QCoreApplication::translate("DesktopNote", "and %1 more")
-                     .arg(changes.size() - kMaxLines);
-    note.body = lines.join(QLatin1Char('\n'));
+    note.body = listed(changes, changes.size());
+    return note;
+}
+
+DesktopNote DesktopNote::WhilePaused(const std::vector<AnnouncedChange> &first, int count)
+{
+    DesktopNote note;
+    note.summary =
+        count == 1
+            ? QCoreApplication::translate("DesktopNote", "1 change while paused")
+            : QCoreApplication::translate("DesktopNote", "%1 changes while paused").arg(count);
+    // Changes held back before a restart are counted, not listed.
+    note.body = listed(first, size_t(count));
     return note;
 }

@@ -23,4 +23,10 @@ struct DesktopNote
     QString body;
 
     static DesktopNote For(const std::vector<AnnouncedChange> &changes);
+    // The one summary after a pause: the count of the changes it held back,
+    // the first of them (`first`, at most kMaxLines) listed in the body.
+    static DesktopNote WhilePaused(const std::vector<AnnouncedChange> &first, int count);
+
+    // Longer lists end with a count of the rest: a bubble stays readable.
+    static constexpr size_t kMaxLines = 8;
 };

@@ -54,6 +54,9 @@ public:
     // to read so.
     virtual void eventRecorded(const EventRecord &record) { Q_UNUSED(record); }
 
+    // The notifications were paused or resumed (the tooltip says until when).
+    virtual void snoozeChanged() {}
+
     // A desktop notification for a poll's announced changes; it never takes
     // the keyboard focus, and clicking it opens the event log viewer.
     virtual void showDesktopNotification(const QString &summary, const QString &body)

@@ -51,6 +51,8 @@ modZel::modZel(Shell &shell, TimerService &timers, const Clock &clock, Repositor
 modZel::~modZel()
 {
     KillPollTimer();
+    if (m_snoozeTimerId != 0)
+        m_timers.KillTimer(m_snoozeTimerId);
     ReleaseDatabase();
     LogLock::removeUnused(eventLog.EventLogPath);
 }
@@ -329,6 +331,8 @@ void modZel::CheckFiles()
     m_changeToTell = false;
     m_announced.clear();
     PendingMessage.clear();
+    if (m_snooze.expiredAt(m_clock.now()))
+        ResumeNotifications();
     if (!Database || !SessionOpen)
         return;
     if (Database->Moved()) {
@@ -386,7 +390,9 @@ void modZel::CheckFiles()
     }
 
     if (EventsFound) {
-        if (m_changeToTell)
+        if (m_changeToTell && m_snooze.active)
+            HoldBack();
+        else if (m_changeToTell)
             EndOfPoll();
         StoreList();
         m_shell.refreshFileList();
@@ -562,11 +568,15 @@ void modZel::ChangeFound(bool tell)
 void modZel::Announce(const QString &spec, const QString &message, const QString &action,
                       const QString &user, bool mayAmend)
 {
-    m_shell.setResetEnabled(true);
-    PendingMessage += message;
+    // While snoozed, the change is recorded and counted, nothing more.
+    const bool held = m_snooze.active;
+    if (!held) {
+        m_shell.setResetEnabled(true);
+        PendingMessage += message;
+    }
     m_announced.push_back({spec, action, user});
     RecordEvent(spec, action, user, mayAmend);
-    if (settings.ShowIcon)
+    if (settings.ShowIcon && !held)
         m_shell.setTrayLook(TrayLook::Change);
 }
 
@@ -681,10 +691,13 @@ void modZel::keepNewestRowOnly(EventList &list)
 
 void modZel::EndOfPoll()
 {
-    if (settings.DesktopNotify && !m_announced.empty()) {
-        const DesktopNote note = DesktopNote::For(m_announced);
+    TellChanges(DesktopNote::For(m_announced), true);
+}
+
+void modZel::TellChanges(const DesktopNote &note, bool restartTimer)
+{
+    if (settings.DesktopNotify && !note.summary.isEmpty())
         m_shell.showDesktopNotification(note.summary, note.body);
-    }
     if (settings.PlaySound)
         m_shell.beep();
     if (settings.ShowMessages) {
@@ -694,7 +707,8 @@ void modZel::EndOfPoll()
             m_timers.KillTimer(TimerId);
         PollBusy = true;
         m_shell.showEventLog();
-        setPollTimer();
+        if (restartTimer)
+            setPollTimer();
         PollBusy = false;
         ResetTrayIcon();
     }
@@ -718,6 +732,7 @@ void modZel::StoreList()
 void modZel::ResetTrayIcon()
 {
     PendingMessage.clear();
+    m_resumeSummary.clear();
     m_shell.setResetEnabled(false);
     m_shell.setTrayLook(TrayLook::Normal);
 }
@@ -727,6 +742,93 @@ void modZel::Reset()
     if (ModalOpen)
         return;
     if (!PollBusy)
-        m_shell.showMessage(PendingMessage);
+        m_shell.showMessage(m_resumeSummary + PendingMessage);
     ResetTrayIcon();
+}
+
+// -------------------------------------------------------------------- snooze
+
+void modZel::SnoozeNotifications(SnoozeLength length)
+{
+    if (!m_snooze.active)
+        m_heldChanges.clear();
+    m_snooze.active = true;
+    m_snooze.until = Snooze::EndFor(length, m_clock.now());
+    StoreSnooze();
+    SnoozeTick();
+    m_shell.snoozeChanged();
+}
+
+void modZel::ResumeNotifications()
+{
+    if (!m_snooze.active)
+        return;
+    const int held = m_snooze.held;
+    m_snooze = Snooze();
+    if (m_snoozeTimerId != 0)
+        m_timers.KillTimer(m_snoozeTimerId);
+    m_snoozeTimerId = 0;
+    StoreSnooze();
+    m_shell.snoozeChanged();
+    const std::vector<AnnouncedChange> changes = std::exchange(m_heldChanges, {});
+    if (held == 0)
+        return;
+    const DesktopNote note = DesktopNote::WhilePaused(changes, held);
+    m_resumeSummary = note.summary + kCrLf;
+    m_shell.setResetEnabled(true);
+    if (settings.ShowIcon)
+        m_shell.setTrayLook(TrayLook::Change);
+    TellChanges(note, m_pollTimerRunning);
+}
+
+void modZel::RestoreSnooze(const Snooze &stored)
+{
+    if (!stored.active)
+        return;
+    if (stored.expiredAt(m_clock.now())) {
+        StoreSnooze(); // its time ended while the program was not running
+        return;
+    }
+    m_snooze = stored;
+    SnoozeTick();
+    m_shell.snoozeChanged();
+}
+
+void modZel::HoldBack()
+{
+    if (m_announced.empty())
+        return;
+    m_snooze.held += int(m_announced.size());
+    for (const AnnouncedChange &change : m_announced)
+        if (m_heldChanges.size() < DesktopNote::kMaxLines)
+            m_heldChanges.push_back(change);
+    StoreSnooze();
+}
+
+void modZel::StoreSnooze()
+{
+    if (!m_store)
+        return;
+    if (!::StoreSnooze(m_snooze, *m_store))
+        ReportStoreFailure(tr("ERROR: Cannot store the pause of notifications: ") +
+                           m_store->failure());
+}
+
+void modZel::SnoozeTick()
+{
+    constexpr qint64 kLookAtLeastEveryMs = 60 * 1000;
+    if (!m_snooze.active || !m_snooze.until.isValid()) {
+        if (m_snoozeTimerId != 0)
+            m_timers.KillTimer(m_snoozeTimerId);
+        m_snoozeTimerId = 0;
+        return;
+    }
+    const qint64 leftMs = m_clock.now().msecsTo(m_snooze.until);
+    // A dialog or the viewer pop-up of a poll: the summary waits for it.
+    if (leftMs <= 0 && !ModalOpen && !PollBusy) {
+        ResumeNotifications();
+        return;
+    }
+    const int nextMs = int(qBound<qint64>(1000, leftMs, kLookAtLeastEveryMs));
+    m_snoozeTimerId = m_timers.SetTimer(m_snoozeTimerId, nextMs, [this] { SnoozeTick(); });
 }

@@ -5,6 +5,7 @@
 #include "DesktopNote.h"
 #include "Repository.h"
 #include "Shell.h"
+#include "Snooze.h"
 #include "Suspects.h"
 #include "TimerService.h"
 #include "engine/eventlog/EventLogFile.h"
@@ -144,6 +145,21 @@ public:
     // The tray menu's Reset entry.
     void Reset();
 
+    // --- snooze ---
+    // Pauses the notifications: the beep, desktop notifications, the viewer
+    // pop-up, the change look and the Reset entry are held back; polling,
+    // the event list, the log, event commands and output go on. Stored, so
+    // a restart before its end keeps it.
+    void SnoozeNotifications(SnoozeLength length);
+    // Ends the pause (also when its time is up): one summary of the changes
+    // it held back, told through the chosen notification methods.
+    void ResumeNotifications();
+    // At start: a stored pause that has not ended goes on; an ended one is
+    // dropped.
+    void RestoreSnooze(const Snooze &stored);
+    const Snooze &snooze() const { return m_snooze; }
+    quint32 snoozeTimerId() const { return m_snoozeTimerId; }
+
     // Writes a trace entry when Debug is on; failures to write are ignored.
     void Trace(const QString &message, const QString &description);
 
@@ -191,6 +207,15 @@ private:
     void ReadFailed(const QString &key, const QString &reason);
     void ReadRecovered(const QString &key);
     void EndOfPoll();
+    // The desktop notification, the beep and the viewer pop-up, as chosen;
+    // the poll timer pauses meanwhile and restarts when asked.
+    void TellChanges(const DesktopNote &note, bool restartTimer);
+    // A snoozed poll's announced changes: counted for the summary.
+    void HoldBack();
+    void StoreSnooze();
+    // Resumes when the pause's time is up; else looks again by then (at
+    // least once a minute, so a clock that jumps is noticed).
+    void SnoozeTick();
     void StoreList();
     // Watches again what the change watch lost; says what it cannot watch.
     void RearmChangeWatch();
@@ -224,4 +249,10 @@ private:
     // What this poll announced, for the desktop notification.
     std::vector<AnnouncedChange> m_announced;
     EventHooks m_hooks;
+    Snooze m_snooze;
+    quint32 m_snoozeTimerId = 0;
+    std::vector<AnnouncedChange> m_heldChanges; // the first few, for the summary
+    // The summary after a pause, shown by Reset before the latest poll's
+    // messages until the icon is reset.
+    QString m_resumeSummary;
 };

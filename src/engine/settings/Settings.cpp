@@ -3,6 +3,7 @@
 #include "FileList.h"
 #include "SettingValues.h"
 #include "SettingsStore.h"
+#include "engine/Snooze.h"
 #include "engine/modZel.h"
 
 #include <QCoreApplication>
@@ -66,6 +67,8 @@ const LaterFlag kLaterFlags[] = {
 };
 
 const QString kIgnoreChangesByKey = QStringLiteral("IgnoreChangesBy");
+const QString kSnoozeUntilKey = QStringLiteral("SnoozeUntil");
+const QString kSnoozeHeldKey = QStringLiteral("SnoozeHeld");
 const QString kSettingsVersionKey = QStringLiteral("SettingsVersion");
 const QString kSettingsVersion = QStringLiteral("2");
 
@@ -244,6 +247,25 @@ bool StoreCodePage(const ZelSettings &settings, SettingsStore &store)
     Params params(store);
     params.setText(QStringLiteral("CodePage"), settings.CodePage);
     params.setText(QStringLiteral("CodePageDatabase"), settings.CodePageDatabase);
+    return store.commit();
+}
+
+Snooze ReadSnooze(SettingsStore &store)
+{
+    const Params params(store);
+    return Snooze::FromStored(params.text(kSnoozeUntilKey), params.text(kSnoozeHeldKey));
+}
+
+bool StoreSnooze(const Snooze &snooze, SettingsStore &store)
+{
+    if (snooze.active) {
+        Params params(store);
+        params.setText(kSnoozeUntilKey, snooze.untilText());
+        params.setText(kSnoozeHeldKey, QString::number(snooze.held));
+    } else {
+        store.DeleteSetting(kAppName, kParams, kSnoozeUntilKey);
+        store.DeleteSetting(kAppName, kParams, kSnoozeHeldKey);
+    }
     return store.commit();
 }
 

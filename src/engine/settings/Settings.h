@@ -8,6 +8,7 @@ class modZel;
 struct ZelSettings;
 class SettingsStore;
 class Suspects;
+struct Snooze;
 
 // Application name of every key of this program.
 inline const QString kAppName = QStringLiteral("Quorvik");
@@ -31,6 +32,12 @@ bool StoreFileList(const Suspects &files, SettingsStore &store);
 // Writes the remembered code page of the database ("CodePage",
 // "CodePageDatabase"); one atomic write. False when it could not be written.
 bool StoreCodePage(const ZelSettings &settings, SettingsStore &store);
+
+// The pause of notifications ("SnoozeUntil", "SnoozeHeld"): read at start;
+// stored whole (removed when none), one atomic write. False when it could not
+// be written.
+Snooze ReadSnooze(SettingsStore &store);
+bool StoreSnooze(const Snooze &snooze, SettingsStore &store);
 
 // Scrambles or unscrambles the stored password (its own inverse).
 QString XorByLength(const QString &text);

@@ -153,6 +153,9 @@ void frmZel::buildControls()
     lblIgnoreUsers = new QLabel(tr("Ignore changes b&y"), Frame3);
     txtIgnoreUsers = new QLineEdit(Frame3);
     txtIgnoreUsers->setPlaceholderText(tr("user names, separated by commas"));
+    // The hint shows whole: the column widens for it.
+    txtIgnoreUsers->setMinimumWidth(
+        txtIgnoreUsers->fontMetrics().horizontalAdvance(txtIgnoreUsers->placeholderText()) + 16);
     txtIgnoreUsers->setToolTip(tr("Check-outs and check-ins by these VSS users (a build robot, "
                                   "say) are recorded as seen but not announced"));
     lblIgnoreUsers->setBuddy(txtIgnoreUsers);
@@ -235,6 +238,13 @@ void frmZel::buildMenus()
     mnuShowLog = mnuShow->addAction(tr("Event Log"));
     mnuCheckouts = mnuShow->addAction(tr("Chec&k-outs..."));
     mnuShow->addSeparator();
+    mnuSnooze = mnuShow->addMenu(tr("Pause Notifications"));
+    mnuSnooze30 = mnuSnooze->addAction(tr("For &30 Minutes"));
+    mnuSnooze60 = mnuSnooze->addAction(tr("For 1 &Hour"));
+    mnuSnoozeTomorrow = mnuSnooze->addAction(tr("Until &Tomorrow"));
+    mnuSnoozeResumed = mnuSnooze->addAction(tr("Until &Resumed"));
+    mnuResume = mnuShow->addAction(tr("Resume Notifications"));
+    mnuShow->addSeparator();
     mnuAbout = mnuShow->addAction(tr("About"));
     mnuHelp = mnuShow->addAction(tr("Help"));
     mnuShow->addSeparator();
@@ -296,6 +306,20 @@ void frmZel::connectControls()
         if (!zel().ModalOpen)
             ProgramWindows::run(windows.showCheckouts);
     });
+    const std::pair<QAction *, SnoozeLength> lengths[] = {
+        {mnuSnooze30, SnoozeLength::ThirtyMinutes},
+        {mnuSnooze60, SnoozeLength::OneHour},
+        {mnuSnoozeTomorrow, SnoozeLength::UntilTomorrow},
+        {mnuSnoozeResumed, SnoozeLength::UntilResumed}};
+    for (const auto &[entry, length] : lengths)
+        connect(entry, &QAction::triggered, this, [this, length = length] {
+            if (!zel().ModalOpen)
+                zel().SnoozeNotifications(length);
+        });
+    connect(mnuResume, &QAction::triggered, this, [this] {
+        if (!zel().ModalOpen)
+            zel().ResumeNotifications();
+    });
     connect(mnuAbout, &QAction::triggered, this, &frmZel::mnuAbout_Click);
     connect(mnuHelp, &QAction::triggered, this, &frmZel::mnuHelp_Click);
     connect(mnuExit, &QAction::triggered, this, &frmZel::ExitProgram);
@@ -319,6 +343,7 @@ bool frmZel::Load()
     if (!LoadSettings(z, store()))
         setTrayLook(TrayLook::Error); // the window is shown when Load ends
     LoadEventLogSettings(z, store());
+    z.RestoreSnooze(ReadSnooze(store()));
 
     Check1->setChecked(z.settings.UseLastDB);
     Check2->setChecked(z.settings.UseLastUser);
@@ -715,6 +740,8 @@ void frmZel::updateTrayToolTip()
     QStringList lines{kTitle};
     if (!m_services.settingsFolder.isEmpty())
         lines << QDir::toNativeSeparators(m_services.settingsFolder);
+    if (const Snooze &snooze = zel().snooze(); snooze.active)
+        lines << snoozeText(snooze);
     if (m_look == TrayLook::Error && IsErrorStatus(status()))
         lines << status();
     QString tip = lines.join(QLatin1Char('\n'));
@@ -724,6 +751,25 @@ void frmZel::updateTrayToolTip()
     tip.replace(QLatin1Char('&'), QStringLiteral("&&&"));
 #endif
     m_tray->setToolTip(tip);
+}
+
+QString frmZel::snoozeText(const Snooze &snooze) const
+{
+    if (!snooze.until.isValid())
+        return tr("Notifications paused until resumed");
+    // The time alone today, else with the date.
+    const QDateTime until = snooze.until.toLocalTime();
+    const QLocale locale;
+    const QString when = until.date() == m_zel->clock().now().toLocalTime().date()
+                             ? locale.toString(until.time(), QLocale::ShortFormat)
+                             : locale.toString(until, QLocale::ShortFormat);
+    return tr("Notifications paused until %1").arg(when);
+}
+
+void frmZel::snoozeChanged()
+{
+    updateTrayToolTip();
+    prepareTrayMenu();
 }
 
 void frmZel::setResetEnabled(bool enabled)

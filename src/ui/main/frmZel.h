@@ -149,6 +149,7 @@ public:
     void beep() override;
     void processEvents() override;
     void showDesktopNotification(const QString &summary, const QString &body) override;
+    void snoozeChanged() override;
 
     // --- controls, named as the other windows and the tests address them ---
     QGroupBox *Frame1, *Frame2, *Frame3;
@@ -168,6 +169,9 @@ public:
     QAction *m_selectall, *m_unselect, *m_addnew, *m_remove, *m_removeall;
     QMenu *mnuShow;
     QAction *mnuSet, *mnuReset, *mnuShowLog, *mnuCheckouts, *mnuAbout, *mnuHelp, *mnuExit;
+    // "Pause Notifications" and its lengths; "Resume Notifications" while paused.
+    QMenu *mnuSnooze;
+    QAction *mnuSnooze30, *mnuSnooze60, *mnuSnoozeTomorrow, *mnuSnoozeResumed, *mnuResume;
     // The one line the tray menu shows while a window of the program is on
     // the screen (its entries would do nothing then).
     QAction *mnuBusy;
@@ -208,6 +212,8 @@ private:
     void hideToWatch();
     void focusWindowChanged();
     void updateTrayToolTip();
+    // "Notifications paused until ..." for the tooltip.
+    QString snoozeText(const Snooze &snooze) const;
 
     QListWidgetItem *selectedEntry() const;
     void removeEntry(QListWidgetItem *entry);

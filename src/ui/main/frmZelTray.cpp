@@ -47,8 +47,9 @@ void frmZel::prepareTrayMenu()
     const bool modal = zel().ModalOpen || QApplication::activeModalWidget();
     const bool explorerShown = ProgramWindows::ask(windows.explorerVisible);
     const bool acts = !mainWindowVisible() && !explorerShown && !modal;
+    const bool snoozed = zel().snooze().active;
     for (QAction *entry : mnuShow->actions())
-        entry->setVisible(acts && entry != mnuBusy);
+        entry->setVisible(acts && entry != mnuBusy && (entry != mnuResume || snoozed));
     mnuBusy->setVisible(!acts);
     mnuBusy->setText(modal ? tr("A dialog is open: close it to use this menu")
                      : explorerShown

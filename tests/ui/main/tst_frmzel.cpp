@@ -426,8 +426,8 @@ private slots:
         QCOMPARE(f.mnuShow->defaultAction(), f.mnuReset);
         f.setResetEnabled(false);
         QCOMPARE(visibleEntries(f.mnuShow),
-                 QStringList({"Settings", "Reset (off)", "Event Log", "Chec&k-outs...", "", "About",
-                              "Help", "", "Exit"}));
+                 QStringList({"Settings", "Reset (off)", "Event Log", "Chec&k-outs...", "",
+                              "Pause Notifications", "", "About", "Help", "", "Exit"}));
         int checkouts = 0; // the entry and the main window's button open the window
         f.windows.showCheckouts = [&checkouts] { ++checkouts; };
         f.mnuCheckouts->trigger();
@@ -491,6 +491,35 @@ private slots:
             QCOMPARE(h.informed.size(), 1);
             QCOMPARE(f.isVisible(), separateGesture); // Settings
         }
+    }
+
+    // A pause stored and still running goes on at start; the tray menu's
+    // pause lengths and "Resume Notifications" (shown while paused) drive it,
+    // and the tooltip says until when.
+    void trayMenuPausesAndResumesNotifications()
+    {
+        FrmZelHarness h;
+        h.param("SnoozeUntil", h.clock.now().addSecs(600).toUTC().toString(Qt::ISODate));
+        h.param("SnoozeHeld", "2");
+        h.param("ShowMessages", "False");
+        h.storeUser({"$/Web/a.htm"});
+        frmZel &f = h.start();
+        f.cmOk_Click();
+        const QString nineTen = QLocale().toString(QTime(9, 10), QLocale::ShortFormat);
+        QCOMPARE(f.trayIcon()->toolTip(), "Quorvik\nNotifications paused until " + nineTen);
+        f.mnuResume->trigger();
+        QVERIFY(f.trayIcon()->toolTip() == "Quorvik" && !f.mnuResume->isVisible());
+        QVERIFY(f.trayLook() == TrayLook::Change && f.resetEnabled() && h.beeps == 1);
+        f.mnuSnoozeTomorrow->trigger();
+        QVERIFY(f.mnuResume->isVisible() && f.mnuSnooze->menuAction()->isVisible());
+        QCOMPARE(f.trayIcon()->toolTip(),
+                 "Quorvik\nNotifications paused until " +
+                     QLocale().toString(QDateTime(QDate(2026, 12, 7), QTime(0, 0)),
+                                        QLocale::ShortFormat));
+        f.mnuSnoozeResumed->trigger();
+        QCOMPARE(f.trayIcon()->toolTip(), "Quorvik\nNotifications paused until resumed");
+        f.mnuReset->trigger();
+        QCOMPARE(h.informed, QStringList{"2 changes while paused\r\n"});
     }
 
     void trayCommandsWaitForShownWindowsModalDialogsAndPolls()
