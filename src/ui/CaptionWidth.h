@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
 
@@ -11,4 +12,12 @@ inline int CaptionWidth(const QPushButton *button)
     return button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width() +
            style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
            2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+}
+
+// The width a text box needs to show its placeholder text whole: the text,
+// the frame and the box's own margins on both sides.
+inline int PlaceholderWidth(const QLineEdit *box)
+{
+    return box->fontMetrics().horizontalAdvance(box->placeholderText()) +
+           2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box) + 8;
 }

@@ -9,6 +9,7 @@
 #include "engine/repository/fileaccess/FileAccess.h"
 #include "engine/settings/SettingValues.h"
 #include "engine/settings/Settings.h"
+#include "ui/CaptionWidth.h"
 #include "ui/DefaultButtons.h"
 #include "ui/FocusMove.h"
 
@@ -154,8 +155,7 @@ void frmZel::buildControls()
     txtIgnoreUsers = new QLineEdit(Frame3);
     txtIgnoreUsers->setPlaceholderText(tr("user names, separated by commas"));
     // The hint shows whole: the column widens for it.
-    txtIgnoreUsers->setMinimumWidth(
-        txtIgnoreUsers->fontMetrics().horizontalAdvance(txtIgnoreUsers->placeholderText()) + 16);
+    txtIgnoreUsers->setMinimumWidth(PlaceholderWidth(txtIgnoreUsers));
     txtIgnoreUsers->setToolTip(tr("Check-outs and check-ins by these VSS users (a build robot, "
                                   "say) are recorded as seen but not announced"));
     lblIgnoreUsers->setBuddy(txtIgnoreUsers);

@@ -15,6 +15,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QTranslator>
 #include <QtTest>
@@ -54,6 +55,9 @@ void checkWhole(QWidget *window, bool uniqueKeys)
             text = l->text();
             whole = l->wordWrap() ? l->height() >= l->heightForWidth(l->width())
                                   : l->width() >= l->minimumSizeHint().width();
+        } else if (auto *e = qobject_cast<QLineEdit *>(w)) {
+            text = e->placeholderText();
+            whole = e->width() >= PlaceholderWidth(e);
         } else if (auto *h = qobject_cast<QHeaderView *>(w)) {
             const int margins = 2 * h->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, h);
             for (int i = 0; i < h->count(); ++i) {
@@ -88,9 +92,8 @@ private slots:
     // or gone), and each translation keeps its source's marks and error mark.
     void germanFileCoversEverySourceText()
     {
-#ifndef QUORVIK_LUPDATE
-        QSKIP("lupdate does not run on this platform");
-#else
+        if (QStringLiteral(QUORVIK_LUPDATE).isEmpty())
+            QSKIP("no lupdate that runs here (Windows: the build machine checks)");
         const QString original = QStringLiteral(QUORVIK_SOURCE_DIR "/translations/quorvik_de.ts");
         QTemporaryDir dir;
         const QString ts = dir.filePath(QStringLiteral("quorvik_de.ts"));
@@ -118,7 +121,6 @@ private slots:
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join('\n')));
         QVERIFY2(text == QString::fromUtf8(TestFiles::read(original)),
                  "texts are gone from the sources: run lupdate -no-obsolete on the file");
-#endif
     }
 
     // Every window, in German and in English, shows its texts whole.
