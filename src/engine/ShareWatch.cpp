@@ -61,7 +61,7 @@ int ShareWatch::sweepPeriodMs(int files, int folders, bool listingsCarryStamps)
     const qint64 requests = listingsCarryStamps ? qint64(folders) * kRequestsPerListing
                                                 : qint64(files) * kRequestsPerLook;
     const qint64 ms = std::max<qint64>(1000, requests * 1000 / kMaxRequestsPerSecond);
-    return ms <= 2000 ? int(ms) : 0;
+    return ms <= kLongestSweepMs ? int(ms) : 0;
 }
 
 bool ShareWatch::start(const QStringList &files, std::function<void(const QString &)> onChange)
@@ -91,9 +91,10 @@ bool ShareWatch::start(const QStringList &files, std::function<void(const QStrin
         m_notifying = m_place->watch(common ? data : folderOf(data),
                                      [this](const QString &name) { m_onChange(name); });
     }
-    // Samba tells of files added, renamed, removed or grown, not of one
-    // rewritten in place at its size (a check-out): the sweep adds those
-    // where the server bears it.
+    // Samba tells a recursive watch of files added, renamed, removed or
+    // grown, but of a file rewritten in place at its size (a check-out)
+    // only when that sets its archive attribute: the sweep adds those where
+    // the server bears it.
     const int period =
         sweepPeriodMs(int(files.size()), int(folders.size()), m_place->listingsCarryStamps());
     if (period > 0) {

@@ -21,10 +21,17 @@
 
 namespace ShareServer {
 
-inline bool available()
+// smbd and its status tool, and root to run it.
+inline bool serverAvailable()
 {
     return ::geteuid() == 0 && QFile::exists(QStringLiteral("/usr/sbin/smbd")) &&
-           QFile::exists(QStringLiteral("/usr/bin/smbnetfs")) &&
+           QFile::exists(QStringLiteral("/usr/bin/smbstatus"));
+}
+
+// smbnetfs mounts (FUSE) too.
+inline bool available()
+{
+    return serverAvailable() && QFile::exists(QStringLiteral("/usr/bin/smbnetfs")) &&
            QFile::exists(QStringLiteral("/dev/fuse"));
 }
 
