@@ -89,6 +89,9 @@ public:
     // that one listing stands for a stat call per file in it. False where
     // listings give names only (Linux folders and FUSE mounts).
     virtual bool listingsCarryStamps() const = 0;
+    // Whether stat() gives a file the very stamp list() gives it, so that
+    // one file's stat call may stand for a listing of its whole folder.
+    virtual bool statsMatchListings() const { return false; }
 
     // What is at `path`, with its stamp for a regular file (a stat call).
     FileKind stat(const QString &path, FileStamp *stamp = nullptr);

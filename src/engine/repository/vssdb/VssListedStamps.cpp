@@ -40,7 +40,19 @@ FileStamp VssListedStamps::stamp(FileAccess &files, const QString &folder, QStri
         listing = m_folders.insert(folder, {});
     auto seen = listing->items.find(key);
     const bool fresh = listing->round == m_round && steadyMs() - listing->takenMs <= reuseMs;
-    if (!fresh || (seen != listing->items.end() && seen->answered)) {
+    const bool answered = seen != listing->items.end() && seen->answered;
+    if (fresh && answered && files.statsMatchListings()) {
+        // A second look in the round: this file's stamp afresh, not its
+        // whole folder's (a listing of a large folder takes 30 times as long
+        // on a share, and a session's start looks at each project again
+        // every second).
+        FileStamp now;
+        if (files.stat(folder + QLatin1Char('/') + name.toString(), &now) != FileKind::Regular)
+            now = {};
+        takenMs = steadyMs();
+        return now;
+    }
+    if (!fresh || answered) {
         list(files, folder, *listing);
         listing->round = m_round;
         listing->takenMs = steadyMs();

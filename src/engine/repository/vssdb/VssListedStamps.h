@@ -12,7 +12,8 @@
 //
 // A listing answers for looks in the round (poll) it was taken in, for each
 // file once, and for at most `reuseMs`: a new round or a second look at a
-// file lists its folder again. So every poll, a change poll right after a
+// file lists its folder again (or, where a stat call gives the same stamp,
+// stats that one file). So every poll, a change poll right after a
 // write too, sees listings taken after it began, and one listing of each
 // folder serves a whole poll.
 class VssListedStamps

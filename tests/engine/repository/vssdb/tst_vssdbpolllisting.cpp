@@ -24,8 +24,11 @@ namespace {
 class Place : public LocalFileAccess
 {
 public:
-    explicit Place(bool stamped) : m_stamped(stamped) {}
+    explicit Place(bool stamped, bool statsMatch = false)
+        : m_stamped(stamped), m_statsMatch(statsMatch)
+    {}
     bool listingsCarryStamps() const override { return m_stamped; }
+    bool statsMatchListings() const override { return m_statsMatch; }
 
 protected:
     QString listFolder(const QString &folder, std::vector<FolderEntry> &out) override
@@ -38,7 +41,7 @@ protected:
     }
 
 private:
-    bool m_stamped;
+    bool m_stamped, m_statsMatch;
 };
 
 } // namespace
@@ -114,6 +117,36 @@ private slots:
         VssWriter(m_tmp.path()).checkout(spec, VssGen::by("Admin", 50));
         QCOMPARE(poll(), 1);
         VssWriter(m_tmp.path()).undoCheckout(spec, VssGen::by("Admin", 51));
+    }
+
+    // A second look at a file in one poll sees a write made since its folder
+    // was listed: through a new listing, or a stat of that one file where
+    // that gives the listing's stamp.
+    void secondLookSeesAWrite_data()
+    {
+        QTest::addColumn<bool>("statsMatch");
+        QTest::newRow("listed again") << false;
+        QTest::newRow("stat") << true;
+    }
+    void secondLookSeesAWrite()
+    {
+        QFETCH(bool, statsMatch);
+        const auto place = std::make_shared<Place>(true, statsMatch);
+        VssDbOptions options;
+        options.stampSettleMs = 50;
+        options.projectRecheckMs = options.listingReuseMs = 600000;
+        options.files = place;
+        auto db = open(m_tmp.filePath("srcsafe.ini"), "Admin", {}, options);
+        const QString spec = m_files[42];
+        for (int i = 0; i < 3; ++i, QTest::qWait(100)) {
+            db->BeginPoll(); // the last one's look is the first of its poll
+            QVERIFY(!db->VSSItem(spec)->IsCheckedOut());
+        }
+        VssWriter(m_tmp.path()).checkout(spec, VssGen::by("Admin", 60));
+        const FileAccess::Counts before = place->counts();
+        QVERIFY(db->VSSItem(spec)->IsCheckedOut());
+        QCOMPARE(place->counts().listings - before.listings, statsMatch ? 0 : 1);
+        VssWriter(m_tmp.path()).undoCheckout(spec, VssGen::by("Admin", 61));
     }
 
     // The watcher tells the database where each poll begins.
