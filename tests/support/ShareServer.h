@@ -198,20 +198,24 @@ public:
         }
         return last;
     }
-    // Waits until at least `atLeast` requests came and then none for
-    // `quietMs` (at most `limitMs` in all).
-    void waitQuiet(int quietMs, int limitMs, qint64 atLeast = 0) const
+    // Waits until at least `atLeast` requests came and then at most
+    // `perSecond` a second (none: 0) over `quietMs` (at most `limitMs` in all).
+    void waitQuiet(int quietMs, int limitMs, qint64 atLeast = 0, int perSecond = 0) const
     {
-        QElapsedTimer total, quiet;
+        QElapsedTimer total, window;
         total.start();
-        quiet.start();
+        window.start();
         const qint64 first = requests(counters());
-        qint64 seen = first;
-        while ((quiet.elapsed() < quietMs || seen - first < atLeast) && total.elapsed() < limitMs) {
+        qint64 windowStart = first;
+        while (total.elapsed() < limitMs) {
             QThread::msleep(250);
             const qint64 now = requests(counters());
-            if (now != seen)
-                seen = now, quiet.start();
+            if (now - first < atLeast || now - windowStart > qint64(perSecond) * quietMs / 1000) {
+                windowStart = now;
+                window.start();
+            } else if (window.elapsed() >= quietMs) {
+                return;
+            }
         }
     }
 
