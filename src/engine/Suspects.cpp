@@ -44,6 +44,26 @@ Suspect *Suspects::Add(const QString &Key, qint16 Status, qint16 ImageIndex,
     }
 }
 
+Suspect *Suspects::AddProject(const QString &Key, const QStringList &excludes,
+                              std::shared_ptr<Suspects> below)
+{
+    Suspect *project = Add(Key, 0, Suspect::ProjectImage, QDateTime(), Key);
+    if (project) {
+        project->setBelow(below ? std::move(below) : std::make_shared<Suspects>());
+        project->setExcludes(excludes);
+    }
+    return project;
+}
+
+Suspect *Suspects::AddCopy(const Suspect &entry)
+{
+    Suspect *copy =
+        Add(entry.Key(), entry.Status(), entry.ImageIndex(), entry.DateIn(), entry.Key());
+    if (copy)
+        *copy = entry;
+    return copy;
+}
+
 Suspect *Suspects::Item(int position) const
 {
     if (position < 1 || position > Count())
@@ -81,4 +101,24 @@ void Suspects::RemoveAll()
     m_listKeys.clear();
     m_lookup.clear();
     m_byListKey.clear();
+}
+
+void Suspects::RemoveUnless(const std::function<bool(const Suspect &)> &keep)
+{
+    size_t kept = 0;
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (!keep(*m_entries[i])) {
+            m_lookup.remove(m_entries[i]->Key());
+            if (!m_listKeys[i].isEmpty())
+                m_byListKey.remove(m_listKeys[i]);
+            continue;
+        }
+        if (kept != i) {
+            m_entries[kept] = std::move(m_entries[i]);
+            m_listKeys[kept] = std::move(m_listKeys[i]);
+        }
+        ++kept;
+    }
+    m_entries.resize(kept);
+    m_listKeys.resize(kept);
 }

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -22,14 +23,25 @@ public:
     // present. Raises ZelError 999 "Invalid use of Add" on any other failure.
     Suspect *Add(const QString &Key, qint16 Status, qint16 ImageIndex, const QDateTime &LastDate,
                  const QString &sKey = QString());
+    // A watched project (Status 0, the project picture, no date) with its
+    // exclude patterns and the states of the files below it (fresh when
+    // none are given); nullptr as for Add.
+    Suspect *AddProject(const QString &Key, const QStringList &excludes,
+                        std::shared_ptr<Suspects> below = {});
+    // An entry like `entry`, all its fields (the Key also as list key).
+    Suspect *AddCopy(const Suspect &entry);
     // 1-based position; raises when there is no such entry.
     Suspect *Item(int position) const;
     // Entry stored under the list key sKey; raises when there is none.
     Suspect *Item(const QString &sKey) const;
+    // The same, nullptr when there is none.
+    Suspect *Find(const QString &sKey) const { return m_byListKey.value(sKey); }
     int Count() const { return int(m_entries.size()); }
     // Raises when the key is absent; nothing changes then.
     void Remove(const QString &Key);
     void RemoveAll();
+    // Removes, in one pass, every entry `keep` returns false for.
+    void RemoveUnless(const std::function<bool(const Suspect &)> &keep);
     bool Exists(const QString &Key) const { return m_lookup.contains(Key); }
 
     // NewEnum: enumeration in list order.

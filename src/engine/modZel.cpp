@@ -273,7 +273,8 @@ bool modZel::CheckList()
     }
     m_shell.setStatus(FilesInListText());
     m_changeFiles.clear();
-    for (const Suspect &file : MonitoredFiles) {
+    BeginClaims();
+    for (Suspect &file : MonitoredFiles) {
         const QString key = file.Key();
         if (key.isEmpty())
             continue;
@@ -291,7 +292,11 @@ bool modZel::CheckList()
             m_shell.setStatus(CannotFindText(key));
             return false;
         }
+        if (file.IsProject())
+            WalkProject(file, *CurrentItem, false);
     }
+    if (m_listDirty)
+        StoreList(); // what watching starts from, also after a restart
     return true;
 }
 
@@ -346,15 +351,12 @@ void modZel::CheckFiles()
     eventLog.beginLockBudget();
     const auto sayWithoutLock =
         qScopeGuard([this] { ReportWithoutLock(eventLog.endLockBudget()); });
-    QElapsedTimer sinceStored;
-    sinceStored.start();
+    m_sinceStored.start();
 
     Database->BeginPoll();
+    BeginClaims();
     for (Suspect &file : MonitoredFiles) {
-        if (EventsFound && sinceStored.hasExpired(kStoreEveryMs)) {
-            StoreList();
-            sinceStored.restart();
-        }
+        StoreListIfDue();
         const QString key = file.Key();
         if (key.isEmpty())
             continue;
@@ -370,6 +372,10 @@ void modZel::CheckFiles()
             m_shell.setStatus(tr("ERROR: Cannot find ") + LogText::printable(key));
             m_shell.setTrayLook(TrayLook::Error);
             return;
+        }
+        if (file.IsProject()) {
+            WalkProject(file, *CurrentItem, true);
+            continue;
         }
         try {
             CheckFile(file, *CurrentItem);
@@ -396,7 +402,10 @@ void modZel::CheckFiles()
             EndOfPoll();
         StoreList();
         m_shell.refreshFileList();
+    } else if (m_listDirty) {
+        StoreList();
     }
+    WatchNewcomers();
     // A check-in first reads as the end of a check-out; its new version is
     // read by the next poll, which comes soon rather than at the interval.
     if (m_ruleCFired && m_pollTimerRunning)
@@ -714,8 +723,17 @@ void modZel::TellChanges(const DesktopNote &note, bool restartTimer)
     }
 }
 
+void modZel::StoreListIfDue()
+{
+    if (EventsFound && m_sinceStored.hasExpired(kStoreEveryMs)) {
+        StoreList();
+        m_sinceStored.restart();
+    }
+}
+
 void modZel::StoreList()
 {
+    m_listDirty = false;
     if (!m_store)
         return;
     QString reason;

@@ -13,11 +13,13 @@
 #include "engine/settings/ShareLogin.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QSet>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class EventList;
 class SettingsStore;
@@ -178,6 +180,19 @@ private:
     EventList &eventListQuietly();
     // Reads what the rules need first; raises when a value cannot be read.
     void CheckFile(Suspect &file, const VSSItem &item);
+    // The files below a watched project (modZelProjects.cpp): each one not
+    // left out goes through the rules (`check`) or is only taken in (the
+    // session start); newcomers start from their current state, files gone
+    // are dropped.
+    void WalkProject(Suspect &project, const VSSItem &root, bool check);
+    // Where one file is reached through several entries (picked, or below
+    // two watched projects), the first entry in list order watches it.
+    void BeginClaims();
+    bool Claim(const QString &spec);
+    // The list is stored during a long poll that found changes.
+    void StoreListIfDue();
+    // The change watch takes the files that came below watched projects.
+    void WatchNewcomers();
     bool IsLoggedInUser(const QString &user) const;
     // Changes by this user are left out: the user's own (when asked) or a
     // name in IgnoreChangesBy.
@@ -244,6 +259,11 @@ private:
     // Watched files whose check-out was left out (its holders all ignored):
     // the end of that check-out is left out too.
     QSet<QString> m_ignoredCheckouts;
+    QElapsedTimer m_sinceStored;            // the last store of a poll with changes
+    // Files below watched projects came or went: the list is stored.
+    bool m_listDirty = false;
+    bool m_changeFilesGrew = false;         // newcomers' files for the change watch
+    std::optional<QSet<QString>> m_claimed; // case-folded specs, for this walk
     // This poll found a change that is not the user's own ignored one.
     bool m_changeToTell = false;
     // What this poll announced, for the desktop notification.

@@ -106,6 +106,9 @@ private slots:
         writer.addProject("$/Web", {"Admin", m_created, {}});
         for (const QString &name : m_files + m_odd + QStringList{"$/Web/new.txt"})
             writer.addFile(name, {"Admin", m_created, {}}, "x");
+        writer.addProject("$/Lib", {"Admin", m_created, {}});
+        for (const char *name : {"$/Lib/x.txt", "$/Lib/x.obj"})
+            writer.addFile(name, {"Admin", m_created, {}}, "x");
         m_config = settings(m_dir.filePath("config"));
     }
 
@@ -133,6 +136,32 @@ private slots:
         QCOMPARE(lines.size(), 4); // three records, CR LF each
         QVERIFY(lines[0].endsWith("\t$/Web/a.txt\tCheck Out\r"));
         QVERIFY(lines[2].endsWith("\t$/Web/b.txt\tCheck In\r"));
+    }
+
+    // A project entry and its exclude patterns written by hand: its files
+    // are watched, one added later from the next poll on.
+    void projectEntryFromTheSettingsFile()
+    {
+        const QString config = settings(m_dir.filePath("project"));
+        {
+            SettingsStore store(config);
+            store.DeleteSetting(kAppName, "Files");
+            store.SaveSetting(kAppName, "Params", "FilesCount", "0");
+            store.SaveSetting(kAppName, "Files", "Project1", "$/Lib/...");
+            store.SaveSetting(kAppName, "Files", "Project1.Exclude", "*.obj");
+        }
+        QCOMPARE(once(config).exitCode, 0); // takes in what is there
+        VssWriter writer(m_db);
+        writer.addFile("$/Lib/later.txt", {"Admin", m_created, {}}, "x");
+        writer.checkout("$/Lib/x.obj", by("Ben"));
+        QCOMPARE(once(config).out, QString());
+        for (const char *name : {"$/Lib/x.txt", "$/Lib/later.txt"})
+            writer.checkout(name, by("Ben"));
+        QStringList out = once(config).out.split('\n', Qt::SkipEmptyParts);
+        for (QString &line : out)
+            line = line.section('\t', 2);
+        out.sort();
+        QCOMPARE(out, (QStringList{"$/Lib/later.txt\tCheck Out", "$/Lib/x.txt\tCheck Out"}));
     }
 
     void exitStatusSaysWhatWentWrong()

@@ -23,6 +23,8 @@ bool RepositoryWalk::walk(const VSSItem &item, int depth)
         m_cancelled = true;
         return false;
     }
+    if (depth > 0 && leaveOut && leaveOut(item))
+        return true;
     bool ok = true;
     try {
         if (depth > MaxDepth)

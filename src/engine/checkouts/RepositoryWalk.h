@@ -29,6 +29,11 @@ public:
     bool walked(const VSSItem &item) const { return m_projects.contains(identity(item)); }
     bool cancelled() const { return m_cancelled; }
 
+    // An item below the one walked that this returns true for is neither
+    // visited nor, when a project, walked (a watched project's exclude
+    // patterns).
+    std::function<bool(const VSSItem &item)> leaveOut;
+
     // Runs after each project's listing was walked (the tool flushes its
     // output there).
     std::function<void()> projectDone;

@@ -22,11 +22,15 @@ QString FormatFileEntry(const Suspect &file);
 FileEntry ParseFileEntry(const QString &value);
 
 // Replaces section "Files" and "FilesCount" by the list (not committed), in
-// an order that a rewrite cut short still loads (see FileList.cpp).
+// an order that a rewrite cut short still loads (see FileList.cpp): picked
+// files as the numbered entries 1..FilesCount, each watched project as
+// "ProjectK" with "ProjectK.Exclude" and the states of the files below it
+// as "ProjectK.1", "ProjectK.2", ...
 void WriteFileList(const Suspects &files, SettingsStore &store);
 // Why the stored list is not whole: entries 1..FilesCount that are missing or
 // name no file (a file caught halfway through a rewrite); empty when whole.
 QString MissingFileEntries(const SettingsStore &store);
 // Adds the stored entries 1..FilesCount to the list, reading only the keys
-// present; nothing when FilesCount is empty or not a number.
+// present (none when FilesCount is empty or not a number), then the
+// watched projects in the order of their numbers.
 void ReadFileList(const SettingsStore &store, Suspects &files);

@@ -39,14 +39,6 @@ void readAgain(SettingsStore &store)
     }
 }
 
-struct WatchedState
-{
-    QString key;
-    qint16 status = 0;
-    qint16 imageIndex = 0;
-    QDateTime dateIn;
-};
-
 // The values of the event log the settings set.
 struct LogValues
 {
@@ -70,22 +62,30 @@ struct Snapshot
 {
     ZelSettings settings;
     LogValues log;
-    std::vector<WatchedState> files;
+    std::vector<Suspect> files;
 };
 
 Snapshot take(modZel &zel)
 {
     Snapshot s{zel.settings, LogValues(zel.eventLog), {}};
     for (const Suspect &file : zel.MonitoredFiles)
-        s.files.push_back({file.Key(), file.Status(), file.ImageIndex(), file.DateIn()});
+        s.files.push_back(file);
     return s;
 }
 
-void keepState(Suspect &file, const WatchedState &state)
+// What was seen of an entry that stays watched: a file's state, or the
+// states of the files below a project (its patterns are the new ones).
+void keepState(Suspect &entry, const Suspect &before)
 {
-    file.setStatus(state.status);
-    file.setImageIndex(state.imageIndex);
-    file.setDateIn(state.dateIn);
+    if (entry.IsProject() != before.IsProject())
+        return;
+    if (entry.IsProject()) {
+        entry.setBelow(before.Below());
+        return;
+    }
+    entry.setStatus(before.Status());
+    entry.setImageIndex(before.ImageIndex());
+    entry.setDateIn(before.DateIn());
 }
 
 bool sameLogin(const ZelSettings &a, const ZelSettings &b)
@@ -121,9 +121,9 @@ bool ReloadSettings(modZel &zel, SettingsStore &store)
     zel.MonitoredFiles.RemoveAll();
     LoadSettings(zel, store);
     LoadEventLogSettings(zel, store);
-    for (const WatchedState &state : before.files) {
-        if (zel.MonitoredFiles.Exists(state.key))
-            keepState(*zel.MonitoredFiles.Item(state.key), state);
+    for (const Suspect &state : before.files) {
+        if (Suspect *entry = zel.MonitoredFiles.Find(state.Key()))
+            keepState(*entry, state);
     }
     if (zel.eventLog.EventLogPath != before.log.path)
         zel.unloadEventList();
@@ -145,11 +145,8 @@ bool ReloadSettings(modZel &zel, SettingsStore &store)
     before.log.restore(zel.eventLog);
     zel.unloadEventList();
     zel.MonitoredFiles.RemoveAll();
-    for (const WatchedState &state : before.files) {
-        if (Suspect *file = zel.MonitoredFiles.Add(state.key, state.status, state.imageIndex,
-                                                   state.dateIn, state.key))
-            keepState(*file, state);
-    }
+    for (const Suspect &state : before.files)
+        zel.MonitoredFiles.AddCopy(state);
     restart(zel, newLogin);
     return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/InitialState.h"
 #include "engine/Repository.h"
 #include "engine/Suspects.h"
 
@@ -10,23 +11,13 @@
 namespace ExplorerSelection {
 
 // Appends a copy of every entry of `source` (Key, Status, ImageIndex,
-// DateIn; the Key also as list key) to `destination`, in order.
+// DateIn, a project's patterns and states; the Key also as list key) to
+// `destination`, in order.
 void CopySuspects(const Suspects &source, Suspects &destination);
 
-// The zero date: what a file without a matching history entry gets.
-QDateTime ZeroDate();
-
-struct InitialState
-{
-    qint16 Status = 0;
-    qint16 ImageIndex = 1;
-    QDateTime DateIn;
-};
-
-// Status = IsCheckedOut, ImageIndex = Status + 1, DateIn = the latest date
-// among the file's history entries carrying its current version number
-// (the zero date when none does).
-InitialState ReadInitialState(const VSSItem &file);
+using ::InitialState;
+using ::ReadInitialState;
+using ::ZeroDate;
 
 // Looks the file `spec` up and adds it to `workList` with its initial
 // state. False when it is already there (nothing is read then) or, with

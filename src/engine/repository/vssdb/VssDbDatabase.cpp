@@ -30,8 +30,10 @@ VSSItemPtr VssDbDatabase::VSSItem(const QString &spec, bool deleted)
 
 void VssDbDatabase::BeginPoll()
 {
-    if (m_context)
+    if (m_context) {
         m_context->session.beginPoll();
+        m_context->tree.beginPoll();
+    }
 }
 
 std::vector<VSSItemPtr> VssDbItem::Items(bool includeDeleted) const

@@ -105,11 +105,13 @@ const VssProjectTree::Listing &VssProjectTree::listing(const QByteArray &physica
     const auto cached = m_listings.find(physical);
     const bool known = cached != m_listings.end();
     const int window = options.projectRecheckMs;
-    if (known && window > 0 && cached->checked.isValid() && !cached->checked.hasExpired(window))
+    if (known && window > 0 && cached->checkedInPoll == m_poll && cached->checked.isValid() &&
+        !cached->checked.hasExpired(window))
         return *cached;
     const VssStampGate::Look now = VssStampGate::look(m_session, physical);
     if (known && cached->gate.holds(now)) {
         cached->checked.start();
+        cached->checkedInPoll = m_poll;
         return *cached;
     }
     VssStampGate gate = known ? cached->gate : VssStampGate();
@@ -118,6 +120,7 @@ const VssProjectTree::Listing &VssProjectTree::listing(const QByteArray &physica
     gate.readAfter(now, options.stampSettleMs);
     Listing &list = m_listings[physical]; // possibly read afresh
     list.gate = gate;
+    list.checkedInPoll = m_poll;
     return list;
 }
 

@@ -48,6 +48,10 @@ public:
     // The entries of a project, in stored order.
     std::vector<VssItemRef> children(const VssItemRef &project, bool includeDeleted);
 
+    // A poll begins: each listing it needs is looked at again (its stamp),
+    // so a file added just after the last poll shows in this one.
+    void beginPoll() { ++m_poll; }
+
     int listingReads() const { return m_listingReads; }
     // Reads of a project's header to see whether its listing changed.
     int headerReads() const { return m_headerReads; }
@@ -67,6 +71,7 @@ private:
         QHash<QString, NameIndex> byName;
         quint64 generation = 0; // new for every listing read
         QElapsedTimer checked;
+        quint64 checkedInPoll = 0;
         // Whether the item file's stamp alone tells that the listing holds.
         VssStampGate gate;
     };
@@ -93,6 +98,7 @@ private:
     QHash<QByteArray, Listing> m_listings;
     QHash<QString, Resolved> m_resolved[2]; // by spec as asked; [1]: deleted allowed
     quint64 m_generations = 0;
+    quint64 m_poll = 0;
     int m_listingReads = 0;
     int m_headerReads = 0;
 };

@@ -17,9 +17,9 @@ struct VssDbOptions
     // page on Windows, elsewhere Windows-1252 unless the names only make
     // sense as GBK (code page 936).
     QString codePage;
-    // A project listing checked this recently is reused without reading its
-    // header again, so that one poll over many files of one project reads
-    // each ancestor project once. 0: check on every lookup.
+    // A project listing checked this recently, in the same poll, is reused
+    // without reading its header again, so that one poll over many files of
+    // one project reads each ancestor project once. 0: check on every lookup.
     int projectRecheckMs = 1000;
     // A project or watched item whose item file keeps the stamp it had when
     // it was last read, this long or more after that stamp was first seen,
