@@ -188,6 +188,15 @@
     </message>
 </context>
 <context>
+    <name>WatchedEntry</name>
+    <message>
+        <source>Files below %1 to leave out, patterns separated by &quot;;&quot;
+(* any characters, ? one; with a &quot;/&quot; the whole path):</source>
+        <translation>Auszulassende Dateien unter %1, Muster durch „;“ getrennt
+(* beliebige Zeichen, ? eines; mit „/“ der ganze Pfad):</translation>
+    </message>
+</context>
+<context>
     <name>frmAbout</name>
     <message>
         <source>This program comes with no warranty of any kind: you use it at your own risk, and its authors are not liable for any loss it may cause.</source>
@@ -491,6 +500,14 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
         <source>Copy</source>
         <translation>Kopieren</translation>
     </message>
+    <message>
+        <source>Leave Out...</source>
+        <translation>Auslassen...</translation>
+    </message>
+    <message>
+        <source>Watch Whole Project</source>
+        <translation>Ganzes Projekt überwachen</translation>
+    </message>
 </context>
 <context>
     <name>frmZel</name>
@@ -749,6 +766,10 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
     <message>
         <source>Notifications paused until %1</source>
         <translation>Benachrichtigungen pausiert bis %1</translation>
+    </message>
+    <message>
+        <source>Leave Out...</source>
+        <translation>Auslassen...</translation>
     </message>
 </context>
 <context>

@@ -17,7 +17,7 @@ QIcon Image(int index)
 {
     switch (index) {
     case 4:
-        return QIcon(path("project"));
+        return Icons::project();
     case 5:
         return QIcon(path("project-open"));
     default:

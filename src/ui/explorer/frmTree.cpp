@@ -26,6 +26,7 @@
 namespace {
 
 constexpr int kKeyRole = Qt::UserRole;
+constexpr int kProjectRole = Qt::UserRole + 1;
 
 } // namespace
 
@@ -67,6 +68,7 @@ void frmTree::buildControls()
 
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
+    List1->setIconSize(QSize(16, 16));
     List1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
@@ -113,6 +115,12 @@ void frmTree::buildMenu()
     m_remove = entry("m_remove", tr("Remove"), QKeySequence(Qt::Key_Delete));
     m_removeall = entry("m_removeall", tr("Remove All"), QKeySequence(Qt::CTRL | Qt::Key_X));
     m_copy = entry("m_copy", tr("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    m_exclude = entry("m_exclude", tr("Leave Out..."), QKeySequence());
+
+    mnuTree = new QMenu(QStringLiteral("treepopup"), this);
+    mnuTree->setObjectName(QStringLiteral("mnuTree"));
+    m_project = mnuTree->addAction(tr("Watch Whole Project"));
+    m_project->setObjectName(QStringLiteral("m_project"));
 }
 
 void frmTree::connectControls()
@@ -126,6 +134,20 @@ void frmTree::connectControls()
     connect(m_remove, &QAction::triggered, this, &frmTree::RemovePickedEntries);
     connect(m_removeall, &QAction::triggered, this, &frmTree::RemoveAll);
     connect(m_copy, &QAction::triggered, this, &frmTree::AddPickedFiles);
+    connect(m_exclude, &QAction::triggered, this, &frmTree::EditExcludes);
+    connect(m_project, &QAction::triggered, this, &frmTree::AddTreeProject);
+    tv->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tv, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        // Under the pointer; from the keyboard (the menu key), the current node.
+        QTreeWidgetItem *node = tv->itemAt(pos);
+        if (!node)
+            node = tv->currentItem();
+        if (!node)
+            return;
+        tv->setCurrentItem(node);
+        prepareTreeMenu(node);
+        mnuTree->popup(tv->viewport()->mapToGlobal(pos));
+    });
     lstR->onDragStart = [this] { runFileDrag(); };
     BindHelpKey(this, HelpPages::ExplorerContext, [this](int context) {
         if (onHelp)
@@ -145,6 +167,7 @@ void frmTree::addNode(const ExplorerTree::Node &n)
 {
     auto *item = new QTreeWidgetItem(QStringList(n.text));
     item->setData(0, kKeyRole, n.key);
+    item->setData(0, kProjectRole, n.image == ExplorerTree::ProjectImage);
     item->setIcon(0, ExplorerIcons::NodeIcon(n.image, n.selectedImage));
     if (QTreeWidgetItem *parent = m_nodes.value(n.parentKey))
         parent->addChild(item);
@@ -156,6 +179,11 @@ void frmTree::addNode(const ExplorerTree::Node &n)
 QString frmTree::nodeKey(const QTreeWidgetItem *node)
 {
     return node ? node->data(0, kKeyRole).toString() : QString();
+}
+
+bool frmTree::isProjectNode(const QTreeWidgetItem *node)
+{
+    return node && node->data(0, kProjectRole).toBool();
 }
 
 void frmTree::TreeIni()
@@ -218,7 +246,7 @@ void frmTree::FormIni()
     ExplorerSelection::CopySuspects(m_zel.MonitoredFiles, *WorkList);
     List1->clear();
     for (const Suspect &entry : *WorkList)
-        List1->addItem(entry.Key());
+        appendLine(entry.Key());
 }
 
 void frmTree::LoadExplorerLayout()

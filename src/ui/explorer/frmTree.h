@@ -16,6 +16,7 @@ class QAction;
 class QDropEvent;
 class QKeyEvent;
 class QListWidget;
+class QListWidgetItem;
 class QMenu;
 class QMimeData;
 class QPushButton;
@@ -51,16 +52,25 @@ public:
     void tv_NodeClick(QTreeWidgetItem *node);
     QTreeWidgetItem *node(const QString &key) const { return m_nodes.value(key); }
     static QString nodeKey(const QTreeWidgetItem *node);
+    static bool isProjectNode(const QTreeWidgetItem *node);
 
     // --- the selection ---
     void AddTreeFile();
     void AddPickedFiles();
+    // The tree's selected node, when a project, as a watched project (the
+    // tree's popup); `key` dropped from the tree onto the selection list.
+    void AddTreeProject();
+    void AddProject(const QString &key);
+    // "Leave Out...": the exclude patterns of the selected project line.
+    void EditExcludes();
     void RemovePickedEntries();
     void RemoveAll();
     void SelectAll();
     void UndoSelect();
     // Sets the popup's entries up for the list under the pointer.
     void prepareListMenu(bool overFileList);
+    // Sets the tree's popup up for `node` (the node under the pointer).
+    void prepareTreeMenu(const QTreeWidgetItem *node);
 
     // --- drag and drop from the file list ---
     // The drag's start conditions with these mouse buttons down; collects
@@ -69,6 +79,8 @@ public:
     // The drag's data: it marks a drag that comes from the file list.
     static QString dragFormat();
     QMimeData *fileDragData() const;
+    // A project node dragged from the tree: its spec.
+    static QString projectDragFormat();
 
     // --- closing ---
     void cmdOK_Click();
@@ -105,7 +117,10 @@ public:
     QPushButton *cmdOK, *cmdCancel;
     QWidget *vsplit, *split;
     QMenu *mnuList;
-    QAction *m_single, *m_selectall, *m_cancel, *m_divider, *m_remove, *m_removeall, *m_copy;
+    QAction *m_single, *m_selectall, *m_cancel, *m_divider, *m_remove, *m_removeall, *m_copy,
+        *m_exclude;
+    QMenu *mnuTree;
+    QAction *m_project; // "Watch Whole Project"
 
 signals:
     void unloaded();
@@ -131,12 +146,18 @@ private:
     // look, trace; the panes stay as they stood.
     void reportFailure(const QString &routine, const QString &spec, const std::exception &e);
     VSSDatabase &database() const;
+    // A line of the selection list for the WorkList entry `spec`.
     void appendLine(const QString &spec);
+    static QString lineKey(const QListWidgetItem *line);
+    // The WorkList project of the selection list's selected line, if any.
+    Suspect *selectedLineProject() const;
 
     bool keyReleased(QObject *pane, QKeyEvent *event);
     bool swallowsKeyPress(QObject *pane, QKeyEvent *event) const;
     bool dragEvent(QObject *target, QEvent *event);
     void runFileDrag();
+    // A left-button drag over the tree that began on a project node.
+    bool treeMouseEvent(QEvent *event);
     bool splitterEvent(QWidget *bar, QEvent *event);
     void moveBars(const QPoint &windowPos);
     void activationChanged();
@@ -145,7 +166,9 @@ private:
     SettingsStore &m_store;
     RepositoryFactory m_factory;
     QHash<QString, QTreeWidgetItem *> m_nodes;
-    QTreeWidgetItem *m_listedNode = nullptr; // whose files the file list shows
+    QTreeWidgetItem *m_listedNode = nullptr;  // whose files the file list shows
+    QTreeWidgetItem *m_pressedNode = nullptr; // where a drag over the tree began
+    QPoint m_pressedAt;
     // The layout last applied (twips): read back exactly while the pixels
     // have not moved, so unchanged values are stored unchanged.
     int m_width = 0, m_height = 0, m_vbar = 0, m_hbar = 0;

@@ -6,6 +6,7 @@
 #include "engine/modZel.h"
 #include "frmTree.h"
 #include "ui/WaitCursor.h"
+#include "ui/main/WatchedEntry.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,7 +24,48 @@
 
 void frmTree::appendLine(const QString &spec)
 {
-    List1->addItem(spec);
+    const Suspect *entry = WorkList ? WorkList->Find(spec) : nullptr;
+    auto *line = entry ? new QListWidgetItem(WatchedEntry::icon(*entry), WatchedEntry::text(*entry))
+                       : new QListWidgetItem(spec);
+    line->setData(Qt::UserRole, spec);
+    List1->addItem(line);
+}
+
+QString frmTree::lineKey(const QListWidgetItem *line)
+{
+    return line->data(Qt::UserRole).toString();
+}
+
+Suspect *frmTree::selectedLineProject() const
+{
+    if (!IsLoaded())
+        return nullptr;
+    const QListWidgetItem *line = List1->currentItem();
+    if (!line || !line->isSelected()) {
+        const QList<QListWidgetItem *> selected = List1->selectedItems();
+        line = selected.isEmpty() ? nullptr : selected.constFirst();
+    }
+    Suspect *entry = line ? WorkList->Find(lineKey(line)) : nullptr;
+    return entry && entry->IsProject() ? entry : nullptr;
+}
+
+void frmTree::AddTreeProject()
+{
+    const QList<QTreeWidgetItem *> picked = tv->selectedItems();
+    if (!picked.isEmpty() && isProjectNode(picked.constFirst()))
+        AddProject(nodeKey(picked.constFirst()));
+}
+
+void frmTree::AddProject(const QString &key)
+{
+    if (IsLoaded() && WorkList->AddProject(key, {}))
+        appendLine(key);
+}
+
+void frmTree::EditExcludes()
+{
+    if (Suspect *project = selectedLineProject())
+        WatchedEntry::editExcludes(this, *project);
 }
 
 void frmTree::AddTreeFile()
@@ -79,7 +121,7 @@ void frmTree::RemovePickedEntries()
     for (int i = List1->count() - 1; i >= 0; --i) {
         if (!List1->item(i)->isSelected())
             continue;
-        const QString key = List1->item(i)->text();
+        const QString key = lineKey(List1->item(i));
         if (WorkList->Exists(key))
             WorkList->Remove(key);
         delete List1->takeItem(i);
@@ -91,7 +133,7 @@ void frmTree::RemoveAll()
     if (!IsLoaded())
         return;
     while (List1->count() > 0) {
-        const QString key = List1->item(0)->text();
+        const QString key = lineKey(List1->item(0));
         if (WorkList->Exists(key))
             WorkList->Remove(key);
         delete List1->takeItem(0);
@@ -133,6 +175,19 @@ void frmTree::prepareListMenu(bool overFileList)
     m_copy->setEnabled(hasLines && hasSelection);
     m_remove->setEnabled(hasLines && hasSelection);
     m_removeall->setEnabled(hasLines);
+
+    // Over a selection list holding a watched project: its patterns.
+    bool projects = false;
+    if (!overFileList && IsLoaded())
+        for (const Suspect &entry : *WorkList)
+            projects = projects || entry.IsProject();
+    m_exclude->setVisible(projects);
+    m_exclude->setEnabled(selectedLineProject() != nullptr);
+}
+
+void frmTree::prepareTreeMenu(const QTreeWidgetItem *node)
+{
+    m_project->setEnabled(isProjectNode(node) && IsLoaded() && !WorkList->Exists(nodeKey(node)));
 }
 
 // ---------------------------------------------------------------------- keys
@@ -209,6 +264,11 @@ QString frmTree::dragFormat()
     return QStringLiteral("application/x-quorvik-explorer-files");
 }
 
+QString frmTree::projectDragFormat()
+{
+    return QStringLiteral("application/x-quorvik-explorer-project");
+}
+
 QMimeData *frmTree::fileDragData() const
 {
     auto *data = new QMimeData;
@@ -237,18 +297,54 @@ void frmTree::runFileDrag()
     drag->exec(Qt::CopyAction);
 }
 
+bool frmTree::treeMouseEvent(QEvent *event)
+{
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    if (event->type() == QEvent::MouseButtonPress) {
+        m_pressedAt = mouse->position().toPoint();
+        m_pressedNode = mouse->button() == Qt::LeftButton ? tv->itemAt(m_pressedAt) : nullptr;
+        return false;
+    }
+    if (event->type() != QEvent::MouseMove || !isProjectNode(m_pressedNode) ||
+        mouse->buttons() != Qt::LeftButton ||
+        (mouse->position().toPoint() - m_pressedAt).manhattanLength() <
+            QApplication::startDragDistance())
+        return false;
+    auto *data = new QMimeData;
+    data->setData(projectDragFormat(), nodeKey(m_pressedNode).toUtf8());
+    m_pressedNode = nullptr;
+    auto *drag = new QDrag(tv);
+    drag->setMimeData(data);
+    drag->setDragCursor(ExplorerIcons::DragCursor(true), Qt::CopyAction);
+    drag->setDragCursor(ExplorerIcons::DragCursor(false), Qt::IgnoreAction);
+    drag->exec(Qt::CopyAction);
+    return true;
+}
+
 bool frmTree::dragEvent(QObject *target, QEvent *event)
 {
     auto *drop = static_cast<QDropEvent *>(event);
-    // Only a drag from the file list gets a reaction; everything else is
-    // refused everywhere (cursor img2).
-    if (!drop->mimeData() || !drop->mimeData()->hasFormat(dragFormat())) {
+    const QMimeData *data = drop->mimeData();
+    // Only a drag from the file list, or of a project node from the tree,
+    // gets a reaction; everything else is refused everywhere (cursor img2).
+    const bool project = data && data->hasFormat(projectDragFormat());
+    if (!data || (!project && !data->hasFormat(dragFormat()))) {
         drop->ignore();
         return true;
     }
     if (target == vsplit || target == split) {
         (target == vsplit ? VSplitDragging : SplitDragging) = false;
         drop->ignore();
+        return true;
+    }
+    if (project) {
+        if (target != List1->viewport()) {
+            drop->ignore();
+            return true;
+        }
+        drop->acceptProposedAction();
+        if (event->type() == QEvent::Drop)
+            AddProject(QString::fromUtf8(data->data(projectDragFormat())));
         return true;
     }
     if (target == lstR->viewport()) {
@@ -300,7 +396,13 @@ bool frmTree::eventFilter(QObject *watched, QEvent *event)
         else if (watched == List1->viewport())
             RemovePickedEntries();
         break;
+    case QEvent::MouseMove:
+        if (watched == tv->viewport())
+            return treeMouseEvent(event);
+        break;
     case QEvent::MouseButtonPress:
+        if (watched == tv->viewport())
+            return treeMouseEvent(event);
         // The selection stays as it was until the popup acts.
         if ((watched == lstR->viewport() || watched == List1->viewport()) &&
             static_cast<QMouseEvent *>(event)->button() == Qt::RightButton)

@@ -38,4 +38,9 @@ QIcon fileState(int status)
     }
 }
 
+QIcon project()
+{
+    return load("project");
+}
+
 } // namespace Icons

@@ -11,5 +11,7 @@ namespace Icons {
 QIcon trayLook(TrayLook look);
 // The list's picture for a watched file's Status (0, 1, 2; -1: never looked at).
 QIcon fileState(int status);
+// A project (a watched project in the list; the explorer's tree).
+QIcon project();
 
 } // namespace Icons

@@ -228,6 +228,7 @@ void frmZel::buildMenus()
     m_addnew = mright->addAction(tr("Add New"));
     m_remove = mright->addAction(tr("Remove"));
     m_removeall = mright->addAction(tr("Remove All"));
+    m_exclude = mright->addAction(tr("Leave Out..."));
 
     mnuShow = new QMenu(QStringLiteral("popup"), this);
     mnuBusy = mnuShow->addAction(QString());
@@ -295,6 +296,7 @@ void frmZel::connectControls()
     connect(m_addnew, &QAction::triggered, this, &frmZel::cmdAdd_Click);
     connect(m_remove, &QAction::triggered, this, &frmZel::m_remove_Click);
     connect(m_removeall, &QAction::triggered, this, &frmZel::m_removeall_Click);
+    connect(m_exclude, &QAction::triggered, this, &frmZel::m_exclude_Click);
 
     connect(mnuShow, &QMenu::aboutToShow, this, &frmZel::prepareTrayMenu);
     connect(cmdCheckouts, &QPushButton::clicked, this,

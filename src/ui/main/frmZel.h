@@ -95,6 +95,8 @@ public:
     void cmdRemove_Click();
     void m_remove_Click();
     void m_removeall_Click();
+    // "Leave Out...": the exclude patterns of the selected watched project.
+    void m_exclude_Click();
     void m_selectall_Click();
     void m_unselect_Click();
     void lst_Click();
@@ -166,7 +168,7 @@ public:
     QListWidget *lst;
     QPushButton *cmdAdd, *cmdRemove, *cmdCheckouts, *cmOk, *Command1;
     QMenu *mright;
-    QAction *m_selectall, *m_unselect, *m_addnew, *m_remove, *m_removeall;
+    QAction *m_selectall, *m_unselect, *m_addnew, *m_remove, *m_removeall, *m_exclude;
     QMenu *mnuShow;
     QAction *mnuSet, *mnuReset, *mnuShowLog, *mnuCheckouts, *mnuAbout, *mnuHelp, *mnuExit;
     // "Pause Notifications" and its lengths; "Resume Notifications" while paused.
@@ -216,6 +218,8 @@ private:
     QString snoozeText(const Snooze &snooze) const;
 
     QListWidgetItem *selectedEntry() const;
+    // The watched project selectedEntry() shows; nullptr for a file or none.
+    Suspect *selectedProject();
     void removeEntry(QListWidgetItem *entry);
     // The list and MonitoredFiles emptied together; the status line stays.
     void emptyFileList();

@@ -1,5 +1,5 @@
 // The watched-file list of the main window and its commands.
-#include "Icons.h"
+#include "WatchedEntry.h"
 #include "frmZel.h"
 #include "ui/WaitCursor.h"
 
@@ -15,7 +15,7 @@ void frmZel::RefreshFileList()
 {
     lst->clear();
     for (const Suspect &file : zel().MonitoredFiles) {
-        auto *entry = new QListWidgetItem(Icons::fileState(file.Status()), file.Key());
+        auto *entry = new QListWidgetItem(WatchedEntry::icon(file), WatchedEntry::text(file));
         entry->setData(Qt::UserRole, file.Key());
         entry->setFlags(entry->flags() & ~Qt::ItemIsEditable);
         lst->addItem(entry);
@@ -35,9 +35,17 @@ QListWidgetItem *frmZel::selectedEntry() const
     return selected.isEmpty() ? nullptr : selected.constFirst();
 }
 
+Suspect *frmZel::selectedProject()
+{
+    const QListWidgetItem *entry = selectedEntry();
+    Suspect *watched =
+        entry ? zel().MonitoredFiles.Find(entry->data(Qt::UserRole).toString()) : nullptr;
+    return watched && watched->IsProject() ? watched : nullptr;
+}
+
 void frmZel::removeEntry(QListWidgetItem *entry)
 {
-    const QString key = entry->text();
+    const QString key = entry->data(Qt::UserRole).toString();
     if (zel().MonitoredFiles.Exists(key))
         zel().MonitoredFiles.Remove(key);
     delete entry;
@@ -104,6 +112,12 @@ void frmZel::m_removeall_Click()
     showFileCount();
 }
 
+void frmZel::m_exclude_Click()
+{
+    if (Suspect *project = selectedProject())
+        WatchedEntry::editExcludes(this, *project); // stored with the list
+}
+
 void frmZel::m_selectall_Click()
 {
     lst->selectAll();
@@ -131,4 +145,10 @@ void frmZel::prepareListMenu()
     m_unselect->setEnabled(hasSelection);
     m_remove->setEnabled(hasSelection);
     m_addnew->setEnabled(true);
+    // Only a list with a watched project offers its patterns.
+    bool projects = false;
+    for (const Suspect &entry : zel().MonitoredFiles)
+        projects = projects || entry.IsProject();
+    m_exclude->setVisible(projects);
+    m_exclude->setEnabled(selectedProject() != nullptr);
 }

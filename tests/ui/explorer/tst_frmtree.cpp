@@ -8,6 +8,7 @@
 #include "ui/main/FrmZelHarness.h"
 
 #include <QAction>
+#include <QInputDialog>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -357,6 +358,44 @@ private slots:
         w.SplitDragging = true; // a drag passing over a bar ends that bar's drag
         QVERIFY(!drop(w.split, *data));
         QVERIFY(!w.SplitDragging);
+    }
+
+    // A project node is added from the tree's menu or dropped on the
+    // selection list (a file node is not); its patterns are edited there and
+    // in the main window, and OK hands it over.
+    void projectsAreAddedFromTheTreeAndHandedOver()
+    {
+        H h;
+        frmTree &w = h.open();
+        w.prepareTreeMenu(w.node("$/readme.txt"));
+        QVERIFY(!w.m_project->isEnabled());
+        w.tv->setCurrentItem(w.node("$/Web/css"));
+        w.prepareTreeMenu(w.node("$/Web/css"));
+        w.m_project->trigger();
+        QMimeData node;
+        node.setData(frmTree::projectDragFormat(), "$/Tools");
+        QVERIFY(!drop(w.lstR->viewport(), node) && drop(w.List1->viewport(), node));
+        QCOMPARE(texts(w.List1), h.watched + QStringList({"$/Web/css/...", "$/Tools/..."}));
+        DialogHook::modal = [](QDialog &d) {
+            static_cast<QInputDialog &>(d).setTextValue(" *.obj ;bin;");
+            return int(QDialog::Accepted);
+        };
+        select(w.List1, {"$/Tools/..."});
+        w.prepareListMenu(false);
+        QVERIFY(w.m_exclude->isVisible() && w.m_exclude->isEnabled());
+        w.m_exclude->trigger();
+        w.cmdOK->click();
+        Suspect &tools = *h.frm->zel().MonitoredFiles.Item("$/Tools");
+        QVERIFY(tools.IsProject() && tools.Excludes() == QStringList({"*.obj", "bin"}));
+        QCOMPARE(texts(h.frm->lst), h.watched + QStringList({"$/Web/css/...", "$/Tools/..."}));
+
+        h.frm->lst->setCurrentRow(2); // $/Web/css/...
+        h.frm->prepareListMenu();
+        QVERIFY(h.frm->m_exclude->isVisible() && h.frm->m_exclude->isEnabled());
+        h.frm->m_exclude->trigger();
+        QCOMPARE(h.frm->zel().MonitoredFiles.Item("$/Web/css")->Excludes().size(), 2);
+        h.frm->cmdRemove->click();
+        QVERIFY(!h.frm->zel().MonitoredFiles.Exists("$/Web/css"));
     }
 
     void repositoryFailuresAreReportedAndLeaveThePanes()
