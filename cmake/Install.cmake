@@ -146,5 +146,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Plugins are loaded at run time, so dpkg-shlibdeps cannot see them: the SVG
 # image plugin draws every icon, the platform plugins open the windows.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-qpa-plugins")
+# Loaded when a database is given as an smb:// path.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsmbclient")
 
 include(CPack)

@@ -11,7 +11,6 @@
 #include "engine/repository/smb/SmbFileAccess.h"
 
 #include <fcntl.h>
-#include <libsmbclient.h>
 #endif
 
 #include <QtTest>
@@ -41,12 +40,13 @@ void changeThroughShare(const QString &shared, const QString &url,
         if (bytes == TestFiles::read(from.filePath(name)))
             continue;
         const auto locked = SmbContext::lock();
-        SMBCFILE *file = smbc_getFunctionOpen(c)(c, SmbContext::url(url + '/' + name).constData(),
-                                                 O_WRONLY | O_CREAT, 0644);
+        SMBCFILE *file = SmbLibrary::api().smbc_getFunctionOpen(c)(
+            c, SmbContext::url(url + '/' + name).constData(), O_WRONLY | O_CREAT, 0644);
         QVERIFY2(file, qPrintable(name));
-        QCOMPARE(smbc_getFunctionWrite(c)(c, file, bytes.constData(), size_t(bytes.size())),
+        QCOMPARE(SmbLibrary::api().smbc_getFunctionWrite(c)(c, file, bytes.constData(),
+                                                            size_t(bytes.size())),
                  ssize_t(bytes.size()));
-        smbc_getFunctionClose(c)(c, file);
+        SmbLibrary::api().smbc_getFunctionClose(c)(c, file);
     }
 }
 

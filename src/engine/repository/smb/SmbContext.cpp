@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <libsmbclient.h>
 
 namespace {
 
@@ -24,7 +23,8 @@ void copyOut(const QString &value, char *out, int size)
 void login(SMBCCTX *context, const char *, const char *, char *workgroup, int workgroupSize,
            char *user, int userSize, char *password, int passwordSize)
 {
-    const ShareLogin &l = *static_cast<const ShareLogin *>(smbc_getOptionUserData(context));
+    const ShareLogin &l =
+        *static_cast<const ShareLogin *>(SmbLibrary::api().smbc_getOptionUserData(context));
     if (!l.domain.isEmpty())
         copyOut(l.domain, workgroup, workgroupSize);
     // No user: the server's guest account, as an anonymous login is refused
@@ -43,20 +43,23 @@ std::unique_lock<std::recursive_mutex> SmbContext::lock()
 
 SmbContext::SmbContext(const ShareLogin &login) : m_login(login.resolved())
 {
+    const SmbLibrary *library = SmbLibrary::load(&m_error);
+    if (!library)
+        return;
     const auto locked = lock();
-    m_context = smbc_new_context();
+    m_context = SmbLibrary::api().smbc_new_context();
     if (!m_context) {
         m_error = errorText(errno);
         return;
     }
-    smbc_setDebug(m_context, 0);
-    smbc_setOptionUserData(m_context, &m_login);
-    smbc_setFunctionAuthDataWithContext(m_context, ::login);
-    smbc_setOptionUseKerberos(m_context, false);
-    smbc_setOptionFallbackAfterKerberos(m_context, true);
-    if (!smbc_init_context(m_context)) {
+    SmbLibrary::api().smbc_setDebug(m_context, 0);
+    SmbLibrary::api().smbc_setOptionUserData(m_context, &m_login);
+    SmbLibrary::api().smbc_setFunctionAuthDataWithContext(m_context, ::login);
+    SmbLibrary::api().smbc_setOptionUseKerberos(m_context, false);
+    SmbLibrary::api().smbc_setOptionFallbackAfterKerberos(m_context, true);
+    if (!SmbLibrary::api().smbc_init_context(m_context)) {
         m_error = errorText(errno);
-        smbc_free_context(m_context, 1);
+        SmbLibrary::api().smbc_free_context(m_context, 1);
         m_context = nullptr;
     }
 }
@@ -65,7 +68,7 @@ SmbContext::~SmbContext()
 {
     const auto locked = lock();
     if (m_context)
-        smbc_free_context(m_context, 1);
+        SmbLibrary::api().smbc_free_context(m_context, 1);
 }
 
 QByteArray SmbContext::url(const QString &path)

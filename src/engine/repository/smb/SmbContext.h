@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SmbLibrary.h"
 #include "engine/settings/ShareLogin.h"
 
 #include <QByteArray>

@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <libsmbclient.h>
 #include <sys/stat.h>
 
 namespace {
@@ -25,14 +24,14 @@ public:
     ~SmbFile() override
     {
         const auto locked = SmbContext::lock();
-        smbc_getFunctionClose(m_context)(m_context, m_file);
+        SmbLibrary::api().smbc_getFunctionClose(m_context)(m_context, m_file);
     }
 
     bool statRegular(qint64 &size) override
     {
         const auto locked = SmbContext::lock();
         struct stat info;
-        if (smbc_getFunctionFstat(m_context)(m_context, m_file, &info) != 0)
+        if (SmbLibrary::api().smbc_getFunctionFstat(m_context)(m_context, m_file, &info) != 0)
             return fail(errno);
         if (!S_ISREG(info.st_mode))
             return fail(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
@@ -42,7 +41,8 @@ public:
     qint64 readSome(char *data, qint64 wanted) override
     {
         const auto locked = SmbContext::lock();
-        const ssize_t n = smbc_getFunctionRead(m_context)(m_context, m_file, data, size_t(wanted));
+        const ssize_t n = SmbLibrary::api().smbc_getFunctionRead(m_context)(m_context, m_file, data,
+                                                                            size_t(wanted));
         return n >= 0 ? qint64(n) : (fail(errno), -1);
     }
     QString errorString() const override
@@ -88,7 +88,8 @@ std::unique_ptr<FileAccess::OpenFile> SmbFileAccess::openFile(const QString &pat
 {
     const auto locked = SmbContext::lock();
     SMBCCTX *c = m_context.get();
-    SMBCFILE *file = smbc_getFunctionOpen(c)(c, SmbContext::url(path).constData(), O_RDONLY, 0);
+    SMBCFILE *file = SmbLibrary::api().smbc_getFunctionOpen(c)(c, SmbContext::url(path).constData(),
+                                                               O_RDONLY, 0);
     if (!file) {
         error = SmbContext::errorText(errno);
         return nullptr;
@@ -101,7 +102,7 @@ FileKind SmbFileAccess::statPath(const QString &path, FileStamp *stamp)
     const auto locked = SmbContext::lock();
     SMBCCTX *c = m_context.get();
     struct stat info;
-    if (smbc_getFunctionStat(c)(c, SmbContext::url(path).constData(), &info) != 0)
+    if (SmbLibrary::api().smbc_getFunctionStat(c)(c, SmbContext::url(path).constData(), &info) != 0)
         return FileKind::Missing;
     if (S_ISDIR(info.st_mode))
         return FileKind::Folder;
@@ -121,10 +122,11 @@ QString SmbFileAccess::listFolder(const QString &folder, std::vector<FolderEntry
 {
     const auto locked = SmbContext::lock();
     SMBCCTX *c = m_context.get();
-    SMBCFILE *dir = smbc_getFunctionOpendir(c)(c, SmbContext::url(folder).constData());
+    SMBCFILE *dir =
+        SmbLibrary::api().smbc_getFunctionOpendir(c)(c, SmbContext::url(folder).constData());
     if (!dir)
         return QStringLiteral("cannot list %1: %2").arg(folder, SmbContext::errorText(errno));
-    while (const libsmb_file_info *e = smbc_getFunctionReaddirPlus(c)(c, dir)) {
+    while (const libsmb_file_info *e = SmbLibrary::api().smbc_getFunctionReaddirPlus(c)(c, dir)) {
         const QString name = QString::fromUtf8(e->name);
         if (name == QLatin1String(".") || name == QLatin1String(".."))
             continue;
@@ -140,7 +142,7 @@ QString SmbFileAccess::listFolder(const QString &folder, std::vector<FolderEntry
         }
         out.push_back(std::move(entry));
     }
-    smbc_getFunctionClosedir(c)(c, dir);
+    SmbLibrary::api().smbc_getFunctionClosedir(c)(c, dir);
     return {};
 }
 

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <libsmbclient.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -147,12 +146,14 @@ void SmbNotifier::runChild(int out)
         {
             SmbContext context(m_login);
             SMBCCTX *c = context.get();
-            SMBCFILE *dir =
-                c ? smbc_getFunctionOpendir(c)(c, SmbContext::url(m_folder).constData()) : nullptr;
+            SMBCFILE *dir = c ? SmbLibrary::api().smbc_getFunctionOpendir(c)(
+                                    c, SmbContext::url(m_folder).constData())
+                              : nullptr;
             if (dir) {
                 state.answered = false;
-                smbc_getFunctionNotify(c)(c, dir, true, filter, kWaitSliceMs, changed, &state);
-                smbc_getFunctionClosedir(c)(c, dir);
+                SmbLibrary::api().smbc_getFunctionNotify(c)(c, dir, true, filter, kWaitSliceMs,
+                                                            changed, &state);
+                SmbLibrary::api().smbc_getFunctionClosedir(c)(c, dir);
             }
         }
         if (state.answered) {
