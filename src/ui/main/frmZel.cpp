@@ -4,6 +4,7 @@
 #include "HelpPages.h"
 #include "HelpWindow.h"
 #include "Icons.h"
+#include "TrayHost.h"
 #include "engine/StatusText.h"
 #include "engine/program/ProgramPaths.h"
 #include "engine/repository/fileaccess/FileAccess.h"
@@ -50,8 +51,6 @@ frmZelServices withDefaults(frmZelServices s)
                                                           bool flag) {
             SetRunAtStartup(name, path, flag, arguments);
         };
-    if (!s.trayAvailable)
-        s.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     if (!s.openUrl)
         s.openUrl = OpenWithDesktop;
     return s;
@@ -83,7 +82,13 @@ frmZel::frmZel(frmZelServices services, QWidget *parent)
     buildMenus();
     connectControls();
 
-    m_trayAvailable = m_services.trayAvailable();
+    if (!m_services.trayAvailable) {
+        // A StatusNotifierItem host coming is seen at once; an X11 tray at
+        // the next regular look.
+        auto *host = new TrayHost(this);
+        connect(host, &TrayHost::mayHaveAppeared, this, &frmZel::checkTray);
+    }
+    m_trayAvailable = lookForTray();
     m_trayCheck = new QTimer(this);
     m_trayCheck->setInterval(kTrayCheckMs);
     connect(m_trayCheck, &QTimer::timeout, this, &frmZel::checkTray);
@@ -340,7 +345,8 @@ bool frmZel::Load()
     z.MonitoredFiles.RemoveAll();
     z.settings.PollDelay = kDefaultPollDelay;
     zel().KillPollTimer();
-    addTrayIcon();
+    if (m_trayAvailable)
+        addTrayIcon(); // else once a tray appears (checkTray)
 
     if (!LoadSettings(z, store()))
         setTrayLook(TrayLook::Error); // the window is shown when Load ends
@@ -381,7 +387,7 @@ void frmZel::addTrayIcon()
     if (m_tray)
         return;
     m_tray = new QSystemTrayIcon(Icons::trayLook(m_look), this);
-    m_tray->setToolTip(kTitle);
+    updateTrayToolTip();
     m_tray->setContextMenu(mnuShow);
     connect(m_tray, &QSystemTrayIcon::activated, this, &frmZel::trayActivated);
     connect(m_tray, &QSystemTrayIcon::messageClicked, this, &frmZel::mnuShowLog_Click);
@@ -537,7 +543,9 @@ void frmZel::cmOk_Click()
 
 void frmZel::hideToWatch()
 {
-    m_trayAvailable = m_services.trayAvailable();
+    m_trayAvailable = lookForTray();
+    if (m_trayAvailable && !m_tray)
+        addTrayIcon();
     m_activation.mainWindowLeft();
     if (m_trayAvailable) {
         hide();
@@ -551,16 +559,26 @@ void frmZel::hideToWatch()
     }
 }
 
+bool frmZel::lookForTray() const
+{
+    if (m_services.trayAvailable)
+        return m_services.trayAvailable();
+    // Once the icon is made, Qt has chosen its kind of tray and answers for it.
+    return m_tray ? QSystemTrayIcon::isSystemTrayAvailable() : TrayHost::present();
+}
+
 void frmZel::checkTray()
 {
-    const bool available = m_services.trayAvailable();
-    if (available == m_trayAvailable)
+    const bool available = lookForTray();
+    if (available == m_trayAvailable && (m_tray || !available))
         return;
     m_trayAvailable = available;
     if (m_unloaded)
         return;
     if (m_tray)
         m_tray->show();
+    else if (available)
+        addTrayIcon();
     if (available && isVisible() && isMinimized()) {
         // The panel came up after the program: a window minimised for
         // watching moves to the tray. Un-minimising a hidden X11 window

@@ -54,7 +54,7 @@ struct frmZelServices
     // Empty entries use the real thing.
     std::function<void(const QString &name, const QString &path, bool flag)> runAtStartup;
     std::function<void()> beep;
-    std::function<bool()> trayAvailable;
+    std::function<bool()> trayAvailable; // empty: looks for one (TrayHost)
     // Opens a page in the desktop's browser; `failed` runs when none starts.
     std::function<void(const QUrl &, const std::function<void()> &failed)> openUrl;
 };
@@ -212,6 +212,7 @@ private:
 
     // Hides the window to watch from the tray; without a tray, minimises it.
     void hideToWatch();
+    bool lookForTray() const;
     void focusWindowChanged();
     void updateTrayToolTip();
     // "Notifications paused until ..." for the tooltip.

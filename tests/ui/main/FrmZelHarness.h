@@ -38,7 +38,8 @@ struct FrmZelHarness
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<frmZel> frm;
     bool trayAvailable = true;
-    QStringList runCalls; // "name|path|flag" of each start-at-logon change
+    bool realTray = false; // the program looks for a tray itself
+    QStringList runCalls;  // "name|path|flag" of each start-at-logon change
     int beeps = 0;
     QList<QUrl> opened;
     bool browserFails = false; // no browser: the program shows the page itself
@@ -116,7 +117,8 @@ struct FrmZelHarness
             runCalls << QStringList{n, p, f ? "on" : "off"}.join('|');
         };
         s.beep = [this] { ++beeps; };
-        s.trayAvailable = [this] { return trayAvailable; };
+        if (!realTray)
+            s.trayAvailable = [this] { return trayAvailable; };
         s.openUrl = [this](const QUrl &url, const std::function<void()> &failed) {
             opened.append(url);
             if (browserFails)
