@@ -149,6 +149,10 @@
         <source>No web browser could be started. The manual is also at %1</source>
         <translation>Es konnte kein Webbrowser gestartet werden. Das Handbuch liegt auch unter %1</translation>
     </message>
+    <message>
+        <source>Manual</source>
+        <translation>Handbuch</translation>
+    </message>
 </context>
 <context>
     <name>PrintFile</name>
@@ -327,6 +331,10 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
         <source>Exported %1 check-outs to %2</source>
         <translation>%1 ausgecheckte Datei(en) nach %2 exportiert</translation>
     </message>
+    <message>
+        <source>One row per checked-out file: file, user, since when, version, folder, machine and comment</source>
+        <translation>Eine Zeile je ausgecheckter Datei: Datei, Benutzer, seit wann, Version, Ordner, Rechner und Kommentar</translation>
+    </message>
 </context>
 <context>
     <name>frmLog</name>
@@ -357,6 +365,14 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
     <message>
         <source>Cannot read the event log: </source>
         <translation>Das Ereignisprotokoll kann nicht gelesen werden: </translation>
+    </message>
+    <message>
+        <source>Events</source>
+        <translation>Ereignisse</translation>
+    </message>
+    <message>
+        <source>The changes seen, one per row: date, time, file and action</source>
+        <translation>Die gesehenen Änderungen, eine je Zeile: Datum, Uhrzeit, Datei und Aktion</translation>
     </message>
 </context>
 <context>
@@ -461,6 +477,26 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
         <source>The log could not be cleared: </source>
         <translation>Das Protokoll konnte nicht gelöscht werden: </translation>
     </message>
+    <message>
+        <source>Pages</source>
+        <translation>Seiten</translation>
+    </message>
+    <message>
+        <source>Choose the log file</source>
+        <translation>Protokolldatei wählen</translation>
+    </message>
+    <message>
+        <source>In kilobytes; type the number</source>
+        <translation>In Kilobyte; die Zahl eintippen</translation>
+    </message>
+    <message>
+        <source>Days</source>
+        <translation>Tage</translation>
+    </message>
+    <message>
+        <source>With the option before it chosen, events older than this are overwritten</source>
+        <translation>Ist die Option davor gewählt, werden ältere Ereignisse überschrieben</translation>
+    </message>
 </context>
 <context>
     <name>frmTree</name>
@@ -507,6 +543,30 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
     <message>
         <source>Watch Whole Project</source>
         <translation>Ganzes Projekt überwachen</translation>
+    </message>
+    <message>
+        <source>Projects</source>
+        <translation>Projekte</translation>
+    </message>
+    <message>
+        <source>The database&apos;s projects; the files of the one chosen are listed beside</source>
+        <translation>Die Projekte der Datenbank; die Dateien des gewählten stehen daneben</translation>
+    </message>
+    <message>
+        <source>Files of the project</source>
+        <translation>Dateien des Projekts</translation>
+    </message>
+    <message>
+        <source>Ctrl+C adds the selected files to the files to watch; the Menu key or Shift+F10 opens the list&apos;s commands.</source>
+        <translation>Strg+C nimmt die gewählten Dateien zu den zu überwachenden auf; die Menütaste oder Umschalt+F10 öffnet die Befehle der Liste.</translation>
+    </message>
+    <message>
+        <source>Files to watch</source>
+        <translation>Zu überwachende Dateien</translation>
+    </message>
+    <message>
+        <source>What OK hands over. Delete removes the selected files; the Menu key or Shift+F10 opens the list&apos;s commands.</source>
+        <translation>Was OK übergibt. Entf entfernt die gewählten Dateien; die Menütaste oder Umschalt+F10 öffnet die Befehle der Liste.</translation>
     </message>
 </context>
 <context>
@@ -770,6 +830,34 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
     <message>
         <source>Leave Out...</source>
         <translation>Auslassen...</translation>
+    </message>
+    <message>
+        <source>Monitored files</source>
+        <translation>Überwachte Dateien</translation>
+    </message>
+    <message>
+        <source>The files being watched. Insert adds files; the Menu key or Shift+F10 opens the list&apos;s commands.</source>
+        <translation>Die überwachten Dateien. Einfg fügt Dateien hinzu; die Menütaste oder Umschalt+F10 öffnet die Befehle der Liste.</translation>
+    </message>
+    <message>
+        <source>Add files</source>
+        <translation>Dateien hinzufügen</translation>
+    </message>
+    <message>
+        <source>Opens the explorer to choose files to watch (Insert in the list)</source>
+        <translation>Öffnet den Explorer zur Wahl der zu überwachenden Dateien (Einfg in der Liste)</translation>
+    </message>
+    <message>
+        <source>Remove the selected file</source>
+        <translation>Gewählte Datei entfernen</translation>
+    </message>
+    <message>
+        <source>The file is no longer watched; nothing is asked</source>
+        <translation>Die Datei wird nicht mehr überwacht; ohne Rückfrage</translation>
+    </message>
+    <message>
+        <source>Changes seen: Reset in the menu shows them</source>
+        <translation>Änderungen gesehen: „Zurücksetzen“ im Menü zeigt sie</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,7 @@
 #include "engine/StatusText.h"
 #include "engine/checkouts/CheckoutFormat.h"
 #include "engine/eventlog/AtomicFile.h"
+#include "ui/Accessible.h"
 #include "ui/WaitCursor.h"
 #include "ui/main/DialogHook.h"
 
@@ -71,6 +72,9 @@ void frmCheckouts::buildControls()
 
     grid = new QTableView(this);
     grid->setModel(&m_filter);
+    Describe(grid, tr("Check-outs"),
+             tr("One row per checked-out file: file, user, since when, version, folder, "
+                "machine and comment"));
     grid->setSortingEnabled(true);
     grid->sortByColumn(CheckoutTable::File, Qt::AscendingOrder);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);

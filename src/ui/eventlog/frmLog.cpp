@@ -9,6 +9,7 @@
 #include "engine/settings/SettingsStore.h"
 #include "frmLogPrint.h"
 #include "frmOptions.h"
+#include "ui/Accessible.h"
 #include "ui/main/DialogHook.h"
 #include "ui/main/HelpPages.h"
 #include "ui/main/HelpWindow.h"
@@ -94,12 +95,16 @@ void frmLog::buildControls()
                                        QLatin1String(kButtons[i].image) + QStringLiteral(".svg")),
                                  key);
         action->setToolTip(key);
+        // Reached by Tab like every other control, Space presses it.
+        tbToolBar->widgetForAction(action)->setFocusPolicy(Qt::TabFocus);
         connect(action, &QAction::triggered, this, commands[i]);
     }
     tbToolBar->setGeometry(0, 0, toPixels(DefaultSize), tbToolBar->sizeHint().height());
 
     lvTrace = new QTreeView(this);
     lvTrace->setObjectName(QStringLiteral("lvTrace"));
+    Describe(lvTrace, tr("Events"),
+             tr("The changes seen, one per row: date, time, file and action"));
     lvTrace->setRootIsDecorated(false);
     lvTrace->setItemsExpandable(false);
     lvTrace->setUniformRowHeights(true); // a million rows scroll without measuring each

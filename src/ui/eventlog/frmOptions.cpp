@@ -8,6 +8,7 @@
 #include "engine/settings/SettingValues.h"
 #include "engine/settings/Settings.h"
 #include "engine/settings/SettingsStore.h"
+#include "ui/Accessible.h"
 #include "ui/FocusMove.h"
 #include "ui/main/DialogHook.h"
 
@@ -128,6 +129,7 @@ frmOptions::~frmOptions()
 void frmOptions::buildControls()
 {
     tbsOptions = new QTabWidget(this);
+    tbsOptions->setAccessibleName(tr("Pages"));
     tbsOptions->setObjectName(QStringLiteral("tbsOptions"));
     tbsOptions->addTab(buildGeneralPage(), tr("General"));
     tbsOptions->setTabToolTip(0, tr("Set Options for Group 1"));
@@ -176,6 +178,8 @@ QWidget *frmOptions::buildGeneralPage()
     txtPath->setReadOnly(true); // chosen with "...", never typed
     txtPath->setMinimumWidth(280);
     cmdBrowse = new QPushButton(QStringLiteral("..."), page);
+    cmdBrowse->setAccessibleName(tr("Choose the log file"));
+    lblItem[0]->setBuddy(txtPath);
     cmdBrowse->setFixedWidth(cmdBrowse->fontMetrics().horizontalAdvance(QStringLiteral("...")) +
                              24);
     connect(cmdBrowse, &QPushButton::clicked, this, &frmOptions::cmdBrowse_Click);
@@ -206,6 +210,10 @@ QWidget *frmOptions::buildGeneralPage()
     };
     txtSize = numberBox("txtSize");
     txtDays = numberBox("txtDays");
+    lblItem[7]->setBuddy(txtSize);
+    Describe(txtSize, tr("Maximum log size:"), tr("In kilobytes; type the number"));
+    Describe(txtDays, tr("Days"),
+             tr("With the option before it chosen, events older than this are overwritten"));
     vscSize = new CountingUpScrollBar(1024, 1, page);
     vscDays = new CountingUpScrollBar(30, 1, page);
     for (QScrollBar *bar : {static_cast<QScrollBar *>(vscSize), static_cast<QScrollBar *>(vscDays)})

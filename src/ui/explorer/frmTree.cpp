@@ -6,6 +6,7 @@
 #include "ExplorerSelection.h"
 #include "ExplorerSettings.h"
 #include "engine/modZel.h"
+#include "ui/Accessible.h"
 #include "ui/WaitCursor.h"
 #include "ui/main/HelpPages.h"
 #include "ui/main/HelpWindow.h"
@@ -71,6 +72,14 @@ void frmTree::buildControls()
     List1->setIconSize(QSize(16, 16));
     List1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Describe(tv, tr("Projects"),
+             tr("The database's projects; the files of the one chosen are listed beside"));
+    Describe(lstR, tr("Files of the project"),
+             tr("Ctrl+C adds the selected files to the files to watch; the Menu key or "
+                "Shift+F10 opens the list's commands."));
+    Describe(List1, tr("Files to watch"),
+             tr("What OK hands over. Delete removes the selected files; the Menu key or "
+                "Shift+F10 opens the list's commands."));
 
     cmdOK = new QPushButton(tr("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));

@@ -71,6 +71,8 @@ public:
     void prepareListMenu(bool overFileList);
     // Sets the tree's popup up for `node` (the node under the pointer).
     void prepareTreeMenu(const QTreeWidgetItem *node);
+    // From the mouse (right button) or the keyboard (Menu key, Shift+F10).
+    void showListMenu(bool overFileList, const QPoint &at);
 
     // --- drag and drop from the file list ---
     // The drag's start conditions with these mouse buttons down; collects

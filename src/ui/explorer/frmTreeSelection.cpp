@@ -5,6 +5,7 @@
 #include "ExplorerSelection.h"
 #include "engine/modZel.h"
 #include "frmTree.h"
+#include "ui/KeyboardMenu.h"
 #include "ui/WaitCursor.h"
 #include "ui/main/WatchedEntry.h"
 
@@ -157,6 +158,12 @@ void frmTree::UndoSelect()
 }
 
 // ---------------------------------------------------------------- popup menu
+
+void frmTree::showListMenu(bool overFileList, const QPoint &at)
+{
+    prepareListMenu(overFileList);
+    mnuList->popup(at);
+}
 
 void frmTree::prepareListMenu(bool overFileList)
 {
@@ -385,6 +392,15 @@ bool frmTree::eventFilter(QObject *watched, QEvent *event)
             FocusPane = 2;
         break;
     case QEvent::KeyPress:
+        if (watched == tv && IsMenuKey(static_cast<QKeyEvent *>(event)) && tv->currentItem()) {
+            emit tv->customContextMenuRequested(tv->visualItemRect(tv->currentItem()).center());
+            return true;
+        }
+        if ((watched == lstR || watched == List1) && IsMenuKey(static_cast<QKeyEvent *>(event))) {
+            showListMenu(watched == lstR,
+                         KeyboardMenuPlace(static_cast<QAbstractItemView *>(watched)));
+            return true;
+        }
         return swallowsKeyPress(watched, static_cast<QKeyEvent *>(event));
     case QEvent::KeyRelease:
         return keyReleased(watched, static_cast<QKeyEvent *>(event));
@@ -414,8 +430,7 @@ bool frmTree::eventFilter(QObject *watched, QEvent *event)
         if (overFiles && mouse->button() == Qt::LeftButton)
             DragSet.clear(); // a click in the file list
         if ((overFiles || watched == List1->viewport()) && mouse->button() == Qt::RightButton) {
-            prepareListMenu(overFiles);
-            mnuList->popup(mouse->globalPosition().toPoint());
+            showListMenu(overFiles, mouse->globalPosition().toPoint());
             return true;
         }
         break;

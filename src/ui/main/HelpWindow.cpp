@@ -44,6 +44,7 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     setWindowTitle(QCoreApplication::translate("HelpWindow", "Quorvik Help"));
     browser = new HelpBrowser(this);
     browser->setOpenExternalLinks(true);
+    browser->setAccessibleName(QCoreApplication::translate("HelpWindow", "Manual"));
     lblWhere = new QLabel(this);
     lblWhere->setWordWrap(true);
     lblWhere->setTextInteractionFlags(Qt::TextSelectableByMouse);

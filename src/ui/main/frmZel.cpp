@@ -10,9 +10,11 @@
 #include "engine/repository/fileaccess/FileAccess.h"
 #include "engine/settings/SettingValues.h"
 #include "engine/settings/Settings.h"
+#include "ui/Accessible.h"
 #include "ui/CaptionWidth.h"
 #include "ui/DefaultButtons.h"
 #include "ui/FocusMove.h"
+#include "ui/KeyboardMenu.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -188,8 +190,15 @@ void frmZel::buildControls()
     lst->installEventFilter(this);
     lst->viewport()->installEventFilter(this);
     Label1->setBuddy(lst);
+    Describe(lst, tr("Monitored files"),
+             tr("The files being watched. Insert adds files; the Menu key or Shift+F10 opens the "
+                "list's commands."));
     cmdAdd = new QPushButton(QStringLiteral("+"), this);
     cmdRemove = new QPushButton(QStringLiteral("-"), this);
+    Describe(cmdAdd, tr("Add files"),
+             tr("Opens the explorer to choose files to watch (Insert in the list)"));
+    Describe(cmdRemove, tr("Remove the selected file"),
+             tr("The file is no longer watched; nothing is asked"));
     for (QPushButton *b : {cmdAdd, cmdRemove})
         b->setFixedWidth(b->sizeHint().height() + 4);
     files->addWidget(Label1, 0, 0);
@@ -292,10 +301,8 @@ void frmZel::connectControls()
 
     connect(cmdAdd, &QPushButton::clicked, this, &frmZel::cmdAdd_Click);
     connect(cmdRemove, &QPushButton::clicked, this, &frmZel::cmdRemove_Click);
-    connect(lst, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        prepareListMenu();
-        mright->popup(lst->viewport()->mapToGlobal(pos));
-    });
+    connect(lst, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { showListMenu(lst->viewport()->mapToGlobal(pos)); });
     connect(m_selectall, &QAction::triggered, this, &frmZel::m_selectall_Click);
     connect(m_unselect, &QAction::triggered, this, &frmZel::m_unselect_Click);
     connect(m_addnew, &QAction::triggered, this, &frmZel::cmdAdd_Click);
@@ -481,6 +488,10 @@ bool frmZel::eventFilter(QObject *watched, QEvent *event)
     if (watched == cmbEvery && event->type() == QEvent::FocusOut) {
         if (FocusMovedWithinWindow(cmbEvery))
             cmbEvery_Validate();
+    } else if (watched == lst && event->type() == QEvent::KeyPress &&
+               IsMenuKey(static_cast<QKeyEvent *>(event))) {
+        showListMenu(KeyboardMenuPlace(lst));
+        return true;
     } else if (watched == lst && event->type() == QEvent::KeyRelease &&
                static_cast<QKeyEvent *>(event)->key() == Qt::Key_Insert) {
         cmdAdd_Click();
@@ -752,7 +763,8 @@ void frmZel::setTrayLook(TrayLook look)
 }
 
 // The tooltip names a settings folder of the user's choosing (two instances
-// are told apart) and, with the error look, tells what is wrong.
+// are told apart) and says what the look shows (a screen reader reads it):
+// changes to read, or what is wrong.
 void frmZel::updateTrayToolTip()
 {
     if (!m_tray)
@@ -764,6 +776,8 @@ void frmZel::updateTrayToolTip()
         lines << snoozeText(snooze);
     if (m_look == TrayLook::Error && IsErrorStatus(status()))
         lines << status();
+    else if (m_look == TrayLook::Change)
+        lines << tr("Changes seen: Reset in the menu shows them");
     QString tip = lines.join(QLatin1Char('\n'));
 #ifdef Q_OS_WIN
     // The notification area's tooltip takes "&" as a mnemonic mark; three

@@ -102,6 +102,7 @@ public:
     void lst_Click();
     // Enables the context menu's entries as the list stands (before it pops up).
     void prepareListMenu();
+    void showListMenu(const QPoint &at);
 
     // --- tray icon and menu ---
     void trayActivated(QSystemTrayIcon::ActivationReason reason);

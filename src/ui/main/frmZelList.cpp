@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QListWidget>
+#include <QMenu>
 
 void frmZel::showFileCount()
 {
@@ -132,6 +133,12 @@ void frmZel::lst_Click()
 {
     if (QListWidgetItem *entry = selectedEntry())
         lst->setToolTip(entry->text());
+}
+
+void frmZel::showListMenu(const QPoint &at)
+{
+    prepareListMenu();
+    mright->popup(at);
 }
 
 void frmZel::prepareListMenu()

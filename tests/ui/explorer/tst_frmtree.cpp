@@ -1,6 +1,7 @@
 // The explorer window: the project tree read one level ahead, the file list
 // with its check-out icons, the selection list with its commands, keys and
 // drag and drop, the hand-over on OK, and the layout in twips.
+#include "ui/ScreenReader.h"
 #include "ui/explorer/ExplorerFileList.h"
 #include "ui/explorer/ExplorerHost.h"
 #include "ui/explorer/ExplorerLayout.h"
@@ -293,6 +294,8 @@ private slots:
         QTest::mouseClick(w.List1->viewport(), Qt::RightButton, {}, first);
         QCOMPARE(w.List1->selectedItems().size(), 3);
         w.mnuList->hide();
+        QVERIFY(MenuKeysOpen(w.lstR, w.mnuList) && w.MenuTarget); // the Menu key, Shift+F10
+        QVERIFY(MenuKeysOpen(w.List1, w.mnuList) && !w.MenuTarget);
         // The selection list's menu: Select, Select All, Undo, Remove, Remove All.
         QCOMPARE(shown(false), QList<bool>({true, true, true, true, true}));
         QVERIFY(!w.MenuTarget && w.m_removeall->isVisible() && !w.m_copy->isVisible());
@@ -307,6 +310,7 @@ private slots:
         QCOMPARE(shown(true), QList<bool>({false, false, false, false}));
         QVERIFY(w.MenuTarget && !w.m_remove->isVisible() && w.m_copy->isVisible());
         click(w, "$/Web");
+        QVERIFY(MenuKeysOpen(w.tv, w.mnuTree));
         QCOMPARE(shown(true), QList<bool>({true, true, false, false}));
         // Its keys act on release only: Ctrl+A all, Ctrl+Z none, Ctrl+X nothing.
         QTest::keyPress(w.lstR, Qt::Key_A, Qt::ControlModifier);

@@ -25,9 +25,9 @@ class tst_StatusNotifier : public QObject
     Q_OBJECT
 
     QDBusConnection m_panel{QString()};
-    QString m_item;
-    Watcher *m_watcher = nullptr; // lives and ends in m_served
-    QThread m_served;             // Qt asks the watcher with blocking calls
+    QString m_item, m_menu; // the item's bus name, its menu's path
+    Watcher *m_watcher = nullptr;
+    QThread m_served; // Qt asks the watcher with blocking calls
 
     // A call from the panel; the program serves it meanwhile.
     QVariantList call(const QString &path, const QString &interface, const QString &method,
@@ -45,8 +45,7 @@ class tst_StatusNotifier : public QObject
     }
     QVariantList menuCall(const QString &method, const QVariantList &arguments)
     {
-        return call(item("Menu").value<QDBusObjectPath>().path(), "com.canonical.dbusmenu", method,
-                    arguments);
+        return call(m_menu, "com.canonical.dbusmenu", method, arguments);
     }
     // The first picture of an icon (a(iiay), ARGB in network order).
     static QImage picture(const QDBusArgument &pictures)
@@ -90,23 +89,20 @@ class tst_StatusNotifier : public QObject
 private slots:
     void initTestCase()
     {
-        if (QGuiApplication::platformName() != "xcb" ||
-            !QDBusConnection::sessionBus().isConnected())
-            QSKIP("run by ctest: an X server and a session bus of its own");
         FrmZelHarness::isolateFromUser();
         m_panel = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "panel");
         m_watcher = new Watcher;
         connect(m_watcher, &Watcher::registered, this, [this](const QString &s) { m_item = s; });
         QVERIFY(m_panel.registerObject("/StatusNotifierWatcher", m_watcher,
                                        QDBusConnection::ExportAllContents));
-        m_watcher->moveToThread(&m_served);
+        m_watcher->moveToThread(&m_served); // and ends there
+        connect(
+            &m_served, &QThread::finished, m_watcher, [w = m_watcher] { delete w; },
+            Qt::DirectConnection);
         m_served.start();
     }
     void cleanupTestCase()
     {
-        if (m_watcher)
-            QMetaObject::invokeMethod(
-                m_watcher, [this] { delete m_watcher; }, Qt::BlockingQueuedConnection);
         m_served.quit();
         m_served.wait();
     }
@@ -125,12 +121,14 @@ private slots:
         QTest::qWait(2000);
         QVERIFY(m_panel.registerService("org.kde.StatusNotifierWatcher"));
         QTRY_VERIFY_WITH_TIMEOUT(!m_item.isEmpty() && !f.isVisible() && h.timerRunning(), 4000);
+        m_menu = item("Menu").value<QDBusObjectPath>().path();
 
         // The three looks, pixel for pixel; the tooltip says what each shows.
         const QString error = QStringLiteral("ERROR: Cannot open VSS database");
         f.setStatus(error);
         const std::tuple<TrayLook, QString, QString> looks[] = {
-            {TrayLook::Change, "quorvik-change", "Quorvik"},
+            {TrayLook::Change, "quorvik-change",
+             "Quorvik\nChanges seen: Reset in the menu shows them"},
             {TrayLook::Error, "quorvik-error", "Quorvik\n" + error},
             {TrayLook::Normal, "quorvik", "Quorvik"}};
         for (const auto &[look, svg, toolTip] : looks) {
@@ -152,8 +150,6 @@ private slots:
                                       "Pause Notifications", "", "About", "Help", "", "Exit"}));
         call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", {0, 0});
         QTRY_VERIFY(f.isVisible());
-        QCOMPARE(menu(),
-                 QStringList{"The settings window is open: close it to use this menu (off)"});
         f.cmOk_Click();
         h.repo->checkOut("$/Web/a.htm", "other");
         h.timers.fire(f.zel().TimerId);

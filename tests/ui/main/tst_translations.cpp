@@ -2,6 +2,7 @@
 // the German windows show their texts whole, and "C" keeps the English.
 #include "engine/eventlog/EventList.h"
 #include "ui/CaptionWidth.h"
+#include "ui/ScreenReader.h"
 #include "ui/about/frmAbout.h"
 #include "ui/about/frmAboutPlug.h"
 #include "ui/checkouts/frmCheckouts.h"
@@ -36,7 +37,8 @@ QString marks(QString text)
 }
 
 // Every text of `window` shows whole; with `uniqueKeys`, each access key
-// letter is used once (English shares Alt+W on purpose).
+// letter is used once (English shares Alt+W on purpose); a screen reader
+// finds every control named.
 void checkWhole(QWidget *window, bool uniqueKeys)
 {
     QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -76,6 +78,7 @@ void checkWhole(QWidget *window, bool uniqueKeys)
             keys.insert(plain.at(key).toLower(), text);
         }
     }
+    wrong << UnnamedControls(window);
     QVERIFY2(wrong.isEmpty(), qPrintable(window->objectName() + ": " + wrong.join(" | ")));
 }
 
