@@ -390,6 +390,8 @@ private slots:
                 QCOMPARE(::mkfifo(QFile::encodeName(item).constData(), 0644), 0);
         }
         QTest::qWait(12000); // the first poll, 10 s after the start, hangs
+        // Still running: a watcher that ended by itself says why.
+        QVERIFY2(p.state() == QProcess::Running, qPrintable(err + text(p.readAllStandardError())));
         QElapsedTimer stopping;
         stopping.start();
         p.terminate();

@@ -62,26 +62,18 @@ class TestShareWatch : public QObject
     Q_OBJECT
 
 private slots:
-    void sweepsWhatTheServerBears_data()
-    {
-        QTest::addColumn<int>("files");
-        QTest::addColumn<int>("folders");
-        QTest::addColumn<bool>("listings");
-        QTest::addColumn<int>("periodMs");
-        QTest::newRow("few files") << 5 << 2 << false << 1000;
-        QTest::newRow("a look at each") << 40 << 5 << false << 2400;
-        QTest::newRow("too many looks") << 42 << 5 << false << 0;
-        QTest::newRow("every data folder") << 10000 << 26 << true << 2080;
-        QTest::newRow("too many listings") << 10000 << 32 << true << 0;
-    }
+    // The sweep's period for watched files, their folders and whether
+    // listings carry sizes and times (0: the server would bear no sweep).
     void sweepsWhatTheServerBears()
     {
-        QFETCH(int, files);
-        QFETCH(int, folders);
-        QFETCH(bool, listings);
-        QTEST(ShareWatch::sweepPeriodMs(files, folders, listings), "periodMs");
+        const std::tuple<int, int, bool, int> rows[] = {{5, 2, false, 1000},
+                                                        {40, 5, false, 2400},
+                                                        {42, 5, false, 0},
+                                                        {10000, 26, true, 2080},
+                                                        {10000, 32, true, 0}};
+        for (const auto &[files, folders, listings, periodMs] : rows)
+            QCOMPARE(ShareWatch::sweepPeriodMs(files, folders, listings), periodMs);
     }
-
     void anotherClientsCheckOutIsSeen_data()
     {
         QTest::addColumn<bool>("smb");
