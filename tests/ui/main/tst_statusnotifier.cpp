@@ -55,6 +55,8 @@ class tst_StatusNotifier : public QObject
         pictures.beginArray();
         pictures.beginStructure();
         pictures >> width >> height >> argb;
+        pictures.endStructure(); // each begin's reader is freed by its end
+        pictures.endArray();
         QImage image(width, height, QImage::Format_ARGB32);
         for (int i = 0; argb.size() == width * height * 4 && i < width * height; ++i)
             image.setPixel(i % width, i / width, qFromBigEndian<quint32>(argb.constData() + 4 * i));
@@ -77,12 +79,15 @@ class tst_StatusNotifier : public QObject
                 qvariant_cast<QDBusVariant>(root.asVariant()).variant().value<QDBusArgument>();
             entry.beginStructure();
             entry >> id >> properties;
+            entry.endStructure();
             const QString label = properties.value("label").toString();
             if (properties.value("visible").toBool())
                 shown << label + (properties.value("enabled", true).toBool() ? "" : " (off)");
             if (ids)
                 ids->insert(label, id);
         }
+        root.endArray();
+        root.endStructure();
         return shown;
     }
 
@@ -141,7 +146,9 @@ private slots:
             tip.beginStructure();
             tip.asVariant();
             tip.asVariant();
-            QCOMPARE(tip.asVariant().toString(), toolTip);
+            const QString tipText = tip.asVariant().toString();
+            tip.endStructure();
+            QCOMPARE(tipText, toolTip);
         }
 
         // dbusmenu has no bold entry: Activate runs the one that would be
