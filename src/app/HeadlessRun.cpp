@@ -237,11 +237,9 @@ public:
             m_page.emplace(path);
             m_page->loadEvents(m_zel.eventLog.EventLogPath);
         }
-        QStringList watched;
-        for (const Suspect &file : m_zel.MonitoredFiles)
-            watched << file.Key();
         try {
-            m_page->write(*m_zel.Database, watched, m_zel.settings.Inifile, m_zel.clock().now());
+            m_page->write(*m_zel.Database, CheckoutReader::rootsOf(m_zel.MonitoredFiles),
+                          m_zel.settings.Inifile, m_zel.clock().now());
         } catch (const std::exception &e) {
             m_zel.shell().setStatus(QStringLiteral("ERROR: Cannot write the status page ") +
                                     QDir::toNativeSeparators(path) + QStringLiteral(": ") +

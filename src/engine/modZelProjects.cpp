@@ -1,5 +1,4 @@
 // Watched projects: every file below one is watched as a picked file is.
-#include "ExcludePatterns.h"
 #include "InitialState.h"
 #include "checkouts/RepositoryWalk.h"
 #include "modZel.h"
@@ -41,7 +40,6 @@ bool modZel::Claim(const QString &spec)
 void modZel::WalkProject(Suspect &project, const VSSItem &root, bool check)
 {
     Suspects &below = *project.Below();
-    const ExcludePatterns excludes(project.Excludes());
     const bool collect = m_changeWatch != nullptr;
     std::vector<const Suspect *> reached;
     reached.reserve(size_t(below.Count()));
@@ -85,11 +83,8 @@ void modZel::WalkProject(Suspect &project, const VSSItem &root, bool check)
         ReadFailed(spec, description);
     };
     RepositoryWalk walk(visit, failure);
+    walk.leaveOut(project.Excludes());
     const QString rootSpec = root.Spec();
-    if (!excludes.isEmpty())
-        walk.leaveOut = [&](const VSSItem &item) {
-            return excludes.matches(item.Spec(), item.Name());
-        };
     if (!walk.walk(root))
         return;
 

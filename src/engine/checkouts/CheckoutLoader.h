@@ -15,7 +15,7 @@ struct CheckoutSource
     QString iniPath;
     QString user;
     QString password;
-    QStringList roots; // "$/", or the watched entries
+    CheckoutRoots roots; // "$/", or the watched entries
 };
 
 // Reads check-outs on a thread of its own, so that a window stays

@@ -23,7 +23,7 @@ bool RepositoryWalk::walk(const VSSItem &item, int depth)
         m_cancelled = true;
         return false;
     }
-    if (depth > 0 && leaveOut && leaveOut(item))
+    if (depth > 0 && !m_excludes.isEmpty() && m_excludes.matches(item.Spec(), item.Name()))
         return true;
     bool ok = true;
     try {
@@ -34,11 +34,14 @@ bool RepositoryWalk::walk(const VSSItem &item, int depth)
             return true;
         const QString id = identity(item);
         const auto first = m_projects.constFind(id);
-        if (first != m_projects.constEnd())
+        if (first != m_projects.constEnd()) {
+            if (first->tree != m_tree)
+                return true;
             throw RepositoryError(QStringLiteral("the project is listed again here (first "
                                                  "as %1); not walked twice")
-                                      .arg(*first));
-        m_projects.insert(id, item.Spec());
+                                      .arg(first->spec));
+        }
+        m_projects.insert(id, {item.Spec(), m_tree});
         for (const VSSItemPtr &child : item.Items(false))
             ok = walk(*child, depth + 1) && ok;
         if (projectDone)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ExcludePatterns.h"
 #include "engine/Repository.h"
 
 #include <QHash>
@@ -8,9 +9,11 @@
 
 // Walks a project tree depth first in stored order, handing each item to
 // `visit` as soon as it is read. Each project is walked once: a project
-// listed a second time (a damaged database, or one that contains itself) is
-// reported, not walked again, so the work stays proportional to the
-// database. A failing item is reported and the walk goes on with the next.
+// listed a second time within one tree (a damaged database, or one that
+// contains itself) is reported, not walked again, so the work stays
+// proportional to the database; one reached again from a later tree given
+// to the same walk (a watched project inside another) is passed over
+// silently. A failing item is reported and the walk goes on with the next.
 // `proceed` (when given) is asked before each item; false stops the walk.
 class RepositoryWalk
 {
@@ -24,15 +27,18 @@ public:
     {}
 
     // Returns false when any item failed or the walk was cancelled.
-    bool walk(const VSSItem &item) { return walk(item, 0); }
+    bool walk(const VSSItem &item)
+    {
+        ++m_tree;
+        return walk(item, 0);
+    }
     // Whether this walk has already walked the project `item`.
     bool walked(const VSSItem &item) const { return m_projects.contains(identity(item)); }
     bool cancelled() const { return m_cancelled; }
 
-    // An item below the one walked that this returns true for is neither
-    // visited nor, when a project, walked (a watched project's exclude
-    // patterns).
-    std::function<bool(const VSSItem &item)> leaveOut;
+    // A watched project's exclude patterns: an item below the one walked
+    // that they match is neither visited nor, when a project, walked.
+    void leaveOut(const QStringList &patterns) { m_excludes = ExcludePatterns(patterns); }
 
     // Runs after each project's listing was walked (the tool flushes its
     // output there).
@@ -45,6 +51,13 @@ private:
     Visit m_visit;
     Failure m_failure;
     Proceed m_proceed;
+    ExcludePatterns m_excludes;
     bool m_cancelled = false;
-    QHash<QString, QString> m_projects; // identity -> spec first walked
+    int m_tree = 0; // trees walked so far
+    struct Walked
+    {
+        QString spec; // where it was first walked
+        int tree;
+    };
+    QHash<QString, Walked> m_projects; // by identity
 };

@@ -223,7 +223,7 @@ void StatusPageWriter::eventRecorded(const EventRecord &record)
         m_events.pop_front();
 }
 
-void StatusPageWriter::write(VSSDatabase &db, const QStringList &watched, const QString &database,
+void StatusPageWriter::write(VSSDatabase &db, const CheckoutRoots &watched, const QString &database,
                              const QDateTime &now)
 {
     StatusPageContent content;

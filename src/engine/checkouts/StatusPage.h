@@ -50,7 +50,7 @@ public:
 
     // Reads the check-outs of the watched entries and replaces the page
     // (temporary file, then rename); raises ZelError when it cannot be written.
-    void write(VSSDatabase &db, const QStringList &watched, const QString &database,
+    void write(VSSDatabase &db, const CheckoutRoots &watched, const QString &database,
                const QDateTime &now);
 
 private:

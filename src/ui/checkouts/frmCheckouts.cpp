@@ -146,7 +146,7 @@ void frmCheckouts::refresh()
 {
     CheckoutSource source = m_source();
     if (optWhole->isChecked())
-        source.roots = QStringList{QStringLiteral("$/")};
+        source.roots = {QStringLiteral("$/")};
     m_table.clear();
     fillUsers();
     showCount();

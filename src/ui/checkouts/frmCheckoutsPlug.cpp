@@ -7,10 +7,8 @@ frmCheckouts &PlugCheckoutsWindow(frmZel &main, RepositoryFactory factory)
 {
     const auto source = [&main] {
         const ZelSettings &s = main.zel().settings;
-        CheckoutSource source{s.Inifile, s.Username, s.Password, {}};
-        for (const Suspect &file : main.zel().MonitoredFiles)
-            source.roots << file.Key();
-        return source;
+        return CheckoutSource{s.Inifile, s.Username, s.Password,
+                              CheckoutReader::rootsOf(main.zel().MonitoredFiles)};
     };
     // A window of its own: it stays when the main window hides to the tray.
     auto *window = new frmCheckouts(std::move(factory), source);

@@ -2,7 +2,9 @@
 #include "support/TestFiles.h"
 #include "support/VssGen.h"
 
+#include "engine/Suspects.h"
 #include "engine/checkouts/StatusPage.h"
+#include "engine/repository/memory/MemoryRepository.h"
 #include "engine/repository/vssdb/VssDbFactory.h"
 
 #include <QJsonArray>
@@ -59,7 +61,7 @@ class tst_StatusPage : public QObject
 
     QByteArray page(const QStringList &watched, StatusPageWriter &writer)
     {
-        writer.write(*m_db, watched, m_dir.filePath("db/srcsafe.ini"),
+        writer.write(*m_db, {watched.begin(), watched.end()}, m_dir.filePath("db/srcsafe.ini"),
                      QDateTime(QDate(2026, 12, 7), QTime(5, 0)));
         return TestFiles::read(writer.path());
     }
@@ -99,6 +101,39 @@ private slots:
         QVERIFY(page.contains("<p class=\"problem\">Not read: $/Gone.txt: "));
         QVERIFY(page.contains("<time id=\"poll\">2026-12-07 05:00:00</time>"));
         QVERIFY(!page.contains("src=\"") && !page.contains("href="));
+    }
+
+    // The page (and the check-outs window, which reads the same roots) holds
+    // what the watcher watches: a project's exclude patterns leave files and
+    // projects out, a file picked on its own stays, and a project watched
+    // inside another is read once without a problem.
+    void pageLeavesOutWhatTheWatcherLeavesOut()
+    {
+        auto repo = MemoryRepository::create();
+        repo->addUser("Admin");
+        for (const char *project : {"$/A", "$/A/bin", "$/B", "$/B/sub"})
+            repo->addProject(project);
+        for (const char *file :
+             {"$/A/x.obj", "$/A/y.cpp", "$/A/bin/z.cpp", "$/B/w.cpp", "$/B/sub/v.cpp"}) {
+            repo->addFile(file, "Admin", VssGen::at(0));
+            repo->checkOut(file, "Ben");
+        }
+        auto db = repo->factory()();
+        db->Open("x", "Admin", "");
+        Suspects watched;
+        watched.AddProject("$/B/sub", {});
+        watched.AddProject("$/A", {"*.OBJ", "bin"});
+        watched.Add("$/A/x.obj", 0, 0, {});
+        watched.AddProject("$/B", {});
+        StatusPageWriter writer(m_dir.filePath("excludes.html"));
+        writer.write(*db, CheckoutReader::rootsOf(watched), "x", QDateTime());
+        const QString page = QString::fromUtf8(TestFiles::read(writer.path()));
+        QStringList rows;
+        const QRegularExpression row("<tr class=\"row\"><td>([^<]*)</td>");
+        for (const auto &match : row.globalMatch(page))
+            rows << match.captured(1);
+        QCOMPARE(rows, (QStringList{"$/B/sub/v.cpp", "$/A/y.cpp", "$/A/x.obj", "$/B/w.cpp"}));
+        QVERIFY(!page.contains("class=\"problem\""));
     }
 
     // The log's last 100 records at start, then each new one; an amended

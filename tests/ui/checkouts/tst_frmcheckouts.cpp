@@ -41,7 +41,7 @@ class tst_frmCheckouts : public QObject
     std::unique_ptr<frmCheckouts> window(const QStringList &watched)
     {
         return std::make_unique<frmCheckouts>(VssDbFactory(VssDbOptions{}), [this, watched] {
-            return CheckoutSource{m_ini, "Admin", "", watched};
+            return CheckoutSource{m_ini, "Admin", "", {watched.begin(), watched.end()}};
         });
     }
 
@@ -154,7 +154,9 @@ private slots:
             repo->addFile(spec, "Admin", VssGen::at(0));
             repo->checkOut(spec, "Ben");
         }
-        frmCheckouts w(repo->factory(), [] { return CheckoutSource{"x", "Admin", "", {"$/"}}; });
+        frmCheckouts w(repo->factory(), [] {
+            return CheckoutSource{"x", "Admin", "", {QString("$/")}};
+        });
         int calls = 0;
         std::function<void()> cancelLater;
         cancelLater = [&] {
