@@ -63,7 +63,8 @@ constexpr ContextPlace kPlaces[] = {{MainWindowContext, "index.html", "main-wind
                                     {ExplorerContext, "explorer.html", ""},
                                     {EventLogContext, "eventlog.html", ""},
                                     {LogSettingsContext, "eventlog.html", "log-settings"},
-                                    {AboutContext, "index.html", "about"}};
+                                    {AboutContext, "index.html", "about"},
+                                    {CheckoutsContext, "index.html", "checkouts"}};
 
 const ContextPlace *placeOf(int context)
 {

@@ -15,6 +15,7 @@ constexpr int ExplorerContext = 4001;
 constexpr int EventLogContext = 4002;
 constexpr int LogSettingsContext = 4003;
 constexpr int AboutContext = 4004;
+constexpr int CheckoutsContext = 4005;
 // The page of a help context (0: the start page); empty as above.
 QString HelpPage(const QString &programFolder, int context);
 // The section of that page the context opens at (empty: its top).

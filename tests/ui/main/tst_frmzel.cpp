@@ -5,6 +5,8 @@
 #include "ui/ScreenReader.h"
 #include "ui/about/frmAbout.h"
 #include "ui/about/frmAboutPlug.h"
+#include "ui/checkouts/frmCheckouts.h"
+#include "ui/checkouts/frmCheckoutsPlug.h"
 #include "ui/eventlog/frmLog.h"
 #include "ui/eventlog/frmLogPlug.h"
 #include "ui/main/HelpPages.h"
@@ -559,6 +561,7 @@ private slots:
         QVERIFY(TestFiles::read(h.opened.value(0).toLocalFile()).contains("Hide &amp; Watch"));
         frmLog &viewer = PlugEventLogViewer(f);
         QWidget &about = PlugAboutBox(f);
+        QWidget &checkouts = PlugCheckoutsWindow(f, h.repo->factory());
         DialogHook::modal = [](QDialog &dialog) {
             dialog.show();
             dialog.activateWindow();
@@ -566,7 +569,7 @@ private slots:
                 QTest::keyClick(&dialog, Qt::Key_F1);
             return 0;
         };
-        for (QWidget *window : std::initializer_list<QWidget *>{&f, &viewer, &about}) {
+        for (QWidget *window : std::initializer_list<QWidget *>{&f, &viewer, &about, &checkouts}) {
             window->show();
             window->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(window));
@@ -576,8 +579,9 @@ private slots:
         QStringList opened;
         for (const QUrl &url : h.opened.mid(1))
             opened << url.fileName() + '#' + url.fragment();
-        QCOMPARE(opened, QStringList({"index.html#main-window", "eventlog.html#",
-                                      "index.html#about", "eventlog.html#log-settings"}));
+        QCOMPARE(opened,
+                 QStringList({"index.html#main-window", "eventlog.html#", "index.html#about",
+                              "index.html#checkouts", "eventlog.html#log-settings"}));
         QVERIFY(!f.helpWindow());
 
         h.browserFails = true; // a window of its own, saying where the manual is
