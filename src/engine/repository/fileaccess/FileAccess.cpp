@@ -83,37 +83,68 @@ qint64 FileAccess::readUpTo(OpenFile &file, char *data, qint64 wanted, bool once
     return got;
 }
 
+std::unique_ptr<FileAccess::Reader> FileAccess::open(const QString &path, QString &error)
+{
+    ++m_counts.opens;
+    std::unique_ptr<OpenFile> file = openFile(path, error);
+    if (!file) {
+        error = QStringLiteral("cannot open %1: %2").arg(QDir::toNativeSeparators(path), error);
+        return nullptr;
+    }
+    return std::make_unique<Reader>(*this, path, std::move(file));
+}
+
 QString FileAccess::readFile(const QString &path, QByteArray &out, qint64 limit, qint64 *fileSize)
 {
-    const auto failed = [&path](const char *what, const QString &reason) {
-        return QStringLiteral("cannot %1 %2: %3")
-            .arg(QLatin1String(what), QDir::toNativeSeparators(path), reason);
-    };
-    ++m_counts.opens;
     QString error;
-    const std::unique_ptr<OpenFile> file = openFile(path, error);
-    if (!file)
-        return failed("open", error);
+    const std::unique_ptr<Reader> file = open(path, error);
+    return file ? file->read(out, limit, fileSize) : error;
+}
+
+FileAccess::Reader::Reader(FileAccess &owner, QString path, std::unique_ptr<OpenFile> file)
+    : m_owner(owner), m_path(std::move(path)), m_file(std::move(file))
+{}
+
+QString FileAccess::Reader::failed(const char *what, const QString &reason) const
+{
+    return QStringLiteral("cannot %1 %2: %3")
+        .arg(QLatin1String(what), QDir::toNativeSeparators(m_path), reason);
+}
+
+QString FileAccess::Reader::seekTo(qint64 offset)
+{
+    if (offset != m_position && !m_file->seek(offset))
+        return failed("read", m_file->errorString());
+    m_position = offset;
+    return {};
+}
+
+QString FileAccess::Reader::read(QByteArray &out, qint64 limit, qint64 *fileSize)
+{
+    out.clear();
+    QString error = seekTo(0);
+    if (!error.isEmpty())
+        return error;
     // The first `limit` bytes in one read, before asking for the size: a
     // shorter read is the whole file (an empty one may be no file at all),
     // and the size of a longer one is asked for only when wanted.
     qint64 got = -1;
-    out.clear();
     if (limit > 0) {
         out.resize(limit);
-        got = readUpTo(*file, out.data(), limit, true);
+        got = m_owner.readUpTo(*m_file, out.data(), limit, true);
         if (got < 0)
-            return failed("read", file->errorString());
+            return failed("read", m_file->errorString());
         out.resize(got);
+        m_position = got;
     }
     qint64 size = got;
     if (got <= 0 || (got == limit && fileSize)) {
-        ++m_counts.stats;
-        if (!file->statRegular(size))
-            return failed("open", file->errorString());
+        ++m_owner.m_counts.stats;
+        if (!m_file->statRegular(size))
+            return failed("open", m_file->errorString());
         if (size > MaxFileSize)
             return QStringLiteral("%1 is too large (%2 bytes)")
-                .arg(QDir::toNativeSeparators(path))
+                .arg(QDir::toNativeSeparators(m_path))
                 .arg(size);
     }
     if (fileSize)
@@ -121,11 +152,30 @@ QString FileAccess::readFile(const QString &path, QByteArray &out, qint64 limit,
     if (limit >= 0)
         return {};
     out.resize(size);
-    got = size > 0 ? readUpTo(*file, out.data(), size, false) : 0;
+    got = size > 0 ? m_owner.readUpTo(*m_file, out.data(), size, false) : 0;
     if (got < 0)
-        return failed("read", file->errorString());
+        return failed("read", m_file->errorString());
+    m_position = got;
     // A file that shrank while we read it yields fewer bytes; the parser then
     // sees a short file and rejects the read as torn.
+    out.resize(got);
+    return {};
+}
+
+QString FileAccess::Reader::readAt(qint64 offset, qint64 length, QByteArray &out)
+{
+    out.clear();
+    if (offset < 0 || length < 0 || length > MaxFileSize)
+        return failed("read",
+                      QStringLiteral("no such part (%1 bytes at %2)").arg(length).arg(offset));
+    QString error = seekTo(offset);
+    if (!error.isEmpty())
+        return error;
+    out.resize(length);
+    const qint64 got = length > 0 ? m_owner.readUpTo(*m_file, out.data(), length, false) : 0;
+    if (got < 0)
+        return failed("read", m_file->errorString());
+    m_position = offset + got;
     out.resize(got);
     return {};
 }

@@ -99,15 +99,15 @@ public:
     // returns an error description, empty on success.
     QString list(const QString &folder, std::vector<FolderEntry> &out);
 
-    // Reads a whole regular file (or its first `limit` bytes) with one read
-    // call; `fileSize` receives the size of the whole file. A read of the
-    // first bytes costs open, read and close only, unless `fileSize` is
-    // asked for and the file is longer. Never blocks on a FIFO or a device
-    // put in place of a file; one found not to be a regular file (always
-    // on a whole read, a size or an empty read) is refused. Files over
-    // 256 MiB are refused. Returns an empty description on success.
+    // Reads a whole regular file (or its first `limit` bytes): open,
+    // Reader::read, close.
     QString readFile(const QString &path, QByteArray &out, qint64 limit = -1,
                      qint64 *fileSize = nullptr);
+
+    class Reader;
+    // Opens `path` for reads in parts (one open, however many reads); null
+    // and `error` set when it does not open.
+    std::unique_ptr<Reader> open(const QString &path, QString &error);
 
     // Change notification of the place itself where the local folder
     // watcher cannot see writes (a server's notification): calls `onChange`
@@ -129,6 +129,8 @@ public:
         // One read of at most `wanted` bytes: the count, 0 at the end, -1
         // on failure.
         virtual qint64 readSome(char *data, qint64 wanted) = 0;
+        // Where the next read starts; false on failure (a pipe).
+        virtual bool seek(qint64 offset) = 0;
         virtual QString errorString() const = 0;
     };
 
@@ -144,4 +146,32 @@ private:
     qint64 readUpTo(OpenFile &file, char *data, qint64 wanted, bool once);
 
     Counts m_counts;
+};
+
+// An open file read in parts: its first bytes, then any range further on (a
+// seek, which costs the place nothing, and a read), closed when destroyed.
+class FileAccess::Reader
+{
+public:
+    Reader(FileAccess &owner, QString path, std::unique_ptr<OpenFile> file);
+
+    // The whole file (or its first `limit` bytes) from its start, with one
+    // read call; `fileSize` receives the size of the whole file. A read of
+    // the first bytes costs one read only, unless `fileSize` is asked for
+    // and the file is longer. Never blocks on a FIFO or a device put in
+    // place of a file; one found not to be a regular file (always on a
+    // whole read, a size or an empty read) is refused. Files over 256 MiB
+    // are refused. Returns an empty description on success.
+    QString read(QByteArray &out, qint64 limit = -1, qint64 *fileSize = nullptr);
+    // Up to `length` bytes from `offset`: fewer where the file ends first.
+    QString readAt(qint64 offset, qint64 length, QByteArray &out);
+
+private:
+    QString failed(const char *what, const QString &reason) const;
+    QString seekTo(qint64 offset);
+
+    FileAccess &m_owner;
+    QString m_path;
+    std::unique_ptr<OpenFile> m_file;
+    qint64 m_position = 0;
 };

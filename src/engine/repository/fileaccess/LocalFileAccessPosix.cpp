@@ -42,6 +42,10 @@ public:
                 return fail(), -1;
         }
     }
+    bool seek(qint64 offset) override
+    {
+        return ::lseek(m_fd, off_t(offset), SEEK_SET) >= 0 || fail();
+    }
     QString errorString() const override
     {
         return m_notRegular && m_error != EISDIR ? QStringLiteral("not a regular file")

@@ -43,6 +43,12 @@ public:
             return fail(), -1;
         return n;
     }
+    bool seek(qint64 offset) override
+    {
+        LARGE_INTEGER to;
+        to.QuadPart = offset;
+        return SetFilePointerEx(m_handle, to, nullptr, FILE_BEGIN) || fail();
+    }
     QString errorString() const override
     {
         return m_notRegular ? QStringLiteral("not a regular file") : qt_error_string(int(m_error));

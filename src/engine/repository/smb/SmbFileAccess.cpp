@@ -45,6 +45,14 @@ public:
                                                                             size_t(wanted));
         return n >= 0 ? qint64(n) : (fail(errno), -1);
     }
+    bool seek(qint64 offset) override
+    {
+        // Moves libsmbclient's offset for the next read: no request.
+        const auto locked = SmbContext::lock();
+        return SmbLibrary::api().smbc_getFunctionLseek(m_context)(m_context, m_file, off_t(offset),
+                                                                  SEEK_SET) >= 0 ||
+               fail(errno);
+    }
     QString errorString() const override
     {
         return m_error == EINVAL ? QStringLiteral("not a regular file")

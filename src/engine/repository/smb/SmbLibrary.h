@@ -18,6 +18,7 @@
     X(smbc_getFunctionOpen)                                                                        \
     X(smbc_getFunctionClose)                                                                       \
     X(smbc_getFunctionRead)                                                                        \
+    X(smbc_getFunctionLseek)                                                                       \
     X(smbc_getFunctionWrite)                                                                       \
     X(smbc_getFunctionFstat)                                                                       \
     X(smbc_getFunctionStat)                                                                        \

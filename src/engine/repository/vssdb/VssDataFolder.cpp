@@ -47,11 +47,9 @@ QString VssDataFolder::dataFilePath(QByteArrayView physical, char extension) con
 QString VssDataFolder::readItemFile(QByteArrayView physical, QByteArray &out, qint64 limit,
                                     qint64 *fileSize, QString *path) const
 {
-    const QString relative = itemRelative(physical);
-    if (relative.isEmpty())
-        return QStringLiteral("invalid physical item name \"%1\"")
-            .arg(QString::fromLatin1(physical.toByteArray()));
-    return readLocated(relative, out, limit, fileSize, path);
+    QString error;
+    const std::unique_ptr<FileAccess::Reader> file = openItemFile(physical, error, path);
+    return file ? file->read(out, limit, fileSize) : error;
 }
 
 QString VssDataFolder::readDataFile(QByteArrayView physical, char extension, QByteArray &out,
@@ -64,23 +62,43 @@ QString VssDataFolder::readDataFile(QByteArrayView physical, char extension, QBy
     return readLocated(relative, out, -1, nullptr, path);
 }
 
-QString VssDataFolder::readLocated(const QString &relativeLower, QByteArray &out, qint64 limit,
-                                   qint64 *fileSize, QString *path) const
+std::unique_ptr<FileAccess::Reader> VssDataFolder::openItemFile(QByteArrayView physical,
+                                                                QString &error, QString *path) const
+{
+    const QString relative = itemRelative(physical);
+    if (relative.isEmpty()) {
+        error = QStringLiteral("invalid physical item name \"%1\"")
+                    .arg(QString::fromLatin1(physical.toByteArray()));
+        return nullptr;
+    }
+    return openLocated(relative, error, path);
+}
+
+std::unique_ptr<FileAccess::Reader> VssDataFolder::openLocated(const QString &relativeLower,
+                                                               QString &error, QString *path) const
 {
     QString located = firstTry(relativeLower);
-    QString error = readFile(located, out, limit, fileSize);
-    if (!error.isEmpty()) {
+    std::unique_ptr<FileAccess::Reader> file = m_files->open(located, error);
+    if (!file) {
         // Another spelling, or removed or renamed since it was found.
         m_located.remove(relativeLower);
         const QString again = locate(relativeLower);
         if (again != located) {
             located = again;
-            error = readFile(located, out, limit, fileSize);
+            file = m_files->open(located, error);
         }
     }
     if (path)
         *path = located;
-    return error;
+    return file;
+}
+
+QString VssDataFolder::readLocated(const QString &relativeLower, QByteArray &out, qint64 limit,
+                                   qint64 *fileSize, QString *path) const
+{
+    QString error;
+    const std::unique_ptr<FileAccess::Reader> file = openLocated(relativeLower, error, path);
+    return file ? file->read(out, limit, fileSize) : error;
 }
 
 QString VssDataFolder::lowerPath(const QString &relativeLower) const
@@ -111,6 +129,7 @@ VssFileStamp VssDataFolder::stampItemFile(QByteArrayView physical, qint64 listin
     }
     if (m_files->stat(path, &stamp) != FileKind::Regular)
         stamp = {};
+    m_newestChangeNs = std::max(m_newestChangeNs, stamp.changedNs);
     return stamp;
 }
 

@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QString>
 
+#include <algorithm>
+
 using VssFileStamp = FileStamp;
 
 // The data folder of a database: builds the paths of item and data files from
@@ -48,6 +50,10 @@ public:
     // names are refused without touching the disk.
     QString readItemFile(QByteArrayView physical, QByteArray &out, qint64 limit = -1,
                          qint64 *fileSize = nullptr, QString *path = nullptr) const;
+    // The item file of `physical` opened for reads in parts, found as
+    // readItemFile finds it; null (and `error` set) where it does not open.
+    std::unique_ptr<FileAccess::Reader> openItemFile(QByteArrayView physical, QString &error,
+                                                     QString *path = nullptr) const;
     // The stamp of the item file of `physical` where the last read found it:
     // where listings carry stamps, as the latest listing of its folder shows
     // it (VssListedStamps, reused for up to `listingReuseMs`), elsewhere
@@ -56,6 +62,13 @@ public:
     // taken (steady clock); it is left as it is after a stat call.
     VssFileStamp stampItemFile(QByteArrayView physical, qint64 listingReuseMs,
                                qint64 &takenMs) const;
+    // The newest change time any stamp of an item file showed so far (0:
+    // none): the place's clock has passed it, as it wrote it, whatever the
+    // clock of this machine says.
+    qint64 newestChangeSeenNs() const
+    {
+        return std::max(m_newestChangeNs, m_listed.newestChangeNs());
+    }
     // A poll begins: listings taken before answer no more looks.
     void beginPoll() { m_listed.beginRound(); }
     // The same for a whole data file (extension 'A' or 'B').
@@ -67,6 +80,8 @@ private:
     static QString dataRelative(QByteArrayView physical, char extension);
     QString readLocated(const QString &relativeLower, QByteArray &out, qint64 limit,
                         qint64 *fileSize, QString *path) const;
+    std::unique_ptr<FileAccess::Reader> openLocated(const QString &relativeLower, QString &error,
+                                                    QString *path) const;
     QString lowerPath(const QString &relativeLower) const;
     // Where a read of the file tries first: as found before, else lower case.
     QString firstTry(const QString &relativeLower) const;
@@ -81,4 +96,5 @@ private:
     // every call.
     mutable QHash<QString, QString> m_located;
     mutable VssListedStamps m_listed;
+    mutable qint64 m_newestChangeNs = 0; // of the stamps stat calls gave
 };

@@ -1,6 +1,7 @@
 #include "VssItemCache.h"
 
 #include "VssActionText.h"
+#include "VssItemRead.h"
 #include "VssLayout.h"
 #include "VssRecord.h"
 #include "VssSession.h"
@@ -10,9 +11,6 @@
 
 namespace {
 
-// The first read takes this many bytes: the header, the DH record and the
-// first CF record with room to spare; small item files are read whole.
-constexpr qint64 PrefixRead = 4096;
 // Files with longer live check-out chains are parsed on every read.
 constexpr int MaxChainCompared = 64;
 
@@ -41,14 +39,15 @@ bool checkoutChain(const VssBytes &file, const VssHeader &header, QByteArray &ou
 // Whether the first bytes of an item file show what `cached` was read from:
 // the same file header and DH record, byte for byte, and the same live CF
 // records. Records identical to ones already checked need no second check.
-// A read shorter than asked for is the whole file, which must reach the end
-// the header names; the length of a longer file is not asked for, as that
-// would cost a system call per file and poll.
-bool unchangedSince(const QByteArray &bytes, qint64 asked, const VssItemCache::Entry &cached)
+// The file must reach the end the header names: a read shorter than asked
+// for is the whole file; the length of a longer one is the one its stamp
+// showed, as asking for it would cost a call per file and poll.
+bool unchangedSince(const QByteArray &bytes, qint64 asked, qint64 sizeHint,
+                    const VssItemCache::Entry &cached)
 {
     QByteArray chain;
     return !cached.head.isEmpty() && bytes.startsWith(cached.head) &&
-           (bytes.size() == asked || cached.state.header.endOffset <= bytes.size()) &&
+           VssItemRead::mayReach(cached.state.header.endOffset, bytes, asked, sizeHint) &&
            checkoutChain(VssBytes(bytes), cached.state.header, chain) &&
            chain == cached.checkoutRecords;
 }
@@ -70,8 +69,9 @@ VssItemCache::EntryPtr VssItemCache::read(const QByteArray &physical, bool withV
         }
         gate = known->gate;
     }
-    m_session.readConsistently(
-        physical, [&](QString &path) { return tryRead(physical, withVersions, path); });
+    m_session.readConsistently(physical, [&](QString &path) {
+        return tryRead(physical, withVersions, now.stamp.size, path);
+    });
     if (!m_session.options().keepReadStates)
         return m_entries.take(physical).entry;
     gate.readAfter(now, m_session.options().stampSettleMs);
@@ -92,30 +92,38 @@ void VssItemCache::remember(const QByteArray &physical, EntryPtr entry)
     m_entries.insert(physical, Slot{std::move(entry), m_clock.elapsed(), {}});
 }
 
-QString VssItemCache::tryRead(const QByteArray &physical, bool withVersions, QString &path)
+QString VssItemCache::tryRead(const QByteArray &physical, bool withVersions, qint64 sizeHint,
+                              QString &path)
 {
-    const VssDataFolder &folder = m_session.folder();
-    QByteArray bytes;
+    QString error;
+    const std::unique_ptr<FileAccess::Reader> reader =
+        m_session.folder().openItemFile(physical, error, &path);
+    if (!reader)
+        return error;
     ++m_fileReads;
-    QString error = folder.readItemFile(physical, bytes, PrefixRead, nullptr, &path);
+    const qint64 asked = VssItemRead::headSize(sizeHint);
+    QByteArray bytes;
+    error = reader->read(bytes, asked);
     if (!error.isEmpty())
         return error;
     const auto slot = m_entries.constFind(physical);
     const EntryPtr cached = slot != m_entries.constEnd() ? slot->entry : nullptr;
-    if (cached && (!withVersions || cached->versions) && unchangedSince(bytes, PrefixRead, *cached))
+    if (cached && (!withVersions || cached->versions) &&
+        unchangedSince(bytes, asked, sizeHint, *cached))
         return {}; // nothing written since the last consistent read
 
-    if (bytes.size() == PrefixRead) {
-        ++m_fileReads;
-        error = folder.readItemFile(physical, bytes, -1, nullptr, &path);
-        if (!error.isEmpty())
-            return error;
-    }
+    auto entry = std::make_shared<Entry>();
+    if (withVersions && bytes.size() == asked)
+        error = reader->read(bytes);
+    if (error.isEmpty())
+        error = withVersions
+                    ? VssItemFile::parseState(VssBytes(bytes), entry->state)
+                    : VssItemRead::readState(*reader, bytes, asked, sizeHint, entry->state);
+    if (!error.isEmpty())
+        return error;
     ++m_fullReads;
     const VssBytes file(bytes);
-    auto entry = std::make_shared<Entry>();
-    error = VssItemFile::parseState(file, entry->state);
-    if (error.isEmpty() && withVersions) {
+    if (withVersions) {
         std::vector<VssHistoryEntry> history;
         error = VssItemFile::parseHistory(file, entry->state.header, history);
         if (error.isEmpty())

@@ -52,7 +52,7 @@ public:
     int fileReads() const { return m_fileReads; }
 
 private:
-    QString tryRead(const QByteArray &physical, bool withVersions, QString &path);
+    QString tryRead(const QByteArray &physical, bool withVersions, qint64 sizeHint, QString &path);
     std::vector<VSSVersion> versionsOf(const std::vector<VssHistoryEntry> &history) const;
 
     struct Slot

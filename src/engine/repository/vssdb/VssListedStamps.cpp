@@ -1,5 +1,6 @@
 #include "VssListedStamps.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -50,6 +51,7 @@ FileStamp VssListedStamps::stamp(FileAccess &files, const QString &folder, QStri
         if (files.stat(folder + QLatin1Char('/') + name.toString(), &now) != FileKind::Regular)
             now = {};
         takenMs = steadyMs();
+        m_newestChangeNs = std::max(m_newestChangeNs, now.changedNs);
         return now;
     }
     if (!fresh || answered) {
@@ -74,6 +76,9 @@ void VssListedStamps::list(FileAccess &files, const QString &folder, Listing &li
     listing.items.reserve(qsizetype(entries.size()));
     quint64 key = 0;
     for (const FolderEntry &entry : entries)
-        if (entry.kind == FileKind::Regular && entry.stamp.isValid() && packName(entry.name, key))
-            listing.items.insert(key, {entry.stamp, false});
+        if (entry.kind == FileKind::Regular && entry.stamp.isValid()) {
+            m_newestChangeNs = std::max(m_newestChangeNs, entry.stamp.changedNs);
+            if (packName(entry.name, key))
+                listing.items.insert(key, {entry.stamp, false});
+        }
 }

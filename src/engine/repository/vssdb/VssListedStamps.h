@@ -27,6 +27,9 @@ public:
     FileStamp stamp(FileAccess &files, const QString &folder, QStringView name, qint64 reuseMs,
                     qint64 &takenMs);
     void beginRound() { ++m_round; }
+    // The newest change time of a regular file any listing (or stat call)
+    // showed so far; 0 where none carried one.
+    qint64 newestChangeNs() const { return m_newestChangeNs; }
 
 private:
     struct Seen
@@ -44,4 +47,5 @@ private:
 
     QHash<QString, Listing> m_folders;
     quint64 m_round = 1;
+    qint64 m_newestChangeNs = 0;
 };

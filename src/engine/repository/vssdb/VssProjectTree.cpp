@@ -1,5 +1,6 @@
 #include "VssProjectTree.h"
 
+#include "VssItemRead.h"
 #include "VssLayout.h"
 #include "VssSession.h"
 #include "engine/Repository.h"
@@ -115,8 +116,8 @@ const VssProjectTree::Listing &VssProjectTree::listing(const QByteArray &physica
         return *cached;
     }
     VssStampGate gate = known ? cached->gate : VssStampGate();
-    m_session.readConsistently(physical,
-                               [&](QString &path) { return tryReadListing(physical, path); });
+    m_session.readConsistently(
+        physical, [&](QString &path) { return tryReadListing(physical, now.stamp.size, path); });
     gate.readAfter(now, options.stampSettleMs);
     Listing &list = m_listings[physical]; // possibly read afresh
     list.gate = gate;
@@ -124,30 +125,30 @@ const VssProjectTree::Listing &VssProjectTree::listing(const QByteArray &physica
     return list;
 }
 
-QString VssProjectTree::tryReadListing(const QByteArray &physical, QString &path)
+QString VssProjectTree::tryReadListing(const QByteArray &physical, qint64 sizeHint, QString &path)
 {
     const VssDataFolder &folder = m_session.folder();
+    QString error;
+    std::unique_ptr<FileAccess::Reader> reader = folder.openItemFile(physical, error, &path);
+    if (!reader)
+        return error;
     // A first small read decides whether the listing can have changed.
-    constexpr qint64 prefixRead = 4096;
+    const qint64 asked = VssItemRead::headSize(sizeHint);
     QByteArray first;
-    QString error = folder.readItemFile(physical, first, prefixRead, nullptr, &path);
+    error = reader->read(first, asked);
     if (!error.isEmpty())
         return error;
     ++m_headerReads;
     VssItemState state;
     auto cached = m_listings.find(physical);
     if (cached != m_listings.end() && VssItemFile::parseHeader(VssBytes(first), state).isEmpty() &&
-        (first.size() == prefixRead || state.header.endOffset <= first.size()) &&
+        VssItemRead::mayReach(state.header.endOffset, first, asked, sizeHint) &&
         cached->headerPayload == state.headerPayload) {
         cached->checked.start();
         return {};
     }
-    if (first.size() == prefixRead) {
-        error = folder.readItemFile(physical, first, -1, nullptr, &path);
-        if (!error.isEmpty())
-            return error;
-    }
-    error = VssItemFile::parseState(VssBytes(first), state);
+    error = VssItemRead::readState(*reader, first, asked, sizeHint, state);
+    reader.reset(); // closed before the data file is read
     if (!error.isEmpty())
         return error;
     if (state.header.type != DiskProject)

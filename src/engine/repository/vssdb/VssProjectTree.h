@@ -91,7 +91,8 @@ private:
     bool listingsUnchanged(const Resolved &resolved);
 
     const Listing &listing(const QByteArray &physical);
-    QString tryReadListing(const QByteArray &physical, QString &path);
+    // `sizeHint`: the item file's size as its stamp showed it, -1 unknown.
+    QString tryReadListing(const QByteArray &physical, qint64 sizeHint, QString &path);
     static QString childSpec(const QString &parent, const QString &name);
 
     VssSession &m_session;

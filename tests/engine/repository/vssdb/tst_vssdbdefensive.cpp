@@ -153,6 +153,35 @@ private slots:
             }
     }
 
+    // Only the parts of an item file its state needs are read, yet a file
+    // cut short before the end its header names is refused as before, also
+    // far behind the newest record (a long label comment follows it here),
+    // with and without stamps telling its size.
+    void cutShortFarBehindTheNewestRecord()
+    {
+        QTemporaryDir dir;
+        VssGen::create(dir.path());
+        VssWriter writer(dir.path());
+        writer.addFile("$/a.txt", VssGen::by("Admin", 1));
+        writer.label("$/a.txt", "L", VssGen::by("Admin", 2, QString(3000, 'z')));
+        VssDbOptions noStamps = strict();
+        noStamps.stampSettleMs = -1;
+        for (const VssDbOptions &options : {noStamps, strict()}) {
+            const auto state = [&] {
+                return open(dir.filePath("srcsafe.ini"), "Admin", {}, options)
+                    ->VSSItem("$/a.txt")
+                    ->VersionNumber();
+            };
+            QCOMPARE(state(), 2);
+            auto db = open(dir.filePath("srcsafe.ini"), "Admin");
+            const QString path = itemFile(*db, *db->VSSItem("$/a.txt"));
+            const QByteArray whole = TestFiles::read(path);
+            QVERIFY(TestFiles::write(path, whole.chopped(1)));
+            QVERIFY_THROWS_EXCEPTION(RepositoryError, state());
+            QVERIFY(TestFiles::write(path, whole));
+        }
+    }
+
     // Records appended beyond what the header describes are not reported.
     void appendedRecordsBeyondTheHeaderAreIgnored()
     {
