@@ -14,6 +14,7 @@ VssStampGate::Look VssStampGate::look(const VssSession &session, QByteArrayView 
                    std::chrono::steady_clock::now().time_since_epoch())
                    .count();
     now.stamp = session.folder().stampItemFile(physical, options.listingReuseMs, now.atMs);
+    now.placeNowNs = session.folder().newestChangeSeenNs();
     return now;
 }
 
@@ -24,5 +25,8 @@ void VssStampGate::readAfter(const Look &now, qint64 settleMs)
         m_stamp = now.stamp;
         m_seenMs = now.atMs;
     }
-    m_settled = same && now.atMs - m_seenMs >= settleMs;
+    const bool oldWhenRead = now.stamp.isValid() && now.stamp.modifiedNs != 0 &&
+                             now.placeNowNs != 0 &&
+                             now.placeNowNs - now.stamp.modifiedNs >= settleMs * 1000000;
+    m_settled = oldWhenRead || (same && now.atMs - m_seenMs >= settleMs);
 }

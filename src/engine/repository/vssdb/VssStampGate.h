@@ -8,11 +8,15 @@ class VssSession;
 // listing of its folder) may stand for a read of it: the stamp is taken
 // before every read, so a later write changes the stamp the next look
 // compares. A write within the same step of the file system's clock (up to
-// 2 s on FAT) as the one that set the stamp may keep it; but such a write
-// came before any read made the settle time or more after the stamp was
-// first seen. From such a read on, while the stamp stays, what it produced
-// holds. On a file share a client's cache of attributes can show the old
-// stamp for up to its cache time: a change is then seen that much later.
+// 2 s on FAT) as the one that set the stamp may keep it. Such a write cannot
+// come after a read that began when the place's own clock was already the
+// settle time past the stamp's modification time (told by a change time
+// the place wrote, seen before the read: the clocks of a server and its
+// client may differ); nor before a read made the settle time or more after
+// the stamp was first seen. From such a read on, while the stamp stays,
+// what it produced holds. On a file share a client's cache of attributes
+// can show the old stamp for up to its cache time: a change is then seen
+// that much later.
 class VssStampGate
 {
 public:
@@ -21,6 +25,9 @@ public:
     {
         VssFileStamp stamp; // none where stamps are not used
         qint64 atMs = 0;    // on a monotonic clock
+        // A time the place's clock had passed when the stamp was taken, on
+        // the clock of the stamp's times (0: unknown).
+        qint64 placeNowNs = 0;
     };
     // The stamp of the item file of `physical` (a stat call or a listing's
     // entry), where the session's options use stamps.

@@ -229,6 +229,27 @@ private slots:
         }
     }
 
+    // A read that began when the place's clock (a change time it wrote,
+    // seen before the read) was already 3 s past the stamp's modification
+    // time stands for the next look at once: no write after it can keep
+    // that time. Closer, or with the place's clock unknown, it does not.
+    void stampOldWhenReadSettlesAtOnce()
+    {
+        constexpr qint64 s = 1000000000;
+        const struct
+        {
+            qint64 modified, placeNow;
+            bool holds;
+        } rows[] = {{100 * s, 103 * s, true}, {100 * s, 103 * s - 1, false}, {100 * s, 0, false}};
+        for (const auto &row : rows) {
+            const VssFileStamp stamp{0, 0, 10, row.modified, row.modified};
+            VssStampGate gate;
+            gate.readAfter({stamp, 0, row.placeNow}, 3000);
+            QCOMPARE(gate.holds({stamp, 1, row.placeNow}), row.holds);
+            QVERIFY(!gate.holds({{0, 0, 11, row.modified, row.modified}, 1, row.placeNow}));
+        }
+    }
+
     // Names match in any case; a live entry wins over a deleted one of the
     // same name, found only by a lookup of deleted items once none is live.
     void lookupPrefersLiveEntries()

@@ -149,6 +149,48 @@ private slots:
         VssWriter(m_tmp.path()).undoCheckout(spec, VssGen::by("Admin", 61));
     }
 
+    // Start-up and the first poll open each item file once, reading its
+    // head and its newest records only, where the files were last written
+    // well before a change the first look saw (the place's clock, not this
+    // machine's, tells how long ago): the first poll trusts what start-up read.
+    void startUpOpensEachFileOnce_data()
+    {
+        unchangedPollCost_data();
+    }
+    void startUpOpensEachFileOnce()
+    {
+        QFETCH(bool, stamped);
+        QTemporaryDir dir;
+        VssGenPopulate::Options shape;
+        shape.projects = 20, shape.depth = 2, shape.files = 2000, shape.history = 8;
+#ifdef Q_OS_WIN
+        shape.files = 500;
+#endif
+        const QStringList files = VssGenPopulate::populate(dir.path(), shape);
+        QTest::qWait(100);
+        VssWriter(dir.path()).addFile("$/Fresh.txt", VssGen::by("Admin", 9)); // the root's header
+        const auto place = std::make_shared<Place>(stamped);
+        VssDbOptions options;
+        options.stampSettleMs = 50;
+        options.projectRecheckMs = options.listingReuseMs = 600000;
+        options.files = place;
+        auto db = open(dir.filePath("srcsafe.ini"), "Admin", {}, options);
+        for (int poll = 0; poll < 2; ++poll) {
+            db->BeginPoll();
+            for (const QString &spec : files)
+                QVERIFY(!db->VSSItem(spec)->IsCheckedOut());
+        }
+        const FileAccess::Counts c = place->counts();
+        const qint64 n = files.size();
+        qInfo("%lld files, %d projects: %lld opens, %lld stats, %lld listings, %lld reads, "
+              "%lld bytes",
+              n, shape.projects, c.opens, c.stats, c.listings, c.reads, c.bytes);
+        // Besides each file: the session's files, and per project its item
+        // file, its data file and its header again.
+        QVERIFY(c.opens <= n + 3 * (shape.projects + 1) + 8);
+        QVERIFY(c.bytes <= n * 2048);
+    }
+
     // The watcher tells the database where each poll begins.
     void everyPollBegins()
     {
