@@ -1,5 +1,6 @@
 #include "frmLog.h"
 
+#include "ui/ScreenFit.h"
 #include "ui/Twips.h"
 #include "ui/WaitCursor.h"
 
@@ -252,9 +253,12 @@ void frmLog::restoreGeometry()
     const int top = stored("MainTop", DefaultPlace);
     const int width = std::max(stored("MainWidth", DefaultSize, &m_widthIsDefault), 0);
     const int height = std::max(stored("MainHeight", DefaultSize), 0);
-    move(toPixels(left), toPixels(top));
-    m_outer = QSize(width, height);
-    resize(Twips::clientPixels(width, height));
+    const QPoint place(toPixels(left), toPixels(top));
+    const QRect area = ScreenFit::freeArea(this, place);
+    m_outer = ScreenFit::cappedTwips(QSize(width, height), area);
+    move(ScreenFit::keptInside(place, QSize(toPixels(m_outer.width()), toPixels(m_outer.height())),
+                               area));
+    resize(Twips::clientPixels(m_outer.width(), m_outer.height()));
 }
 
 void frmLog::storeGeometry()

@@ -7,6 +7,7 @@
 #include "ExplorerSettings.h"
 #include "engine/modZel.h"
 #include "ui/Accessible.h"
+#include "ui/ScreenFit.h"
 #include "ui/WaitCursor.h"
 #include "ui/main/HelpPages.h"
 #include "ui/main/HelpWindow.h"
@@ -261,7 +262,10 @@ void frmTree::FormIni()
 void frmTree::LoadExplorerLayout()
 {
     const ExplorerLayoutValues v = ReadExplorerLayout(m_store);
-    doLayout(v.width, v.height, v.vbar, v.hbar);
+    const QWidget *opener = parentWidget() ? parentWidget() : this;
+    const QSize size = ScreenFit::cappedTwips(
+        QSize(v.width, v.height), ScreenFit::freeArea(this, opener->geometry().center()));
+    doLayout(size.width(), size.height(), v.vbar, v.hbar);
 }
 
 // ------------------------------------------------------------------ browsing

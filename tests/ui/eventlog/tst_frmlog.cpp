@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolBar>
 #include <QTreeView>
 #include <QtTest>
@@ -257,6 +258,15 @@ private slots:
         const QRect close = v.log.Command1->geometry();
         QCOMPARE(QPoint(700 - close.right(), 500 - close.bottom()) - QPoint(1, 1),
                  QPoint(Twips::toPixels(80), Twips::toPixels(130)));
+
+        // Stored on a larger screen, or on one unplugged since: it opens within this one.
+        v.log.close();
+        for (const auto &[key, value] :
+             {std::pair("MainLeft", "60000"), std::pair("MainTop", "-3000"),
+              std::pair("MainWidth", "30000")})
+            v.h.store->SaveSetting(kAppName, "Settings", key, value);
+        v.log.showViewer();
+        QVERIFY(v.log.screen()->availableGeometry().contains(v.log.frameGeometry()));
 
         // A minimised window stores nothing; program exit unloads like the close box.
         v.log.showMinimized();

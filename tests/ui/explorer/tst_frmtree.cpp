@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -472,7 +473,12 @@ private slots:
         QVERIFY(!(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         w.cmdCancel_Click();
 
-        // Stored values below the limits are raised to them.
+        // Stored values above the screen are cut to its free area, below the
+        // limits raised to them.
+        h.param("X1", "90000");
+        h.param("X2", "90000");
+        QVERIFY(h.open().screen()->availableGeometry().contains(h.host->window()->frameGeometry()));
+        h.host->window()->cmdCancel_Click();
         for (int i = 0; i < 4; ++i)
             h.param(QString("X%1").arg(i + 1), QStringList({"2000", "1000", "9000", "10"})[i]);
         frmTree &small = h.open();
