@@ -150,6 +150,8 @@ private:
     VSSDatabase &database() const;
     // A line of the selection list for the WorkList entry `spec`.
     void appendLine(const QString &spec);
+    // The same for an entry the user just added, scrolled into view.
+    void addLine(const QString &spec);
     static QString lineKey(const QListWidgetItem *line);
     // The WorkList project of the selection list's selected line, if any.
     Suspect *selectedLineProject() const;

@@ -32,6 +32,12 @@ void frmTree::appendLine(const QString &spec)
     List1->addItem(line);
 }
 
+void frmTree::addLine(const QString &spec)
+{
+    appendLine(spec);
+    List1->scrollToItem(List1->item(List1->count() - 1));
+}
+
 QString frmTree::lineKey(const QListWidgetItem *line)
 {
     return line->data(Qt::UserRole).toString();
@@ -60,7 +66,7 @@ void frmTree::AddTreeProject()
 void frmTree::AddProject(const QString &key)
 {
     if (IsLoaded() && WorkList->AddProject(key, {}))
-        appendLine(key);
+        addLine(key);
 }
 
 void frmTree::EditExcludes()
@@ -77,7 +83,7 @@ void frmTree::AddTreeFile()
     const QString key = nodeKey(picked.constFirst());
     try {
         if (ExplorerSelection::AddFile(*m_zel.Database, key, *WorkList, true))
-            appendLine(key);
+            addLine(key);
     } catch (const std::exception &e) {
         reportFailure(QStringLiteral("AddTreeFile"), key, e);
     }
@@ -104,7 +110,7 @@ void frmTree::AddPickedFiles()
                     continue;
                 spec = ExplorerTree::ChildKey(project, item->text());
                 if (ExplorerSelection::AddFile(database(), spec, *WorkList, false))
-                    appendLine(spec);
+                    addLine(spec);
             }
         }
     } catch (const std::exception &e) {

@@ -212,8 +212,11 @@ private slots:
 
         click(w, "$/Web"); // only the selected files: logo.png stays out
         select(w.lstR, {"app.js", "about.html", "new.txt"});
+        w.doLayout(8000, 5000, 4000, 3700); // room for one line: the newest one shows
         release(w.lstR, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(texts(w.List1).mid(3), QStringList({"$/Web/about.html", "$/Web/new.txt"}));
+        QVERIFY(w.List1->viewport()->rect().contains(
+            w.List1->visualItemRect(w.List1->item(4)).center()));
         const auto state = [&w](const char *spec) {
             const Suspect *s = w.WorkList->Item(spec);
             return QList<int>{s->Status(), s->ImageIndex()};
