@@ -85,22 +85,30 @@ Section "Uninstall"
     Delete "$INSTDIR\uninstall.exe"
     Delete "$SMPROGRAMS\Quorvik.lnk"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
+    ; Lock files that the ended program left behind hold nothing of the
+    ; user's: the one instance's beside the settings and the event log's
+    ; hidden one beside the log.
+    Delete "$LOCALAPPDATA\Quorvik\.quorvik.lock"
+    Delete "$INSTDIR\.QVEvent.txt.lock"
+    Delete "$LOCALAPPDATA\Quorvik\.QVEvent.txt.lock"
+    ReadRegStr $0 HKCU "${SETTINGS_KEY}\Params" "Logfile"
+    ${If} $0 != ""
+        ${GetParent} "$0" $1
+        ${GetFileName} "$0" $2
+        Delete "$1\.$2.lock"
+    ${EndIf}
 
     ; The event log sits beside the program unless the user chose a place.
     MessageBox MB_YESNO|MB_ICONQUESTION \
         "Delete your Quorvik settings, the list of watched files and the event log too?" \
         /SD IDNO IDNO keep
-    ReadRegStr $0 HKCU "${SETTINGS_KEY}\Params" "Logfile"
     ${If} $0 != ""
         Delete "$0"
-        Delete "$0.lock"
     ${EndIf}
     Delete "$INSTDIR\QVEvent.txt"
-    Delete "$INSTDIR\QVEvent.txt.lock"
     Delete "$LOCALAPPDATA\Quorvik\QVEvent.txt"
-    Delete "$LOCALAPPDATA\Quorvik\QVEvent.txt.lock"
-    RMDir "$LOCALAPPDATA\Quorvik"
     DeleteRegKey HKCU "${SETTINGS_KEY}"
 keep:
+    RMDir "$LOCALAPPDATA\Quorvik"
     RMDir "$INSTDIR"
 SectionEnd

@@ -59,9 +59,14 @@ printf '[Params]\r\nInifile=Z:%s\r\nUsername=Admin\r\nFilesCount=1\r\n[Files]\r\
     "$fixtures/rauls-newscaster/srcsafe.ini" >"$WINEPREFIX/drive_c/q/Quorvik.ini"
 "$wine" "$dir/quorvik.exe" --headless --config-dir 'C:\q' >/dev/null 2>&1 &
 sleep 5
+# What a windowed Quorvik that was ended leaves: its lock files.
+mkdir -p "$home/AppData/Local/Quorvik"
+echo 1 >"$home/AppData/Local/Quorvik/.quorvik.lock"
+echo 1 >"$dir/.QVEvent.txt.lock"
 settled "$wine" "$dir/uninstall.exe" /S
-left=$(cd "$dir" && find . -type f ! -name 'QVEvent.txt*' | tr '\n' ' ')
+left=$(cd "$dir" && find . -type f ! -name 'QVEvent.txt' | tr '\n' ' ')
 [ -z "$left" ] || fail "left after uninstall: $left"
+[ -e "$home/AppData/Local/Quorvik" ] && fail "left after uninstall: AppData\Local\Quorvik"
 [ -f "$dir/QVEvent.txt" ] || fail "the event log is gone"
 installed reg query 'HKCU\Software\Quorvik\Params' | grep -q Dora || fail "settings lost"
 installed reg query "$key" | grep -q DisplayName && fail "the uninstall entry stays"
