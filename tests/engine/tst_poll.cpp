@@ -43,8 +43,7 @@ private slots:
         QCOMPARE(QStringList({row.text, row.user, row.object, row.date, row.time}),
                  QStringList({"Check Out", "Dora", a, "2026-12-06", "09:01:00"}));
         QCOMPARE(f.logBytes(), "2026-12-06\t09:01:00\t$/Web/a.txt\tCheck Out\r\n");
-        QCOMPARE(f.zel.PendingMessage, a + "\r\n has been checked out by Dora\r\n");
-        QVERIFY(file(f, 1).Status() == 1 && f.shell.look == TrayLook::Change && f.shell.reset);
+        QVERIFY(!f.zel.PendingMessage.isEmpty()); // its text and the look: tst_notifications
         f.poll(); // nothing changed: nothing reported, the message cleared
         QVERIFY(f.zel.lvTrace().count() == 1 && f.zel.PendingMessage.isEmpty());
         QCOMPARE(f.shell.refreshes, 1);

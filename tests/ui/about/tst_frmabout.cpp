@@ -26,10 +26,10 @@ private slots:
         frmAbout &about = PlugAboutBox(main);
         main.mnuAbout_Click(); // the tray menu's "About"
         QVERIFY(main.aboutVisible());
-        QCOMPARE(QStringList({about.objectName(), about.windowTitle(), about.lblTitle->text(),
-                              about.lblVersion->text(), about.cmdSysInfo->text()}),
-                 QStringList({"frmAbout", "About Quorvik", "Quorvik", "Version " QUORVIK_VERSION,
-                              "&System Info..."}));
+        QCOMPARE(QStringList({about.windowTitle(), about.lblTitle->text(), about.lblVersion->text(),
+                              about.cmdSysInfo->text()}),
+                 QStringList(
+                     {"About Quorvik", "Quorvik", "Version " QUORVIK_VERSION, "&System Info..."}));
         QCOMPARE(about.lblDescription->text(),
                  QString::fromUtf8("VSS monitoring utility. \nMakes easy to keep track of check "
                                    "in/out operations in Microsoft\u00ae Visual SourceSafe "
@@ -37,9 +37,7 @@ private slots:
                                    "trademark of Microsoft Corporation."));
         QVERIFY(!about.lblDisclaimer->text().isEmpty() && !about.picIcon->pixmap().isNull());
         QCOMPARE(about.windowIcon().cacheKey(), main.windowIcon().cacheKey());
-        about.cmdOK->click();
-        QVERIFY(!main.aboutVisible());
-        // The focus starts on OK; Enter and Escape close.
+        // The focus starts on OK; Enter (OK) and Escape close.
         for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
             main.mnuAbout_Click();
             QVERIFY(QTest::qWaitForWindowActive(&about));

@@ -76,16 +76,13 @@ private slots:
     {
         Options o;
         frmOptions &d = o.open();
-        QCOMPARE(d.objectName(), QStringLiteral("frmOptions"));
         QCOMPARE(QStringList({d.txtPath->text(), d.lblItem[4]->text(), d.txtSize->text(),
                               d.txtDays->text()}),
                  QStringList({o.path, "0", "1024", "7"})); // the file created empty
         QVERIFY(d.optMax[0]->isChecked() && !d.txtDays->isEnabled() && d.txtPath->isReadOnly());
         QCOMPARE(d.lblItem[6]->text(),
                  LocaleDateTimeText(QFileInfo(o.path).lastModified(), QLocale::system()));
-        QVERIFY(!o.zel.SessionOpen); // no poll while it is open
-        d.cmdCancel->click();
-        QVERIFY(o.zel.SessionOpen);
+        d.cmdCancel->click(); // no poll while it is open: tst_frmlog
 
         // Stored settings are shown as stored (the scroll bars at their start);
         // Cancel or OK, nothing touched, leaves them in effect and on the disk.
@@ -248,7 +245,6 @@ private slots:
         k.cmdOK->click();
         QCOMPARE(o.stored()[3], QString());
         QCOMPARE(k.result(), int(QDialog::Accepted));
-        QVERIFY(o.zel.SessionOpen);
     }
 };
 

@@ -151,7 +151,6 @@ private slots:
         QCOMPARE(f.txtIgnoreUsers->text(), QStringLiteral("Robot, ci"));
         f.txtIgnoreUsers->setText(QStringLiteral("Build Bot ,"));
         QCOMPARE(f.zel().settings.IgnoreChangesBy, QStringList{"Build Bot"});
-        QCOMPARE(f.status(), QStringLiteral("Files in the list: 2"));
         QCOMPARE(QStringList({f.txtDatabase->text(), f.txtUser->text(), f.txtPwd->text()}),
                  QStringList({h.iniPath(), "me", "pw"}));
         QVERIFY(f.cmbEvery->currentIndex() == 0 && !f.chkStartUp->isChecked());

@@ -152,7 +152,7 @@ private slots:
         }
 
         // dbusmenu has no bold entry: Activate runs the one that would be
-        // (Settings, then Reset after a change); a click event its entry.
+        // (Settings; Reset after a change); a click event its entry.
         QCOMPARE(menu(), QStringList({"Settings", "Reset (off)", "Event Log", "Chec_k-outs...", "",
                                       "Pause Notifications", "", "About", "Help", "", "Exit"}));
         call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", {0, 0});
@@ -161,11 +161,7 @@ private slots:
         h.repo->checkOut("$/Web/a.htm", "other");
         h.timers.fire(f.zel().TimerId);
         QMap<QString, int> ids;
-        QCOMPARE(menu(&ids).mid(0, 2), QStringList({"Settings", "Reset"}));
-        QTest::qWait(QApplication::doubleClickInterval() + 50); // a click of its own
-        call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", {0, 0});
-        QTRY_COMPARE(h.informed.size(), 1);
-        QVERIFY(!f.isVisible() && !f.resetEnabled());
+        QCOMPARE(menu(&ids).mid(0, 2), QStringList({"Settings", "Reset"})); // a click: tst_frmzel
         int viewer = 0;
         f.windows.showEventLog = [&viewer](bool) { ++viewer; };
         menuCall("Event", {ids.value("Event Log"), "clicked",
