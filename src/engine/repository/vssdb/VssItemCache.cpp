@@ -59,8 +59,9 @@ VssItemCache::EntryPtr VssItemCache::read(const QByteArray &physical, bool withV
     // An unchanged poll of a watched file costs one stat call (or its share
     // of a folder listing) once its stamp settled, instead of open, read and
     // close.
-    const VssStampGate::Look now = VssStampGate::look(m_session, physical);
     const auto known = m_entries.find(physical);
+    const VssStampGate::Look now =
+        VssStampGate::look(m_session, physical, known != m_entries.end());
     VssStampGate gate;
     if (known != m_entries.end()) {
         if (known->gate.holds(now) && (!withVersions || known->entry->versions)) {

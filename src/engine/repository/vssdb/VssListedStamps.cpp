@@ -40,9 +40,10 @@ FileStamp VssListedStamps::stamp(FileAccess &files, const QString &folder, QStri
     if (listing == m_folders.end())
         listing = m_folders.insert(folder, {});
     auto seen = listing->items.find(key);
-    const bool fresh = listing->round == m_round && steadyMs() - listing->takenMs <= reuseMs;
+    const bool thisRound = listing->round == m_round;
+    const bool fresh = thisRound && steadyMs() - listing->takenMs <= reuseMs;
     const bool answered = seen != listing->items.end() && seen->answered;
-    if (fresh && answered && files.statsMatchListings()) {
+    if (thisRound && answered && files.statsMatchListings()) {
         // A second look in the round: this file's stamp afresh, not its
         // whole folder's (a listing of a large folder takes 30 times as long
         // on a share, and a session's start looks at each project again

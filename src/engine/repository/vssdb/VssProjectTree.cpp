@@ -109,7 +109,7 @@ const VssProjectTree::Listing &VssProjectTree::listing(const QByteArray &physica
     if (known && window > 0 && cached->checkedInPoll == m_poll && cached->checked.isValid() &&
         !cached->checked.hasExpired(window))
         return *cached;
-    const VssStampGate::Look now = VssStampGate::look(m_session, physical);
+    const VssStampGate::Look now = VssStampGate::look(m_session, physical, known);
     if (known && cached->gate.holds(now)) {
         cached->checked.start();
         cached->checkedInPoll = m_poll;

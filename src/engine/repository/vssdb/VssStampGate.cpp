@@ -3,8 +3,10 @@
 #include "VssSession.h"
 
 #include <chrono>
+#include <limits>
 
-VssStampGate::Look VssStampGate::look(const VssSession &session, QByteArrayView physical)
+VssStampGate::Look VssStampGate::look(const VssSession &session, QByteArrayView physical,
+                                      bool readBefore)
 {
     const VssDbOptions &options = session.options();
     Look now;
@@ -13,7 +15,8 @@ VssStampGate::Look VssStampGate::look(const VssSession &session, QByteArrayView 
     now.atMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                    std::chrono::steady_clock::now().time_since_epoch())
                    .count();
-    now.stamp = session.folder().stampItemFile(physical, options.listingReuseMs, now.atMs);
+    const qint64 reuseMs = readBefore ? options.listingReuseMs : std::numeric_limits<qint64>::max();
+    now.stamp = session.folder().stampItemFile(physical, reuseMs, now.atMs);
     now.placeNowNs = session.folder().newestChangeSeenNs();
     return now;
 }
