@@ -42,7 +42,21 @@ QString fileName(const QString &path)
 
 ShareWatch::ShareWatch(QObject *parent) : QObject(parent)
 {
-    connect(&m_sweep, &QTimer::timeout, this, &ShareWatch::sweep);
+    // The period's sweep waits for the credit to be full again, so that a
+    // sweep stays in hand; a tenth of a sweep either way, as timers fire a
+    // little early or late.
+    connect(&m_sweep, &QTimer::timeout, this, [this] {
+        if (credit() >= m_reserve - m_cost / 10)
+            sweepNow();
+    });
+    m_due.setSingleShot(true);
+    connect(&m_due, &QTimer::timeout, this, [this] {
+        const double missing = m_cost * 0.9 - credit();
+        if (missing > 0)
+            return m_due.start(int(missing * 1000 / kMaxRequestsPerSecond) + 1);
+        m_notifiedSweep.start();
+        sweepNow();
+    });
 }
 
 ShareWatch::~ShareWatch()
@@ -89,15 +103,20 @@ bool ShareWatch::start(const QStringList &files, std::function<void(const QStrin
         for (const QString &folder : std::as_const(folders))
             common = common && (folder == data || folderOf(folder) == data);
         m_notifying = m_place->watch(common ? data : folderOf(data),
-                                     [this](const QString &name) { m_onChange(name); });
+                                     [this](const QString &name) { notified(name); });
     }
     // Samba tells a recursive watch of files added, renamed, removed or
-    // grown, but of a file rewritten in place at its size (a check-out)
-    // only when that sets its archive attribute: the sweep adds those where
-    // the server bears it.
-    const int period =
-        sweepPeriodMs(int(files.size()), int(folders.size()), m_place->listingsCarryStamps());
+    // truncated, but of a file rewritten in place (a check-out) only when
+    // that sets its archive attribute: the sweep adds those where the
+    // server bears it.
+    const bool listings = m_place->listingsCarryStamps();
+    const int period = sweepPeriodMs(int(files.size()), int(folders.size()), listings);
     if (period > 0) {
+        m_cost = listings ? double(folders.size()) * kRequestsPerListing
+                          : double(files.size()) * kRequestsPerLook;
+        m_reserve = m_cost + double(kMaxRequestsPerSecond) * period / 1000;
+        m_credit = m_reserve - m_cost;
+        m_refilled.start();
         sweep(); // what is there now
         m_sweep.start(period);
     }
@@ -110,12 +129,39 @@ bool ShareWatch::start(const QStringList &files, std::function<void(const QStrin
 void ShareWatch::stop()
 {
     m_sweep.stop();
+    m_due.stop();
+    m_notifiedSweep.invalidate();
     if (m_place && m_notifying)
         m_place->stopWatching();
     m_notifying = false;
     m_place.reset();
     m_files.clear();
     m_seen.clear();
+}
+
+void ShareWatch::notified(const QString &name)
+{
+    if (name.compare(QLatin1String("status.dat"), Qt::CaseInsensitive) != 0)
+        return m_onChange(name);
+    // One write of it is told several times (the write, the time update at
+    // its close): a sweep stands for what is told within kEchoMs of it.
+    if (!m_sweep.isActive() || m_due.isActive() ||
+        (m_notifiedSweep.isValid() && m_notifiedSweep.elapsed() < kEchoMs))
+        return;
+    m_due.start(kSettleMs);
+}
+
+double ShareWatch::credit()
+{
+    m_credit =
+        std::min(m_reserve, m_credit + double(m_refilled.restart()) * kMaxRequestsPerSecond / 1000);
+    return m_credit;
+}
+
+void ShareWatch::sweepNow()
+{
+    m_credit -= m_cost;
+    sweep();
 }
 
 void ShareWatch::sweep()

@@ -2,6 +2,7 @@
 
 #include "repository/fileaccess/FileAccess.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QStringList>
@@ -19,6 +20,14 @@
 // of a database: about 2 s), else a look at each file (at most 41 files).
 // Each changed file's name goes to the callback, as the folder watcher's
 // writes do.
+//
+// VSS rewrites an item file in place at a check-out or an undo, and Samba
+// tells a watch of a folder tree of that only for the folder the watch was
+// made on (its kernel notification), not for its subfolders, where the item
+// files are. It does tell of `status.dat` in the data folder itself, which
+// VSS rewrites at every check-out, undo and check-in: that starts a sweep at
+// once. Sweeps keep one sweep's requests in hand for this, so the server
+// still gets at most 50 requests a second on average.
 class ShareWatch : public QObject
 {
 public:
@@ -30,6 +39,11 @@ public:
     static constexpr int kMaxRequestsPerSecond = 50;
     // A sweep that cannot come this often within that budget is left out.
     static constexpr int kLongestSweepMs = 2500;
+    // A notification of status.dat is swept after this long, so that the
+    // writes of one operation are all seen; what is told within kEchoMs
+    // of that sweep is taken as the same writes.
+    static constexpr int kSettleMs = 150;
+    static constexpr int kEchoMs = 500;
 
     explicit ShareWatch(QObject *parent = nullptr);
     ~ShareWatch() override;
@@ -49,6 +63,11 @@ public:
     int sweepIntervalMs() const { return m_sweep.isActive() ? m_sweep.interval() : 0; }
 
 private:
+    void notified(const QString &name);
+    // The requests the server may be sent now: refilled at 50 a second up
+    // to a sweep more than a period's sweep needs.
+    double credit();
+    void sweepNow();
     void sweep();
     void compare(const QString &path, const FileStamp &now);
 
@@ -57,5 +76,11 @@ private:
     QHash<QString, QStringList> m_files; // folder -> watched paths in it
     QHash<QString, FileStamp> m_seen;    // path -> stamp at the last sweep
     QTimer m_sweep;
+    QTimer m_due; // a sweep owed to a notification, once the credit allows
+    QElapsedTimer m_notifiedSweep;
     bool m_notifying = false;
+    double m_cost = 0;    // requests per sweep
+    double m_reserve = 0; // the most credit kept: a sweep plus a period's refill
+    double m_credit = 0;
+    QElapsedTimer m_refilled;
 };

@@ -18,6 +18,19 @@
 #ifdef QUORVIK_HAVE_SMB
 namespace {
 
+// `bytes` written over SMB at the start of the file `url`, in place.
+void writeThroughShare(SMBCCTX *c, const QString &url, const QByteArray &bytes)
+{
+    const auto locked = SmbContext::lock();
+    SMBCFILE *file = SmbLibrary::api().smbc_getFunctionOpen(c)(c, SmbContext::url(url).constData(),
+                                                               O_WRONLY | O_CREAT, 0644);
+    QVERIFY2(file, qPrintable(url));
+    QCOMPARE(SmbLibrary::api().smbc_getFunctionWrite(c)(c, file, bytes.constData(),
+                                                        size_t(bytes.size())),
+             ssize_t(bytes.size()));
+    SmbLibrary::api().smbc_getFunctionClose(c)(c, file);
+}
+
 // Another client's change: `change` made to a copy of the database in
 // `shared`, then every file it changed written over SMB to `url`, in place,
 // as a VSS client on another machine writes it.
@@ -39,19 +52,73 @@ void changeThroughShare(const QString &shared, const QString &url,
         const QByteArray bytes = TestFiles::read(it.filePath());
         if (bytes == TestFiles::read(from.filePath(name)))
             continue;
-        const auto locked = SmbContext::lock();
-        SMBCFILE *file = SmbLibrary::api().smbc_getFunctionOpen(c)(
-            c, SmbContext::url(url + '/' + name).constData(), O_WRONLY | O_CREAT, 0644);
-        QVERIFY2(file, qPrintable(name));
-        QCOMPARE(SmbLibrary::api().smbc_getFunctionWrite(c)(c, file, bytes.constData(),
-                                                            size_t(bytes.size())),
-                 ssize_t(bytes.size()));
-        SmbLibrary::api().smbc_getFunctionClose(c)(c, file);
+        writeThroughShare(c, url + '/' + name, bytes);
     }
 }
 
 } // namespace
 #endif
+
+namespace {
+
+// A place reached as "standin://": one file in each of `folders` folders,
+// its stamp set by the test; the place's notification fired by hand.
+class StandIn : public FileAccess
+{
+public:
+    explicit StandIn(int folders)
+    {
+        for (int i = 0; i < folders; ++i)
+            stamps.insert(path(i), FileStamp{0, 0, 100, 1, 1});
+    }
+    static QString path(int folder)
+    {
+        return QStringLiteral("standin://db/data/f%1/item").arg(folder);
+    }
+    bool listingsCarryStamps() const override { return true; }
+    bool watch(const QString &, std::function<void(const QString &)> onChange) override
+    {
+        notify = std::move(onChange);
+        return true;
+    }
+
+    QHash<QString, FileStamp> stamps;
+    std::function<void(const QString &)> notify;
+
+protected:
+    std::unique_ptr<OpenFile> openFile(const QString &, QString &error) override
+    {
+        error = QStringLiteral("not here");
+        return nullptr;
+    }
+    FileKind statPath(const QString &, FileStamp *) override { return FileKind::Missing; }
+    QString listFolder(const QString &folder, std::vector<FolderEntry> &out) override
+    {
+        out.push_back({QStringLiteral("item"), FileKind::Regular,
+                       stamps.value(folder + QStringLiteral("/item"))});
+        return {};
+    }
+};
+
+// Watches the stand-in's files with a ShareWatch; the names it reports.
+struct StandInWatch
+{
+    explicit StandInWatch(int folders) : place(std::make_shared<StandIn>(folders))
+    {
+        FileAccess::registerScheme(QStringLiteral("standin://"),
+                                   [this](const QString &, QString *) { return place; });
+        QStringList files;
+        for (int i = 0; i < folders; ++i)
+            files << StandIn::path(i);
+        started = watch.start(files, [this](const QString &name) { moved << name; });
+    }
+    std::shared_ptr<StandIn> place;
+    ShareWatch watch;
+    QStringList moved;
+    bool started = false;
+};
+
+} // namespace
 
 // Another machine's check-out on a database on a file share starts a poll
 // at once: the server's notification or a sweep of the folders' listings
@@ -74,6 +141,61 @@ private slots:
         for (const auto &[files, folders, listings, periodMs] : rows)
             QCOMPARE(ShareWatch::sweepPeriodMs(files, folders, listings), periodMs);
     }
+    // A notification of status.dat, which VSS rewrites at every check-out,
+    // undo and check-in, sweeps at once, not at the period's end, and its
+    // echoes do not sweep again; however often it comes, the server gets at
+    // most 50 requests a second on average.
+    void statusCacheWriteSweepsAtOnce()
+    {
+        StandInWatch w(31); // a sweep of 124 requests every 2.48 s
+        QVERIFY(w.started);
+        QCOMPARE(w.watch.sweepIntervalMs(), 2480);
+        QElapsedTimer since;
+        since.start();
+        const qint64 first = w.place->counts().listings;
+        w.place->stamps[StandIn::path(7)].modifiedNs = 2;
+        for (int i = 0; i < 3; ++i)
+            w.place->notify(QStringLiteral("STATUS.DAT"));
+        QTRY_COMPARE_WITH_TIMEOUT(w.moved, QStringList{"item"}, 5000);
+        QVERIFY2(since.elapsed() < 2000, qPrintable(QString::number(since.elapsed())));
+        QTest::qWait(600);
+        QCOMPARE(w.place->counts().listings, first + 31);
+
+        QElapsedTimer told;
+        told.start();
+        const qint64 before = w.place->counts().listings;
+        while (told.elapsed() < 5000) {
+            w.place->notify(QStringLiteral("status.dat"));
+            QTest::qWait(600);
+        }
+        const qint64 sweeps = (w.place->counts().listings - before) / 31;
+        QVERIFY2(sweeps >= 2 && sweeps * 124 <= 248 + 50 * told.elapsed() / 1000,
+                 qPrintable(QString::number(sweeps)));
+    }
+#ifdef QUORVIK_HAVE_SMB
+    // The server's notification reaches the program: its child process
+    // takes a lock of libsmbclient's of its own after the fork.
+    void serversNotificationArrives()
+    {
+        if (!ShareServer::serverAvailable())
+            QSKIP("needs root and smbd (Debian samba, smbclient)");
+        QTemporaryDir scratch, shared;
+        QVERIFY(QDir(shared.path()).mkpath("data/a"));
+        ShareServer::SmbServer server(scratch.path(), shared.path());
+        if (!server.start())
+            QSKIP("smbd did not start here");
+        const QString data = QStringLiteral("smb://127.0.0.1:%1/share/data").arg(server.port());
+        SmbFileAccess place({});
+        QStringList names;
+        QVERIFY(place.watch(data, [&](const QString &name) { names << name; }));
+        SmbContext other({});
+        for (int i = 0; i < 40 && !names.contains("status.dat"); ++i) {
+            writeThroughShare(other.get(), data + "/status.dat", "SourceSafe DB06");
+            QTest::qWait(250);
+        }
+        QVERIFY(names.contains("status.dat"));
+    }
+#endif
     void anotherClientsCheckOutIsSeen_data()
     {
         QTest::addColumn<bool>("smb");

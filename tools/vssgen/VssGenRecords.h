@@ -30,6 +30,7 @@ constexpr qint64 DhNewestPf = 0x60;
 constexpr qint64 DhPfCount = 0x66;
 constexpr qint64 DhContentTime = 0x80;
 constexpr qint64 DhCreateTime = 0x84;
+constexpr qint64 HsPayloadSize = 0x40; // status.dat's header
 constexpr qint64 ElCommentOffset = 0x4C;
 constexpr qint64 ElLabelCommentOffset = 0x50;
 constexpr qint64 ElCommentLength = 0x54;

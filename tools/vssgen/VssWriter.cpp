@@ -362,6 +362,25 @@ void VssWriter::checkout(const QString &spec, const Stamp &stamp, bool exclusive
     if (head != 0)
         VssPut::u32(header, DH::EndOffset, quint32(at + record.size()));
     VssGenFiles::writeAt(item.path, DH::FileOffset, VssGenItems::dhRecord(header));
+    noteStatus(file.physical, 0);
+}
+
+void VssWriter::noteStatus(const QByteArray &physical, quint32 value) const
+{
+    // An HS record, then one entry per physical number (first letter least
+    // significant).
+    const QString path = m_data + QStringLiteral("/status.dat");
+    QByteArray cache(Extra::HsPayloadSize, '\0');
+    cache.replace(0, 15, "SourceSafe DB06");
+    cache = VssRecord::encode("HS", cache);
+    if (!QFileInfo::exists(path))
+        VssGenFiles::write(path, cache);
+    qint64 number = 0;
+    for (qsizetype i = physical.size() - 1; i >= 0; --i)
+        number = number * 26 + (QChar::toUpper(char16_t(physical[i])) - u'A');
+    QByteArray entry(4, '\0');
+    VssPut::u32(entry, 0, value);
+    VssGenFiles::writeAt(path, cache.size() + 4 * number, entry);
 }
 
 std::vector<VssWriter::Held> VssWriter::held(const Item &item) const
@@ -426,12 +445,15 @@ void VssWriter::release(const Located &file, const Stamp &stamp, const QByteArra
                                              encode(stamp.comment), crc, extension);
         keepHeld(change.dhPayload);
         applyChange(item, change);
+        if (holders.size() < 2)
+            noteStatus(item.physical, VssBytes(change.dhPayload).u32(Extra::DhContentTime));
         if (content)
             VssGenFiles::remove(dataFilePath(item.physical, VssGenItems::extensionOf(dh)));
     } else if (holders.size() < 2) {
         QByteArray released = dh;
         VssGenItems::markReleased(released, item.state.header.liveCheckout);
         VssGenFiles::writeAt(item.path, DH::FileOffset, VssGenItems::dhRecord(released));
+        noteStatus(item.physical, VssBytes(dh).u32(Extra::DhContentTime));
     }
     // Released after the header no longer counts it (or alongside the other
     // holders' records, which stay live).

@@ -125,6 +125,10 @@ private:
     void commitListing(Listing &list, std::vector<VssGenRecords::ProjectEntry> entries,
                        VssGenRecords::HistoryEntry entry);
     void applyChange(const Item &item, const VssGenItems::Change &change);
+    // status.dat, VSS's cache of every item's state (0 while a file is
+    // checked out, else its content time), is rewritten in place at each
+    // check-out, undo and check-in, as VSS does.
+    void noteStatus(const QByteArray &physical, quint32 value) const;
 
     QString m_data;
     bool m_multipleCheckouts = false;

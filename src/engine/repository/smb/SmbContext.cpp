@@ -33,12 +33,22 @@ void login(SMBCCTX *context, const char *, const char *, char *workgroup, int wo
     copyOut(l.password, password, passwordSize);
 }
 
+std::recursive_mutex *&libraryLock()
+{
+    static std::recursive_mutex *library = new std::recursive_mutex;
+    return library;
+}
+
 } // namespace
 
 std::unique_lock<std::recursive_mutex> SmbContext::lock()
 {
-    static std::recursive_mutex library;
-    return std::unique_lock<std::recursive_mutex>(library);
+    return std::unique_lock<std::recursive_mutex>(*libraryLock());
+}
+
+void SmbContext::forkedWhileLocked()
+{
+    libraryLock() = new std::recursive_mutex;
 }
 
 SmbContext::SmbContext(const ShareLogin &login) : m_login(login.resolved())

@@ -20,10 +20,13 @@ typedef struct _SMBCCTX SMBCCTX;
 class SmbContext
 {
 public:
-    // Held around every call into libsmbclient. Recursive, so that a child
-    // forked while holding it (its only thread is the one that held it) may
-    // take it again.
+    // Held around every call into libsmbclient.
     static std::unique_lock<std::recursive_mutex> lock();
+    // In a child forked while lock() was held: a lock of its own. The
+    // parent's stays held in the child, by a thread id the child does not
+    // have (glibc records a mutex's owner by thread id), so taking it again
+    // would wait for ever.
+    static void forkedWhileLocked();
 
     explicit SmbContext(const ShareLogin &login);
     ~SmbContext();

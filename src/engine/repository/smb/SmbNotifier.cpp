@@ -57,8 +57,10 @@ int changed(const smbc_notify_callback_action *actions, size_t count, void *stat
 
 SmbNotifier::SmbNotifier(QString folder, ShareLogin login,
                          std::function<void(const QString &)> onChange)
-    : m_folder(std::move(folder)), m_login(std::move(login)), m_onChange(std::move(onChange))
-{}
+    : m_folder(std::move(folder)), m_login(login.resolved()), m_onChange(std::move(onChange))
+{
+    m_login.credentialsFile.clear(); // read here: the child reads no file
+}
 
 SmbNotifier::~SmbNotifier()
 {
@@ -84,6 +86,7 @@ bool SmbNotifier::start()
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent)
             ::_exit(0);
+        SmbContext::forkedWhileLocked();
         runChild(pipeEnds[1]);
     }
     locked.unlock();

@@ -34,7 +34,7 @@ private:
     [[noreturn]] void runChild(int out);
 
     const QString m_folder;
-    const ShareLogin m_login;
+    ShareLogin m_login;
     std::function<void(const QString &)> m_onChange;
     int m_pid = -1;
     int m_fd = -1;
