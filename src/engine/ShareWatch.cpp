@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSet>
+#include <QThread>
 
 #ifdef Q_OS_LINUX
 #include <sys/vfs.h>
@@ -115,9 +116,9 @@ bool ShareWatch::start(const QStringList &files, std::function<void(const QStrin
         m_cost = listings ? double(folders.size()) * kRequestsPerListing
                           : double(files.size()) * kRequestsPerLook;
         m_reserve = m_cost + double(kMaxRequestsPerSecond) * period / 1000;
-        m_credit = m_reserve - m_cost;
+        m_credit = m_reserve;
         m_refilled.start();
-        sweep(); // what is there now
+        sweepNow(); // what is there now
         m_sweep.start(period);
     }
     if (m_notifying || period > 0)
@@ -131,6 +132,12 @@ void ShareWatch::stop()
     m_sweep.stop();
     m_due.stop();
     m_notifiedSweep.invalidate();
+    m_cancel = true;
+    if (m_thread)
+        m_thread->wait(); // the listing under way: a sweep ends between listings
+    m_thread.reset();
+    m_cancel = false;
+    m_again = false;
     if (m_place && m_notifying)
         m_place->stopWatching();
     m_notifying = false;
@@ -161,15 +168,24 @@ double ShareWatch::credit()
 void ShareWatch::sweepNow()
 {
     m_credit -= m_cost;
-    sweep();
+    if (m_thread && m_thread->isRunning()) {
+        m_again = true; // once the one under way is done
+        return;
+    }
+    m_thread.reset(QThread::create([this] { sweep(); }));
+    connect(m_thread.get(), &QThread::finished, this, [this] {
+        if (std::exchange(m_again, false))
+            sweepNow();
+    });
+    m_thread->start();
 }
 
+// On the sweep's thread: only the listings (or looks) and the stamps seen by
+// sweeps; a moved file's name is handed to the event loop.
 void ShareWatch::sweep()
 {
-    if (!m_place)
-        return;
     std::vector<FolderEntry> entries;
-    for (auto it = m_files.cbegin(); it != m_files.cend(); ++it) {
+    for (auto it = m_files.cbegin(); it != m_files.cend() && !m_cancel; ++it) {
         if (m_place->listingsCarryStamps()) {
             if (!m_place->list(it.key(), entries).isEmpty())
                 continue; // the next sweep or the timer's poll
@@ -180,6 +196,8 @@ void ShareWatch::sweep()
                 compare(path, listed.value(fileName(path).toLower()));
         } else {
             for (const QString &path : it.value()) {
+                if (m_cancel)
+                    return;
                 FileStamp stamp;
                 m_place->stat(path, &stamp);
                 compare(path, stamp);
@@ -198,5 +216,11 @@ void ShareWatch::compare(const QString &path, const FileStamp &now)
     if (*seen == now)
         return;
     *seen = now;
-    m_onChange(fileName(path));
+    QMetaObject::invokeMethod(
+        this,
+        [this, name = fileName(path)] {
+            if (m_place)
+                m_onChange(name);
+        },
+        Qt::QueuedConnection);
 }

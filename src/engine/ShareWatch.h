@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -18,8 +19,9 @@
 // 1 to 2.5 s where that costs the server at most 50 requests a second: one
 // listing per folder where listings carry sizes and times (every data folder
 // of a database: about 2 s), else a look at each file (at most 41 files).
-// Each changed file's name goes to the callback, as the folder watcher's
-// writes do.
+// The listings run on a thread of their own, so that a slow server never
+// stalls the event loop; each changed file's name comes back into it and
+// goes to the callback, as the folder watcher's writes do.
 //
 // VSS rewrites an item file in place at a check-out or an undo, and Samba
 // tells a watch of a folder tree of that only for the folder the watch was
@@ -28,6 +30,8 @@
 // VSS rewrites at every check-out, undo and check-in: that starts a sweep at
 // once. Sweeps keep one sweep's requests in hand for this, so the server
 // still gets at most 50 requests a second on average.
+class QThread;
+
 class ShareWatch : public QObject
 {
 public:
@@ -70,6 +74,12 @@ private:
     void sweepNow();
     void sweep();
     void compare(const QString &path, const FileStamp &now);
+
+    // The sweep under way, on a thread of its own; m_files is not changed
+    // and m_seen is touched by no other thread while it runs.
+    std::unique_ptr<QThread> m_thread;
+    std::atomic<bool> m_cancel{false};
+    bool m_again = false; // a sweep was due while one was under way
 
     std::shared_ptr<FileAccess> m_place;
     std::function<void(const QString &)> m_onChange;

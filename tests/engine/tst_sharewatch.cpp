@@ -76,13 +76,20 @@ public:
         return QStringLiteral("standin://db/data/f%1/item").arg(folder);
     }
     bool listingsCarryStamps() const override { return true; }
+    void setStamp(int folder, qint64 modifiedNs)
+    {
+        QMutexLocker locked(&mutex);
+        stamps[path(folder)].modifiedNs = modifiedNs;
+    }
     bool watch(const QString &, std::function<void(const QString &)> onChange) override
     {
         notify = std::move(onChange);
         return true;
     }
 
+    QMutex mutex; // listings come from the sweep's thread
     QHash<QString, FileStamp> stamps;
+    int listingMs = 0;
     std::function<void(const QString &)> notify;
 
 protected:
@@ -94,6 +101,8 @@ protected:
     FileKind statPath(const QString &, FileStamp *) override { return FileKind::Missing; }
     QString listFolder(const QString &folder, std::vector<FolderEntry> &out) override
     {
+        QThread::msleep(ulong(listingMs));
+        QMutexLocker locked(&mutex);
         out.push_back({QStringLiteral("item"), FileKind::Regular,
                        stamps.value(folder + QStringLiteral("/item"))});
         return {};
@@ -103,8 +112,10 @@ protected:
 // Watches the stand-in's files with a ShareWatch; the names it reports.
 struct StandInWatch
 {
-    explicit StandInWatch(int folders) : place(std::make_shared<StandIn>(folders))
+    explicit StandInWatch(int folders, int listingMs = 0)
+        : place(std::make_shared<StandIn>(folders))
     {
+        place->listingMs = listingMs;
         FileAccess::registerScheme(QStringLiteral("standin://"),
                                    [this](const QString &, QString *) { return place; });
         QStringList files;
@@ -152,8 +163,9 @@ private slots:
         QCOMPARE(w.watch.sweepIntervalMs(), 2480);
         QElapsedTimer since;
         since.start();
-        const qint64 first = w.place->counts().listings;
-        w.place->stamps[StandIn::path(7)].modifiedNs = 2;
+        const qint64 first = 31;
+        QTRY_COMPARE(w.place->counts().listings, 31); // what is there at the start
+        w.place->setStamp(7, 2);
         for (int i = 0; i < 3; ++i)
             w.place->notify(QStringLiteral("STATUS.DAT"));
         QTRY_COMPARE_WITH_TIMEOUT(w.moved, QStringList{"item"}, 5000);
@@ -171,6 +183,31 @@ private slots:
         const qint64 sweeps = (w.place->counts().listings - before) / 31;
         QVERIFY2(sweeps >= 2 && sweeps * 124 <= 248 + 50 * told.elapsed() / 1000,
                  qPrintable(QString::number(sweeps)));
+    }
+    // A slow listing (a server under load) never stalls the event loop: the
+    // sweeps list on a thread of their own, and stopping waits for the one
+    // listing under way only.
+    void slowListingsLeaveTheEventLoopFree()
+    {
+        QElapsedTimer started;
+        started.start();
+        auto w = std::make_unique<StandInWatch>(3, 400); // a sweep of 1.2 s every second
+        QVERIFY(w->started);
+        QElapsedTimer ticks;
+        ticks.start();
+        qint64 longestGap = started.elapsed();
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout,
+                         [&] { longestGap = std::max(longestGap, ticks.restart()); });
+        tick.start(20);
+        QTest::qWait(1500);
+        w->place->setStamp(1, 2);
+        QTRY_COMPARE_WITH_TIMEOUT(w->moved, QStringList{"item"}, 10000);
+        QVERIFY2(longestGap < 300, qPrintable(QString::number(longestGap)));
+        QElapsedTimer stopping;
+        stopping.start();
+        w.reset();
+        QVERIFY2(stopping.elapsed() < 1000, qPrintable(QString::number(stopping.elapsed())));
     }
 #ifdef QUORVIK_HAVE_SMB
     // The server's notification reaches the program: its child process
