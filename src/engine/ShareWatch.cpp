@@ -168,14 +168,21 @@ double ShareWatch::credit()
 void ShareWatch::sweepNow()
 {
     m_credit -= m_cost;
-    if (m_thread && m_thread->isRunning()) {
+    if (m_thread && m_thread->isRunning())
         m_again = true; // once the one under way is done
-        return;
-    }
+    else
+        startSweep();
+}
+
+void ShareWatch::startSweep()
+{
+    if (m_thread)
+        m_thread->wait(); // ended: let it finish leaving
     m_thread.reset(QThread::create([this] { sweep(); }));
-    connect(m_thread.get(), &QThread::finished, this, [this] {
-        if (std::exchange(m_again, false))
-            sweepNow();
+    // Told after the thread's last step: waiting for it then is brief.
+    connect(m_thread.get(), &QThread::finished, this, [this, number = ++m_sweeps] {
+        if (number == m_sweeps && std::exchange(m_again, false))
+            startSweep();
     });
     m_thread->start();
 }

@@ -72,6 +72,7 @@ private:
     // to a sweep more than a period's sweep needs.
     double credit();
     void sweepNow();
+    void startSweep();
     void sweep();
     void compare(const QString &path, const FileStamp &now);
 
@@ -80,6 +81,7 @@ private:
     std::unique_ptr<QThread> m_thread;
     std::atomic<bool> m_cancel{false};
     bool m_again = false; // a sweep was due while one was under way
+    int m_sweeps = 0;     // sweeps started: a late word of an earlier one's end is ignored
 
     std::shared_ptr<FileAccess> m_place;
     std::function<void(const QString &)> m_onChange;
