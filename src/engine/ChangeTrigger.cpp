@@ -25,10 +25,9 @@ QString stem(const QString &fileName)
 } // namespace
 
 ChangeTrigger::ChangeTrigger(int quietMs, int maxWaitMs, QObject *parent)
-    : QObject(parent), m_maxWaitMs(maxWaitMs)
+    : QObject(parent), m_quietMs(quietMs), m_maxWaitMs(maxWaitMs)
 {
     m_quiet.setSingleShot(true);
-    m_quiet.setInterval(quietMs);
     connect(&m_quiet, &QTimer::timeout, this, [this] {
         if (m_onChange)
             m_onChange();
@@ -109,7 +108,11 @@ void ChangeTrigger::Watch(const QStringList &files, std::function<void()> onChan
     m_folders = folders;
     m_names = names;
     m_onChange = std::move(onChange);
-    const bool shared = m_share.start(paths, [this](const QString &name) { written(name); });
+    // A file a sweep saw moved was written before the sweep listed it: the
+    // writes that moved it are over.
+    const bool shared = m_share.start(paths, [this](const QString &name, bool swept) {
+        written(name, swept ? std::min(m_quietMs, ShareWatch::kSweptQuietMs) : -1);
+    });
     m_remote = FileAccess::isRemote(paths.first());
     if (m_remote) {
         if (!shared)
@@ -187,7 +190,7 @@ QSet<QString> ChangeTrigger::watchedNamesIn(const QString &folder) const
     return found;
 }
 
-void ChangeTrigger::written(const QString &name)
+void ChangeTrigger::written(const QString &name, int quietMs)
 {
     if (!name.isEmpty() && !m_names.contains(stem(name)))
         return; // another item's file
@@ -195,7 +198,7 @@ void ChangeTrigger::written(const QString &name)
         m_firstWrite.start();
     else if (m_firstWrite.elapsed() >= m_maxWaitMs)
         return; // writes without end: the poll runs when the timer runs out
-    m_quiet.start();
+    m_quiet.start(quietMs < 0 ? m_quietMs : quietMs);
 }
 
 #ifdef Q_OS_LINUX

@@ -45,8 +45,10 @@ public:
     const ShareWatch &share() const { return m_share; }
 
 private:
-    // A write to `name` (a file name; empty when unknown) in a watched folder.
-    void written(const QString &name);
+    // A write to `name` (a file name; empty when unknown) in a watched folder;
+    // the poll follows once writes were quiet for `quietMs` (-1: quietMs as
+    // constructed).
+    void written(const QString &name, int quietMs = -1);
     bool watchFolders();
     // Watches `folder` where its path leads now; false (and why) when it
     // cannot be.
@@ -61,6 +63,7 @@ private:
     void folderChanged(const QString &folder);
     QSet<QString> watchedNamesIn(const QString &folder) const;
 
+    const int m_quietMs;
     const int m_maxWaitMs;
     QTimer m_quiet;
     QElapsedTimer m_firstWrite;

@@ -79,7 +79,8 @@ int ShareWatch::sweepPeriodMs(int files, int folders, bool listingsCarryStamps)
     return ms <= kLongestSweepMs ? int(ms) : 0;
 }
 
-bool ShareWatch::start(const QStringList &files, std::function<void(const QString &)> onChange)
+bool ShareWatch::start(const QStringList &files,
+                       std::function<void(const QString &, bool)> onChange)
 {
     stop();
     if (files.isEmpty())
@@ -149,7 +150,7 @@ void ShareWatch::stop()
 void ShareWatch::notified(const QString &name)
 {
     if (name.compare(QLatin1String("status.dat"), Qt::CaseInsensitive) != 0)
-        return m_onChange(name);
+        return m_onChange(name, false);
     // One write of it is told several times (the write, the time update at
     // its close): a sweep stands for what is told within kEchoMs of it.
     if (!m_sweep.isActive() || m_due.isActive() ||
@@ -227,7 +228,7 @@ void ShareWatch::compare(const QString &path, const FileStamp &now)
         this,
         [this, name = fileName(path)] {
             if (m_place)
-                m_onChange(name);
+                m_onChange(name, true);
         },
         Qt::QueuedConnection);
 }

@@ -48,13 +48,19 @@ public:
     // of that sweep is taken as the same writes.
     static constexpr int kSettleMs = 150;
     static constexpr int kEchoMs = 500;
+    // The quiet time before a poll of what a sweep saw moved (the writes
+    // were over when it listed them; a second name of the same sweep
+    // comes within it).
+    static constexpr int kSweptQuietMs = 50;
 
     explicit ShareWatch(QObject *parent = nullptr);
     ~ShareWatch() override;
 
     // Watches `files` (paths of one database); false when nothing is to be
     // done here (a local disk, or a sweep that would cost too much).
-    bool start(const QStringList &files, std::function<void(const QString &)> onChange);
+    // `onChange` gets each written file's name, and whether a sweep saw it
+    // moved (its writes are over), not the place's notification.
+    bool start(const QStringList &files, std::function<void(const QString &, bool)> onChange);
     void stop();
 
     // The folder holding `path`, for local and remote paths alike.
@@ -84,7 +90,7 @@ private:
     int m_sweeps = 0;     // sweeps started: a late word of an earlier one's end is ignored
 
     std::shared_ptr<FileAccess> m_place;
-    std::function<void(const QString &)> m_onChange;
+    std::function<void(const QString &, bool)> m_onChange;
     QHash<QString, QStringList> m_files; // folder -> watched paths in it
     QHash<QString, FileStamp> m_seen;    // path -> stamp at the last sweep
     QTimer m_sweep;

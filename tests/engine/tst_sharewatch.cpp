@@ -121,11 +121,13 @@ struct StandInWatch
         QStringList files;
         for (int i = 0; i < folders; ++i)
             files << StandIn::path(i);
-        started = watch.start(files, [this](const QString &name) { moved << name; });
+        started = watch.start(files, [this](const QString &name, bool swept) {
+            moved << (swept ? name : QStringLiteral("told: ") + name);
+        });
     }
     std::shared_ptr<StandIn> place;
     ShareWatch watch;
-    QStringList moved;
+    QStringList moved; // what sweeps saw moved; "told: " what the place told
     bool started = false;
 };
 
