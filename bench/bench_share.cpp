@@ -284,7 +284,11 @@ struct Bench
         // The session started (each file looked up): no more requests than the
         // watcher's sweep of its folders makes.
         server.waitQuiet(2500, 600000, n, ShareWatch::kMaxRequestsPerSecond + 20);
-        QThread::msleep(1000);
+        // What watching costs the server while nothing changes: the sweeps.
+        const qint64 idle = requests(server.counters());
+        QThread::msleep(10000);
+        std::printf("%s_idle_requests_per_second=%.1f\n", qPrintable(prefix),
+                    double(requests(server.counters()) - idle) / 10);
         const int limitMs = 300000; // the next change waits for a late record
         const auto change = [&](const QString &spec, bool checkout) -> qint64 {
             QElapsedTimer t;
@@ -311,6 +315,9 @@ struct Bench
         print("first_undo", change(specs[n / 2], false));
         std::vector<qint64> times;
         QRandomGenerator random(n);
+        const qint64 before = requests(server.counters());
+        QElapsedTimer changing;
+        changing.start();
         const int rounds = qEnvironmentVariableIntValue("QUORVIK_BENCH_SHARE_ROUNDS");
         for (int i = 0; i < (rounds > 0 ? rounds : 10); ++i) {
             const QString spec = specs[(n / 3 + i * 7919) % n];
@@ -319,6 +326,9 @@ struct Bench
                 times.push_back(change(spec, checkout));
             }
         }
+        // The sweeps, the polls and the other client's writes together.
+        std::printf("%s_changing_requests_per_second=%.1f\n", qPrintable(prefix),
+                    double(requests(server.counters()) - before) * 1000 / changing.elapsed());
         QStringList list;
         for (qint64 ms : times)
             list << (ms >= 0 ? QString::number(ms) : QStringLiteral("none"));
