@@ -214,6 +214,9 @@ void frmZel::buildControls()
     lblStatus->setFrameShadow(QFrame::Sunken);
     lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblStatus->setMinimumHeight(lblStatus->fontMetrics().height() + 6);
+    // A long failure (a path, the reader's detail) never widens the window
+    // past the screen: the line shows what fits, its tooltip the whole text.
+    lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     root->addWidget(lblStatus);
 
     auto *bottom = new QHBoxLayout;
@@ -746,6 +749,7 @@ void frmZel::Unload()
 void frmZel::setStatus(const QString &text)
 {
     lblStatus->setText(text);
+    lblStatus->setToolTip(text);
     updateTrayToolTip();
 }
 

@@ -447,6 +447,12 @@ private slots:
         f.move(0, 0); // where a window manager may map it anew
         f.mnuSet_Click();
         QCOMPARE(f.pos(), place);
+        // A long failure leaves the window's width; its tooltip holds it whole.
+        const int width = f.width();
+        const QString failure = "ERROR: Cannot read $/Web/site.css: " + QString(300, 'x');
+        f.setStatus(failure);
+        QCoreApplication::processEvents();
+        QVERIFY(f.width() == width && f.lblStatus->toolTip() == failure);
     }
 
     void trayClickRunsResetOnceThenSettings()
