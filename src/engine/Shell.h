@@ -21,6 +21,10 @@ public:
     // Status line of the main window (lblStatus).
     virtual void setStatus(const QString &text) = 0;
     virtual QString status() const = 0;
+    // Why the failure just put on the status line happened, in the reader's
+    // own words ("User "Nobody" is not a user of this database"); the next
+    // setStatus drops it.
+    virtual void setStatusDetail(const QString &detail) { Q_UNUSED(detail); }
 
     virtual void setTrayLook(TrayLook look) = 0;
 

@@ -191,6 +191,7 @@ bool modZel::OpenDatabase(bool showMainWindowOnFailure)
         StartFailure = description;
         ReleaseDatabase();
         m_shell.setStatus(status);
+        m_shell.setStatusDetail(description);
         m_shell.setTrayLook(TrayLook::Error);
         if (showMainWindowOnFailure)
             m_shell.showMainWindow();
@@ -290,6 +291,7 @@ bool modZel::CheckList()
             StartFailure = QString::fromUtf8(e.what());
             Trace(QStringLiteral("CheckList: ") + CannotFindText(key), StartFailure);
             m_shell.setStatus(CannotFindText(key));
+            m_shell.setStatusDetail(StartFailure);
             return false;
         }
         if (file.IsProject())

@@ -750,6 +750,14 @@ void frmZel::setStatus(const QString &text)
 {
     lblStatus->setText(text);
     lblStatus->setToolTip(text);
+    m_statusDetail.clear();
+    updateTrayToolTip();
+}
+
+void frmZel::setStatusDetail(const QString &detail)
+{
+    m_statusDetail = detail;
+    lblStatus->setToolTip(status() + QLatin1Char('\n') + detail);
     updateTrayToolTip();
 }
 
@@ -778,9 +786,11 @@ void frmZel::updateTrayToolTip()
         lines << QDir::toNativeSeparators(m_services.settingsFolder);
     if (const Snooze &snooze = zel().snooze(); snooze.active)
         lines << snoozeText(snooze);
-    if (m_look == TrayLook::Error && IsErrorStatus(status()))
+    if (m_look == TrayLook::Error && IsErrorStatus(status())) {
         lines << status();
-    else if (m_look == TrayLook::Change)
+        if (!m_statusDetail.isEmpty())
+            lines << m_statusDetail;
+    } else if (m_look == TrayLook::Change)
         lines << tr("Changes seen: Reset in the menu shows them");
     QString tip = lines.join(QLatin1Char('\n'));
 #ifdef Q_OS_WIN

@@ -127,6 +127,7 @@ public:
 
     // --- Shell ---
     void setStatus(const QString &text) override;
+    void setStatusDetail(const QString &detail) override;
     QString status() const override;
     void setTrayLook(TrayLook look) override;
     void setResetEnabled(bool enabled) override;
@@ -233,6 +234,7 @@ private:
     QSystemTrayIcon *m_tray = nullptr;
     DesktopNotifier *m_notifier = nullptr;
     TrayLook m_look = TrayLook::Normal;
+    QString m_statusDetail; // why the status line's failure happened
     bool m_resetEnabled = false;
     bool m_trayAvailable = false;
     bool m_noTrayExplained = false;

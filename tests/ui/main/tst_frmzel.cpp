@@ -189,6 +189,14 @@ private slots:
         QCOMPARE(f.trayIcon()->toolTip(), "Quorvik\nERROR: Invalid VSS credentials");
         QVERIFY(!f.isVisible() && !h.timerRunning());
         QCOMPARE(h.storedParam("Username"), QString()); // saved before the check
+        // A login the database refuses says why, in the reader's words.
+        h.repo->failOn("Open");
+        f.txtUser->setText(QStringLiteral("me"));
+        f.cmOk_Click();
+        const QString why = "ERROR: Cannot open VSS database\nInjected failure of Open";
+        QCOMPARE(f.trayIcon()->toolTip(), "Quorvik\n" + why);
+        QCOMPARE(f.lblStatus->toolTip(), why);
+        h.repo->clearFailures();
 
         f.showMainWindow();
         f.txtUser->setText(QStringLiteral("me"));
