@@ -308,8 +308,11 @@ void frmLog::widenObjectColumn(int first, int last)
             std::max(widest, text.horizontalAdvance(
                                  events.data(events.index(r, EventList::ObjectColumn)).toString()));
     QHeaderView *header = lvTrace->header();
-    if (widest + columnPadding() > header->sectionSize(EventList::ObjectColumn))
-        header->resizeSection(EventList::ObjectColumn, widest + columnPadding());
+    if (widest + columnPadding() <= header->sectionSize(EventList::ObjectColumn))
+        return;
+    header->resizeSection(EventList::ObjectColumn, widest + columnPadding());
+    if (m_widthIsDefault)
+        widenToColumns(); // the User column stays in sight
 }
 
 void frmLog::sizeColumns(int longestObject)

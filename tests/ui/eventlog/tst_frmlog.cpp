@@ -109,6 +109,15 @@ private slots:
             add(QString("$/f%1.txt").arg(i, 3, 10, QChar('0')));
         QVERIFY(header->sectionSize(EventList::ObjectColumn) >
                 font.horizontalAdvance("$/f299.txt"));
+        // With no stored width the window widens with it: User stays in sight.
+        Viewer first("");
+        first.log.showViewer();
+        const QString longer = "$/a rather long project/with a longer file name in it.txt";
+        first.list().addRow({longer, "Check Out", "2024-01-01", "10:00:00", longer, "Ben"});
+        QVERIFY(first.log.lvTrace->header()->sectionViewportPosition(EventList::UserColumn) +
+                    font.horizontalAdvance("Ben") <
+                first.log.lvTrace->viewport()->width());
+
         v.list().sort(EventList::ObjectColumn, Qt::AscendingOrder);
         add("$/f150b.txt"); // shown in the middle
         for (int shown = 0; shown < 2; ++shown) {
