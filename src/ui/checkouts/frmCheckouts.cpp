@@ -229,7 +229,11 @@ void frmCheckouts::fillUsers()
 
 void frmCheckouts::cmdExport_Click()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // A documents folder that was never made would turn the name proposed
+    // into one that cannot be saved.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QDir(folder).exists())
+        folder = QDir::homePath();
     const QString path =
         DialogHook::getSaveFileName(this, QDir(folder).filePath(QStringLiteral("checkouts.csv")),
                                     tr("CSV (*.csv);;JSON (*.json)"));
