@@ -8,6 +8,9 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
+#include <QTextOption>
+
+#include <algorithm>
 
 namespace {
 
@@ -35,6 +38,26 @@ QStringList readLines(const QString &fileName)
     return lines;
 }
 
+// Tab stops that line the fields up in columns: each field starts past the
+// widest field before it in any line, and a gap.
+QList<qreal> columnStops(const QStringList &lines, const QFontMetricsF &metrics)
+{
+    QList<qreal> widest;
+    for (const QString &line : lines) {
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        for (int i = 0; i + 1 < fields.size(); ++i) {
+            if (widest.size() <= i)
+                widest.append(0);
+            widest[i] = std::max(widest[i], metrics.horizontalAdvance(fields[i]));
+        }
+    }
+    QList<qreal> stops;
+    qreal x = 0;
+    for (const qreal width : widest)
+        stops.append(x += width + metrics.horizontalAdvance(QStringLiteral("   ")));
+    return stops;
+}
+
 void printLines(QPrinter &printer, const QStringList &lines)
 {
     QPainter painter;
@@ -42,8 +65,11 @@ void printLines(QPrinter &printer, const QStringList &lines)
         throw PrintFailure{
             QCoreApplication::translate("PrintFile", "The printer could not be started.")};
     const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const qreal lineHeight = QFontMetricsF(painter.font(), &printer).lineSpacing();
-    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextExpandTabs;
+    const QFontMetricsF metrics(painter.font(), &printer);
+    const qreal lineHeight = metrics.lineSpacing();
+    QTextOption layout(Qt::AlignLeft | Qt::AlignTop);
+    layout.setWrapMode(QTextOption::NoWrap);
+    layout.setTabArray(columnStops(lines, metrics));
     qreal y = 0;
     for (const QString &line : lines) {
         if (y > 0 && y + lineHeight > page.height()) {
@@ -52,7 +78,7 @@ void printLines(QPrinter &printer, const QStringList &lines)
                     "PrintFile", "The printer could not start a new page.")};
             y = 0;
         }
-        painter.drawText(QRectF(0, y, page.width(), lineHeight), flags, line);
+        painter.drawText(QRectF(0, y, page.width(), lineHeight), line, layout);
         y += lineHeight;
     }
     if (!painter.end() || printer.printerState() == QPrinter::Error)
