@@ -270,10 +270,8 @@ private slots:
 
         // Stored on a larger screen, or on one unplugged since: it opens within this one.
         v.log.close();
-        for (const auto &[key, value] :
-             {std::pair("MainLeft", "60000"), std::pair("MainTop", "-3000"),
-              std::pair("MainWidth", "30000")})
-            v.h.store->SaveSetting(kAppName, "Settings", key, value);
+        for (const char *key : {"MainLeft", "MainTop", "MainWidth"})
+            v.h.store->SaveSetting(kAppName, "Settings", key, "60000");
         v.log.showViewer();
         QVERIFY(v.log.screen()->availableGeometry().contains(v.log.frameGeometry()));
 
