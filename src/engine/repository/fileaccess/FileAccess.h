@@ -13,10 +13,10 @@
 // Fields a place does not give stay 0.
 struct FileStamp
 {
-    qint64 device = 0; // volume
-    qint64 inode = 0;  // file id
-    qint64 size = -1;  // -1: no stamp
-    qint64 modifiedNs = 0;
+    qint64 device = 0;     // volume
+    qint64 inode = 0;      // file id
+    qint64 size = -1;      // -1: no stamp
+    qint64 modifiedNs = 0; // nanoseconds since 1970 by the place's clock
     qint64 changedNs = 0;
 
     bool isValid() const { return size >= 0; }

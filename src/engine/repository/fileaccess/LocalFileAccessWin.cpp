@@ -67,9 +67,12 @@ private:
     bool m_notRegular = false;
 };
 
+// Windows counts 100 ns steps from 1601; in nanoseconds from 1970, as the
+// POSIX calls give them, today's times fit in 64 bits (from 1601 they do not).
 qint64 nanoseconds(qint64 hundreds)
 {
-    return hundreds * 100;
+    constexpr qint64 From1601To1970 = 116444736000000000;
+    return (hundreds - From1601To1970) * 100;
 }
 
 qint64 nanoseconds(const FILETIME &t)
