@@ -12,8 +12,9 @@ class VssSession;
 // come after a read that began when the place's own clock was already the
 // settle time past the stamp's modification time (told by a change time
 // the place wrote, seen before the read: the clocks of a server and its
-// client may differ); nor before a read made the settle time or more after
-// the stamp was first seen. From such a read on, while the stamp stays,
+// client may differ; a place's clock set back by more than the settle time
+// could hide one); nor after a read made the settle time or more after the
+// stamp was first seen. From such a read on, while the stamp stays,
 // what it produced holds. On a file share a client's cache of attributes
 // can show the old stamp for up to its cache time: a change is then seen
 // that much later.
