@@ -254,6 +254,7 @@ QWidget *frmOptions::buildGeneralPage()
     daysRow->addWidget(optMax[1]);
     daysRow->addWidget(txtDays);
     daysRow->addWidget(vscDays);
+    daysRow->addSpacing(4); // "days" apart from its box, as "KB" is
     daysRow->addWidget(lblItem[10]);
     daysRow->addStretch();
     frame->addLayout(daysRow, 3, 0);

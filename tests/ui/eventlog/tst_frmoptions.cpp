@@ -105,6 +105,7 @@ private slots:
             QVERIFY(s.optMax[2]->isChecked() && !s.txtDays->isEnabled());
             s.show();
             QVERIFY(QTest::qWaitForWindowActive(&s));
+            QVERIFY(s.lblItem[10]->x() - s.vscDays->geometry().right() > 4); // "days" apart
             QTest::mouseClick(ok ? s.cmdOK : s.cmdCancel, Qt::LeftButton);
             QCOMPARE(QStringList({log.EventLogPath, log.MaxLogSize, QString::number(log.MaxAction),
                                   log.MaxDays}),
