@@ -286,9 +286,9 @@ struct Bench
         server.waitQuiet(2500, 600000, n, ShareWatch::kMaxRequestsPerSecond + 20);
         // What watching costs the server while nothing changes: the sweeps.
         const qint64 idle = requests(server.counters());
-        QThread::msleep(10000);
+        QThread::msleep(30000);
         std::printf("%s_idle_requests_per_second=%.1f\n", qPrintable(prefix),
-                    double(requests(server.counters()) - idle) / 10);
+                    double(requests(server.counters()) - idle) / 30);
         const int limitMs = 300000; // the next change waits for a late record
         const auto change = [&](const QString &spec, bool checkout) -> qint64 {
             QElapsedTimer t;

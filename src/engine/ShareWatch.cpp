@@ -97,6 +97,7 @@ bool ShareWatch::start(const QStringList &files,
         m_files[folderOf(file)] << file;
         folders.insert(folderOf(file));
     }
+    m_order = m_files.keys();
     // The server tells of every write below the data folder, which holds the
     // folders of the item files.
     if (remote) {
@@ -144,6 +145,7 @@ void ShareWatch::stop()
     m_notifying = false;
     m_place.reset();
     m_files.clear();
+    m_order.clear();
     m_seen.clear();
 }
 
@@ -193,36 +195,45 @@ void ShareWatch::startSweep()
 void ShareWatch::sweep()
 {
     std::vector<FolderEntry> entries;
-    for (auto it = m_files.cbegin(); it != m_files.cend() && !m_cancel; ++it) {
+    // The folders where files moved lately first: a check-out's check-in
+    // or undo comes sooner.
+    const QStringList order = m_order;
+    for (const QString &folder : order) {
+        if (m_cancel)
+            return;
+        bool moved = false;
+        const QStringList paths = m_files.value(folder);
         if (m_place->listingsCarryStamps()) {
-            if (!m_place->list(it.key(), entries).isEmpty())
+            if (!m_place->list(folder, entries).isEmpty())
                 continue; // the next sweep or the timer's poll
             QHash<QString, FileStamp> listed;
             for (const FolderEntry &e : entries)
                 listed.insert(e.name.toLower(), e.stamp);
-            for (const QString &path : it.value())
-                compare(path, listed.value(fileName(path).toLower()));
+            for (const QString &path : paths)
+                moved |= compare(path, listed.value(fileName(path).toLower()));
         } else {
-            for (const QString &path : it.value()) {
+            for (const QString &path : paths) {
                 if (m_cancel)
                     return;
                 FileStamp stamp;
                 m_place->stat(path, &stamp);
-                compare(path, stamp);
+                moved |= compare(path, stamp);
             }
         }
+        if (moved)
+            m_order.move(m_order.indexOf(folder), 0);
     }
 }
 
-void ShareWatch::compare(const QString &path, const FileStamp &now)
+bool ShareWatch::compare(const QString &path, const FileStamp &now)
 {
     const auto seen = m_seen.find(path);
     if (seen == m_seen.end()) {
         m_seen.insert(path, now);
-        return;
+        return false;
     }
     if (*seen == now)
-        return;
+        return false;
     *seen = now;
     QMetaObject::invokeMethod(
         this,
@@ -231,4 +242,5 @@ void ShareWatch::compare(const QString &path, const FileStamp &now)
                 m_onChange(name, true);
         },
         Qt::QueuedConnection);
+    return true;
 }

@@ -80,10 +80,11 @@ private:
     void sweepNow();
     void startSweep();
     void sweep();
-    void compare(const QString &path, const FileStamp &now);
+    // Whether `path` moved since the last sweep (its name then handed on).
+    bool compare(const QString &path, const FileStamp &now);
 
     // The sweep under way, on a thread of its own; m_files is not changed
-    // and m_seen is touched by no other thread while it runs.
+    // and m_seen and m_order are touched by no other thread while it runs.
     std::unique_ptr<QThread> m_thread;
     std::atomic<bool> m_cancel{false};
     bool m_again = false; // a sweep was due while one was under way
@@ -93,6 +94,7 @@ private:
     std::function<void(const QString &, bool)> m_onChange;
     QHash<QString, QStringList> m_files; // folder -> watched paths in it
     QHash<QString, FileStamp> m_seen;    // path -> stamp at the last sweep
+    QStringList m_order;                 // the folders, where files moved lately first
     QTimer m_sweep;
     QTimer m_due; // a sweep owed to a notification, once the credit allows
     QElapsedTimer m_notifiedSweep;
