@@ -112,7 +112,7 @@ private slots:
         // With no stored width the window widens with it: User stays in sight.
         Viewer first("");
         first.log.showViewer();
-        const QString longer = "$/a rather long project/with a longer file name in it.txt";
+        const QString longer = "$/a longer project/with a file name.txt";
         first.list().addRow({longer, "Check Out", "2024-01-01", "10:00:00", longer, "Ben"});
         QVERIFY(first.log.lvTrace->header()->sectionViewportPosition(EventList::UserColumn) +
                     font.horizontalAdvance("Ben") <
