@@ -155,6 +155,10 @@ void ShareWatch::notified(const QString &name)
         return m_onChange(name, false);
     // One write of it is told several times (the write, the time update at
     // its close): a sweep stands for what is told within kEchoMs of it.
+    // The server tells of the writes a change makes: the period's sweep
+    // is a net from now on.
+    if (m_sweep.isActive() && m_sweep.interval() < kNotifiedSweepMs)
+        m_sweep.setInterval(kNotifiedSweepMs);
     if (!m_sweep.isActive() || m_due.isActive() ||
         (m_notifiedSweep.isValid() && m_notifiedSweep.elapsed() < kEchoMs))
         return;

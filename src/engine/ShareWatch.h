@@ -16,9 +16,10 @@
 // local folder watcher never sees. A place with a change notification of
 // its own (smb://: the server's) reports them; besides, and on a network
 // mount (FUSE, NFS, CIFS) instead, the watched files' folders are swept every
-// 1 to 2.5 s where that costs the server at most 50 requests a second: one
-// listing per folder where listings carry sizes and times (every data folder
-// of a database: about 2 s), else a look at each file (at most 41 files).
+// 1 to 2.5 s (15 s once a notification came) where that costs the server at
+// most 50 requests a second: one listing per folder where listings carry
+// sizes and times (every data folder of a database: about 2 s), else a look
+// at each file (at most 41 files).
 // The listings run on a thread of their own, so that a slow server never
 // stalls the event loop; each changed file's name comes back into it and
 // goes to the callback, as the folder watcher's writes do.
@@ -52,6 +53,11 @@ public:
     // were over when it listed them; a second name of the same sweep
     // comes within it).
     static constexpr int kSweptQuietMs = 50;
+    // Once the server has told of a write of status.dat, its word starts
+    // the sweep a check-out, undo or check-in needs; the period's sweep is
+    // then only a net under it, so that watching costs the server a few
+    // requests a second while nothing changes, not 50.
+    static constexpr int kNotifiedSweepMs = 15000;
 
     explicit ShareWatch(QObject *parent = nullptr);
     ~ShareWatch() override;
