@@ -121,6 +121,7 @@ bool ShareWatch::start(const QStringList &files,
         m_credit = m_reserve;
         m_refilled.start();
         sweepNow(); // what is there now
+        m_period = period;
         m_sweep.start(period);
     }
     if (m_notifying || period > 0)
@@ -151,6 +152,10 @@ void ShareWatch::stop()
 
 void ShareWatch::notified(const QString &name)
 {
+    // No name: the server's notification broke (it is made again); the
+    // sweeps tell of changes until its next word.
+    if (name.isEmpty() && m_sweep.isActive())
+        m_sweep.setInterval(m_period);
     if (name.compare(QLatin1String("status.dat"), Qt::CaseInsensitive) != 0)
         return m_onChange(name, false);
     // One write of it is told several times (the write, the time update at

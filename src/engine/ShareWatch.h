@@ -105,6 +105,7 @@ private:
     QTimer m_due; // a sweep owed to a notification, once the credit allows
     QElapsedTimer m_notifiedSweep;
     bool m_notifying = false;
+    int m_period = 0;     // ms between sweeps while the server says nothing
     double m_cost = 0;    // requests per sweep
     double m_reserve = 0; // the most credit kept: a sweep plus a period's refill
     double m_credit = 0;

@@ -142,14 +142,16 @@ private slots:
                          [&] { longestGap = std::max(longestGap, ticks.restart()); });
         tick.start(20);
         QTRY_COMPARE(place->counts().listings, 31); // what is there at the start
-        QTest::qWait(100); // the last listing counted is over
+        QTest::qWait(100);                          // the last listing counted is over
         place->movedFolder = 7;
         for (int i = 0; i < 3; ++i)
             place->notify("STATUS.DAT");
         QTRY_COMPARE_WITH_TIMEOUT(moved, QStringList{"item"}, 5000);
         // From the server's first word on, it stands for the sweeps: idle,
-        // a sweep now and then.
+        // a sweep now and then; until a broken notification is made again.
         QVERIFY(watch->sweepIntervalMs() >= 10000);
+        place->notify("");
+        QCOMPARE(watch->sweepIntervalMs(), 2480);
         QVERIFY2(since.elapsed() < 2000, qPrintable(QString::number(since.elapsed())));
         QTest::qWait(1000);
         QCOMPARE(place->counts().listings, 62);
