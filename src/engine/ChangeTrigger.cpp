@@ -113,6 +113,11 @@ void ChangeTrigger::Watch(const QStringList &files, std::function<void()> onChan
     const bool shared = m_share.start(paths, [this](const QString &name, bool swept) {
         written(name, swept ? std::min(m_quietMs, ShareWatch::kSweptQuietMs) : -1);
     });
+    // Writes made before the watch was up (after the caller read the files)
+    // start no poll of their own: one poll follows once it is up, after the
+    // sweeps' first listing where they run, else as soon as this returns.
+    if (m_share.sweepIntervalMs() == 0)
+        written(QString());
     m_remote = FileAccess::isRemote(paths.first());
     if (m_remote) {
         if (!shared)

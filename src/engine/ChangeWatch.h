@@ -12,7 +12,8 @@ class ChangeWatch
 public:
     virtual ~ChangeWatch() = default;
     // Watches `files` (replacing what was watched before); `onChange` runs
-    // once after writes to them have settled.
+    // once after writes to them have settled, and once when a new watch is
+    // up (for writes made since the caller read the files).
     virtual void Watch(const QStringList &files, std::function<void()> onChange) = 0;
     virtual void Stop() = 0;
     // Watches again what is no longer watched: a folder deleted and made

@@ -121,6 +121,7 @@ bool ShareWatch::start(const QStringList &files,
         m_credit = m_reserve;
         m_refilled.start();
         sweepNow(); // what is there now
+        m_firstSweep = m_sweeps;
         m_period = period;
         m_sweep.start(period);
     }
@@ -193,6 +194,8 @@ void ShareWatch::startSweep()
     m_thread.reset(QThread::create([this] { sweep(); }));
     // Told after the thread's last step: waiting for it then is brief.
     connect(m_thread.get(), &QThread::finished, this, [this, number = ++m_sweeps] {
+        if (number == m_firstSweep && m_place)
+            m_onChange(QString(), true); // writes before it were not seen
         if (number == m_sweeps && std::exchange(m_again, false))
             startSweep();
     });

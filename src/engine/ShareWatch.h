@@ -65,7 +65,9 @@ public:
     // Watches `files` (paths of one database); false when nothing is to be
     // done here (a local disk, or a sweep that would cost too much).
     // `onChange` gets each written file's name, and whether a sweep saw it
-    // moved (its writes are over), not the place's notification.
+    // moved (its writes are over), not the place's notification; an empty
+    // name once the first sweep has listed what is there (writes before
+    // that were not seen).
     bool start(const QStringList &files, std::function<void(const QString &, bool)> onChange);
     void stop();
 
@@ -95,6 +97,7 @@ private:
     std::atomic<bool> m_cancel{false};
     bool m_again = false; // a sweep was due while one was under way
     int m_sweeps = 0;     // sweeps started: a late word of an earlier one's end is ignored
+    int m_firstSweep = 0; // the start's sweep, whose end is told
 
     std::shared_ptr<FileAccess> m_place;
     std::function<void(const QString &, bool)> m_onChange;
