@@ -335,6 +335,10 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
         <source>One row per checked-out file: file, user, since when, version, folder, machine and comment</source>
         <translation>Eine Zeile je ausgecheckter Datei: Datei, Benutzer, seit wann, Version, Ordner, Rechner und Kommentar</translation>
     </message>
+    <message>
+        <source>Export Check-outs</source>
+        <translation>Ausgecheckte Dateien exportieren</translation>
+    </message>
 </context>
 <context>
     <name>frmLog</name>
@@ -541,10 +545,6 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
         <translation>Auslassen...</translation>
     </message>
     <message>
-        <source>Watch Whole Project</source>
-        <translation>Ganzes Projekt überwachen</translation>
-    </message>
-    <message>
         <source>Projects</source>
         <translation>Projekte</translation>
     </message>
@@ -567,6 +567,10 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
     <message>
         <source>What OK hands over. Delete removes the selected files; the Menu key or Shift+F10 opens the list&apos;s commands.</source>
         <translation>Was OK übergibt. Entf entfernt die gewählten Dateien; die Menütaste oder Umschalt+F10 öffnet die Befehle der Liste.</translation>
+    </message>
+    <message>
+        <source>&amp;Watch Whole Project</source>
+        <translation>&amp;Ganzes Projekt überwachen</translation>
     </message>
 </context>
 <context>
@@ -858,6 +862,10 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
     <message>
         <source>Changes seen: Reset in the menu shows them</source>
         <translation>Änderungen gesehen: „Zurücksetzen“ im Menü zeigt sie</translation>
+    </message>
+    <message>
+        <source>Select Database</source>
+        <translation>Datenbank auswählen</translation>
     </message>
 </context>
 <context>

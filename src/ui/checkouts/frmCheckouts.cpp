@@ -234,9 +234,9 @@ void frmCheckouts::cmdExport_Click()
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QDir(folder).exists())
         folder = QDir::homePath();
-    const QString path =
-        DialogHook::getSaveFileName(this, QDir(folder).filePath(QStringLiteral("checkouts.csv")),
-                                    tr("CSV (*.csv);;JSON (*.json)"));
+    const QString path = DialogHook::getSaveFileName(
+        this, tr("Export Check-outs"), QDir(folder).filePath(QStringLiteral("checkouts.csv")),
+        tr("CSV (*.csv);;JSON (*.json)"));
     if (!path.isEmpty())
         exportTo(path);
 }

@@ -383,8 +383,9 @@ void frmOptions::optMax_Click(int index)
 
 void frmOptions::cmdBrowse_Click()
 {
-    const QString chosen = DialogHook::getOpenFileName(
-        this, QFileInfo(m_dialogFileName).absolutePath(), m_dialogFileName, LogFileFilter(), false);
+    const QString chosen = DialogHook::getOpenFileName(this, cmdBrowse->accessibleName(),
+                                                       QFileInfo(m_dialogFileName).absolutePath(),
+                                                       m_dialogFileName, LogFileFilter(), false);
     if (!chosen.isEmpty())
         m_dialogFileName = QDir::toNativeSeparators(chosen);
     txtPath->setText(m_dialogFileName);

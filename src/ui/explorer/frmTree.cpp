@@ -129,7 +129,7 @@ void frmTree::buildMenu()
 
     mnuTree = new QMenu(QStringLiteral("treepopup"), this);
     mnuTree->setObjectName(QStringLiteral("mnuTree"));
-    m_project = mnuTree->addAction(tr("Watch Whole Project"));
+    m_project = mnuTree->addAction(tr("&Watch Whole Project"));
     m_project->setObjectName(QStringLiteral("m_project"));
 }
 

@@ -11,9 +11,11 @@
 
 std::function<bool(QWidget *, const QString &, const QString &)> DialogHook::question;
 std::function<void(QWidget *, const QString &, const QString &)> DialogHook::information;
-std::function<QString(QWidget *, const QString &, const QString &, const QString &)>
+std::function<QString(QWidget *, const QString &, const QString &, const QString &,
+                      const QString &)>
     DialogHook::openFile;
-std::function<QString(QWidget *, const QString &, const QString &)> DialogHook::saveFile;
+std::function<QString(QWidget *, const QString &, const QString &, const QString &)>
+    DialogHook::saveFile;
 std::function<void(QWidget *, const QString &, const QString &)> DialogHook::critical;
 std::function<bool(QWidget *, QPrinter &)> DialogHook::choosePrinter;
 std::function<bool()> DialogHook::printerInstalled;
@@ -48,13 +50,13 @@ void DialogHook::inform(QWidget *parent, const QString &title, const QString &te
     QMessageBox::information(parent, title, text);
 }
 
-QString DialogHook::getOpenFileName(QWidget *parent, const QString &startFolder,
-                                    const QString &fileName, const QString &filter, bool mustExist,
-                                    bool shares)
+QString DialogHook::getOpenFileName(QWidget *parent, const QString &title,
+                                    const QString &startFolder, const QString &fileName,
+                                    const QString &filter, bool mustExist, bool shares)
 {
     if (openFile)
-        return openFile(parent, startFolder, fileName, filter);
-    QFileDialog dialog(parent, QString(), startFolder, filter);
+        return openFile(parent, title, startFolder, fileName, filter);
+    QFileDialog dialog(parent, title, startFolder, filter);
     dialog.setFileMode(mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (shares)
@@ -68,11 +70,12 @@ QString DialogHook::getOpenFileName(QWidget *parent, const QString &startFolder,
     return dialog.selectedFiles().constFirst();
 }
 
-QString DialogHook::getSaveFileName(QWidget *parent, const QString &path, const QString &filter)
+QString DialogHook::getSaveFileName(QWidget *parent, const QString &title, const QString &path,
+                                    const QString &filter)
 {
     if (saveFile)
-        return saveFile(parent, path, filter);
-    QFileDialog dialog(parent, QString(), path, filter);
+        return saveFile(parent, title, path, filter);
+    QFileDialog dialog(parent, title, path, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.selectFile(path);
     const auto suffixOf = [](const QString &nameFilter) {

@@ -18,11 +18,12 @@ struct DialogHook
     static std::function<void(QWidget *parent, const QString &title, const QString &text)>
         information;
     // The chosen file's full path; an empty text when the user cancelled.
-    static std::function<QString(QWidget *parent, const QString &startFolder,
+    static std::function<QString(QWidget *parent, const QString &title, const QString &startFolder,
                                  const QString &fileName, const QString &filter)>
         openFile;
     // The file to save to, starting at `path`; empty when the user cancelled.
-    static std::function<QString(QWidget *parent, const QString &path, const QString &filter)>
+    static std::function<QString(QWidget *parent, const QString &title, const QString &path,
+                                 const QString &filter)>
         saveFile;
     // Error message boxes (critical icon).
     static std::function<void(QWidget *parent, const QString &title, const QString &text)> critical;
@@ -41,12 +42,14 @@ struct DialogHook
     // mustExist false: a name typed in for a file that does not exist yet is
     // accepted too. shares: a file on an SMB share, where the desktop's
     // dialog browses them, comes back as "smb://server/share/...".
-    static QString getOpenFileName(QWidget *parent, const QString &startFolder,
-                                   const QString &fileName, const QString &filter,
-                                   bool mustExist = true, bool shares = false);
+    static QString getOpenFileName(QWidget *parent, const QString &title,
+                                   const QString &startFolder, const QString &fileName,
+                                   const QString &filter, bool mustExist = true,
+                                   bool shares = false);
     // `filter` as "CSV (*.csv);;JSON (*.json)": the chosen filter's suffix is
     // added to a name typed without one.
-    static QString getSaveFileName(QWidget *parent, const QString &path, const QString &filter);
+    static QString getSaveFileName(QWidget *parent, const QString &title, const QString &path,
+                                   const QString &filter);
     static void showCritical(QWidget *parent, const QString &title, const QString &text);
     // Without a printer (Windows' dialog then fails without a word) a message
     // says so and nothing is printed.

@@ -623,9 +623,9 @@ void frmZel::cmdLogin_Click()
     const QString startFolder = current.absoluteDir().exists() && !z.settings.Inifile.isEmpty()
                                     ? current.absolutePath()
                                     : QDir::homePath();
-    const QString chosen =
-        DialogHook::getOpenFileName(this, startFolder, QStringLiteral("srcsafe.ini"),
-                                    tr("SourceSafe databases (srcsafe.ini) (*.ini)"), true, true);
+    const QString chosen = DialogHook::getOpenFileName(
+        this, tr("Select Database"), startFolder, QStringLiteral("srcsafe.ini"),
+        tr("SourceSafe databases (srcsafe.ini) (*.ini)"), true, true);
     if (chosen.isEmpty())
         return; // cancelled: nothing changes, nothing is saved
 

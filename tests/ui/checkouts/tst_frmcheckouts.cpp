@@ -119,13 +119,14 @@ private slots:
         w->grid->sortByColumn(CheckoutTable::File, Qt::DescendingOrder);
         QStringList asked;
         const QString csv = m_dir.filePath("out.csv"), json = m_dir.filePath("out.JSON");
-        DialogHook::saveFile = [&](QWidget *, const QString &proposed, const QString &filter) {
-            asked << filter << QFileInfo(proposed).absolutePath();
+        DialogHook::saveFile = [&](QWidget *, const QString &title, const QString &proposed,
+                                   const QString &filter) {
+            asked << title + '|' + filter << QFileInfo(proposed).absolutePath();
             return asked.size() == 2 ? csv : json;
         };
         w->cmdExport->click();
         w->cmdExport->click();
-        QCOMPARE(asked.first(), "CSV (*.csv);;JSON (*.json)");
+        QCOMPARE(asked.first(), "Export Check-outs|CSV (*.csv);;JSON (*.json)");
         QVERIFY(QDir(asked[1]).exists()); // a folder the user has
         QCOMPARE(TestFiles::read(csv),
                  "\xEF\xBB\xBFspec,user,date,version,folder,machine,comment\r\n"

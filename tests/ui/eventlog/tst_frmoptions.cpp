@@ -214,7 +214,8 @@ private slots:
         const QString other = o.h.dir.filePath(QStringLiteral("elsewhere.txt"));
         frmOptions &d = o.open();
         d.cmdBrowse->click(); // cancelled
-        QCOMPARE(o.h.asked, QStringList{o.path + "|Text (Tab delimited)(*.txt)"});
+        QCOMPARE(o.h.asked,
+                 QStringList{"Choose the log file|" + o.path + "|Text (Tab delimited)(*.txt)"});
         QVERIFY(!d.cmdApply->isEnabled());
         o.h.chosenFile = other;
         d.cmdBrowse->click();

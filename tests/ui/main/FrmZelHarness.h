@@ -64,9 +64,9 @@ struct FrmZelHarness
         DialogHook::information = [this](QWidget *, const QString &, const QString &text) {
             informed.append(text);
         };
-        DialogHook::openFile = [this](QWidget *, const QString &, const QString &name,
-                                      const QString &filter) {
-            asked << name + '|' + filter;
+        DialogHook::openFile = [this](QWidget *, const QString &title, const QString &,
+                                      const QString &name, const QString &filter) {
+            asked << title + '|' + name + '|' + filter;
             return chosenFile;
         };
     }

@@ -271,9 +271,11 @@ private slots:
         answer = true;
         f.cmdLogin_Click(); // Yes, then the file dialog cancelled
         QCOMPARE(asked,
-                 QStringList({"Quorvik|Changing the database will clean up monitored "
-                              "file list. Proceed?",
-                              asked[0], "srcsafe.ini|SourceSafe databases (srcsafe.ini) (*.ini)"}));
+                 QStringList(
+                     {"Quorvik|Changing the database will clean up monitored "
+                      "file list. Proceed?",
+                      asked[0],
+                      "Select Database|srcsafe.ini|SourceSafe databases (srcsafe.ini) (*.ini)"}));
         QCOMPARE(f.zel().MonitoredFiles.Count(), 2);
 
         const QString chosen = h.chosenFile = QStringLiteral("/other/srcsafe.ini");
