@@ -4,6 +4,7 @@
 ; "Apps & features". Made by tools/windows/make-installer, which defines
 ;   VERSION  the project version        STAGE   the installed tree to pack
 ;   OUTFILE  the installer to write      ICON    quorvik.ico
+;   FINISH   the finish page's picture (make-finish-bitmap)
 ;   FILES    an include with the Delete and RMDir lines for STAGE's contents
 ; Settings (HKCU\Software\Quorvik) and the event log are the user's: an
 ; upgrade keeps them, an uninstall asks (a silent one keeps them).
@@ -39,6 +40,7 @@ VIAddVersionKey "LegalCopyright" "GPL-3.0-or-later"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN "$INSTDIR\quorvik.exe"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${FINISH}"
 !insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
