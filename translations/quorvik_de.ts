@@ -541,10 +541,6 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
         <translation>Kopieren</translation>
     </message>
     <message>
-        <source>Leave Out...</source>
-        <translation>Auslassen...</translation>
-    </message>
-    <message>
         <source>Projects</source>
         <translation>Projekte</translation>
     </message>
@@ -571,6 +567,10 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
     <message>
         <source>&amp;Watch Whole Project</source>
         <translation>&amp;Ganzes Projekt überwachen</translation>
+    </message>
+    <message>
+        <source>&amp;Leave Out...</source>
+        <translation>&amp;Auslassen...</translation>
     </message>
 </context>
 <context>
@@ -800,10 +800,6 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
         <translation>Aus- und Einchecken dieser VSS-Benutzer (etwa eines Build-Roboters) wird als gesehen vermerkt, aber nicht gemeldet</translation>
     </message>
     <message>
-        <source>Pause Notifications</source>
-        <translation>Benachrichtigungen pausieren</translation>
-    </message>
-    <message>
         <source>For &amp;30 Minutes</source>
         <translation>Für &amp;30 Minuten</translation>
     </message>
@@ -820,20 +816,12 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
         <translation>Bis zum &amp;Fortsetzen</translation>
     </message>
     <message>
-        <source>Resume Notifications</source>
-        <translation>Benachrichtigungen fortsetzen</translation>
-    </message>
-    <message>
         <source>Notifications paused until resumed</source>
         <translation>Benachrichtigungen pausiert bis zum Fortsetzen</translation>
     </message>
     <message>
         <source>Notifications paused until %1</source>
         <translation>Benachrichtigungen pausiert bis %1</translation>
-    </message>
-    <message>
-        <source>Leave Out...</source>
-        <translation>Auslassen...</translation>
     </message>
     <message>
         <source>Monitored files</source>
@@ -866,6 +854,18 @@ Microsoft® Visual SourceSafe ist eine eingetragene Marke der Microsoft Corporat
     <message>
         <source>Select Database</source>
         <translation>Datenbank auswählen</translation>
+    </message>
+    <message>
+        <source>&amp;Leave Out...</source>
+        <translation>&amp;Auslassen...</translation>
+    </message>
+    <message>
+        <source>&amp;Pause Notifications</source>
+        <translation>Benachrichtigungen &amp;pausieren</translation>
+    </message>
+    <message>
+        <source>&amp;Resume Notifications</source>
+        <translation>Benachrichtigungen &amp;fortsetzen</translation>
     </message>
 </context>
 <context>

@@ -125,7 +125,7 @@ void frmTree::buildMenu()
     m_remove = entry("m_remove", tr("Remove"), QKeySequence(Qt::Key_Delete));
     m_removeall = entry("m_removeall", tr("Remove All"), QKeySequence(Qt::CTRL | Qt::Key_X));
     m_copy = entry("m_copy", tr("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
-    m_exclude = entry("m_exclude", tr("Leave Out..."), QKeySequence());
+    m_exclude = entry("m_exclude", tr("&Leave Out..."), QKeySequence());
 
     mnuTree = new QMenu(QStringLiteral("treepopup"), this);
     mnuTree->setObjectName(QStringLiteral("mnuTree"));

@@ -245,7 +245,7 @@ void frmZel::buildMenus()
     m_addnew = mright->addAction(tr("Add New"));
     m_remove = mright->addAction(tr("Remove"));
     m_removeall = mright->addAction(tr("Remove All"));
-    m_exclude = mright->addAction(tr("Leave Out..."));
+    m_exclude = mright->addAction(tr("&Leave Out..."));
 
     mnuShow = new QMenu(QStringLiteral("popup"), this);
     mnuBusy = mnuShow->addAction(QString());
@@ -256,12 +256,12 @@ void frmZel::buildMenus()
     mnuShowLog = mnuShow->addAction(tr("Event Log"));
     mnuCheckouts = mnuShow->addAction(tr("Chec&k-outs..."));
     mnuShow->addSeparator();
-    mnuSnooze = mnuShow->addMenu(tr("Pause Notifications"));
+    mnuSnooze = mnuShow->addMenu(tr("&Pause Notifications"));
     mnuSnooze30 = mnuSnooze->addAction(tr("For &30 Minutes"));
     mnuSnooze60 = mnuSnooze->addAction(tr("For 1 &Hour"));
     mnuSnoozeTomorrow = mnuSnooze->addAction(tr("Until &Tomorrow"));
     mnuSnoozeResumed = mnuSnooze->addAction(tr("Until &Resumed"));
-    mnuResume = mnuShow->addAction(tr("Resume Notifications"));
+    mnuResume = mnuShow->addAction(tr("&Resume Notifications"));
     mnuShow->addSeparator();
     mnuAbout = mnuShow->addAction(tr("About"));
     mnuHelp = mnuShow->addAction(tr("Help"));

@@ -154,7 +154,7 @@ private slots:
         // dbusmenu has no bold entry: Activate runs the one that would be
         // (Settings; Reset after a change); a click event its entry.
         QCOMPARE(menu(), QStringList({"Settings", "Reset (off)", "Event Log", "Chec_k-outs...", "",
-                                      "Pause Notifications", "", "About", "Help", "", "Exit"}));
+                                      "_Pause Notifications", "", "About", "Help", "", "Exit"}));
         call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", {0, 0});
         QTRY_VERIFY(f.isVisible());
         f.cmOk_Click();
