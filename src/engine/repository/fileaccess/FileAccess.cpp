@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QHash>
 
+#include <chrono>
+#include <limits>
+
 namespace {
 
 // Largest file the reader accepts; item files of long histories stay far
@@ -15,6 +18,13 @@ QHash<QString, FileAccess::Opener> &schemes()
 {
     static QHash<QString, FileAccess::Opener> registered;
     return registered;
+}
+
+qint64 steadyMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace
@@ -54,17 +64,31 @@ bool FileAccess::watch(const QString &, std::function<void(const QString &)>)
     return false;
 }
 
+qint64 FileAccess::idleMs() const
+{
+    return m_lastCallEndMs < 0 ? std::numeric_limits<qint64>::max() : steadyMs() - m_lastCallEndMs;
+}
+
+void FileAccess::callEnded()
+{
+    m_lastCallEndMs = steadyMs();
+}
+
 FileKind FileAccess::stat(const QString &path, FileStamp *stamp)
 {
     ++m_counts.stats;
-    return statPath(path, stamp);
+    const FileKind kind = statPath(path, stamp);
+    callEnded();
+    return kind;
 }
 
 QString FileAccess::list(const QString &folder, std::vector<FolderEntry> &out)
 {
     ++m_counts.listings;
     out.clear();
-    return listFolder(folder, out);
+    const QString error = listFolder(folder, out);
+    callEnded();
+    return error;
 }
 
 qint64 FileAccess::readUpTo(OpenFile &file, char *data, qint64 wanted, bool once)
@@ -87,6 +111,7 @@ std::unique_ptr<FileAccess::Reader> FileAccess::open(const QString &path, QStrin
 {
     ++m_counts.opens;
     std::unique_ptr<OpenFile> file = openFile(path, error);
+    callEnded();
     if (!file) {
         error = QStringLiteral("cannot open %1: %2").arg(QDir::toNativeSeparators(path), error);
         return nullptr;
@@ -104,6 +129,12 @@ QString FileAccess::readFile(const QString &path, QByteArray &out, qint64 limit,
 FileAccess::Reader::Reader(FileAccess &owner, QString path, std::unique_ptr<OpenFile> file)
     : m_owner(owner), m_path(std::move(path)), m_file(std::move(file))
 {}
+
+FileAccess::Reader::~Reader()
+{
+    m_file.reset(); // the close: a read's last call to the place
+    m_owner.callEnded();
+}
 
 QString FileAccess::Reader::failed(const char *what, const QString &reason) const
 {

@@ -89,9 +89,6 @@ public:
     // that one listing stands for a stat call per file in it. False where
     // listings give names only (Linux folders and FUSE mounts).
     virtual bool listingsCarryStamps() const = 0;
-    // Whether stat() gives a file the very stamp list() gives it, so that
-    // one file's stat call may stand for a listing of its whole folder.
-    virtual bool statsMatchListings() const { return false; }
 
     // What is at `path`, with its stamp for a regular file (a stat call).
     FileKind stat(const QString &path, FileStamp *stamp = nullptr);
@@ -118,6 +115,10 @@ public:
     virtual void stopWatching() {}
 
     const Counts &counts() const { return m_counts; }
+    // How long ago (steady clock, ms) the last call to the place ended: the
+    // reader's pause between two passes over its files. Large before the
+    // first call.
+    qint64 idleMs() const;
 
     // A file opened for reading by openFile().
     class OpenFile
@@ -144,8 +145,10 @@ protected:
 
 private:
     qint64 readUpTo(OpenFile &file, char *data, qint64 wanted, bool once);
+    void callEnded();
 
     Counts m_counts;
+    qint64 m_lastCallEndMs = -1; // steady clock; -1: never asked
 };
 
 // An open file read in parts: its first bytes, then any range further on (a
@@ -154,6 +157,7 @@ class FileAccess::Reader
 {
 public:
     Reader(FileAccess &owner, QString path, std::unique_ptr<OpenFile> file);
+    ~Reader();
 
     // The whole file (or its first `limit` bytes) from its start, with one
     // read call; `fileSize` receives the size of the whole file. A read of

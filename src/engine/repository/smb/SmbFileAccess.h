@@ -22,7 +22,6 @@ public:
     static void registerScheme();
 
     bool listingsCarryStamps() const override { return true; }
-    bool statsMatchListings() const override { return true; }
     bool watch(const QString &folder, std::function<void(const QString &)> onChange) override;
     void stopWatching() override;
 

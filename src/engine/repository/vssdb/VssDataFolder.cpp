@@ -114,7 +114,7 @@ QString VssDataFolder::firstTry(const QString &relativeLower) const
     return known != m_located.constEnd() ? *known : lowerPath(relativeLower);
 }
 
-VssFileStamp VssDataFolder::stampItemFile(QByteArrayView physical, qint64 listingReuseMs,
+VssFileStamp VssDataFolder::stampItemFile(QByteArrayView physical, qint64 listingIdleMs,
                                           qint64 &takenMs) const
 {
     VssFileStamp stamp;
@@ -125,7 +125,7 @@ VssFileStamp VssDataFolder::stampItemFile(QByteArrayView physical, qint64 listin
     if (m_files->listingsCarryStamps()) {
         const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
         return m_listed.stamp(*m_files, path.left(slash), QStringView(path).mid(slash + 1),
-                              listingReuseMs, takenMs);
+                              listingIdleMs, takenMs);
     }
     if (m_files->stat(path, &stamp) != FileKind::Regular)
         stamp = {};

@@ -56,11 +56,12 @@ public:
                                                      QString *path = nullptr) const;
     // The stamp of the item file of `physical` where the last read found it:
     // where listings carry stamps, as the latest listing of its folder shows
-    // it (VssListedStamps, reused for up to `listingReuseMs`), elsewhere
+    // it (VssListedStamps, reused within a pass over the files that pauses
+    // at most `listingIdleMs`), elsewhere
     // with one stat call. No stamp when the file is not there (a read then
     // looks for it). `takenMs` receives when a listing that answered was
     // taken (steady clock); it is left as it is after a stat call.
-    VssFileStamp stampItemFile(QByteArrayView physical, qint64 listingReuseMs,
+    VssFileStamp stampItemFile(QByteArrayView physical, qint64 listingIdleMs,
                                qint64 &takenMs) const;
     // The newest change time any stamp of an item file showed so far (0:
     // none): the place's clock has passed it, as it wrote it, whatever the

@@ -31,41 +31,26 @@ qint64 steadyMs()
 } // namespace
 
 FileStamp VssListedStamps::stamp(FileAccess &files, const QString &folder, QStringView name,
-                                 qint64 reuseMs, qint64 &takenMs)
+                                 qint64 idleMs, qint64 &takenMs)
 {
     quint64 key = 0;
     if (!packName(name, key))
         return {};
+    // A new pass after a pause: neither a look nor a call to the place.
+    const qint64 now = steadyMs();
+    if (std::min(files.idleMs(), now - m_lastLookMs) > idleMs)
+        beginRound();
+    m_lastLookMs = now;
     auto listing = m_folders.find(folder);
     if (listing == m_folders.end())
         listing = m_folders.insert(folder, {});
-    auto seen = listing->items.find(key);
-    const bool thisRound = listing->round == m_round;
-    const bool fresh = thisRound && steadyMs() - listing->takenMs <= reuseMs;
-    const bool answered = seen != listing->items.end() && seen->answered;
-    if (thisRound && answered && files.statsMatchListings()) {
-        // A second look in the round: this file's stamp afresh, not its
-        // whole folder's (a listing of a large folder takes 30 times as long
-        // on a share, and a session's start looks at each project again
-        // every second).
-        FileStamp now;
-        if (files.stat(folder + QLatin1Char('/') + name.toString(), &now) != FileKind::Regular)
-            now = {};
-        takenMs = steadyMs();
-        m_newestChangeNs = std::max(m_newestChangeNs, now.changedNs);
-        return now;
-    }
-    if (!fresh || answered) {
+    if (listing->round != m_round) {
         list(files, folder, *listing);
         listing->round = m_round;
         listing->takenMs = steadyMs();
-        seen = listing->items.find(key);
     }
     takenMs = listing->takenMs;
-    if (seen == listing->items.end())
-        return {};
-    seen->answered = true;
-    return seen->stamp;
+    return listing->items.value(key);
 }
 
 void VssListedStamps::list(FileAccess &files, const QString &folder, Listing &listing)
@@ -80,6 +65,6 @@ void VssListedStamps::list(FileAccess &files, const QString &folder, Listing &li
         if (entry.kind == FileKind::Regular && entry.stamp.isValid()) {
             m_newestChangeNs = std::max(m_newestChangeNs, entry.stamp.changedNs);
             if (packName(entry.name, key))
-                listing.items.insert(key, {entry.stamp, false});
+                listing.items.insert(key, entry.stamp);
         }
 }

@@ -28,9 +28,9 @@ struct VssDbOptions
     // in the same step as an earlier one is never taken for no write.
     // Negative: always read.
     int stampSettleMs = 3000;
-    // Where listings carry stamps, a listing of a data folder answers for
-    // each item file in it once and for at most this long; a second look at
-    // a file lists its folder again (VssListedStamps).
+    // Where listings carry stamps, a listing of a data folder answers every
+    // look at its item files until the next poll begins, or until the place
+    // was asked nothing for this long (VssListedStamps).
     int listingReuseMs = 1000;
     // An item object answers from its last read of the item file for this
     // long, so that the calls one poll makes on one file (check-out state,

@@ -15,8 +15,8 @@ VssStampGate::Look VssStampGate::look(const VssSession &session, QByteArrayView 
     now.atMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                    std::chrono::steady_clock::now().time_since_epoch())
                    .count();
-    const qint64 reuseMs = readBefore ? options.listingReuseMs : std::numeric_limits<qint64>::max();
-    now.stamp = session.folder().stampItemFile(physical, reuseMs, now.atMs);
+    const qint64 idleMs = readBefore ? options.listingReuseMs : std::numeric_limits<qint64>::max();
+    now.stamp = session.folder().stampItemFile(physical, idleMs, now.atMs);
     now.placeNowNs = session.folder().newestChangeSeenNs();
     return now;
 }

@@ -32,8 +32,8 @@ public:
     };
     // The stamp of the item file of `physical` (a stat call or a listing's
     // entry), where the session's options use stamps. For a file of which
-    // no read is kept (`readBefore` false) any listing of the poll will do,
-    // however old: the file is read anyway, and the stamp taken before.
+    // no read is kept (`readBefore` false) any listing of the pass will do,
+    // after a pause too: the file is read anyway, and the stamp taken before.
     static Look look(const VssSession &session, QByteArrayView physical, bool readBefore);
 
     // Whether `now` shows the file unchanged since a settled read.
