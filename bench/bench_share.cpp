@@ -14,7 +14,8 @@
 // `quorvik --headless` polling every 60 minutes.
 //
 // Usage: bench_share [WINDOWS_BIN_DIR]; QUORVIK_BENCH_SHARE_SIZES=1000,10000
-// and QUORVIK_BENCH_SHARE_PLACES=mount,smb,wine pick others. Needs smbd,
+// and QUORVIK_BENCH_SHARE_PLACES=mount,smb,wine pick others,
+// QUORVIK_BENCH_SHARE_PARTS=startup,poll,latency what is measured. Needs smbd,
 // smbstatus, smbnetfs and /dev/fuse, and root (smbd, FUSE mounts). Prints
 // one name=value figure per line; everything it started is stopped by
 // process id.
@@ -449,16 +450,21 @@ int main(int argc, char **argv)
         else
             std::printf("%s=skipped\n", qPrintable(name));
     }
+    const QStringList parts =
+        qEnvironmentVariable("QUORVIK_BENCH_SHARE_PARTS", "startup,poll,latency")
+            .split(QLatin1Char(','));
     Bench bench{server, scratch.path(), db, otherDb, specs, newest, o.user};
     for (const Place &place : kinds)
         for (int n : sizes) {
             const QString prefix = place.name + QLatin1Char('_') + QString::number(n);
-            bench.startUp(place, n, prefix);
-            if (place.inProcess)
+            if (parts.contains(QLatin1String("startup")))
+                bench.startUp(place, n, prefix);
+            if (parts.contains(QLatin1String("poll")) && place.inProcess)
                 bench.pollInProcess(place, n, prefix);
-            else
+            else if (parts.contains(QLatin1String("poll")))
                 bench.pollProcess(place, n, prefix);
-            bench.latency(place, n, prefix);
+            if (parts.contains(QLatin1String("latency")))
+                bench.latency(place, n, prefix);
         }
     if (bench.failures)
         std::fprintf(stderr, "%d runs failed or reported events where none were due\n",

@@ -163,9 +163,12 @@ public:
         return false;
     }
 
-    // A poll begins: what it reads shows the files as they are from now on
-    // (a reader that decides from folder listings takes them afresh).
+    // A poll (or the look-up of the watched files as watching starts)
+    // begins: what it reads shows the files as they are from now on (a
+    // reader that decides from folder listings takes them afresh). Until
+    // EndPoll, a project's listing is looked at once.
     virtual void BeginPoll() {}
+    virtual void EndPoll() {}
 };
 
 // Creates an unopened database object; raises RepositoryCreateError when the

@@ -275,6 +275,13 @@ bool modZel::CheckList()
     m_shell.setStatus(FilesInListText());
     m_changeFiles.clear();
     BeginClaims();
+    // The look-ups are one round: each project read once, however long they take.
+    if (Database)
+        Database->BeginPoll();
+    const auto endRound = qScopeGuard([this] {
+        if (Database)
+            Database->EndPoll();
+    });
     for (Suspect &file : MonitoredFiles) {
         const QString key = file.Key();
         if (key.isEmpty())
@@ -356,6 +363,10 @@ void modZel::CheckFiles()
     m_sinceStored.start();
 
     Database->BeginPoll();
+    const auto endPoll = qScopeGuard([this] {
+        if (Database)
+            Database->EndPoll();
+    });
     BeginClaims();
     for (Suspect &file : MonitoredFiles) {
         StoreListIfDue();

@@ -122,6 +122,7 @@ public:
     }
 
     void BeginPoll() override { m_repo->count(QStringLiteral("BeginPoll")); }
+    void EndPoll() override { m_repo->count(QStringLiteral("EndPoll")); }
 
 private:
     std::shared_ptr<MemoryRepository> m_repo;

@@ -53,13 +53,22 @@ QString VssDataFolder::readItemFile(QByteArrayView physical, QByteArray &out, qi
 }
 
 QString VssDataFolder::readDataFile(QByteArrayView physical, char extension, QByteArray &out,
-                                    QString *path) const
+                                    QString *path, qint64 expectedSize) const
 {
     const QString relative = dataRelative(physical, extension);
     if (relative.isEmpty())
         return QStringLiteral("no valid data file named for \"%1\"")
             .arg(QString::fromLatin1(physical.toByteArray()));
-    return readLocated(relative, out, -1, nullptr, path);
+    QString error;
+    const std::unique_ptr<FileAccess::Reader> file = openLocated(relative, error, path);
+    if (!file)
+        return error;
+    if (expectedSize >= 0) {
+        error = file->read(out, expectedSize + 1);
+        if (!error.isEmpty() || out.size() <= expectedSize)
+            return error; // a read shorter than asked for is the whole file
+    }
+    return file->read(out);
 }
 
 std::unique_ptr<FileAccess::Reader> VssDataFolder::openItemFile(QByteArrayView physical,

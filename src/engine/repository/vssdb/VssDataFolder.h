@@ -44,6 +44,16 @@ public:
         return m_files->readFile(path, out, limit, fileSize);
     }
 
+    // readFile on `fileName` in the data folder ("um.dat"), found as
+    // readItemFile finds an item file.
+    QString readFolderFile(const QString &fileName, QByteArray &out, QString *path = nullptr) const
+    {
+        return readLocated(fileName.toLower(), out, -1, nullptr, path);
+    }
+    // Where a read of `fileName` in the data folder tries first (no look at
+    // the place): as found before, else in lower case.
+    QString readPath(const QString &fileName) const { return firstTry(fileName.toLower()); }
+
     // readFile on the item file of `physical`, in lower case or as found
     // before; a file that does not open there is searched for under other
     // spellings (and remembered when found). `path` receives the path read (for messages). Invalid
@@ -72,9 +82,10 @@ public:
     }
     // A poll begins: listings taken before answer no more looks.
     void beginPoll() { m_listed.beginRound(); }
-    // The same for a whole data file (extension 'A' or 'B').
+    // The same for a whole data file (extension 'A' or 'B'). A file of at
+    // most `expectedSize` bytes is read in one read, without asking its size.
     QString readDataFile(QByteArrayView physical, char extension, QByteArray &out,
-                         QString *path = nullptr) const;
+                         QString *path = nullptr, qint64 expectedSize = -1) const;
 
 private:
     static QString itemRelative(QByteArrayView physical);

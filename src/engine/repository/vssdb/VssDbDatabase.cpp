@@ -36,6 +36,12 @@ void VssDbDatabase::BeginPoll()
     }
 }
 
+void VssDbDatabase::EndPoll()
+{
+    if (m_context)
+        m_context->tree.endPoll();
+}
+
 std::vector<VSSItemPtr> VssDbItem::Items(bool includeDeleted) const
 {
     std::vector<VSSItemPtr> result;

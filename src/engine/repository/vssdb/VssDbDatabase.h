@@ -35,6 +35,7 @@ public:
         return m_context && m_context->session.dataPathMoved(force);
     }
     void BeginPoll() override;
+    void EndPoll() override;
 
     // Null before a successful Open.
     const VssDbContext *context() const { return m_context.get(); }

@@ -16,8 +16,9 @@ namespace {
 // after it.
 constexpr qint64 HeadRead = DH::PrefixSize + RecordHeaderSize + CF::PayloadSize;
 // Files up to this size are read whole: a second read would save less
-// than its round trip costs.
-constexpr qint64 WholeReadUpTo = 2048;
+// than its round trip costs (on a share: create, read, close, where the
+// parts take two reads).
+constexpr qint64 WholeReadUpTo = 3072;
 // A part this close to the end is read through to the end in one go.
 constexpr qint64 TailRead = 2048;
 // More reads than this (a long chain of check-outs): the whole file.

@@ -8,11 +8,13 @@ QString VssNames::load(const QString &path, FileAccess *files)
 {
     const std::shared_ptr<FileAccess> local = files ? nullptr : FileAccess::local();
     FileAccess &access = files ? *files : *local;
-    m_data.clear();
-    m_present = access.stat(path) != FileKind::Missing;
+    // Read where it is; whether it is there at all is asked only when it
+    // does not open.
+    const QString error = access.readFile(path, m_data);
+    m_present = error.isEmpty() || access.stat(path) != FileKind::Missing;
     if (!m_present)
-        return {};
-    return access.readFile(path, m_data);
+        m_data.clear();
+    return m_present ? error : QString();
 }
 
 QString VssNames::readNames(qint64 offset, QList<QPair<quint16, QByteArray>> &names,

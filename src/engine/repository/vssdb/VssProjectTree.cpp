@@ -107,7 +107,7 @@ const VssProjectTree::Listing &VssProjectTree::listing(const QByteArray &physica
     const bool known = cached != m_listings.end();
     const int window = options.projectRecheckMs;
     if (known && window > 0 && cached->checkedInPoll == m_poll && cached->checked.isValid() &&
-        !cached->checked.hasExpired(window))
+        (m_polling || !cached->checked.hasExpired(window)))
         return *cached;
     const VssStampGate::Look now = VssStampGate::look(m_session, physical, known);
     if (known && cached->gate.holds(now)) {
@@ -148,7 +148,6 @@ QString VssProjectTree::tryReadListing(const QByteArray &physical, qint64 sizeHi
         return {};
     }
     error = VssItemRead::readState(*reader, first, asked, sizeHint, state);
-    reader.reset(); // closed before the data file is read
     if (!error.isEmpty())
         return error;
     if (state.header.type != DiskProject)
@@ -156,11 +155,14 @@ QString VssProjectTree::tryReadListing(const QByteArray &physical, qint64 sizeHi
 
     ++m_listingReads;
     std::vector<VssProjectEntry> entries;
-    const QString dataPath = folder.dataFilePath(physical, state.header.dataExtension);
+    QString dataPath;
+    QByteArray data;
+    // As long as the header's count of entries makes it: one read, no look
+    // at its size.
+    const qint64 expected = state.header.entryCount * (RecordHeaderSize + JP::PayloadSize);
+    error = folder.readDataFile(physical, state.header.dataExtension, data, &dataPath, expected);
     if (dataPath.isEmpty())
         return QStringLiteral("item header names no valid data file");
-    QByteArray data;
-    error = folder.readDataFile(physical, state.header.dataExtension, data);
     // A project that never had entries may have no data file.
     if (!error.isEmpty() &&
         !(state.header.entryCount == 0 && folder.files()->stat(dataPath) == FileKind::Missing))
@@ -170,9 +172,10 @@ QString VssProjectTree::tryReadListing(const QByteArray &physical, qint64 sizeHi
         return QStringLiteral("%1 (%2)").arg(error, dataPath);
 
     // The data file is replaced as a whole: it belongs to the header only if
-    // the header did not change while we read it.
+    // the header did not change while we read it (read again through the
+    // item file still open: no second open on a share).
     QByteArray again;
-    error = folder.readItemFile(physical, again, DH::PrefixSize, nullptr, &path);
+    error = reader->read(again, DH::PrefixSize);
     VssItemState second;
     if (error.isEmpty())
         error = VssItemFile::parseHeader(VssBytes(again), second);

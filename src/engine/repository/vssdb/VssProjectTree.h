@@ -49,8 +49,14 @@ public:
     std::vector<VssItemRef> children(const VssItemRef &project, bool includeDeleted);
 
     // A poll begins: each listing it needs is looked at again (its stamp),
-    // so a file added just after the last poll shows in this one.
-    void beginPoll() { ++m_poll; }
+    // so a file added just after the last poll shows in this one; until it
+    // ends, once (a poll of many files over a share takes seconds).
+    void beginPoll()
+    {
+        ++m_poll;
+        m_polling = true;
+    }
+    void endPoll() { m_polling = false; }
 
     int listingReads() const { return m_listingReads; }
     // Reads of a project's header to see whether its listing changed.
@@ -100,6 +106,7 @@ private:
     QHash<QString, Resolved> m_resolved[2]; // by spec as asked; [1]: deleted allowed
     quint64 m_generations = 0;
     quint64 m_poll = 0;
+    bool m_polling = false;
     int m_listingReads = 0;
     int m_headerReads = 0;
 };

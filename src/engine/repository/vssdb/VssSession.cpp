@@ -10,6 +10,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 namespace {
 
 [[noreturn]] void refuse(const QString &description)
@@ -26,15 +28,25 @@ QString native(const QString &path)
 
 QString VssSession::readDataPath(FileAccess &files, const QString &iniPath, FileStamp *stamp)
 {
-    const FileKind kind = iniPath.isEmpty() ? FileKind::Missing : files.stat(iniPath, stamp);
+    FileStamp seen;
+    const FileKind kind = iniPath.isEmpty() ? FileKind::Missing : files.stat(iniPath, &seen);
+    if (stamp)
+        *stamp = seen;
     if (kind == FileKind::Missing)
         refuse(QStringLiteral("The database settings file %1 does not exist").arg(native(iniPath)));
     if (kind != FileKind::Regular)
         refuse(QStringLiteral("The database settings file %1 is not a regular file")
                    .arg(native(iniPath)));
+    // Asked for the size the stamp showed and one byte more: a server reads
+    // (and counts) as much as it is asked for. A file that grew since is
+    // read again up to the limit.
     QByteArray iniText;
     qint64 iniSize = 0;
-    const QString error = files.readFile(iniPath, iniText, VssIni::MaxSize + 1, &iniSize);
+    const qint64 limit = VssIni::MaxSize + 1;
+    const qint64 asked = seen.isValid() ? std::min(seen.size + 1, limit) : limit;
+    QString error = files.readFile(iniPath, iniText, asked, &iniSize);
+    if (error.isEmpty() && iniText.size() == asked && asked < limit)
+        error = files.readFile(iniPath, iniText, limit, &iniSize);
     if (!error.isEmpty())
         refuse(QStringLiteral("Cannot read the database settings: %1").arg(error));
     if (iniSize > VssIni::MaxSize || iniText.size() > VssIni::MaxSize)
@@ -83,20 +95,20 @@ void VssSession::open(const QString &iniPath, const QString &user, const QString
 
     QString error;
     QByteArray version;
-    error = m_folder.readFile(m_folder.filePath(QStringLiteral("version.dat")), version);
+    error = m_folder.readFolderFile(QStringLiteral("version.dat"), version);
     if (!error.isEmpty())
         refuse(QStringLiteral("Not a SourceSafe database: %1").arg(error));
     if (version.size() < 2 || VssBytes(version).u16(0) != VssLayout::FormatVersion)
         refuse(
             QStringLiteral("Unsupported SourceSafe database format in %1").arg(native(dataPath)));
 
-    error = m_names.load(m_folder.filePath(QStringLiteral("names.dat")), m_folder.files());
+    error = loadNames();
     if (!error.isEmpty())
         refuse(error);
     m_codePage = std::make_unique<VssCodePage>(chooseCodePage(m_options.codePage));
 
     QByteArray userFile;
-    error = m_folder.readFile(m_folder.filePath(QStringLiteral("um.dat")), userFile);
+    error = m_folder.readFolderFile(QStringLiteral("um.dat"), userFile);
     QList<VssUser> users;
     if (error.isEmpty())
         error = VssUsers::parse(VssBytes(userFile), users);
@@ -124,17 +136,28 @@ QString VssSession::chooseCodePage(const QString &configured)
     QList<QByteArray> names = m_names.allNames();
     QByteArray root;
     VssItemState state;
-    m_folder.readFile(m_folder.itemPath("AAAAAAAA"), root, VssLayout::DH::PrefixSize);
+    m_folder.readItemFile("AAAAAAAA", root, VssLayout::DH::PrefixSize);
     if (VssItemFile::parseHeader(VssBytes(root), state).isEmpty()) {
         QByteArray data;
         std::vector<VssProjectEntry> entries;
-        m_folder.readFile(m_folder.dataFilePath("AAAAAAAA", state.header.dataExtension), data);
+        m_folder.readDataFile("AAAAAAAA", state.header.dataExtension, data);
         VssItemFile::parseProjectData(VssBytes(data), state.header, entries);
         for (const VssProjectEntry &entry : entries)
             names.append(entry.name.shortName);
     }
     // A Chinese database read on a Western Windows still shows its names.
     return VssCodePage::guess(names, VssCodePage::systemDefault());
+}
+
+QString VssSession::loadNames()
+{
+    // Read where it usually is; looked for under other spellings only when
+    // it is not there (a database without it keeps short names).
+    const QString name = QStringLiteral("names.dat");
+    const QString usual = m_folder.readPath(name);
+    const QString error = m_names.load(usual, m_folder.files());
+    const QString found = m_names.isPresent() ? usual : m_folder.filePath(name);
+    return found == usual ? error : m_names.load(found, m_folder.files());
 }
 
 QString VssSession::displayName(const VssNameBlock &block)
@@ -150,12 +173,11 @@ QString VssSession::displayName(const VssNameBlock &block)
     if (!error.isEmpty()) {
         // names.dat grows as items are added, and our copy may have caught a
         // record half written: read it again once.
-        const QString path = m_folder.filePath(QStringLiteral("names.dat"));
-        error = m_names.load(path, m_folder.files());
+        error = loadNames();
         if (error.isEmpty())
             error = m_names.lookup(block.namesOffset, kind, name);
         if (!error.isEmpty())
-            fail(path, error);
+            fail(m_folder.readPath(QStringLiteral("names.dat")), error);
     }
     return decode(name.isEmpty() ? block.shortName : name);
 }

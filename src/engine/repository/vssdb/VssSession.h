@@ -99,6 +99,8 @@ public:
 
 private:
     QString chooseCodePage(const QString &configured);
+    // names.dat, wherever it is spelt; absent is no error.
+    QString loadNames();
     // The data folder srcsafe.ini names, and the file's stamp; raises
     // RepositoryOpenError.
     static QString readDataPath(FileAccess &files, const QString &iniPath,
