@@ -39,10 +39,7 @@ void changeThroughShare(const QString &shared, const QString &url,
 {
     QTemporaryDir copy;
     const QDir from(shared);
-    for (QDirIterator it(shared, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
-        const QString target = copy.filePath(from.relativeFilePath(it.next()));
-        QVERIFY(QDir().mkpath(QFileInfo(target).path()) && QFile::copy(it.filePath(), target));
-    }
+    QVERIFY(ShareServer::copyTree(shared, copy.path()));
     change(copy.path());
     SmbContext context({});
     SMBCCTX *c = context.get();
