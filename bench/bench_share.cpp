@@ -24,6 +24,7 @@
 
 #include "../tests/support/ShareServer.h"
 
+#include "VssGenFiles.h"
 #include "VssWriter.h"
 
 #include "engine/ShareWatch.h"
@@ -416,8 +417,10 @@ int main(int argc, char **argv)
     // QUORVIK_BENCH_SHARE_KEEP=1 keeps the settings folders and logs.
     scratch.setAutoRemove(qEnvironmentVariableIsEmpty("QUORVIK_BENCH_SHARE_KEEP"));
     const QString db = scratch.filePath(QStringLiteral("share"));
-    if (!scratch.isValid() || !copyTree(generated, db)) {
-        std::fprintf(stderr, "cannot copy the database into %s\n", qPrintable(db));
+    try {
+        VssGenFiles::copyTree(generated, db);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
     const std::vector<QDateTime> newest = prepare(db, specs, o.user, o.password);

@@ -14,16 +14,6 @@
 #include <cstring>
 #endif
 
-namespace {
-
-// An item file and its data files ("abcdefgh", "abcdefgh.a") share the stem.
-QString stem(const QString &fileName)
-{
-    return fileName.section(QLatin1Char('.'), 0, 0).toLower();
-}
-
-} // namespace
-
 ChangeTrigger::ChangeTrigger(int quietMs, int maxWaitMs, QObject *parent)
     : QObject(parent), m_quietMs(quietMs), m_maxWaitMs(maxWaitMs)
 {
@@ -92,7 +82,7 @@ void ChangeTrigger::Watch(const QStringList &files, std::function<void()> onChan
             continue;
         const QString path = FileAccess::isRemote(file) ? file : QFileInfo(file).absoluteFilePath();
         folders.insert(ShareWatch::folderOf(path));
-        names.insert(stem(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1)));
+        names.insert(ShareWatch::stem(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1)));
         paths << path;
     }
     if (m_onChange && folders == m_folders && names == m_names) {
@@ -190,14 +180,14 @@ QSet<QString> ChangeTrigger::watchedNamesIn(const QString &folder) const
 {
     QSet<QString> found;
     for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (m_names.contains(stem(name)))
+        if (m_names.contains(ShareWatch::stem(name)))
             found.insert(name);
     return found;
 }
 
 void ChangeTrigger::written(const QString &name, int quietMs)
 {
-    if (!name.isEmpty() && !m_names.contains(stem(name)))
+    if (!name.isEmpty() && !m_names.contains(ShareWatch::stem(name)))
         return; // another item's file
     if (!m_quiet.isActive())
         m_firstWrite.start();

@@ -38,6 +38,7 @@ public:
     void Watch(const QStringList &files, std::function<void()> onChange) override;
     void Stop() override;
     void Rearm() override;
+    void PollBegins() override { m_share.pollBegins(); }
     QString Problem() const override { return m_problem; }
 
     // The folders being watched.

@@ -19,6 +19,9 @@ public:
     // Watches again what is no longer watched: a folder deleted and made
     // again, a mount replaced, a watch refused before. Runs before each poll.
     virtual void Rearm() {}
+    // A poll begins: it looks at every watched file, so what was written
+    // before needs no other look.
+    virtual void PollBegins() {}
     // Why writes to some watched files start no poll now (only the timer
     // notices them); empty when they all do.
     virtual QString Problem() const { return {}; }

@@ -71,6 +71,11 @@ QString ShareWatch::folderOf(const QString &path)
     return p.left(p.lastIndexOf(QLatin1Char('/')));
 }
 
+QString ShareWatch::stem(const QString &fileName)
+{
+    return fileName.section(QLatin1Char('.'), 0, 0).toLower();
+}
+
 int ShareWatch::sweepPeriodMs(int files, int folders, bool listingsCarryStamps)
 {
     const qint64 requests = listingsCarryStamps ? qint64(folders) * kRequestsPerListing
@@ -95,6 +100,7 @@ bool ShareWatch::start(const QStringList &files,
     QSet<QString> folders;
     for (const QString &file : files) {
         m_files[folderOf(file)] << file;
+        m_folderOf.insert(stem(fileName(file)), folderOf(file));
         folders.insert(folderOf(file));
     }
     m_order = m_files.keys();
@@ -148,7 +154,19 @@ void ShareWatch::stop()
     m_place.reset();
     m_files.clear();
     m_order.clear();
+    m_folderOf.clear();
+    m_first.clear();
     m_seen.clear();
+    m_compared = false;
+}
+
+void ShareWatch::pollBegins()
+{
+    if (!m_compared)
+        return; // the first sweep: what later ones compare with
+    m_due.stop();
+    m_again = false;
+    m_cancel = true;
 }
 
 void ShareWatch::notified(const QString &name)
@@ -157,8 +175,12 @@ void ShareWatch::notified(const QString &name)
     // sweeps tell of changes until its next word.
     if (name.isEmpty() && m_sweep.isActive())
         m_sweep.setInterval(m_period);
-    if (name.compare(QLatin1String("status.dat"), Qt::CaseInsensitive) != 0)
+    if (name.compare(QLatin1String("status.dat"), Qt::CaseInsensitive) != 0) {
+        // The sweep its operation's write of status.dat starts finds this
+        // file first, and the poll comes as soon as it is found.
+        m_first = m_folderOf.value(stem(name));
         return m_onChange(name, false);
+    }
     // One write of it is told several times (the write, the time update at
     // its close): a sweep stands for what is told within kEchoMs of it.
     // The server tells of the writes a change makes: the period's sweep
@@ -191,6 +213,10 @@ void ShareWatch::startSweep()
 {
     if (m_thread)
         m_thread->wait(); // ended: let it finish leaving
+    m_cancel = false;
+    if (m_order.contains(m_first))
+        m_order.move(m_order.indexOf(m_first), 0);
+    m_first.clear();
     m_thread.reset(QThread::create([this] { sweep(); }));
     // Told after the thread's last step: waiting for it then is brief.
     connect(m_thread.get(), &QThread::finished, this, [this, number = ++m_sweeps] {
@@ -218,6 +244,10 @@ void ShareWatch::sweep()
         if (m_place->listingsCarryStamps()) {
             if (!m_place->list(folder, entries).isEmpty())
                 continue; // the next sweep or the timer's poll
+            // A poll began meanwhile and may have listed this folder
+            // before: the next sweep compares it.
+            if (m_cancel)
+                return;
             QHash<QString, FileStamp> listed;
             for (const FolderEntry &e : entries)
                 listed.insert(e.name.toLower(), e.stamp);
@@ -235,6 +265,7 @@ void ShareWatch::sweep()
         if (moved)
             m_order.move(m_order.indexOf(folder), 0);
     }
+    m_compared = true;
 }
 
 bool ShareWatch::compare(const QString &path, const FileStamp &now)

@@ -73,9 +73,19 @@ public:
 
     // The folder holding `path`, for local and remote paths alike.
     static QString folderOf(const QString &path);
+    // An item file and its data files ("abcdefgh", "abcdefgh.a") share the
+    // stem, in lower case.
+    static QString stem(const QString &fileName);
     // The milliseconds between sweeps of `files` in `folders`, or 0 when a
     // sweep would cost more than the server is to bear.
     static int sweepPeriodMs(int files, int folders, bool listingsCarryStamps);
+
+    // A poll begins: it looks at every watched file, so the sweep under way
+    // ends after its listing, and one owed to a notification is dropped.
+    // Where a sweep has yet to list a folder, the next one compares it with
+    // what it showed before: a write the poll saw may start one poll more,
+    // none is missed.
+    void pollBegins();
 
     bool notifying() const { return m_notifying; }
     int sweepIntervalMs() const { return m_sweep.isActive() ? m_sweep.interval() : 0; }
@@ -95,7 +105,8 @@ private:
     // and m_seen and m_order are touched by no other thread while it runs.
     std::unique_ptr<QThread> m_thread;
     std::atomic<bool> m_cancel{false};
-    bool m_again = false; // a sweep was due while one was under way
+    std::atomic<bool> m_compared{false}; // a sweep saw every folder: later ones compare
+    bool m_again = false;                // a sweep was due while one was under way
     int m_sweeps = 0;     // sweeps started: a late word of an earlier one's end is ignored
     int m_firstSweep = 0; // the start's sweep, whose end is told
 
@@ -104,6 +115,8 @@ private:
     QHash<QString, QStringList> m_files; // folder -> watched paths in it
     QHash<QString, FileStamp> m_seen;    // path -> stamp at the last sweep
     QStringList m_order;                 // the folders, where files moved lately first
+    QHash<QString, QString> m_folderOf;  // a watched file's stem (lower case) -> its folder
+    QString m_first; // a folder whose file the server named: the next sweep lists it first
     QTimer m_sweep;
     QTimer m_due; // a sweep owed to a notification, once the credit allows
     QElapsedTimer m_notifiedSweep;

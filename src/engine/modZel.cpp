@@ -367,6 +367,8 @@ void modZel::CheckFiles()
         if (Database)
             Database->EndPoll();
     });
+    if (m_changeWatch && m_changeWatchArmed)
+        m_changeWatch->PollBegins();
     BeginClaims();
     for (Suspect &file : MonitoredFiles) {
         StoreListIfDue();

@@ -5,6 +5,7 @@
 #include "support/TestFiles.h"
 #include "support/WatchFixture.h"
 
+#include "VssGenFiles.h"
 #include "VssWriter.h"
 
 #ifdef QUORVIK_HAVE_SMB
@@ -39,7 +40,7 @@ void changeThroughShare(const QString &shared, const QString &url,
 {
     QTemporaryDir copy;
     const QDir from(shared);
-    QVERIFY(ShareServer::copyTree(shared, copy.path()));
+    VssGenFiles::copyTree(shared, copy.path());
     change(copy.path());
     SmbContext context({});
     SMBCCTX *c = context.get();
@@ -62,7 +63,7 @@ namespace {
 // `movedFolder` written), slow listings, a notification fired by hand.
 struct StandIn : FileAccess
 {
-    std::atomic<int> movedFolder{-1}, listingMs{0};
+    std::atomic<int> movedFolder{-1}, listingMs{0}, listed{0}, movedListedAt{0};
     std::function<void(const QString &)> notify;
     bool listingsCarryStamps() const override { return true; }
     bool watch(const QString &, std::function<void(const QString &)> onChange) override
@@ -76,6 +77,8 @@ struct StandIn : FileAccess
     {
         QThread::msleep(ulong(listingMs.load()));
         const bool moved = folder.endsWith("/f" + QString::number(movedFolder));
+        if (++listed && moved)
+            movedListedAt = listed.load();
         out.push_back({"item", FileKind::Regular, FileStamp{0, 0, 100, moved ? 2 : 1, 1}});
         return {};
     }
@@ -167,6 +170,24 @@ private slots:
         since.restart();
         watch.reset();
         QVERIFY2(since.elapsed() < 1000, qPrintable(QString::number(since.elapsed())));
+    }
+    // A file the server names is looked for first; a poll looks at every
+    // file, so the sweep under way ends once it has begun.
+    void pollEndsTheSweep()
+    {
+        QStringList moved;
+        ShareWatch watch;
+        const auto place = watchStandIn(watch, 31, 40, moved);
+        QTRY_COMPARE(place->counts().listings, 31);
+        QTest::qWait(100);
+        place->movedFolder = 30; // "item" there is the name's last file
+        place->notify("item");
+        place->notify("status.dat");
+        QTRY_COMPARE(moved, QStringList({"", "told: item", "item"}));
+        QCOMPARE(place->movedListedAt, 32);
+        watch.pollBegins();
+        QTest::qWait(1500);
+        QVERIFY(place->counts().listings < 62);
     }
 #ifdef QUORVIK_HAVE_SMB
     // The server's notification reaches the program: its child process

@@ -5,10 +5,8 @@
 // smbnetfs (FUSE) mounts of the share as other clients. Needs root, smbd,
 // smbnetfs and /dev/fuse (available() says whether they are there).
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 
@@ -89,18 +87,6 @@ inline void stop(QProcess &p)
         ::kill(pid_t(p.processId()), SIGKILL);
         p.waitForFinished(5000);
     }
-}
-
-// The files below `from` copied to the same places below `to`; false when
-// one could not be.
-inline bool copyTree(const QString &from, const QString &to)
-{
-    for (QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
-        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(it.next());
-        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(it.filePath(), target))
-            return false;
-    }
-    return true;
 }
 
 // Binds (port 0: any free one) or connects a TCP socket on 127.0.0.1; the

@@ -3,6 +3,7 @@
 #include "VssGenRecords.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -48,6 +49,16 @@ void remove(const QString &path)
     QFile file(path);
     if (file.exists() && !file.remove())
         fail(QStringLiteral("remove"), file);
+}
+
+void copyTree(const QString &from, const QString &to)
+{
+    for (QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        QFile file(it.next());
+        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(it.filePath());
+        if (!QDir().mkpath(QFileInfo(target).path()) || !file.copy(target))
+            fail(QStringLiteral("copy"), file);
+    }
 }
 
 } // namespace VssGenFiles
