@@ -57,9 +57,11 @@ class ManualChangeWatch : public ChangeWatch
 {
 public:
     std::function<void()> fire; // set while armed
+    int pollsBegun = 0;
     void Watch(const QStringList &, std::function<void()> onChange) override
     {
         fire = std::move(onChange);
     }
     void Stop() override { fire = nullptr; }
+    void PollBegins() override { ++pollsBegun; }
 };

@@ -198,15 +198,19 @@ private slots:
     }
 
     // The watcher tells the database where each poll (and the look-up as
-    // watching starts) begins and ends.
+    // watching starts) begins and ends, and its change watch where each
+    // poll begins.
     void everyPollBegins()
     {
+        ManualChangeWatch changes;
         EngineFixture f;
+        f.zel.setChangeWatch(&changes);
         QVERIFY(f.startWatching({"$/Web/a.txt"}));
         f.poll();
         f.poll();
         QCOMPARE(f.repo->calls("BeginPoll"), 3);
         QCOMPARE(f.repo->calls("EndPoll"), 3);
+        QCOMPARE(changes.pollsBegun, 2);
     }
 
     // Another kind of place is reached only through the backend registered
