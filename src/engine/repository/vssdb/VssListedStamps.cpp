@@ -38,7 +38,7 @@ FileStamp VssListedStamps::stamp(FileAccess &files, const QString &folder, QStri
         return {};
     // A new pass after a pause: neither a look nor a call to the place.
     const qint64 now = steadyMs();
-    if (std::min(files.idleMs(), now - m_lastLookMs) > idleMs)
+    if (std::min(files.idleMs(), now - m_lastLookMs) >= idleMs)
         beginRound();
     m_lastLookMs = now;
     auto listing = m_folders.find(folder);

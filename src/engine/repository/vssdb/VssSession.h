@@ -30,7 +30,7 @@ struct VssDbOptions
     int stampSettleMs = 3000;
     // Where listings carry stamps, a listing of a data folder answers every
     // look at its item files until the next poll begins, or until the place
-    // was asked nothing for this long (VssListedStamps).
+    // was asked nothing for this long (VssListedStamps). 0: every look lists.
     int listingReuseMs = 1000;
     // An item object answers from its last read of the item file for this
     // long, so that the calls one poll makes on one file (check-out state,

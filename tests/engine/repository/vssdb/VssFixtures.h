@@ -29,8 +29,7 @@ inline VssDbOptions strict(const QString &codePage = {})
 {
     VssDbOptions options;
     options.codePage = codePage;
-    options.projectRecheckMs = 0;
-    options.itemReuseMs = 0;
+    options.projectRecheckMs = options.itemReuseMs = options.listingReuseMs = 0;
     options.readAttempts = 1;
     return options;
 }
