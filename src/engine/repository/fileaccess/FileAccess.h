@@ -89,6 +89,9 @@ public:
     // that one listing stands for a stat call per file in it. False where
     // listings give names only (Linux folders and FUSE mounts).
     virtual bool listingsCarryStamps() const = 0;
+    // Whether names match in any letter case here (Windows, SMB servers), so
+    // a file's usual spelling needs no look before it is used.
+    virtual bool namesIgnoreCase() const { return false; }
 
     // What is at `path`, with its stamp for a regular file (a stat call).
     FileKind stat(const QString &path, FileStamp *stamp = nullptr);

@@ -13,6 +13,7 @@ class LocalFileAccess : public FileAccess
 {
 public:
     bool listingsCarryStamps() const override;
+    bool namesIgnoreCase() const override;
 
 protected:
     std::unique_ptr<OpenFile> openFile(const QString &path, QString &error) override;

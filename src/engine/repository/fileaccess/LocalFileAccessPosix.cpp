@@ -82,6 +82,11 @@ bool LocalFileAccess::listingsCarryStamps() const
     return false;
 }
 
+bool LocalFileAccess::namesIgnoreCase() const
+{
+    return false;
+}
+
 std::unique_ptr<FileAccess::OpenFile> LocalFileAccess::openFile(const QString &path, QString &error)
 {
     const QByteArray local = QFile::encodeName(path);

@@ -164,6 +164,11 @@ bool LocalFileAccess::listingsCarryStamps() const
     return true;
 }
 
+bool LocalFileAccess::namesIgnoreCase() const
+{
+    return true;
+}
+
 std::unique_ptr<FileAccess::OpenFile> LocalFileAccess::openFile(const QString &path, QString &error)
 {
     const HANDLE handle = CreateFileW(wide(QDir::toNativeSeparators(path)), GENERIC_READ,

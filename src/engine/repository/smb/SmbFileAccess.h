@@ -22,6 +22,7 @@ public:
     static void registerScheme();
 
     bool listingsCarryStamps() const override { return true; }
+    bool namesIgnoreCase() const override { return true; }
     bool watch(const QString &folder, std::function<void(const QString &)> onChange) override;
     void stopWatching() override;
 

@@ -147,6 +147,8 @@ QString VssDataFolder::locate(const QString &relativeLower) const
     const auto known = m_located.constFind(relativeLower);
     if (known != m_located.constEnd())
         return *known;
+    if (m_files->namesIgnoreCase())
+        return lowerPath(relativeLower); // every spelling names it
     const QString found = search(relativeLower);
     if (found.isEmpty())
         return lowerPath(relativeLower); // the read reports it

@@ -30,6 +30,7 @@ class Place : public LocalFileAccess
 public:
     explicit Place(bool stamped, int listingMs = 0) : m_stamped(stamped), m_listingMs(listingMs) {}
     bool listingsCarryStamps() const override { return m_stamped; }
+    bool namesIgnoreCase() const override { return m_stamped; }
 
 protected:
     QString listFolder(const QString &folder, std::vector<FolderEntry> &out) override
@@ -195,6 +196,12 @@ private slots:
         QVERIFY(c.reads <= n + 4 * projects + 8);
         QVERIFY(c.stats <= (stamped ? 8 : n + 2 * projects + 8));
         QVERIFY(c.bytes <= n * 3072);
+        // The paths a change watch is given: where names ignore case, no look.
+        if (stamped) {
+            for (const QString &spec : files)
+                QVERIFY(!f.zel.Database->VSSItem(spec)->ChangeFile().isEmpty());
+            QCOMPARE(place->counts().stats, c.stats);
+        }
     }
 
     // The watcher tells the database where each poll (and the look-up as
