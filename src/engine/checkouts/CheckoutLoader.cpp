@@ -1,6 +1,7 @@
 #include "CheckoutLoader.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 
 namespace {
 
@@ -66,6 +67,9 @@ void CheckoutLoader::read(const CheckoutSource &source, int generation)
             m_db = std::move(db);
             m_opened = source;
         }
+        // A read of its own: listings a read a moment ago took are taken afresh.
+        m_db->BeginPoll();
+        const auto endPass = qScopeGuard([this] { m_db->EndPoll(); });
         std::vector<CheckedOutFile> batch;
         QElapsedTimer sinceBatch;
         sinceBatch.start();

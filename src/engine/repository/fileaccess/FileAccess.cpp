@@ -1,11 +1,11 @@
 #include "FileAccess.h"
 
 #include "LocalFileAccess.h"
+#include "engine/SteadyMs.h"
 
 #include <QDir>
 #include <QHash>
 
-#include <chrono>
 #include <limits>
 
 namespace {
@@ -18,13 +18,6 @@ QHash<QString, FileAccess::Opener> &schemes()
 {
     static QHash<QString, FileAccess::Opener> registered;
     return registered;
-}
-
-qint64 steadyMs()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 #include "VssListedStamps.h"
 
+#include "engine/SteadyMs.h"
+
 #include <algorithm>
-#include <chrono>
 
 namespace {
 
@@ -19,13 +20,6 @@ bool packName(QStringView name, quint64 &key)
         key = key << 8 | u;
     }
     return true;
-}
-
-qint64 steadyMs()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #include "VssStampGate.h"
 
 #include "VssSession.h"
+#include "engine/SteadyMs.h"
 
-#include <chrono>
 #include <limits>
 
 VssStampGate::Look VssStampGate::look(const VssSession &session, QByteArrayView physical,
@@ -12,9 +12,7 @@ VssStampGate::Look VssStampGate::look(const VssSession &session, QByteArrayView 
     Look now;
     if (options.stampSettleMs < 0 || !options.keepReadStates)
         return now;
-    now.atMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-                   .count();
+    now.atMs = steadyMs();
     const qint64 idleMs = readBefore ? options.listingReuseMs : std::numeric_limits<qint64>::max();
     now.stamp = session.folder().stampItemFile(physical, idleMs, now.atMs);
     now.placeNowNs = session.folder().newestChangeSeenNs();
