@@ -84,18 +84,15 @@ private slots:
         EngineFixture f;
         QVERIFY(f.startWatching({a, b}));
         f.watch(a + ".bak");
+        const QHash<QString, QString> holders{{"out", "Dora"}, {"eve", "Eve"}, {"mine", "me"}};
         int second = 0;
         for (const QString &poll : script.split('|')) {
             for (const QString &step : poll.split(',', Qt::SkipEmptyParts)) {
                 const QString verb = step.section(' ', 0, 0), name = step.section(' ', 1);
                 const QString path = name == "b" ? b : name == "a" ? a : a + ".bak";
                 const QDateTime when = f.clock.now().addSecs(++second);
-                if (verb == "out" || verb == "mine" || verb == "eve")
-                    f.repo->checkOut(path,
-                                     verb == "out"   ? "Dora"
-                                     : verb == "eve" ? "Eve"
-                                                     : "me",
-                                     false);
+                if (holders.contains(verb))
+                    f.repo->checkOut(path, holders[verb], false);
                 else if (verb == "undo")
                     f.repo->undoCheckOut(path, "Dora");
                 else if (verb == "in" || verb == "keep")
@@ -144,7 +141,8 @@ private slots:
                 f.poll();
                 QCOMPARE(f.records(), row.isEmpty() ? Records() : Records({{a, row}}));
                 QVERIFY(f.zel.lvTrace().count() == int(!row.isEmpty()) &&
-                        f.zel.PendingMessage.isEmpty() == row.isEmpty());
+                        f.zel.PendingMessage.isEmpty() == row.isEmpty() &&
+                        f.shell.notes.isEmpty() == row.isEmpty());
                 QCOMPARE(f.shell.look, row.isEmpty() ? TrayLook::Normal : TrayLook::Change);
                 QVERIFY(file(f, 1).Status() == (rule == 'B' ? 1 : 0) && f.shell.refreshes == 1);
                 QCOMPARE(file(f, 1).DateIn(),
