@@ -39,20 +39,6 @@ private slots:
         }
     }
 
-    void resetIsIgnoredWhileModalAndSilentWhileBusy()
-    {
-        EngineFixture f;
-        f.zel.PendingMessage = "x";
-        f.shell.reset = true;
-        f.zel.ModalOpen = true;
-        f.zel.Reset();
-        QVERIFY(f.shell.reset && f.zel.PendingMessage == "x");
-        f.zel.ModalOpen = false;
-        f.zel.PollBusy = true;
-        f.zel.Reset();
-        QVERIFY(f.shell.messages.isEmpty() && !f.shell.reset);
-    }
-
     void showMessagesOpensViewerWithTimerStoppedAndBusySet()
     {
         EngineFixture f;

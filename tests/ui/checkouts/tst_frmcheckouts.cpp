@@ -175,6 +175,7 @@ private slots:
         QVERIFY2(w.lblStatus->text().startsWith("Cancelled after 12 items"),
                  qPrintable(w.lblStatus->text()));
         QVERIFY(!w.cmdCancel->isVisible());
+        QVERIFY(repo->calls("BeginPoll") == 1 && repo->calls("EndPoll") == 1); // a pass of its own
     }
 };
 
