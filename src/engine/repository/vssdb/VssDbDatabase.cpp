@@ -50,13 +50,13 @@ std::vector<VSSItemPtr> VssDbItem::Items(bool includeDeleted) const
     return result;
 }
 
-VssItemCache::EntryPtr VssDbItem::snapshot(bool withVersions) const
+VssItemCache::EntryPtr VssDbItem::snapshot(Need need) const
 {
     const int window = m_context->session.options().itemReuseMs;
     if (m_snapshot && window > 0 && !m_snapshotAge.hasExpired(window) &&
-        (!withVersions || m_snapshot->versions))
+        VssItemCache::gives(*m_snapshot, need))
         return m_snapshot;
-    m_snapshot = m_context->items.read(m_ref.physical, withVersions);
+    m_snapshot = m_context->items.read(m_ref.physical, need);
     m_snapshotAge.start();
     return m_snapshot;
 }
@@ -102,7 +102,7 @@ int VssDbItem::VersionNumber() const
 QDateTime VssDbItem::NewestVersionDate() const
 {
     if (m_ref.pinned > 0) {
-        for (const VSSVersion &version : *snapshot(true)->versions)
+        for (const VSSVersion &version : *snapshot(Need::Versions)->versions)
             if (version.VersionNumber <= m_ref.pinned)
                 return version.Date;
         return {};
@@ -114,7 +114,7 @@ QString VssDbItem::NewestVersionUser() const
 {
     if (m_ref.pinned > 0)
         return VSSItem::NewestVersionUser();
-    return m_context->session.decode(snapshot()->state.newest.user);
+    return m_context->session.decode(snapshot(Need::Newest)->state.newest.user);
 }
 
 QString VssDbItem::ChangeFile() const
@@ -124,7 +124,7 @@ QString VssDbItem::ChangeFile() const
 
 std::vector<VSSVersion> VssDbItem::Versions(int) const
 {
-    const VssItemCache::EntryPtr entry = snapshot(true);
+    const VssItemCache::EntryPtr entry = snapshot(Need::Versions);
     const std::vector<VSSVersion> &all = *entry->versions;
     if (m_ref.pinned <= 0)
         return all;

@@ -75,7 +75,8 @@ public:
     QByteArray physicalName() const { return m_ref.physical; }
 
 private:
-    VssItemCache::EntryPtr snapshot(bool withVersions = false) const;
+    using Need = VssItemCache::Need;
+    VssItemCache::EntryPtr snapshot(Need need = Need::Header) const;
     std::vector<VssCheckoutRecord> liveCheckouts() const;
 
     std::shared_ptr<VssDbContext> m_context;

@@ -54,7 +54,7 @@ bool unchangedSince(const QByteArray &bytes, qint64 asked, qint64 sizeHint,
 
 } // namespace
 
-VssItemCache::EntryPtr VssItemCache::read(const QByteArray &physical, bool withVersions)
+VssItemCache::EntryPtr VssItemCache::read(const QByteArray &physical, Need need)
 {
     // An unchanged poll of a watched file costs one stat call (or its share
     // of a folder listing) once its stamp settled, instead of open, read and
@@ -64,18 +64,24 @@ VssItemCache::EntryPtr VssItemCache::read(const QByteArray &physical, bool withV
         VssStampGate::look(m_session, physical, known != m_entries.end());
     VssStampGate gate;
     if (known != m_entries.end()) {
-        if (known->gate.holds(now) && (!withVersions || known->entry->versions)) {
+        if (known->gate.holds(now) && gives(*known->entry, need)) {
             known->readAt = m_clock.elapsed();
             return known->entry;
         }
         gate = known->gate;
     }
+    // Met for the first time (a start), unwritten for a while: the header
+    // tells. Its newest record is read when the file changed, or when the
+    // record itself is asked for.
+    const qint64 settleMs = m_session.options().stampSettleMs;
+    const bool byHeader =
+        need == Need::Header && known == m_entries.end() && settleMs >= 0 && now.oldBy(settleMs);
     m_session.readConsistently(physical, [&](QString &path) {
-        return tryRead(physical, withVersions, now.stamp.size, path);
+        return tryRead(physical, need, byHeader, now.stamp.size, path);
     });
     if (!m_session.options().keepReadStates)
         return m_entries.take(physical).entry;
-    gate.readAfter(now, m_session.options().stampSettleMs);
+    gate.readAfter(now, settleMs);
     Slot &slot = m_entries[physical];
     slot.readAt = m_clock.elapsed();
     slot.gate = gate;
@@ -93,7 +99,7 @@ void VssItemCache::remember(const QByteArray &physical, EntryPtr entry)
     m_entries.insert(physical, Slot{std::move(entry), m_clock.elapsed(), {}});
 }
 
-QString VssItemCache::tryRead(const QByteArray &physical, bool withVersions, qint64 sizeHint,
+QString VssItemCache::tryRead(const QByteArray &physical, Need need, bool byHeader, qint64 sizeHint,
                               QString &path)
 {
     QString error;
@@ -109,14 +115,18 @@ QString VssItemCache::tryRead(const QByteArray &physical, bool withVersions, qin
         return error;
     const auto slot = m_entries.constFind(physical);
     const EntryPtr cached = slot != m_entries.constEnd() ? slot->entry : nullptr;
-    if (cached && (!withVersions || cached->versions) &&
-        unchangedSince(bytes, asked, sizeHint, *cached))
+    if (cached && gives(*cached, need) && unchangedSince(bytes, asked, sizeHint, *cached))
         return {}; // nothing written since the last consistent read
 
     auto entry = std::make_shared<Entry>();
+    const bool withVersions = need == Need::Versions;
+    // A file read whole at once is parsed whole.
+    entry->newestUnread =
+        byHeader && bytes.size() == asked &&
+        VssItemFile::parseHeadState(VssBytes(bytes), sizeHint, entry->state).isEmpty();
     if (withVersions && bytes.size() == asked)
         error = reader->read(bytes);
-    if (error.isEmpty())
+    if (error.isEmpty() && !entry->newestUnread)
         error = withVersions
                     ? VssItemFile::parseState(VssBytes(bytes), entry->state)
                     : VssItemRead::readState(*reader, bytes, asked, sizeHint, entry->state);

@@ -18,10 +18,21 @@ class VssSession;
 // start decides whether anything can have changed; only then is the whole
 // file read and parsed again. Once the file's stamp settled, a look at
 // the stamp (a stat call or a listing's entry) that finds it unchanged
-// stands for that first read (VssStampGate).
+// stands for that first read (VssStampGate). A file met for the first time
+// whose stamp shows it unwritten for the settle time by the place's clock
+// is read by its header alone (VssItemFile::parseHeadState): on a share its
+// newest history record lies kilobytes further on, a second read.
 class VssItemCache
 {
 public:
+    // What a read must give.
+    enum class Need
+    {
+        Header,  // the check-out state, the newest version's number and date
+        Newest,  // also the newest history record itself (its user)
+        Versions // also the whole history
+    };
+
     // One consistent read of an item file; never changed once handed out,
     // so an item may keep it as its snapshot.
     struct Entry
@@ -30,6 +41,9 @@ public:
         QDateTime newestDate;       // date of state.newest
         QByteArray head;            // file header and DH record, as read
         QByteArray checkoutRecords; // the live CF records, as read
+        // Read by the header alone: state.newest holds its number and time
+        // only, and the record is unchecked.
+        bool newestUnread = false;
         // The whole history as Versions() lists it, newest first; null
         // until asked for. Built once per header state.
         std::shared_ptr<const std::vector<VSSVersion>> versions;
@@ -38,10 +52,15 @@ public:
 
     explicit VssItemCache(VssSession &session) : m_session(session) { m_clock.start(); }
 
-    // The current state of the item file `physical`; `withVersions` also
-    // loads its whole history. Raises RepositoryError when no consistent
-    // read succeeds (torn write, damaged or missing file).
-    EntryPtr read(const QByteArray &physical, bool withVersions = false);
+    // The current state of the item file `physical`, with what `need`
+    // asks for. Raises RepositoryError when no consistent read succeeds
+    // (torn write, damaged or missing file).
+    EntryPtr read(const QByteArray &physical, Need need = Need::Header);
+    static bool gives(const Entry &entry, Need need)
+    {
+        return need == Need::Versions ? entry.versions != nullptr
+                                      : need == Need::Header || !entry.newestUnread;
+    }
 
     // Items remembered (bounded as the options' itemsKept tells).
     qsizetype size() const { return m_entries.size(); }
@@ -52,7 +71,9 @@ public:
     int fileReads() const { return m_fileReads; }
 
 private:
-    QString tryRead(const QByteArray &physical, bool withVersions, qint64 sizeHint, QString &path);
+    // `byHeader`: the header alone may tell the state (Need::Header).
+    QString tryRead(const QByteArray &physical, Need need, bool byHeader, qint64 sizeHint,
+                    QString &path);
     std::vector<VSSVersion> versionsOf(const std::vector<VssHistoryEntry> &history) const;
 
     struct Slot

@@ -122,6 +122,23 @@ QString readCheckouts(const VssBytes &file, qint32 first, std::vector<VssCheckou
     return {};
 }
 
+// The live check-outs of the file item `state` holds the header of.
+QString readLiveCheckouts(const VssBytes &file, VssItemState &state)
+{
+    const VssHeader &h = state.header;
+    state.checkouts.clear();
+    if (h.type != DiskFile || h.liveCheckout == 0)
+        return {};
+    // Releasing the last check-out clears the header's live offset; a header
+    // naming one over released records only was read together with parts of
+    // another state of the file.
+    QString error = readCheckouts(file, h.liveCheckout, state.checkouts);
+    if (error.isEmpty() && state.checkouts.empty())
+        error = QStringLiteral("item header names a check-out at offset %1 that is released")
+                    .arg(h.liveCheckout);
+    return error;
+}
+
 } // namespace
 
 VssNameBlock VssNameBlock::parse(const VssBytes &payload, qint64 offset)
@@ -174,6 +191,7 @@ QString parseHeader(const VssBytes &file, VssItemState &state)
     } else {
         h.fileFlags = p.u16(DH::FileFlags);
         h.liveCheckout = p.i32(DH::LiveCheckout);
+        h.newestTime = p.u32(DH::NewestTime);
     }
     state.headerPayload = p.view().toByteArray();
     return {};
@@ -203,17 +221,29 @@ QString parseState(const VssBytes &whole, VssItemState &state)
             .arg(state.newest.version)
             .arg(h.elCount)
             .arg(h.firstVersion);
-    state.checkouts.clear();
-    if (h.type != DiskFile || h.liveCheckout == 0)
-        return {};
-    // Releasing the last check-out clears the header's live offset; a header
-    // naming one over released records only was read together with parts of
-    // another state of the file.
-    error = readCheckouts(file, h.liveCheckout, state.checkouts);
-    if (error.isEmpty() && state.checkouts.empty())
-        error = QStringLiteral("item header names a check-out at offset %1 that is released")
-                    .arg(h.liveCheckout);
-    return error;
+    return readLiveCheckouts(file, state);
+}
+
+QString parseHeadState(const VssBytes &head, qint64 fileSize, VssItemState &state)
+{
+    QString error = parseHeader(head, state);
+    if (!error.isEmpty())
+        return error;
+    const VssHeader &h = state.header;
+    if (h.type != DiskFile)
+        return QStringLiteral("a project's header does not tell its newest version");
+    // The used part ends where the file does (a writer appending since
+    // shows otherwise), and the newest record lies within it.
+    if (h.endOffset != fileSize)
+        return QStringLiteral("item header names end offset %1 but the file has %2 bytes")
+            .arg(h.endOffset)
+            .arg(fileSize);
+    if (h.elCount < 1 || h.lastEl < DH::PrefixSize || h.lastEl >= h.endOffset || h.newestTime == 0)
+        return QStringLiteral("item header names no history");
+    state.newest = VssHistoryEntry();
+    state.newest.version = h.firstVersion + h.elCount - 1;
+    state.newest.time = h.newestTime;
+    return readLiveCheckouts(head, state);
 }
 
 QString parseHistory(const VssBytes &whole, const VssHeader &header,

@@ -34,6 +34,7 @@ struct VssHeader
     // Files.
     quint16 fileFlags = 0;
     qint32 liveCheckout = 0;
+    quint32 newestTime = 0; // the newest history record's time, as the header repeats it
 };
 
 struct VssHistoryEntry
@@ -85,6 +86,14 @@ QString parseHeader(const VssBytes &file, VssItemState &state);
 // Parses a whole item file: header, DH, end offset within the file, the
 // newest EL and every live check-out record.
 QString parseState(const VssBytes &file, VssItemState &state);
+
+// The state of a file item, `fileSize` bytes long, as far as its first
+// bytes `head` tell it: the newest version's number and time as the header
+// repeats them (the record itself unread: its user stays empty), the live
+// check-outs from their records in `head`. An error where the header alone
+// cannot tell: a project, a header whose end is not the file's end, no time
+// repeated, a check-out record outside `head`, or anything parseState refuses.
+QString parseHeadState(const VssBytes &head, qint64 fileSize, VssItemState &state);
 
 // The whole history, newest first, following the backward chain.
 QString parseHistory(const VssBytes &file, const VssHeader &header,

@@ -26,8 +26,5 @@ void VssStampGate::readAfter(const Look &now, qint64 settleMs)
         m_stamp = now.stamp;
         m_seenMs = now.atMs;
     }
-    const bool oldWhenRead = now.stamp.isValid() && now.stamp.modifiedNs != 0 &&
-                             now.placeNowNs != 0 &&
-                             now.placeNowNs - now.stamp.modifiedNs >= settleMs * 1000000;
-    m_settled = oldWhenRead || (same && now.atMs - m_seenMs >= settleMs);
+    m_settled = now.oldBy(settleMs) || (same && now.atMs - m_seenMs >= settleMs);
 }

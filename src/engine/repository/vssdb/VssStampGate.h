@@ -29,6 +29,13 @@ public:
         // A time the place's clock had passed when the stamp was taken, on
         // the clock of the stamp's times (0: unknown).
         qint64 placeNowNs = 0;
+        // Whether the place's clock was already `settleMs` past the stamp's
+        // modification time: no write within the clock's step is to come.
+        bool oldBy(qint64 settleMs) const
+        {
+            return stamp.isValid() && stamp.modifiedNs != 0 && placeNowNs != 0 &&
+                   placeNowNs - stamp.modifiedNs >= settleMs * 1000000;
+        }
     };
     // The stamp of the item file of `physical` (a stat call or a listing's
     // entry), where the session's options use stamps. For a file of which

@@ -1,7 +1,11 @@
 // The database reader on real databases written by VSS: known answers.
 #include "VssFixtures.h"
 
+#include "support/TestFiles.h"
+
 #include "engine/repository/vssdb/VssDbFactory.h"
+#include "engine/repository/vssdb/VssItemRead.h"
+#include "engine/repository/vssdb/VssLayout.h"
 
 #include <QHash>
 
@@ -155,6 +159,29 @@ private slots:
         QVERIFY(labels == 71 && deletedLabels == 33);
         QVERIFY(versions.front().Date > versions[1].Date); // the label's date counts
         QCOMPARE(transformer->NewestVersionDate(), versions.front().Date);
+    }
+
+    // What a start reads of a settled file, its header alone, agrees with
+    // the records in every real database: the newest version's number and
+    // time the header repeats, the live check-outs right after it.
+    void headersRepeatTheirNewestRecord()
+    {
+        int files = 0;
+        for (QDirIterator it(root(), {"????????"}, QDir::Files, QDirIterator::Subdirectories);
+             it.hasNext();) {
+            const QByteArray whole = TestFiles::read(it.next());
+            const QByteArray first = whole.left(VssItemRead::headSize(-1));
+            VssItemState full, head;
+            if (!VssItemFile::parseState(VssBytes(whole), full).isEmpty() ||
+                full.header.type != VssLayout::DiskFile)
+                continue;
+            QCOMPARE(VssItemFile::parseHeadState(VssBytes(first), whole.size(), head), QString());
+            QVERIFY(head.newest.version == full.newest.version &&
+                    head.newest.time == full.newest.time &&
+                    head.checkouts.size() == full.checkouts.size());
+            ++files;
+        }
+        QCOMPARE(files, 851);
     }
 
     void chineseNamesAreGuessedOrGiven()
