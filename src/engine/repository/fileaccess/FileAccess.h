@@ -66,6 +66,9 @@ public:
         qint64 listings = 0;
         qint64 reads = 0;
         qint64 bytes = 0;
+        // Walks of a path to the folder of the file asked for (POSIX: at
+        // each call, within a pass once per folder); 0 where not told.
+        qint64 folderWalks = 0;
     };
 
     virtual ~FileAccess() = default;
@@ -117,6 +120,15 @@ public:
     virtual bool watch(const QString &folder, std::function<void(const QString &)> onChange);
     virtual void stopWatching() {}
 
+    // A pass over many files (a poll) begins and ends: meanwhile a backend
+    // may reach the files of a folder through the folder opened once (on a
+    // network mount the kernel asks the server about every folder on a
+    // path again once its cache aged, about once a second, so a slow pass
+    // walking each path costs more). A folder replaced during a pass is
+    // seen from the next one on.
+    virtual void beginPass() {}
+    virtual void endPass() {}
+
     const Counts &counts() const { return m_counts; }
     // How long ago (steady clock, ms) the last call to the place ended: the
     // reader's pause between two passes over its files. Large before the
@@ -139,6 +151,7 @@ public:
     };
 
 protected:
+    void countFolderWalk() { ++m_counts.folderWalks; }
     // Opens `path` for reading without blocking and without keeping others
     // from writing, renaming or deleting it. On failure returns null and
     // sets `error`.

@@ -87,12 +87,53 @@ bool LocalFileAccess::namesIgnoreCase() const
     return false;
 }
 
+void LocalFileAccess::beginPass()
+{
+    endPass();
+    m_inPass = true;
+}
+
+void LocalFileAccess::endPass()
+{
+    for (const int fd : std::as_const(m_folders))
+        if (fd >= 0)
+            ::close(fd);
+    m_folders.clear();
+    m_inPass = false;
+}
+
+int LocalFileAccess::inFolder(const QString &path, QByteArray &name)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (m_inPass && slash >= 0) {
+        const QString folder = path.left(qMax(slash, qsizetype(1))); // "/" for "/name"
+        auto at = m_folders.find(folder);
+        if (at == m_folders.end()) {
+            countFolderWalk();
+#ifdef O_PATH
+            const int flags = O_PATH | O_DIRECTORY | O_CLOEXEC; // no open at a FUSE server
+#else
+            const int flags = O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC;
+#endif
+            at = m_folders.insert(folder, ::open(QFile::encodeName(folder).constData(), flags));
+        }
+        if (*at >= 0) {
+            name = QFile::encodeName(path.mid(slash + 1));
+            return *at;
+        }
+    }
+    countFolderWalk();
+    name = QFile::encodeName(path);
+    return AT_FDCWD;
+}
+
 std::unique_ptr<FileAccess::OpenFile> LocalFileAccess::openFile(const QString &path, QString &error)
 {
-    const QByteArray local = QFile::encodeName(path);
+    QByteArray name;
+    const int folder = inFolder(path, name);
     int fd;
     do
-        fd = ::open(local.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        fd = ::openat(folder, name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         error = qt_error_string(errno);
@@ -103,8 +144,10 @@ std::unique_ptr<FileAccess::OpenFile> LocalFileAccess::openFile(const QString &p
 
 FileKind LocalFileAccess::statPath(const QString &path, FileStamp *stamp)
 {
+    QByteArray name;
+    const int folder = inFolder(path, name);
     struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::fstatat(folder, name.constData(), &info, 0) != 0)
         return FileKind::Missing;
     const FileKind kind = kindOf(info.st_mode);
     if (stamp && kind == FileKind::Regular) {

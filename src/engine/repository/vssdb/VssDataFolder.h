@@ -80,8 +80,19 @@ public:
     {
         return std::max(m_newestChangeNs, m_listed.newestChangeNs());
     }
-    // A poll begins: listings taken before answer no more looks.
-    void beginPoll() { m_listed.beginRound(); }
+    // A poll begins: listings taken before answer no more looks. The place
+    // may keep the folders it reaches open until the poll ends.
+    void beginPoll()
+    {
+        m_listed.beginRound();
+        if (m_files)
+            m_files->beginPass();
+    }
+    void endPoll()
+    {
+        if (m_files)
+            m_files->endPass();
+    }
     // The same for a whole data file (extension 'A' or 'B'). A file of at
     // most `expectedSize` bytes is read in one read, without asking its size.
     QString readDataFile(QByteArrayView physical, char extension, QByteArray &out,

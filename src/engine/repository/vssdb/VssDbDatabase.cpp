@@ -38,8 +38,10 @@ void VssDbDatabase::BeginPoll()
 
 void VssDbDatabase::EndPoll()
 {
-    if (m_context)
+    if (m_context) {
         m_context->tree.endPoll();
+        m_context->session.endPoll();
+    }
 }
 
 std::vector<VSSItemPtr> VssDbItem::Items(bool includeDeleted) const

@@ -75,6 +75,7 @@ public:
     const VssDataFolder &folder() const { return m_folder; }
     // Listings taken before are not reused for what follows.
     void beginPoll() { m_folder.beginPoll(); }
+    void endPoll() { m_folder.endPoll(); }
     QString userName() const { return m_userName; }
     QString codePageName() const { return m_codePage ? m_codePage->name() : QString(); }
     QString codePageNote() const { return m_codePage ? m_codePage->note() : QString(); }
