@@ -112,23 +112,6 @@ private slots:
         m_config = settings(m_dir.filePath("config"));
     }
 
-    void onceReportsEachChangeOnceAndStoresWhatItSaw()
-    {
-        Run run = once(m_config);
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QString());
-        VssWriter writer(m_db);
-        writer.checkout("$/Web/a.txt", by("Dora"));
-        run = once(m_config);
-        QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.out.endsWith("\t$/Web/a.txt\tCheck Out\n"), qPrintable(run.out));
-        QVERIFY(storedEntry(m_config, 1).startsWith("1;"));
-        writer.undoCheckout("$/Web/a.txt", by("Dora"));
-        QVERIFY(once(m_config).out.endsWith("\t$/Web/a.txt\tCheck In (Undo Check Out)\n"));
-        QVERIFY(storedEntry(m_config, 1).startsWith("0;"));
-        QCOMPARE(once(m_config).out, QString()); // reported once
-    }
-
     // A project entry and its exclude patterns written by hand: its files
     // are watched, those left out are not (one added later: tst_projects).
     void projectEntryFromTheSettingsFile()
