@@ -8,17 +8,18 @@
 // For each kind of place (the Linux build over the mount, the Linux build
 // over smb://, the Windows build under Wine over a drive letter on the
 // mount) and each list length: start-up (`--headless --once`) requests and
-// bytes per watched file, one unchanged poll's requests per watched file by
-// operation and bytes read, its wall time, and the time from a check-out
-// written through the other client to its record on the output of
-// `quorvik --headless` polling every 60 minutes.
+// bytes per watched file, the same for a watching session's start (until
+// the poll its change watch starts has ended), one unchanged poll's
+// requests per watched file by operation and bytes read, its wall time, and
+// the time from a check-out written through the other client to its record
+// on the output of `quorvik --headless` polling every 60 minutes.
 //
 // Usage: bench_share [WINDOWS_BIN_DIR]; QUORVIK_BENCH_SHARE_SIZES=1000,10000
 // and QUORVIK_BENCH_SHARE_PLACES=mount,smb,wine pick others,
-// QUORVIK_BENCH_SHARE_PARTS=startup,poll,latency what is measured. Needs smbd,
-// smbstatus, smbnetfs and /dev/fuse, and root (smbd, FUSE mounts). Prints
-// one name=value figure per line; everything it started is stopped by
-// process id.
+// QUORVIK_BENCH_SHARE_PARTS=startup,watchstart,poll,latency what is
+// measured. Needs smbd, smbstatus, smbnetfs and /dev/fuse, and root (smbd,
+// FUSE mounts). Prints one name=value figure per line; everything it
+// started is stopped by process id.
 #include "BenchSupport.h"
 #include "BenchWatcher.h"
 
@@ -27,23 +28,26 @@
 #include "VssGenFiles.h"
 #include "VssWriter.h"
 
+#include "engine/ChangeTrigger.h"
+#include "engine/QtTimerService.h"
 #include "engine/ShareWatch.h"
 #include "engine/repository/vssdb/VssDbDatabase.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #ifdef QUORVIK_HAVE_SMB
 #include "engine/repository/smb/SmbFileAccess.h"
 #endif
 
-#include <climits>
 #include <cstdio>
 
 namespace {
@@ -129,6 +133,33 @@ bool nextRecord(QProcess &p, int timeoutMs)
     return false;
 }
 
+// The program's change watch, telling when the first poll it started (the
+// one once the watch is up) has ended.
+class FirstPollWatch : public ChangeWatch
+{
+public:
+    explicit FirstPollWatch(std::function<void()> firstPollEnded)
+        : m_firstPollEnded(std::move(firstPollEnded))
+    {}
+    void Watch(const QStringList &files, std::function<void()> onChange) override
+    {
+        m_trigger.Watch(files, [this, onChange = std::move(onChange)] {
+            onChange();
+            if (++m_polls == 1)
+                m_firstPollEnded();
+        });
+    }
+    void Stop() override { m_trigger.Stop(); }
+    void Rearm() override { m_trigger.Rearm(); }
+    void PollBegins() override { m_trigger.PollBegins(); }
+    QString Problem() const override { return m_trigger.Problem(); }
+
+private:
+    ChangeTrigger m_trigger;
+    std::function<void()> m_firstPollEnded;
+    int m_polls = 0;
+};
+
 // A drive letter of the Wine prefix that wine-run uses, mapped to `target`
 // while it lives.
 class WineDrive
@@ -188,11 +219,26 @@ struct Bench
         return dir;
     }
 
+    // The counters once the share is quiet: where a measurement begins.
+    Counters quietCounters() const
+    {
+        server.waitQuiet(1000, 10000);
+        return server.settled();
+    }
+    // The requests since `before` per file, named `prefix`_`what`, and the
+    // time they took (`ms`).
+    void reportSince(const Counters &before, const QString &prefix, const char *what,
+                     const QString &ms, int n)
+    {
+        const Counters d = minus(server.settled(), before);
+        std::printf("%s_%s_ms=%s\n", qPrintable(prefix), what, qPrintable(ms));
+        report(prefix + QLatin1Char('_') + QLatin1String(what), d, n);
+    }
+
     void startUp(const Place &place, int n, const QString &prefix)
     {
         const QString dir = config(place, n, "once", 7);
-        server.waitQuiet(1000, 10000);
-        const Counters before = server.settled();
+        const Counters before = quietCounters();
         QElapsedTimer t;
         t.start();
         QProcess once;
@@ -201,10 +247,72 @@ struct Bench
         const qint64 ms = t.elapsed();
         if (once.exitCode() != 0)
             failed(prefix, QStringLiteral("the start-up failed (%1/stderr.txt)").arg(dir));
-        const Counters d = minus(server.settled(), before);
-        std::printf("%s_startup_ms=%lld\n", qPrintable(prefix), ms);
-        report(prefix + QStringLiteral("_startup"), d, n);
-        std::fflush(stdout);
+        reportSince(before, prefix, "startup", QString::number(ms), n);
+    }
+
+    // A watching session's start, as `quorvik --headless` makes it in this
+    // process: start-up, the change watch armed (smb://: the server's
+    // notification and sweeps; a mount: sweeps where they are cheap) and
+    // the poll it starts once it is up; the requests until that poll ended,
+    // when the watch stops (its teardown counted too: a few requests).
+    void watchStart(const Place &place, int n, const QString &prefix)
+    {
+        const QString dir = config(place, n, "watch", 7);
+        const Counters before = quietCounters();
+        QElapsedTimer t;
+        t.start();
+        qint64 ms = -1;
+        {
+            QEventLoop loop;
+            FirstPollWatch changes([&] {
+                ms = t.elapsed();
+                loop.quit();
+            });
+            BenchSupport::QuietShell shell;
+            QtTimerService timers;
+            SystemClock clock;
+            SettingsStore store(dir);
+            modZel zel(shell, timers, clock, VssDbFactory());
+            zel.setSettingsStore(&store);
+            zel.KeepNewestEventOnly = true;
+            zel.setChangeWatch(&changes);
+            LoadSettings(zel, store);
+            LoadEventLogSettings(zel, store);
+            if (zel.ZelIni()) {
+                QTimer::singleShot(600000, &loop, &QEventLoop::quit);
+                loop.exec();
+            }
+            zel.KillPollTimer();
+        }
+        if (ms < 0)
+            return failed(prefix, QStringLiteral("no poll came once watching was up"));
+        reportSince(before, prefix, "watch_start", QString::number(ms), n);
+    }
+
+    // The same for a watcher process (the Windows build, whose watch on a
+    // mount makes no requests): the requests until the share was quiet for
+    // 5 s after start-up and the poll that follows it.
+    void watchStartProcess(const Place &place, int n, const QString &prefix)
+    {
+        const QString dir = config(place, n, "watch", 7);
+        const Counters before = quietCounters();
+        QProcess watcher;
+        startWatcher(watcher, place, dir, false, scratch);
+        QElapsedTimer t;
+        t.start();
+        qint64 seen = requests(before), lastChange = -1;
+        while (t.elapsed() < 600000 && watcher.state() == QProcess::Running &&
+               (seen - requests(before) < n || t.elapsed() - lastChange < 5000)) {
+            QThread::msleep(200);
+            const qint64 now = requests(server.counters());
+            if (now != seen)
+                seen = now, lastChange = t.elapsed();
+        }
+        stop(watcher);
+        if (lastChange < 0)
+            return failed(prefix, QStringLiteral("the watcher sent no request"));
+        reportSince(before, prefix, "watch_start",
+                    QStringLiteral("%1 (until the share was quiet)").arg(lastChange), n);
     }
 
     // One unchanged poll after a first one, in this process.
@@ -274,6 +382,32 @@ struct Bench
         std::fflush(stdout);
     }
 
+    // The rounds' latencies: the least, the median and the most of those
+    // shown, and how many showed within 2 s; none run: skipped.
+    static void summarize(const QString &prefix, std::vector<qint64> times)
+    {
+        const qsizetype rounds = qsizetype(times.size());
+        times.erase(std::remove(times.begin(), times.end(), qint64(-1)), times.end());
+        std::sort(times.begin(), times.end());
+        const auto print = [&](const char *what, qsizetype at) {
+            std::printf("%s_latency_ms_%s=%s\n", qPrintable(prefix), what,
+                        rounds == 0     ? "skipped"
+                        : times.empty() ? "none shown"
+                                        : qPrintable(QString::number(times[size_t(at)])));
+        };
+        print("min", 0);
+        print("median", qsizetype(times.size()) / 2);
+        print("max", qsizetype(times.size()) - 1);
+        const auto within =
+            std::count_if(times.begin(), times.end(), [](qint64 ms) { return ms <= 2000; });
+        if (rounds == 0)
+            std::printf("%s_latency_within_2s=skipped\n", qPrintable(prefix));
+        else
+            std::printf("%s_latency_within_2s=%lld of %lld\n", qPrintable(prefix), qint64(within),
+                        qint64(rounds));
+        std::fflush(stdout);
+    }
+
     // Check-outs and undos written through the other client while a watcher
     // polls every 60 minutes: the time to each record. The first check-out
     // after the start is told apart; then QUORVIK_BENCH_SHARE_ROUNDS (10)
@@ -324,7 +458,7 @@ struct Bench
         print("first_checkout", first);
         if (first < 0) {
             VssWriter(dbOther).undoCheckout(specs[n / 2], {user, QDateTime::currentDateTime(), {}});
-            std::printf("%s_latency=skipped\n", qPrintable(prefix));
+            summarize(prefix, {});
             return stop(watcher);
         }
         limitMs = 300000; // the next change waits for a late record
@@ -349,16 +483,9 @@ struct Bench
         QStringList list;
         for (qint64 ms : times)
             list << (ms >= 0 ? QString::number(ms) : QStringLiteral("none"));
-        std::sort(times.begin(), times.end(), [](qint64 a, qint64 b) {
-            return (a < 0 ? LLONG_MAX : a) < (b < 0 ? LLONG_MAX : b);
-        });
-        const auto within = std::count_if(times.begin(), times.end(),
-                                          [](qint64 ms) { return ms >= 0 && ms <= 2000; });
-        std::printf("%s_latency_ms_each=%s\n%s_latency_ms_min=%lld\n%s_latency_ms_median=%lld\n"
-                    "%s_latency_ms_max=%lld\n%s_latency_within_2s=%lld of %zu\n",
-                    qPrintable(prefix), qPrintable(list.join(QLatin1Char(','))), qPrintable(prefix),
-                    times.front(), qPrintable(prefix), times[times.size() / 2], qPrintable(prefix),
-                    times.back(), qPrintable(prefix), qint64(within), times.size());
+        std::printf("%s_latency_ms_each=%s\n", qPrintable(prefix),
+                    qPrintable(list.join(QLatin1Char(','))));
+        summarize(prefix, times);
         std::fflush(stdout);
         server.waitQuiet(2500, 600000, 0, ShareWatch::kMaxRequestsPerSecond + 20);
         idle("_after_changes");
@@ -478,7 +605,7 @@ int main(int argc, char **argv)
             std::printf("%s=skipped\n", qPrintable(name));
     }
     const QStringList parts =
-        qEnvironmentVariable("QUORVIK_BENCH_SHARE_PARTS", "startup,poll,latency")
+        qEnvironmentVariable("QUORVIK_BENCH_SHARE_PARTS", "startup,watchstart,poll,latency")
             .split(QLatin1Char(','));
     Bench bench{server, scratch.path(), db, otherDb, specs, newest, o.user};
     for (const Place &place : kinds)
@@ -486,6 +613,10 @@ int main(int argc, char **argv)
             const QString prefix = place.name + QLatin1Char('_') + QString::number(n);
             if (parts.contains(QLatin1String("startup")))
                 bench.startUp(place, n, prefix);
+            if (parts.contains(QLatin1String("watchstart")) && place.inProcess)
+                bench.watchStart(place, n, prefix);
+            else if (parts.contains(QLatin1String("watchstart")))
+                bench.watchStartProcess(place, n, prefix);
             if (parts.contains(QLatin1String("poll")) && place.inProcess)
                 bench.pollInProcess(place, n, prefix);
             else if (parts.contains(QLatin1String("poll")))
