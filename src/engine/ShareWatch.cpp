@@ -46,7 +46,15 @@ ShareWatch::ShareWatch(QObject *parent) : QObject(parent)
     // The period's sweep waits for the credit to be full again, so that a
     // sweep stays in hand; a tenth of a sweep either way, as timers fire a
     // little early or late.
+    m_clock.start();
     connect(&m_sweep, &QTimer::timeout, this, [this] {
+        if (m_looks && m_wholeSweep.isValid() && m_wholeSweep.elapsed() < kNotifiedSweepMs) {
+            if (!(m_thread && m_thread->isRunning()) && credit() >= m_cost + kRequestsPerLook) {
+                m_credit -= kRequestsPerLook;
+                startSweep(true);
+            }
+            return;
+        }
         if (credit() >= m_reserve - m_cost / 10)
             sweepNow();
     });
@@ -104,16 +112,17 @@ bool ShareWatch::start(const QStringList &files,
         folders.insert(folderOf(file));
     }
     m_order = m_files.keys();
-    // The server tells of every write below the data folder, which holds the
-    // folders of the item files.
-    if (remote) {
-        const QString data = folderOf(*folders.cbegin());
-        bool common = true;
-        for (const QString &folder : std::as_const(folders))
-            common = common && (folder == data || folderOf(folder) == data);
+    // The data folder holds the folders of the item files and status.dat;
+    // the server tells of every write below it.
+    const QString data = folderOf(*folders.cbegin());
+    bool common = true;
+    for (const QString &folder : std::as_const(folders))
+        common = common && (folder == data || folderOf(folder) == data);
+    if (common)
+        m_status = data + QStringLiteral("/status.dat");
+    if (remote)
         m_notifying = m_place->watch(common ? data : folderOf(data),
                                      [this](const QString &name) { notified(name); });
-    }
     // Samba tells a recursive watch of files added, renamed, removed or
     // truncated, but of a file rewritten in place (a check-out) only when
     // that sets its archive attribute: the sweep adds those where the
@@ -158,6 +167,12 @@ void ShareWatch::stop()
     m_first.clear();
     m_seen.clear();
     m_compared = false;
+    m_status.clear();
+    m_statusTells = false;
+    m_statusStamp = {};
+    m_statusMovedMs = -1;
+    m_wholeSweep.invalidate();
+    m_looks = false;
 }
 
 void ShareWatch::pollBegins()
@@ -174,7 +189,7 @@ void ShareWatch::notified(const QString &name)
     // No name: the server's notification broke (it is made again); the
     // sweeps tell of changes until its next word.
     if (name.isEmpty() && m_sweep.isActive())
-        m_sweep.setInterval(m_period);
+        paceUnnotified();
     if (name.compare(QLatin1String("status.dat"), Qt::CaseInsensitive) != 0) {
         // The sweep its operation's write of status.dat starts finds this
         // file first, and the poll comes as soon as it is found.
@@ -185,12 +200,25 @@ void ShareWatch::notified(const QString &name)
     // its close): a sweep stands for what is told within kEchoMs of it.
     // The server tells of the writes a change makes: the period's sweep
     // is a net from now on.
-    if (m_sweep.isActive() && m_sweep.interval() < kNotifiedSweepMs)
+    if (m_sweep.isActive() && (m_looks || m_sweep.interval() < kNotifiedSweepMs)) {
+        m_looks = false;
         m_sweep.setInterval(kNotifiedSweepMs);
+    }
+    sweepSoon();
+}
+
+void ShareWatch::sweepSoon()
+{
     if (!m_sweep.isActive() || m_due.isActive() ||
         (m_notifiedSweep.isValid() && m_notifiedSweep.elapsed() < kEchoMs))
         return;
     m_due.start(kSettleMs);
+}
+
+void ShareWatch::paceUnnotified()
+{
+    m_looks = m_statusTells;
+    m_sweep.setInterval(m_looks ? kStatusLookMs : m_period);
 }
 
 double ShareWatch::credit()
@@ -209,19 +237,26 @@ void ShareWatch::sweepNow()
         startSweep();
 }
 
-void ShareWatch::startSweep()
+void ShareWatch::startSweep(bool statusOnly)
 {
     if (m_thread)
         m_thread->wait(); // ended: let it finish leaving
     m_cancel = false;
-    if (m_order.contains(m_first))
-        m_order.move(m_order.indexOf(m_first), 0);
-    m_first.clear();
-    m_thread.reset(QThread::create([this] { sweep(); }));
+    if (!statusOnly) {
+        m_wholeSweep.start();
+        if (m_order.contains(m_first))
+            m_order.move(m_order.indexOf(m_first), 0);
+        m_first.clear();
+    }
+    m_thread.reset(
+        QThread::create([this, statusOnly, checkTold = m_looks] { sweep(statusOnly, checkTold); }));
     // Told after the thread's last step: waiting for it then is brief.
     connect(m_thread.get(), &QThread::finished, this, [this, number = ++m_sweeps] {
-        if (number == m_firstSweep && m_place)
+        if (number == m_firstSweep && m_place) {
             m_onChange(QString(), true); // writes before it were not seen
+            if (m_place && m_sweep.isActive() && m_sweep.interval() < kNotifiedSweepMs)
+                paceUnnotified();
+        }
         if (number == m_sweeps && std::exchange(m_again, false))
             startSweep();
     });
@@ -229,9 +264,22 @@ void ShareWatch::startSweep()
 }
 
 // On the sweep's thread: only the listings (or looks) and the stamps seen by
-// sweeps; a moved file's name is handed to the event loop.
-void ShareWatch::sweep()
+// sweeps; a moved file's name is handed to the event loop. A look at
+// status.dat alone sweeps at once where it moved.
+void ShareWatch::sweep(bool statusOnly, bool checkTold)
 {
+    if (statusOnly) {
+        if (statusMoved())
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (m_place)
+                        sweepSoon();
+                },
+                Qt::QueuedConnection);
+        return;
+    }
+    bool anyMoved = false;
     std::vector<FolderEntry> entries;
     // The folders where files moved lately first: a check-out's check-in
     // or undo comes sooner.
@@ -264,8 +312,38 @@ void ShareWatch::sweep()
         }
         if (moved)
             m_order.move(m_order.indexOf(folder), 0);
+        anyMoved |= moved;
+    }
+    if (!m_compared && !m_status.isEmpty()) {
+        statusMoved(); // what later looks compare with
+        m_statusTells = m_statusStamp.isValid();
+    } else if (anyMoved && checkTold) {
+        // A file moved, and status.dat did not tell: the sweeps come back.
+        const qint64 told = m_statusMovedMs;
+        if (told < 0 || m_clock.elapsed() - told > kStatusToldMs) {
+            m_statusTells = false;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (m_place && m_looks)
+                        paceUnnotified();
+                },
+                Qt::QueuedConnection);
+        }
     }
     m_compared = true;
+}
+
+bool ShareWatch::statusMoved()
+{
+    FileStamp now;
+    if (m_place->stat(m_status, &now) != FileKind::Regular)
+        now = {};
+    const bool moved = m_statusStamp.isValid() && now != m_statusStamp;
+    m_statusStamp = now;
+    if (moved)
+        m_statusMovedMs = m_clock.elapsed();
+    return moved;
 }
 
 bool ShareWatch::compare(const QString &path, const FileStamp &now)

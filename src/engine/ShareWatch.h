@@ -30,7 +30,10 @@
 // files are. It does tell of `status.dat` in the data folder itself, which
 // VSS rewrites at every check-out, undo and check-in: that starts a sweep at
 // once. Sweeps keep one sweep's requests in hand for this, so the server
-// still gets at most 50 requests a second on average.
+// still gets at most 50 requests a second on average. Until the server's
+// first word (and where it tells nothing), a look at status.dat every
+// second stands for the period's sweep: a look that finds it moved sweeps
+// at once, and the whole sweep comes every 15 s as a net.
 class QThread;
 
 class ShareWatch : public QObject
@@ -58,6 +61,14 @@ public:
     // then only a net under it, so that watching costs the server a few
     // requests a second while nothing changes, not 50.
     static constexpr int kNotifiedSweepMs = 15000;
+    // Before that word, status.dat is looked at this often instead (3
+    // requests), the whole sweep coming every kNotifiedSweepMs, as long as
+    // what moved was always told by status.dat too (a file a sweep finds
+    // moved without a move of status.dat within kStatusToldMs before makes
+    // the period's sweeps come back: a database whose status.dat is not
+    // rewritten).
+    static constexpr int kStatusLookMs = 1000;
+    static constexpr int kStatusToldMs = kNotifiedSweepMs + kLongestSweepMs;
 
     explicit ShareWatch(QObject *parent = nullptr);
     ~ShareWatch() override;
@@ -96,8 +107,17 @@ private:
     // to a sweep more than a period's sweep needs.
     double credit();
     void sweepNow();
-    void startSweep();
-    void sweep();
+    // A sweep owed to a change: after kSettleMs, once the credit allows.
+    void sweepSoon();
+    // The period's pace while the server says nothing: looks at status.dat
+    // where they stand for sweeps, else sweeps.
+    void paceUnnotified();
+    void startSweep(bool statusOnly = false);
+    // A sweep of every folder, or a look at status.dat alone; `checkTold`:
+    // whether a file moved while status.dat did not makes the sweeps return.
+    void sweep(bool statusOnly, bool checkTold);
+    // On the sweep's thread: whether status.dat moved since the last look.
+    bool statusMoved();
     // Whether `path` moved since the last sweep (its name then handed on).
     bool compare(const QString &path, const FileStamp &now);
 
@@ -109,6 +129,16 @@ private:
     bool m_again = false;                // a sweep was due while one was under way
     int m_sweeps = 0;     // sweeps started: a late word of an earlier one's end is ignored
     int m_firstSweep = 0; // the start's sweep, whose end is told
+    // status.dat where the watched files' folders are in one data folder
+    // (empty: none); whether looks at it stand for sweeps; its stamp at the
+    // last look and when that look saw it move (steady ms; the thread's).
+    QString m_status;
+    std::atomic<bool> m_statusTells{false};
+    FileStamp m_statusStamp;
+    std::atomic<qint64> m_statusMovedMs{-1};
+    QElapsedTimer m_wholeSweep; // since the last sweep of every folder began
+    QElapsedTimer m_clock;      // steady, for m_statusMovedMs
+    bool m_looks = false;       // the period's turn is a look at status.dat
 
     std::shared_ptr<FileAccess> m_place;
     std::function<void(const QString &, bool)> m_onChange;

@@ -60,10 +60,11 @@ void changeThroughShare(const QString &shared, const QString &url,
 namespace {
 
 // A place reached as "standin://": a file in each folder (the one in folder
-// `movedFolder` written), slow listings, a notification fired by hand.
+// `movedFolder` written), slow listings, a notification fired by hand;
+// status.dat there once written (`statusWrites` times).
 struct StandIn : FileAccess
 {
-    std::atomic<int> movedFolder{-1}, listingMs{0}, listed{0}, movedListedAt{0};
+    std::atomic<int> movedFolder{-1}, listingMs{0}, listed{0}, movedListedAt{0}, statusWrites{0};
     std::function<void(const QString &)> notify;
     bool listingsCarryStamps() const override { return true; }
     bool watch(const QString &, std::function<void(const QString &)> onChange) override
@@ -72,7 +73,13 @@ struct StandIn : FileAccess
         return true;
     }
     std::unique_ptr<OpenFile> openFile(const QString &, QString &) override { return nullptr; }
-    FileKind statPath(const QString &, FileStamp *) override { return FileKind::Missing; }
+    FileKind statPath(const QString &path, FileStamp *stamp) override
+    {
+        if (!path.endsWith("/status.dat") || statusWrites == 0)
+            return FileKind::Missing;
+        *stamp = FileStamp{0, 0, 100, statusWrites, statusWrites};
+        return FileKind::Regular;
+    }
     QString listFolder(const QString &folder, std::vector<FolderEntry> &out) override
     {
         QThread::msleep(ulong(listingMs.load()));
@@ -86,10 +93,11 @@ struct StandIn : FileAccess
 
 // `watch` over a stand-in of `folders` folders: what sweeps saw moved to `moved`.
 std::shared_ptr<StandIn> watchStandIn(ShareWatch &watch, int folders, int listingMs,
-                                      QStringList &moved)
+                                      QStringList &moved, int statusWrites = 0)
 {
     auto place = std::make_shared<StandIn>();
     place->listingMs = listingMs;
+    place->statusWrites = statusWrites;
     FileAccess::registerScheme("standin://", [place](const QString &, QString *) { return place; });
     QStringList files;
     for (int i = 0; i < folders; ++i)
@@ -170,6 +178,22 @@ private slots:
         since.restart();
         watch.reset();
         QVERIFY2(since.elapsed() < 1000, qPrintable(QString::number(since.elapsed())));
+    }
+    // Until the server's first word, a look at status.dat every second
+    // stands for the period's sweep (2.48 s here); one that finds it
+    // moved sweeps at once.
+    void statusLooksStandForSweeps()
+    {
+        QStringList moved;
+        ShareWatch watch;
+        const auto place = watchStandIn(watch, 31, 20, moved, 1);
+        QTRY_COMPARE(moved, QStringList{""}); // the first sweep ended
+        QTest::qWait(3000);
+        QCOMPARE(place->counts().listings, 31);
+        QVERIFY(place->counts().stats >= 3);
+        place->movedFolder = 7;
+        place->statusWrites = 2;
+        QTRY_COMPARE_WITH_TIMEOUT(moved, QStringList({"", "item"}), 5000);
     }
     // A file the server names is looked for first; a poll looks at every
     // file, so the sweep under way ends once it has begun.
