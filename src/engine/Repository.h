@@ -166,8 +166,11 @@ public:
     // A poll (or the look-up of the watched files as watching starts)
     // begins: what it reads shows the files as they are from now on (a
     // reader that decides from folder listings takes them afresh). Until
-    // EndPoll, a project's listing is looked at once.
-    virtual void BeginPoll() {}
+    // EndPoll, a project's listing is looked at once. `afterLookUps`: the
+    // poll follows the look-ups at once, nothing watching for writes
+    // between (`--once`): what they listed may serve it (a write since
+    // shows at the next poll).
+    virtual void BeginPoll(bool afterLookUps = false) { Q_UNUSED(afterLookUps); }
     virtual void EndPoll() {}
 };
 

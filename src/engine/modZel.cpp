@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 
+#include <utility>
+
 namespace {
 
 const QString kCheckIn = QStringLiteral("Check In");
@@ -306,6 +308,7 @@ bool modZel::CheckList()
     }
     if (m_listDirty)
         StoreList(); // what watching starts from, also after a restart
+    m_lookUpsDone = true;
     return true;
 }
 
@@ -362,7 +365,9 @@ void modZel::CheckFiles()
         qScopeGuard([this] { ReportWithoutLock(eventLog.endLockBudget()); });
     m_sinceStored.start();
 
-    Database->BeginPoll();
+    // Right after the look-ups, with no change watch armed since (--once),
+    // the poll shares their listings: each data folder listed once for both.
+    Database->BeginPoll(std::exchange(m_lookUpsDone, false) && !m_changeWatchArmed);
     const auto endPoll = qScopeGuard([this] {
         if (Database)
             Database->EndPoll();

@@ -250,6 +250,7 @@ private:
     QString m_changeWatchProblem; // last said
     bool m_pollTimerRunning = false;
     bool m_changeWatchArmed = false;
+    bool m_lookUpsDone = false;  // and no poll since
     quint32 m_settleTimerId = 0; // the one-shot poll after rule C (0: none)
     bool m_ruleCFired = false;   // in this poll
     std::unique_ptr<EventList> m_eventList;
@@ -259,7 +260,7 @@ private:
     // Watched files whose check-out was left out (its holders all ignored):
     // the end of that check-out is left out too.
     QSet<QString> m_ignoredCheckouts;
-    QElapsedTimer m_sinceStored;            // the last store of a poll with changes
+    QElapsedTimer m_sinceStored; // the last store of a poll with changes
     // Files below watched projects came or went: the list is stored.
     bool m_listDirty = false;
     bool m_changeFilesGrew = false;         // newcomers' files for the change watch

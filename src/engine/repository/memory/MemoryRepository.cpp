@@ -121,7 +121,11 @@ public:
         return std::make_shared<MemoryItem>(m_repo, node, m_user);
     }
 
-    void BeginPoll() override { m_repo->count(QStringLiteral("BeginPoll")); }
+    void BeginPoll(bool afterLookUps) override
+    {
+        m_repo->count(afterLookUps ? QStringLiteral("BeginPollAfterLookUps")
+                                   : QStringLiteral("BeginPoll"));
+    }
     void EndPoll() override { m_repo->count(QStringLiteral("EndPoll")); }
 
 private:

@@ -28,10 +28,11 @@ VSSItemPtr VssDbDatabase::VSSItem(const QString &spec, bool deleted)
     return std::make_shared<VssDbItem>(context, context->tree.resolve(spec, deleted));
 }
 
-void VssDbDatabase::BeginPoll()
+void VssDbDatabase::BeginPoll(bool afterLookUps)
 {
     if (m_context) {
-        m_context->session.beginPoll();
+        if (!afterLookUps)
+            m_context->session.beginPoll(); // else the pass over the listings goes on
         m_context->tree.beginPoll();
     }
 }

@@ -34,7 +34,7 @@ public:
     {
         return m_context && m_context->session.dataPathMoved(force);
     }
-    void BeginPoll() override;
+    void BeginPoll(bool afterLookUps = false) override;
     void EndPoll() override;
 
     // Null before a successful Open.

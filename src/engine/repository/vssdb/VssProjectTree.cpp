@@ -116,8 +116,12 @@ const VssProjectTree::Listing &VssProjectTree::listing(const QByteArray &physica
         return *cached;
     }
     VssStampGate gate = known ? cached->gate : VssStampGate();
-    m_session.readConsistently(
-        physical, [&](QString &path) { return tryReadListing(physical, now.stamp.size, path); });
+    // Met first (a start) and unwritten for a while, as the item cache
+    // reads a file: the listing needs nothing of the project's history.
+    const bool byHeader = !known && options.stampSettleMs >= 0 && now.oldBy(options.stampSettleMs);
+    m_session.readConsistently(physical, [&](QString &path) {
+        return tryReadListing(physical, now.stamp.size, byHeader, path);
+    });
     gate.readAfter(now, options.stampSettleMs);
     Listing &list = m_listings[physical]; // possibly read afresh
     list.gate = gate;
@@ -125,7 +129,8 @@ const VssProjectTree::Listing &VssProjectTree::listing(const QByteArray &physica
     return list;
 }
 
-QString VssProjectTree::tryReadListing(const QByteArray &physical, qint64 sizeHint, QString &path)
+QString VssProjectTree::tryReadListing(const QByteArray &physical, qint64 sizeHint, bool byHeader,
+                                       QString &path)
 {
     const VssDataFolder &folder = m_session.folder();
     QString error;
@@ -147,7 +152,11 @@ QString VssProjectTree::tryReadListing(const QByteArray &physical, qint64 sizeHi
         cached->checked.start();
         return {};
     }
-    error = VssItemRead::readState(*reader, first, asked, sizeHint, state);
+    const bool headerAlone = byHeader && first.size() == asked &&
+                             VssItemFile::parseHeader(VssBytes(first), state).isEmpty() &&
+                             state.header.endOffset == sizeHint;
+    if (!headerAlone)
+        error = VssItemRead::readState(*reader, first, asked, sizeHint, state);
     if (!error.isEmpty())
         return error;
     if (state.header.type != DiskProject)

@@ -97,8 +97,10 @@ private:
     bool listingsUnchanged(const Resolved &resolved);
 
     const Listing &listing(const QByteArray &physical);
-    // `sizeHint`: the item file's size as its stamp showed it, -1 unknown.
-    QString tryReadListing(const QByteArray &physical, qint64 sizeHint, QString &path);
+    // `sizeHint`: the item file's size as its stamp showed it, -1 unknown;
+    // `byHeader`: a header that ends where the file does may stand alone.
+    QString tryReadListing(const QByteArray &physical, qint64 sizeHint, bool byHeader,
+                           QString &path);
     static QString childSpec(const QString &parent, const QString &name);
 
     VssSession &m_session;
