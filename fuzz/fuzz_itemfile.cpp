@@ -1,5 +1,6 @@
 // Item files (file and project items): header, DH record, newest history
-// entry, check-out chain and the whole backward history chain.
+// entry, check-out chain and the whole backward history chain; the state
+// the header alone tells.
 #include "FuzzInput.h"
 #include "engine/repository/vssdb/VssActionText.h"
 #include "engine/repository/vssdb/VssItemFile.h"
@@ -14,6 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     VssItemState state;
     FuzzInput::consume(VssItemFile::parseState(file, state));
+    VssItemState head; // as a start reads a rested file, the input's size as listed
+    FuzzInput::consume(VssItemFile::parseHeadState(file, input.size(), head));
 
     // The history is read with the header alone, as the item cache does once
     // the state was accepted; here it also runs over states that were not.
