@@ -45,6 +45,9 @@ void ChangeTrigger::Stop()
     }
     delete m_watcher;
     m_watcher = nullptr;
+    m_tree.stop();
+    m_root.clear();
+    m_treeFolders.clear();
     m_share.stop();
     m_remote = false;
     m_paths.clear();
@@ -56,9 +59,20 @@ void ChangeTrigger::Stop()
 
 void ChangeTrigger::Rearm()
 {
-    if (m_remote)
-        return; // no local folders: ShareWatch serves, or the timer alone
-    QString reason;
+    if (m_remote || m_share.notifying())
+        return; // no local folders, or the place's own notification covers them
+    QString reason, treeReason;
+    if (!m_root.isEmpty()) {
+        if (m_tree.armed() || armTree(treeReason)) {
+            delete m_watcher; // the folder notification is back
+            m_watcher = nullptr;
+            m_watchedNames.clear();
+            m_problem.clear();
+            return;
+        }
+        if (!m_watcher)
+            startFallback();
+    }
     QStringList lost;
     for (const QString &folder : std::as_const(m_folders))
         if (!arm(folder, reason))
@@ -71,6 +85,10 @@ void ChangeTrigger::Rearm()
                         .arg(lost.size())
                         .arg(m_folders.size())
                         .arg(lost.constFirst(), reason);
+    else if (!treeReason.isEmpty())
+        m_problem = QStringLiteral("The change notification on %1 failed (%2): each watched "
+                                   "file is watched on its own instead")
+                        .arg(QDir::toNativeSeparators(m_root), treeReason);
 }
 
 void ChangeTrigger::Watch(const QStringList &files, std::function<void()> onChange)
@@ -114,20 +132,31 @@ void ChangeTrigger::Watch(const QStringList &files, std::function<void()> onChan
             m_onChange = nullptr; // the timer alone polls
         return;
     }
-    if (!watchFolders()) {
-        // Without inotify: the folders (files added, removed, renamed) and
-        // the files themselves (written in place).
-        m_paths = paths;
-        for (const QString &folder : std::as_const(m_folders))
-            m_watchedNames.insert(folder, watchedNamesIn(folder));
-        m_watcher = new QFileSystemWatcher(this);
-        m_watcher->addPaths(paths);
-        connect(m_watcher, &QFileSystemWatcher::fileChanged, this,
-                [this](const QString &path) { written(QFileInfo(path).fileName()); });
-        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this,
-                &ChangeTrigger::folderChanged);
-    }
+    if (m_share.notifying())
+        return; // a Windows share: the notification ShareWatch armed covers the folders
+    m_paths = paths;
+    if (!watchFolders())
+        startFallback();
     Rearm();
+}
+
+void ChangeTrigger::startFallback()
+{
+    // Without inotify or a folder tree's notification: the folders (files
+    // added, removed, renamed) and the files themselves (written in place),
+    // each looked at as it is added.
+    for (const QString &folder : std::as_const(m_folders))
+        m_watchedNames.insert(folder, watchedNamesIn(folder));
+    m_watcher = new QFileSystemWatcher(this);
+    m_watcher->addPaths(m_paths);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this,
+            [this](const QString &path) { written(QFileInfo(path).fileName()); });
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &ChangeTrigger::folderChanged);
+}
+
+int ChangeTrigger::filesWatchedOneByOne() const
+{
+    return m_watcher ? int(m_watcher->files().size()) : 0;
 }
 
 void ChangeTrigger::folderChanged(const QString &folder)
@@ -183,6 +212,16 @@ QSet<QString> ChangeTrigger::watchedNamesIn(const QString &folder) const
         if (m_names.contains(ShareWatch::stem(name)))
             found.insert(name);
     return found;
+}
+
+bool ChangeTrigger::armTree(QString &reason)
+{
+    const auto changed = [this](const QString &path, bool nameChanged) {
+        if (path.isEmpty() || (nameChanged && m_treeFolders.contains(path.toLower())))
+            return written(QString()); // changes were lost, or a watched folder came or went
+        written(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
+    };
+    return m_tree.start(m_root, changed, reason);
 }
 
 void ChangeTrigger::written(const QString &name, int quietMs)
@@ -270,7 +309,22 @@ void ChangeTrigger::readEvents()
 #else
 bool ChangeTrigger::watchFolders()
 {
+#ifdef Q_OS_WIN
+    // One notification on the folder that holds them all (the data folder),
+    // which also sees them come and go: it costs one handle and looks at no
+    // file.
+    m_root = ShareWatch::treeOf(m_folders);
+    for (const QString &folder : std::as_const(m_folders)) {
+        QString below = folder.mid(m_root.size());
+        if (below.startsWith(QLatin1Char('/')))
+            below.remove(0, 1);
+        if (!below.isEmpty())
+            m_treeFolders.insert(below.toLower());
+    }
+    return !m_root.isEmpty();
+#else
     return false;
+#endif
 }
 
 bool ChangeTrigger::arm(const QString &folder, QString &reason)

@@ -2,6 +2,7 @@
 
 #include "ChangeWatch.h"
 #include "ShareWatch.h"
+#include "repository/fileaccess/FolderTreeWatch.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -21,9 +22,12 @@ class QSocketNotifier;
 // the first one, so that one repository operation gives one poll.
 //
 // On Linux the folders are watched with inotify, which also reports writes
-// into existing files; elsewhere QFileSystemWatcher watches the folders and
-// the files themselves, and a folder's change counts only when the names
-// with a watched stem in it changed (another item's new file does not). Changes made on other
+// into existing files; on Windows one notification covers the folder that
+// holds them all (the data folder) and everything below it, and looks at no
+// file (FolderTreeWatch). Where neither can be had, QFileSystemWatcher watches
+// the folders and the files themselves, and a folder's change counts only
+// when the names with a watched stem in it changed (another item's new file
+// does not). Changes made on other
 // machines reach neither on a Linux mount of a network share: ShareWatch adds them (the server's
 // notification for smb:// databases, where the folder watcher has nothing to watch, or a sweep
 // of a mount's folders). A folder whose watch is lost (deleted, moved away, unmounted) starts a
@@ -43,6 +47,9 @@ public:
 
     // The folders being watched.
     int folderCount() const { return int(m_folders.size()); }
+    // Files watched one at a time (the fallback watcher, which looks at
+    // each as it is added): none where the folders' own watch serves.
+    int filesWatchedOneByOne() const;
     const ShareWatch &share() const { return m_share; }
 
 private:
@@ -55,6 +62,9 @@ private:
     // cannot be.
     bool arm(const QString &folder, QString &reason);
     bool fallbackArm(const QString &folder, QString &reason);
+    void startFallback();
+    // Windows: the one notification on the folder tree holding them all.
+    bool armTree(QString &reason);
     void watchFilesAgain();
     // An inotify watch ended or its folder moved away: forgotten (and
     // removed); false when it was not one of the folders' watches.
@@ -79,6 +89,9 @@ private:
     QString m_problem;
     QSocketNotifier *m_notifier = nullptr;
     QFileSystemWatcher *m_watcher = nullptr;
+    FolderTreeWatch m_tree;
+    QString m_root;                               // the folder the tree's notification is on
+    QSet<QString> m_treeFolders;                  // the watched folders below it, lower case
     QStringList m_paths;                          // the watched files
     QHash<QString, QSet<QString>> m_watchedNames; // per folder: watchedNamesIn()
     ShareWatch m_share;

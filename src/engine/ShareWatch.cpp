@@ -6,6 +6,8 @@
 
 #ifdef Q_OS_LINUX
 #include <sys/vfs.h>
+#elif defined(Q_OS_WIN)
+#include <qt_windows.h>
 #endif
 
 namespace {
@@ -28,9 +30,16 @@ bool onNetworkMount(const QString &path)
     default:
         return false;
     }
+#elif defined(Q_OS_WIN)
+    // A UNC path, or a drive letter given to a share.
+    if (path.startsWith(QLatin1String("//")))
+        return true;
+    const QString root = path.left(2) + QLatin1Char('\\');
+    return path.size() >= 2 && path[1] == QLatin1Char(':') &&
+           GetDriveTypeW(reinterpret_cast<const wchar_t *>(root.utf16())) == DRIVE_REMOTE;
 #else
     Q_UNUSED(path);
-    return false; // Windows' folder watch sees other machines' writes to a share
+    return false;
 #endif
 }
 
@@ -79,6 +88,22 @@ QString ShareWatch::folderOf(const QString &path)
     return p.left(p.lastIndexOf(QLatin1Char('/')));
 }
 
+QString ShareWatch::treeOf(const QSet<QString> &folders)
+{
+    QString common = *folders.cbegin();
+    for (const QString &folder : folders)
+        while (folder.compare(common, Qt::CaseInsensitive) != 0 &&
+               !folder.startsWith(common + QLatin1Char('/'), Qt::CaseInsensitive)) {
+            if (!common.contains(QLatin1Char('/')))
+                return {}; // two drives or servers
+            common = folderOf(common);
+        }
+    if (folders.contains(common)) // all in one folder: its parent sees it go
+        common = folderOf(common);
+    const bool drive = common.size() == 2 && common.endsWith(QLatin1Char(':'));
+    return drive ? common + QLatin1Char('/') : common;
+}
+
 QString ShareWatch::stem(const QString &fileName)
 {
     return fileName.section(QLatin1Char('.'), 0, 0).toLower();
@@ -113,16 +138,17 @@ bool ShareWatch::start(const QStringList &files,
     }
     m_order = m_files.keys();
     // The data folder holds the folders of the item files and status.dat;
-    // the server tells of every write below it.
+    // the place's own notification (an SMB server's; on Windows the folder
+    // tree's, which a share's server answers) tells of every write below it.
     const QString data = folderOf(*folders.cbegin());
     bool common = true;
     for (const QString &folder : std::as_const(folders))
         common = common && (folder == data || folderOf(folder) == data);
     if (common)
         m_status = data + QStringLiteral("/status.dat");
-    if (remote)
-        m_notifying = m_place->watch(common ? data : folderOf(data),
-                                     [this](const QString &name) { notified(name); });
+    const QString tree = treeOf(folders);
+    m_notifying =
+        !tree.isEmpty() && m_place->watch(tree, [this](const QString &name) { notified(name); });
     // Samba tells a recursive watch of files added, renamed, removed or
     // truncated, but of a file rewritten in place (a check-out) only when
     // that sets its archive attribute: the sweep adds those where the

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <QTimer>
 
@@ -84,6 +85,11 @@ public:
 
     // The folder holding `path`, for local and remote paths alike.
     static QString folderOf(const QString &path);
+    // The folder whose notification covers every one of `folders` (given
+    // by folderOf) and sees them come and go: the folder holding them (a
+    // database's data folder, where status.dat is too), or the parent of
+    // the one folder; empty where they share none.
+    static QString treeOf(const QSet<QString> &folders);
     // An item file and its data files ("abcdefgh", "abcdefgh.a") share the
     // stem, in lower case.
     static QString stem(const QString &fileName);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileAccess.h"
+#include "FolderTreeWatch.h"
 
 #include <QHash>
 
@@ -13,6 +14,9 @@
 // id, so one listing of a folder stands for a look at every file in it.
 // Within a pass, POSIX calls reach a file relative to its folder, opened
 // once for the pass (openat, fstatat), not by walking its whole path.
+// On Windows watch() is the folder tree's own notification (for a share, the
+// server's answer to it), which ShareWatch uses; ChangeTrigger watches local
+// folders itself.
 class LocalFileAccess : public FileAccess
 {
 public:
@@ -25,6 +29,12 @@ public:
     }
     void beginPass() override;
     void endPass() override;
+#else
+    bool watch(const QString &folder, std::function<void(const QString &)> onChange) override;
+    void stopWatching() override
+    {
+        m_tree.reset();
+    }
 #endif
 
 protected:
@@ -32,13 +42,15 @@ protected:
     FileKind statPath(const QString &path, FileStamp *stamp) override;
     QString listFolder(const QString &folder, std::vector<FolderEntry> &out) override;
 
-#ifndef Q_OS_WIN
 private:
+#ifndef Q_OS_WIN
     // The folder of `path` opened for this pass and the name in it; outside
     // a pass (or where the folder does not open) AT_FDCWD and the whole path.
     int inFolder(const QString &path, QByteArray &name);
 
     bool m_inPass = false;
     QHash<QString, int> m_folders; // opened this pass (-1: did not open)
+#else
+    std::unique_ptr<FolderTreeWatch> m_tree;
 #endif
 };

@@ -169,6 +169,19 @@ bool LocalFileAccess::namesIgnoreCase() const
     return true;
 }
 
+bool LocalFileAccess::watch(const QString &folder, std::function<void(const QString &)> onChange)
+{
+    m_tree = std::make_unique<FolderTreeWatch>();
+    QString reason;
+    const auto changed = [onChange = std::move(onChange)](const QString &path, bool) {
+        onChange(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1)); // the file's own name
+    };
+    if (m_tree->start(folder, changed, reason))
+        return true;
+    m_tree.reset();
+    return false;
+}
+
 std::unique_ptr<FileAccess::OpenFile> LocalFileAccess::openFile(const QString &path, QString &error)
 {
     const HANDLE handle = CreateFileW(wide(QDir::toNativeSeparators(path)), GENERIC_READ,
